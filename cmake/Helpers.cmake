@@ -1,0 +1,36 @@
+# ts_add_folder_library(<name> <folder> [DEPS ...]): a static library of every
+# .cpp directly inside <folder>; a folder without sources gives an interface library.
+function(ts_add_folder_library name folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_link_libraries(${name} PUBLIC ts_settings ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ts_settings ${ARG_DEPS})
+  endif()
+endfunction()
+
+# ts_add_gtest_folder(<folder> [LIBS ...]): one GoogleTest program for every
+# folder under <folder> (the folder itself included) that holds *_test.cpp files.
+function(ts_add_gtest_folder folder)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB_RECURSE all CONFIGURE_DEPENDS ${folder}/*_test.cpp)
+  set(dirs "")
+  foreach(f ${all})
+    get_filename_component(d ${f} DIRECTORY)
+    list(APPEND dirs ${d})
+  endforeach()
+  list(REMOVE_DUPLICATES dirs)
+  foreach(d ${dirs})
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${d})
+    string(REPLACE "/" "_" exe "test_${rel}")
+    file(GLOB sources CONFIGURE_DEPENDS ${d}/*.cpp)
+    add_executable(${exe} ${sources})
+    target_link_libraries(${exe} PRIVATE ts_settings ${ARG_LIBS} ts_test_support
+                          GTest::gtest_main GTest::gmock)
+    gtest_discover_tests(${exe} DISCOVERY_MODE PRE_TEST
+                         PROPERTIES ENVIRONMENT "TRACESWEEP_TEST=1")
+  endforeach()
+endfunction()

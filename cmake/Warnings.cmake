@@ -1,0 +1,12 @@
+# One target that carries the compile settings every target of the project uses.
+add_library(ts_settings INTERFACE)
+target_compile_features(ts_settings INTERFACE cxx_std_20)
+target_compile_options(ts_settings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
+  -Wcast-align -Wformat=2 -Wimplicit-fallthrough -Wnull-dereference)
+if(DEFINED ENV{CI})
+  target_compile_options(ts_settings INTERFACE -Werror)
+endif()
+target_include_directories(ts_settings INTERFACE ${PROJECT_SOURCE_DIR}/src)
+target_compile_definitions(ts_settings INTERFACE
+                           TRACESWEEP_MAKER_URL="${TRACESWEEP_MAKER_URL}")

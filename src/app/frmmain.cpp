@@ -1,0 +1,116 @@
+#include "app/frmmain.h"
+
+#include <utility>
+#include <vector>
+
+#include "app/about_texts.h"
+#include "app/modmain.h"
+#include "app/preferences.h"
+#include "areas/system_areas.h"
+#include "identity.h"
+#include "update/update_check.h"
+
+namespace app {
+
+frmmain::frmmain(Modmain& app)
+    : Form("frmmain"),
+      wipe(app.platform, forms::PageHost{*this, sbar}, app.FileList),
+      cookies(app.platform, forms::PageHost{*this, sbar}, app.ShowIndexDat, wipe.chkSecureForAll),
+      cache(app.platform, forms::PageHost{*this, sbar}),
+      history(app.platform, forms::PageHost{*this, sbar}, app.history()),
+      app_(app) {}
+
+void frmmain::Form_Load() {
+  setCaption(identity::kAppTitle);
+  SSTab1.setTab(kTabGeneral);
+  lblappname.setCaption(about::appName());
+  lblproginfo.setCaption(about::programInfo());
+  lbladdress.setCaption(about::address());
+  lblurl.setCaption(about::urlText());
+  lblwarning.setCaption(about::warning());
+}
+
+void frmmain::Form_Activate() {
+  Refresh();
+  int half = cookies.lstcookies.Width() / 2;
+  cookies.lstcookies.setColumnWidth(1, half);
+  cookies.lstcookies.setColumnWidth(2, half);
+  loadUserPrefs();
+}
+
+void frmmain::Form_QueryUnload() { app_.SetAutoStart(chkautostart.Value() == 1); }
+
+// The check boxes in the order both methods process them; "shredlevel" last.
+static std::vector<std::pair<const char*, forms::CheckBox*>> boxes(frmmain& f) {
+  return {{"autostart", &f.chkautostart},
+          {"runonstart", &f.chkdelOnStart},
+          {"runonshutdown", &f.chkDelOnShutDown},
+          {"autodelcookies", &f.Chkautoclearcookies},
+          {"autodelcache", &f.ChkAutoClearCache},
+          {"autodelhistory", &f.ChkAutoClearHistory},
+          {"autoemptyrecyclebin", &f.chkEmptyRecycleBin},
+          {"autocleartemp", &f.chkdeltempfiles},
+          {"delcachedpasswords", &f.cache.chkDelCachedPasswords},
+          {"secureforall", &f.wipe.chkSecureForAll}};
+}
+
+void frmmain::loadUserPrefs() {
+  auto& store = app_.platform.settings;
+  for (auto& [key, box] : boxes(*this))
+    box->setValue(prefs::parseBoxValue(store.GetSetting(identity::kAppTitle, prefs::kSection, key, "0")));
+  std::string level = store.GetSetting(identity::kAppTitle, prefs::kSection, "shredlevel",
+                                       prefs::truthText(true));
+  wipe.optQuick.setValue(prefs::parseTruth(level).value_or(true));
+  wipe.optDOD.setValue(!wipe.optQuick.Value());
+}
+
+void frmmain::saveUserPrefs() {
+  auto& store = app_.platform.settings;
+  for (auto& [key, box] : boxes(*this))
+    store.SaveSetting(identity::kAppTitle, prefs::kSection, key, std::to_string(box->Value()));
+  store.SaveSetting(identity::kAppTitle, prefs::kSection, "shredlevel",
+                    prefs::truthText(wipe.optQuick.Value()));
+}
+
+void frmmain::SSTab1_Click() {
+  switch (SSTab1.Tab()) {
+    case kTabCookies: loadCookiesList(); break;
+    case kTabCache: loadCacheContents(); break;
+    case kTabHistory: loadURLHistory(); break;
+    default: break;
+  }
+}
+
+void frmmain::cmdok_Click() {
+  saveUserPrefs();
+  app_.closeMainForm();
+}
+
+void frmmain::cmdhelp_Click() { app_.OpenURL(identity::helpUrl()); }
+
+void frmmain::lblurl_Click() { app_.OpenURL(identity::homeUrl()); }
+
+void frmmain::chkdeltempfiles_Click() {
+  if (chkdeltempfiles.Value() != 1) return;
+  sbar.setPanelText(1, "Deleting temp folder contents...");
+  sbar.Refresh();
+  areas::ClearTempFolder(app_.platform, *this, app_.FileList);
+  sbar.setPanelText(1, "");
+}
+
+void frmmain::chkEmptyRecycleBin_Click() {
+  if (chkEmptyRecycleBin.Value() != 1) return;
+  sbar.setPanelText(1, "Emptying Recycle bin...");
+  sbar.Refresh();
+  areas::EmptyRecycleBin(app_.platform);
+  sbar.setPanelText(1, "");
+}
+
+void frmmain::cmdcheckForUpdates_Click() { checkForUpdates(); }
+
+void frmmain::checkForUpdates() {
+  update::checkForUpdates(app_.platform, *this,
+                          [this](const std::string& url) { app_.OpenURL(url); });
+}
+
+}  // namespace app

@@ -1,0 +1,18 @@
+// The temporary folder and the recycle bins of every drive.
+#pragma once
+
+#include "erase/file_list.h"
+#include "forms/form.h"
+#include "platform/platform.h"
+
+namespace areas {
+
+// Wipes every file under the temporary folder with one pass; folders stay.
+// Shows the wait cursor over mainWindow while it runs.
+void ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
+                     erasure::FileList& fileList);
+
+// Empties the recycle bins of every drive, without asking.
+void EmptyRecycleBin(platform::Platform& platform);
+
+}  // namespace areas

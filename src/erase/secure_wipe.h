@@ -1,0 +1,56 @@
+// The wipe engine: overwrites a file in place with 0x01 bytes, a chosen number
+// of passes, then deletes it. It never follows a link, overwrites only
+// regular files with a single name, and leaves files in use alone.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace erasure {
+
+enum class WipeOutcome {
+  Wiped,        // overwritten and removed
+  Deleted,      // removed without overwriting (0 passes, or a file with other hard links)
+  LinkRemoved,  // a symbolic link: the link is gone, its target untouched
+  InUse,        // another process holds it open: left as it was
+  NotRegular,   // FIFO, socket, device, folder: left as it was
+  NotOwned,     // skipped because it belongs to another user (when asked to)
+  Missing,      // nothing of that name
+  Failed,       // could not be overwritten or removed; see reason
+};
+
+struct WipeResult {
+  std::string path;
+  WipeOutcome outcome = WipeOutcome::Failed;
+  std::string reason;  // plain words for the user when not Wiped
+  bool destroyed() const { return outcome == WipeOutcome::Wiped; }
+};
+
+// Destroys one file. Callers that do not look at the result get the quiet
+// behaviour: nothing is ever reported.
+WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes);
+
+// Deletes one file, clearing a read-only mark when that is what stops it.
+void ForceDelete(platform::Platform& platform, const std::string& path);
+
+// True when the file exists and is longer than 0 bytes. A failure other than
+// "not found" shows the system's error text in a message box.
+bool FileExists(platform::Platform& platform, const std::string& path);
+
+struct BatchOptions {
+  bool ownedByUserOnly = false;  // skip files of other users (the shared /tmp)
+  // Called before each file: (files done, total, path).
+  std::function<void(std::int64_t, std::int64_t, const std::string&)> progress;
+};
+
+// Destroys many files with one sync of the file system for the whole batch,
+// then removes them. The results are in the order of paths.
+std::vector<WipeResult> WipeFiles(platform::Platform& platform,
+                                  const std::vector<std::string>& paths, int passes,
+                                  const BatchOptions& options = {});
+
+}  // namespace erasure

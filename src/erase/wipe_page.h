@@ -1,0 +1,42 @@
+// The "Secure Wipe" page of the main window.
+#pragma once
+
+#include <string>
+
+#include "erase/file_list.h"
+#include "forms/page_host.h"
+#include "platform/platform.h"
+
+namespace erasure {
+
+class WipePage {
+ public:
+  WipePage(platform::Platform& platform, forms::PageHost host, FileList& fileList);
+
+  forms::Frame Frame6{"Frame6", "Secure Erasing"};
+  forms::CheckBox chkSecureForAll{"chkSecureForAll", "Secure Wipe all other areas"};
+  forms::Frame Framefolder{"Framefolder", "Wipe Folder"};
+  forms::Label lblFolder{"lblFolder", "Folder"};
+  forms::TextBox txtFolderToWipe{"txtFolderToWipe"};
+  forms::CommandButton cmdBrowseForFolder{"cmdBrowseForFolder", "Browse..."};
+  forms::Frame Framefile{"Framefile", "Wipe File"};
+  forms::Label lblFile{"lblFile", "File"};
+  forms::TextBox txtFileToWipe{"txtFileToWipe"};
+  forms::CommandButton cmdBrowseForFile{"cmdBrowseForFile", "Browse..."};
+  forms::Frame Frame9{"Frame9", "Shredding Level"};
+  forms::OptionButton optQuick{"optQuick", "Quick( 3 passes)"};
+  forms::OptionButton optDOD{"optDOD", "US DOD (7passes)"};
+  forms::CommandButton cmdWipe{"cmdWipe", "&Wipe"};
+
+  void cmdWipe_Click();
+  void wipeOut();
+  void cmdBrowseForFile_Click();
+  void cmdBrowseForFolder_Click();
+
+ private:
+  platform::Platform& platform_;
+  forms::PageHost host_;
+  FileList& fileList_;
+};
+
+}  // namespace erasure

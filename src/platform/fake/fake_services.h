@@ -1,0 +1,91 @@
+// Minimal stand-ins for the platform services, for tests of the layers above.
+// Each records what it was asked and answers as configured.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/registry_settings_store.h"
+#include "platform/registry_tree.h"
+
+namespace platform::fake {
+
+class FakeFileLayer : public FileLayer {
+ public:
+  std::vector<DirEntry> listFolder(const std::string& folder) override;
+  int deleteFile(const std::string& path) override;
+  int setAttributes(const std::string& path, int attributes) override;
+  int fileLength(const std::string& path, std::int64_t& length) override;
+  std::string errorText(int error) override;
+
+  std::map<std::string, std::vector<DirEntry>> folders;
+  std::map<std::string, std::int64_t> lengths;
+  std::map<std::string, int> deleteResults;  // by path; default 0
+  std::vector<std::string> deleted;
+};
+
+class FakeUrlCache : public UrlCache {
+ public:
+  CacheHandle FindFirstUrlCacheEntry(void*, std::uint32_t*) override {
+    lastError = ERROR_NO_MORE_ITEMS;
+    return 0;
+  }
+  bool FindNextUrlCacheEntry(CacheHandle, void*, std::uint32_t*) override {
+    lastError = ERROR_NO_MORE_ITEMS;
+    return false;
+  }
+  void FindCloseUrlCache(CacheHandle) override {}
+  bool DeleteUrlCacheEntry(const std::string& name) override {
+    deleted.push_back(name);
+    return true;
+  }
+  std::uint32_t GetLastError() const override { return lastError; }
+  std::uint32_t lastError = 0;
+  std::vector<std::string> deleted;
+};
+
+class FakeHistoryFactory : public UrlHistoryFactory {
+ public:
+  std::unique_ptr<UrlHistoryStg> create() override;
+  bool fail = false;
+  int clears = 0;  // ClearHistory calls on stores made here
+};
+
+class FakeTrash : public Trash {
+ public:
+  void emptyAll() override { ++emptied; }
+  int emptied = 0;
+};
+
+class FakeShell : public Shell {
+ public:
+  void openUrl(const std::string& url) override { opened.push_back(url); }
+  std::string tempPath() override { return temp; }
+  std::vector<std::string> opened;
+  std::string temp;
+};
+
+class FakeDownloader : public Downloader {
+ public:
+  int download(const std::string& url, const std::string& file) override;
+  std::vector<std::string> urls;
+  std::string content;  // written into the file when status is 0
+  int status = 0;
+};
+
+class FakeProcess : public Process {
+ public:
+  bool previousInstance() override { return another; }
+  std::string programFolder() override { return folder; }
+  std::string programName() override { return name; }
+  std::string userDataFolder() override { return dataFolder; }
+  bool another = false;
+  std::string folder = "/opt/tracesweep";
+  std::string name = "tracesweep";
+  std::string dataFolder = "/tmp/tracesweep-test-data";
+};
+
+}  // namespace platform::fake

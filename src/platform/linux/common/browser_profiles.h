@@ -1,0 +1,31 @@
+// The user's browser profiles, shared by the cookie, cache and history
+// services: every Firefox-family and Chromium-family profile found.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform::linux_os {
+
+enum class BrowserFamily { Firefox, Chromium };
+
+struct BrowserProfile {
+  BrowserFamily family = BrowserFamily::Firefox;
+  std::string browser;      // short browser name, e.g. "firefox", "chromium", "chrome"
+  std::string name;         // the profile's display name, e.g. "default-esr", "Person 1"
+  std::string profileDir;   // the profile folder (history, cookies)
+  std::string cacheDir;     // the profile's cache ("local") folder
+  std::string userDataDir;  // Chromium: the user-data folder holding SingletonLock
+};
+
+// Every profile of the user, found from the live environment (HOME, XDG_*).
+std::vector<BrowserProfile> findBrowserProfiles();
+
+// Whether the profile's browser runs now, judged by the profile's own lock
+// (never by process names).
+bool browserRunning(const BrowserProfile& profile);
+
+// Plain words naming the browser for the user, e.g. "Firefox (profile default-esr)".
+std::string displayName(const BrowserProfile& profile);
+
+}  // namespace platform::linux_os

@@ -1,0 +1,19 @@
+// The per-user folders of the XDG base directory rules, read from the live
+// environment on each call.
+#pragma once
+
+#include <string>
+
+namespace platform::linux_os {
+
+std::string homeFolder();
+std::string xdgConfigHome();  // $XDG_CONFIG_HOME when absolute, else ~/.config
+std::string xdgDataHome();    // $XDG_DATA_HOME when absolute, else ~/.local/share
+std::string xdgCacheHome();   // $XDG_CACHE_HOME when absolute, else ~/.cache
+std::string xdgRuntimeDir();  // $XDG_RUNTIME_DIR when absolute, else ""
+
+// The program's own folder whose listing is the view of the browsers' cookies
+// (answered as Shell Folders\Cookies).
+std::string cookieFolder();
+
+}  // namespace platform::linux_os

@@ -1,0 +1,44 @@
+// The "Cookies" page of the main window.
+#pragma once
+
+#include <string>
+
+#include "forms/page_host.h"
+#include "platform/platform.h"
+
+namespace traces {
+
+class CookiesPage {
+ public:
+  // showIndexDat is the process-wide flag, true until the first deletion;
+  // secureForAll is the "Secure Wipe all other areas" box.
+  CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
+              const forms::CheckBox& secureForAll);
+
+  forms::Frame Frame2{"Frame2", "Cookie Information"};
+  forms::Label lblCookieDir{"lblCookieDir", "Cookie Directory:"};
+  forms::TextBox txtCookieDir{"txtCookieDir"};
+  forms::Label lblCookies{"lblCookies", "Cookies:"};
+  forms::ListView lstcookies{"lstcookies"};
+  forms::CommandButton cmdselectallcookies{"cmdselectallcookies", "Select All"};
+  forms::CommandButton cmdselectnocookies{"cmdselectnocookies", "Select None"};
+  forms::CommandButton cmdinvertcookiesselection{"cmdinvertcookiesselection", "Invert Selection"};
+  forms::CommandButton cmddelcookies{"cmddelcookies", "&Delete Cookies"};
+
+  void loadCookiesList();
+  void EnumCookies(const std::string& folder);
+  void deletecookies(bool ask);
+  void cmddelcookies_Click();
+  void cmdselectallcookies_Click();
+  void cmdselectnocookies_Click();
+  void cmdinvertcookiesselection_Click();
+
+ private:
+  platform::Platform& platform_;
+  forms::PageHost host_;
+  bool& showIndexDat_;
+  const forms::CheckBox& secureForAll_;
+  std::string cookieFolder_;
+};
+
+}  // namespace traces

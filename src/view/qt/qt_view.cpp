@@ -1,0 +1,1 @@
+#include "view/qt/qt_view.h"
