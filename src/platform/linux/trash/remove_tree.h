@@ -1,0 +1,17 @@
+// Removal of a folder's contents relative to open directory descriptors, the
+// way a trash must be emptied: a link is removed itself and never followed,
+// no other file system mounted inside is entered, and no path is ever looked
+// up again from the top, so a folder swapped for a link mid-walk leads nowhere.
+#pragma once
+
+namespace platform::linux_os {
+
+// Removes everything inside the open directory dirFd, at any depth; the
+// directory itself stays. Folders of ours without write or search permission
+// are opened up first. True when the directory ended empty.
+bool RemoveContentsAt(int dirFd);
+
+// True when the open directory dirFd holds no entry.
+bool IsEmptyFolderAt(int dirFd);
+
+}  // namespace platform::linux_os

@@ -1,0 +1,34 @@
+// Finding the trash folders of the freedesktop.org Trash rules, each opened
+// without following a link and checked the way the rules ask, so that a
+// folder planted by another user is never emptied.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/linux/trash/unique_fd.h"
+
+namespace platform::linux_os {
+
+struct TrashFolder {
+  std::string path;  // for reading only; the folder is reached through fd
+  UniqueFd fd;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+// The home trash at path, when it is a real folder (not a link) owned by uid.
+std::vector<TrashFolder> OpenHomeTrash(const std::string& path, uid_t uid);
+
+// The trash folders of the volume mounted at topdir: $topdir/.Trash/$uid when
+// .Trash is a real folder with the sticky bit and $uid a real folder owned by
+// uid, and $topdir/.Trash-$uid when it is a real folder owned by uid.
+std::vector<TrashFolder> OpenVolumeTrashes(const std::string& topdir, uid_t uid);
+
+// Empties files/, info/ and expunged/ and removes directorysizes. True when
+// everything went.
+bool EmptyTrashFolder(const TrashFolder& trash);
+
+}  // namespace platform::linux_os
