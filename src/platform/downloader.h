@@ -5,6 +5,10 @@
 
 namespace platform {
 
+// The status of a download that did not start because the destination folder
+// cannot be written; the caller may choose another folder.
+inline constexpr int kDownloadFolderNotWritable = -1;
+
 class Downloader {
  public:
   virtual ~Downloader() = default;

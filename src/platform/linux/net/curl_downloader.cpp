@@ -1,0 +1,107 @@
+#include "platform/linux/net/curl_downloader.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "platform/linux/net/download_target.h"
+#include "platform/linux/net/redirect_policy.h"
+
+namespace platform::linux_os {
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+CURLcode initialiseCurlOnce() {
+  // Thread-safe static initialisation runs curl_global_init exactly once.
+  static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+  return result;
+}
+
+std::size_t writeToTarget(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* target = static_cast<DownloadTarget*>(user);
+  std::size_t bytes = size * count;
+  // Answering fewer bytes than given aborts the transfer: this is what stops
+  // an answer whose length the server did not announce.
+  return target->append(data, bytes) ? bytes : 0;
+}
+
+int statusOf(CURLcode code, const DownloadTarget& target) {
+  switch (code) {
+    case CURLE_OK:
+      return 0;
+    case CURLE_OPERATION_TIMEDOUT:
+      return kDownloadTimedOut;
+    case CURLE_FILESIZE_EXCEEDED:
+      return kDownloadTooLarge;
+    case CURLE_HTTP_RETURNED_ERROR:
+      return kDownloadHttpError;
+    case CURLE_WRITE_ERROR:
+      return target.overLimit() ? kDownloadTooLarge : kDownloadWriteFailed;
+    default:
+      return kDownloadTransferFailed;
+  }
+}
+
+void setFixedOptions(CURL* curl, DownloadTarget& target, const DownloadLimits& limits) {
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+  // Redirects are followed by hand so that each target's host can be checked.
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToTarget);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &target);
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Tracesweep/1.0");
+}
+
+// Sets the time limits of one request from what is left of the whole.
+bool setTimeLimits(CURL* curl, steady_clock::time_point deadline, milliseconds connectTimeout) {
+  auto left = std::chrono::duration_cast<milliseconds>(deadline - steady_clock::now());
+  if (left.count() <= 0) return false;
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                   static_cast<long>(std::min(left, connectTimeout).count()));
+  return true;
+}
+
+}  // namespace
+
+CurlDownloader::CurlDownloader(DownloadLimits limits) : limits_(limits) {}
+
+int CurlDownloader::download(const std::string& url, const std::string& file) {
+  DownloadTarget target(file, limits_.maxBytes);
+  if (!target.created()) return kDownloadFolderNotWritable;
+  if (initialiseCurlOnce() != CURLE_OK) return kDownloadTransferFailed;
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+  if (!curl) return kDownloadTransferFailed;
+  setFixedOptions(curl.get(), target, limits_);
+
+  const auto deadline = steady_clock::now() + limits_.totalTimeout;
+  std::string current = url;
+  for (int redirects = 0;; ++redirects) {
+    if (!setTimeLimits(curl.get(), deadline, limits_.connectTimeout)) return kDownloadTimedOut;
+    curl_easy_setopt(curl.get(), CURLOPT_URL, current.c_str());
+    if (!target.restart()) return kDownloadWriteFailed;
+    CURLcode code = curl_easy_perform(curl.get());
+    if (code != CURLE_OK) return statusOf(code, target);
+
+    long response = 0;
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &response);
+    if (response >= 200 && response < 300) return target.commit() ? 0 : kDownloadWriteFailed;
+    if (response < 300 || response >= 400) return kDownloadHttpError;
+
+    char* location = nullptr;
+    curl_easy_getinfo(curl.get(), CURLINFO_REDIRECT_URL, &location);
+    if (!location || redirects >= limits_.maxRedirects || !redirectAllowed(current, location)) {
+      return kDownloadRedirectRefused;
+    }
+    current = location;
+  }
+}
+
+}  // namespace platform::linux_os

@@ -1,0 +1,37 @@
+// Downloads over HTTP(S) with libcurl, synchronously, within time and size
+// limits. Only a 2xx answer counts; redirects are followed within the same
+// host; the destination is replaced only when the whole resource arrived.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+#include "platform/downloader.h"
+
+namespace platform::linux_os {
+
+// Statuses besides 0 (success) and kDownloadFolderNotWritable.
+inline constexpr int kDownloadTransferFailed = 1;   // no connection, broken answer
+inline constexpr int kDownloadTimedOut = 2;         // a time limit passed
+inline constexpr int kDownloadHttpError = 3;        // an answer other than 2xx
+inline constexpr int kDownloadTooLarge = 4;         // the size limit passed
+inline constexpr int kDownloadRedirectRefused = 5;  // another host, or too many
+inline constexpr int kDownloadWriteFailed = 6;      // the local file could not be written
+
+struct DownloadLimits {
+  std::chrono::milliseconds connectTimeout{5000};
+  std::chrono::milliseconds totalTimeout{30000};  // for all redirects together
+  std::int64_t maxBytes = 64 * 1024;
+  int maxRedirects = 5;
+};
+
+class CurlDownloader : public Downloader {
+ public:
+  explicit CurlDownloader(DownloadLimits limits = {});
+  int download(const std::string& url, const std::string& file) override;
+
+ private:
+  DownloadLimits limits_;
+};
+
+}  // namespace platform::linux_os
