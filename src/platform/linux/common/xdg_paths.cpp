@@ -1,8 +1,10 @@
 #include "platform/linux/common/xdg_paths.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace platform::linux_os {
@@ -24,11 +26,33 @@ static std::string xdg(const char* name, const char* fallback) {
   return value.empty() ? homeFolder() + fallback : value;
 }
 
-std::string xdgConfigHome() { return xdg("XDG_CONFIG_HOME", "/.config"); }
-std::string xdgDataHome() { return xdg("XDG_DATA_HOME", "/.local/share"); }
-std::string xdgCacheHome() { return xdg("XDG_CACHE_HOME", "/.cache"); }
-std::string xdgRuntimeDir() { return absoluteEnv("XDG_RUNTIME_DIR"); }
+std::string xdgConfigHome() {
+  return xdg("XDG_CONFIG_HOME", "/.config");
+}
+std::string xdgDataHome() {
+  return xdg("XDG_DATA_HOME", "/.local/share");
+}
+std::string xdgCacheHome() {
+  return xdg("XDG_CACHE_HOME", "/.cache");
+}
+std::string xdgRuntimeDir() {
+  return absoluteEnv("XDG_RUNTIME_DIR");
+}
 
-std::string cookieFolder() { return xdgDataHome() + "/tracesweep/Cookies"; }
+std::string cookieFolder() {
+  return xdgDataHome() + "/tracesweep/Cookies";
+}
+
+bool ensureFolder(const std::string& path, unsigned mode) {
+  if (path.empty()) return false;
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  std::size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !ensureFolder(path.substr(0, slash), mode))
+    return false;
+  if (mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0 || errno == EEXIST)
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return false;
+}
 
 }  // namespace platform::linux_os

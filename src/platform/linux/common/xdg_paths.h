@@ -16,4 +16,8 @@ std::string xdgRuntimeDir();  // $XDG_RUNTIME_DIR when absolute, else ""
 // (answered as Shell Folders\Cookies).
 std::string cookieFolder();
 
+// Creates the folder and its missing parents (new ones with `mode`); true when
+// the folder exists afterwards.
+bool ensureFolder(const std::string& path, unsigned mode = 0700);
+
 }  // namespace platform::linux_os

@@ -1,0 +1,111 @@
+#include "platform/linux/registry/hive_registry.h"
+
+#include "platform/linux/common/xdg_paths.h"
+#include "platform/linux/registry/autostart_folder.h"
+#include "platform/linux/registry/reg_text.h"
+
+namespace platform::linux_os {
+
+namespace {
+
+const std::string kRunKey = "software\\microsoft\\windows\\currentversion\\run";
+const std::string kShellFoldersKey =
+    "software\\microsoft\\windows\\currentversion\\explorer\\shell folders";
+
+bool isAncestorOf(const std::string& path, const std::string& key) {
+  return path.empty() ||
+         (key.size() > path.size() && key.starts_with(path) && key[path.size()] == '\\');
+}
+
+RegValue textValue(const std::string& text) {
+  RegValue value{REG_SZ, {text.begin(), text.end()}};
+  value.data.push_back(0);
+  return value;
+}
+
+}  // namespace
+
+HiveRegistry::HiveRegistry() : HiveRegistry(HiveFile::defaultPath()) {}
+
+HiveRegistry::HiveRegistry(std::string hivePath) : hive_(std::move(hivePath)) {
+  HiveLoad loaded = hive_.load();
+  keys() = std::move(loaded.keys);
+  writable_ = loaded.writable;
+  setAside_ = std::move(loaded.setAside);
+  problems_ = std::move(loaded.problems);
+  onChanged = [this] { dirty_ = true; };
+  // What was saved from a damaged file goes to disk at once, so that it
+  // outlives this run even when nothing changes.
+  if (loaded.salvaged) {
+    dirty_ = true;
+    saveIfChanged(ERROR_SUCCESS);
+  }
+}
+
+long HiveRegistry::saveIfChanged(long result) {
+  if (!dirty_) return result;
+  if (!writable_ || !hive_.save(keys())) return result == ERROR_SUCCESS ? kErrorRegistryIo : result;
+  dirty_ = false;
+  return result;
+}
+
+long HiveRegistry::RegCreateKey(HKEY root, const std::string& subKey, HKEY& key) {
+  key = 0;
+  if (!isWritableRegName(subKey)) return kErrorInvalidParameter;
+  long result = RegistryTree::RegCreateKey(root, subKey, key);
+  saveIfChanged(ERROR_SUCCESS);  // the handle is good even when the save must wait
+  return result;
+}
+
+long HiveRegistry::RegSetValueEx(HKEY key, const std::string& name, std::uint32_t type,
+                                 const std::uint8_t* data, std::uint32_t size) {
+  if (!isWritableRegName(name)) return kErrorInvalidParameter;
+  return saveIfChanged(RegistryTree::RegSetValueEx(key, name, type, data, size));
+}
+
+long HiveRegistry::RegDeleteValue(HKEY key, const std::string& name) {
+  return saveIfChanged(RegistryTree::RegDeleteValue(key, name));
+}
+
+bool HiveRegistry::liveQuery(const std::string& keyPath, const std::string& name, RegValue& out,
+                             long& result) {
+  if (keyPath == kRunKey) {
+    result = AutostartFolder::query(name, out);
+    return true;
+  }
+  if (keyPath != kShellFoldersKey) return false;
+  result = ERROR_SUCCESS;
+  if (asciiLower(name) == "cookies")
+    out = textValue(cookieFolder());
+  else
+    result = ERROR_FILE_NOT_FOUND;
+  return true;
+}
+
+bool HiveRegistry::liveSet(const std::string& keyPath, const std::string& name,
+                           const RegValue& value, long& result) {
+  if (keyPath == kRunKey) {
+    result = AutostartFolder::set(name, value);
+    return true;
+  }
+  if (keyPath != kShellFoldersKey) return false;
+  result = ERROR_ACCESS_DENIED;
+  return true;
+}
+
+bool HiveRegistry::liveDelete(const std::string& keyPath, const std::string& name, long& result) {
+  if (keyPath == kRunKey) {
+    result = AutostartFolder::remove(name);
+    return true;
+  }
+  if (keyPath != kShellFoldersKey) return false;
+  result = ERROR_ACCESS_DENIED;
+  return true;
+}
+
+bool HiveRegistry::liveKeyExists(const std::string& keyPath) {
+  return keyPath == kRunKey || keyPath == kShellFoldersKey || isAncestorOf(keyPath, kRunKey) ||
+         isAncestorOf(keyPath, kShellFoldersKey);
+}
+
+}  // namespace platform::linux_os
