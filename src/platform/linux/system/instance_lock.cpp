@@ -1,0 +1,64 @@
+#include "platform/linux/system/instance_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/linux/common/xdg_paths.h"
+
+namespace platform::linux_os {
+
+namespace {
+
+constexpr const char* kLockName = "/tracesweep.lock";
+
+// A folder only this user can enter: a real directory (not a link), ours, 0700.
+bool isPrivateFolder(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+         (st.st_mode & 077) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+std::string InstanceLock::defaultFile() {
+  if (std::string runtime = xdgRuntimeDir(); !runtime.empty() && isDirectory(runtime))
+    return runtime + kLockName;
+  std::string cache = xdgCacheHome() + "/tracesweep";
+  if (ensureFolder(cache, 0700) && isPrivateFolder(cache)) return cache + kLockName;
+  // A shared /tmp: someone else may have made the folder first, so it is
+  // used only when it is ours and closed to others.
+  std::string tmp = "/tmp/tracesweep-" + std::to_string(getuid());
+  mkdir(tmp.c_str(), 0700);
+  if (isPrivateFolder(tmp)) return tmp + kLockName;
+  return "";
+}
+
+InstanceLock::~InstanceLock() {
+  if (fd_ >= 0) close(fd_);
+}
+
+InstanceLock::State InstanceLock::acquire(const std::string& file) {
+  if (fd_ >= 0 || file.empty()) return state_;
+  // Close-on-exec: a program we start must not keep the lock after we end.
+  int fd = open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+  if (fd < 0) return state_ = State::Unavailable;
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    state_ = errno == EWOULDBLOCK ? State::HeldByAnother : State::Unavailable;
+    close(fd);
+    return state_;
+  }
+  fd_ = fd;
+  return state_ = State::Held;
+}
+
+}  // namespace platform::linux_os

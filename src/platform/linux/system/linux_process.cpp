@@ -1,0 +1,51 @@
+#include "platform/linux/system/linux_process.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/linux/common/xdg_paths.h"
+
+namespace platform::linux_os {
+
+bool LinuxProcess::previousInstance() {
+  if (!asked_) {
+    asked_ = true;
+    lock_.acquire(InstanceLock::defaultFile());
+  }
+  return lock_.state() == InstanceLock::State::HeldByAnother;
+}
+
+std::string LinuxProcess::programFile() {
+  std::vector<char> buffer(256);
+  for (;;) {
+    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n < 0) return "";
+    if (static_cast<std::size_t>(n) < buffer.size()) return std::string(buffer.data(), n);
+    if (buffer.size() >= 65536) return "";
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string LinuxProcess::programFolder() {
+  std::string file = programFile();
+  std::size_t slash = file.find_last_of('/');
+  if (slash == std::string::npos) return "";
+  return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+std::string LinuxProcess::programName() {
+  std::string file = programFile();
+  std::string name = file.substr(file.find_last_of('/') + 1);
+  std::size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+std::string LinuxProcess::userDataFolder() {
+  std::string folder = xdgDataHome() + "/tracesweep";
+  ensureFolder(folder, 0700);
+  return folder;
+}
+
+}  // namespace platform::linux_os

@@ -1,0 +1,63 @@
+#include "platform/linux/system/linux_shell.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <thread>
+
+extern char** environ;
+
+namespace platform::linux_os {
+
+namespace {
+
+// The child starts with the signal state a fresh program expects, whatever
+// the toolkit has blocked or ignored here, in a process group of its own so
+// that a signal to ours does not end the browser too.
+bool prepareAttributes(posix_spawnattr_t& attr) {
+  if (posix_spawnattr_init(&attr) != 0) return false;
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+  return true;
+}
+
+}  // namespace
+
+void LinuxShell::openUrl(const std::string& url) {
+  posix_spawnattr_t attr;
+  if (!prepareAttributes(attr)) return;
+  std::string program = "xdg-open";
+  std::string argument = url;
+  char* argv[] = {program.data(), argument.data(), nullptr};
+  pid_t pid = 0;
+  int result = posix_spawnp(&pid, program.c_str(), nullptr, &attr, argv, environ);
+  posix_spawnattr_destroy(&attr);
+  if (result != 0) return;
+  std::thread([pid] {
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+}
+
+std::string LinuxShell::tempPath() {
+  std::string folder = "/tmp";
+  if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && tmpdir[0] == '/') {
+    struct stat st {};
+    if (stat(tmpdir, &st) == 0 && S_ISDIR(st.st_mode)) folder = tmpdir;
+  }
+  if (folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+}  // namespace platform::linux_os
