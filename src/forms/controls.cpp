@@ -143,6 +143,12 @@ void ListBox::setItems(std::vector<std::string> items) {
   changed();
 }
 
+void ListBox::setSelection(std::vector<bool> selected) {
+  selected.resize(items_.size(), false);
+  selected_ = std::move(selected);
+  changed();
+}
+
 void StatusBar::setPanelText(std::size_t panel1, std::string text) {
   panels_.at(panel1 - 1) = std::move(text);
   changed();

@@ -158,6 +158,9 @@ class ListBox : public Control {
   void RemoveItem(std::int64_t index);
   void Clear();
   void setItems(std::vector<std::string> items);
+  // Sets the selection of every item in one change (fast path for long
+  // lists); a shorter vector leaves the remaining items unselected.
+  void setSelection(std::vector<bool> selected);
 
  private:
   std::vector<std::string> items_;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_url_cache.h"
 #include "platform/platform.h"
 #include "platform/registry_settings_store.h"
 #include "platform/registry_tree.h"
@@ -24,26 +25,6 @@ class FakeFileLayer : public FileLayer {
   std::map<std::string, std::vector<DirEntry>> folders;
   std::map<std::string, std::int64_t> lengths;
   std::map<std::string, int> deleteResults;  // by path; default 0
-  std::vector<std::string> deleted;
-};
-
-class FakeUrlCache : public UrlCache {
- public:
-  CacheHandle FindFirstUrlCacheEntry(void*, std::uint32_t*) override {
-    lastError = ERROR_NO_MORE_ITEMS;
-    return 0;
-  }
-  bool FindNextUrlCacheEntry(CacheHandle, void*, std::uint32_t*) override {
-    lastError = ERROR_NO_MORE_ITEMS;
-    return false;
-  }
-  void FindCloseUrlCache(CacheHandle) override {}
-  bool DeleteUrlCacheEntry(const std::string& name) override {
-    deleted.push_back(name);
-    return true;
-  }
-  std::uint32_t GetLastError() const override { return lastError; }
-  std::uint32_t lastError = 0;
   std::vector<std::string> deleted;
 };
 

@@ -1,0 +1,30 @@
+// Reading one entry file of either format from its cache folder: only the
+// few bytes that hold the key are read, never the body.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/url_cache.h"
+
+namespace platform::linux_os {
+
+enum class EntryFormat { Firefox, Chromium };
+
+struct EntryFileInfo {
+  std::string url;
+  std::uint64_t size = 0;
+  std::uint32_t useCount = 0;
+  FileTime lastModified = 0;
+  FileTime expire = 0;
+  FileTime lastAccess = 0;
+};
+
+// Opens `name` inside the open folder dirFd without following a link and
+// parses it; nothing for anything but a regular file holding a listable entry.
+std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFormat format);
+
+FileTime fileTimeFromUnix(std::int64_t seconds);
+
+}  // namespace platform::linux_os

@@ -1,0 +1,21 @@
+// Removing one entry's files from its cache folder, after checking that the
+// file still holds the URL (the listing may be old), and making the browser
+// rebuild its index of the folder at its next start.
+#pragma once
+
+#include <string>
+
+#include "platform/linux/cache/cache_snapshot.h"
+
+namespace platform::linux_os {
+
+enum class RemoveResult {
+  Removed,  // the entry's files are gone
+  Stale,    // the file is gone or holds another entry now
+  Failed,   // it could not be removed
+};
+
+RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref,
+                              const std::string& url);
+
+}  // namespace platform::linux_os

@@ -1,0 +1,143 @@
+#include "platform/linux/cache/linux_url_cache.h"
+
+#include "platform/linux/cache/entry_removal.h"
+
+namespace platform::linux_os {
+
+LinuxUrlCache::LinuxUrlCache() : LinuxUrlCache(ProfileProvider(findBrowserProfiles)) {}
+
+LinuxUrlCache::LinuxUrlCache(std::vector<BrowserProfile> profiles, RunningCheck running)
+    : LinuxUrlCache(ProfileProvider([p = std::move(profiles)] { return p; }), std::move(running)) {}
+
+LinuxUrlCache::LinuxUrlCache(ProfileProvider profiles, RunningCheck running)
+    : profiles_(std::move(profiles)), running_(std::move(running)) {}
+
+LinuxUrlCache::~LinuxUrlCache() = default;
+
+std::shared_ptr<CacheSnapshot> LinuxUrlCache::newSnapshot() const {
+  auto snapshot = std::make_shared<CacheSnapshot>();
+  snapshot->profiles = profiles_();
+  snapshot->folders = cacheFoldersOf(snapshot->profiles);
+  return snapshot;
+}
+
+bool LinuxUrlCache::fetch(CacheEnumeration& enumeration, void* buffer, std::uint32_t* size) {
+  const FoundEntry* entry = enumeration.peek();
+  if (!entry) {
+    lastError_ = ERROR_NO_MORE_ITEMS;
+    return false;
+  }
+  const std::string localFile =
+      enumeration.snapshot().folders[entry->folder].path + "/" + entry->name;
+  CacheEntryFields fields;
+  fields.sourceUrlName = entry->info.url;
+  fields.localFileName = localFile;
+  fields.type = NORMAL_CACHE_ENTRY;
+  fields.useCount = entry->info.useCount;
+  fields.size = entry->info.size;
+  fields.lastModified = entry->info.lastModified;
+  fields.expire = entry->info.expire;
+  fields.lastAccess = entry->info.lastAccess;
+  if (!fillCacheEntryBuffer(fields, buffer, size, lastError_)) return false;
+  enumeration.pop();
+  return true;
+}
+
+CacheHandle LinuxUrlCache::FindFirstUrlCacheEntry(void* buffer, std::uint32_t* size) {
+  ++calls_;
+  std::unique_ptr<CacheEnumeration> enumeration;
+  if (probed_ && probedAt_ + 1 == calls_) {
+    enumeration = std::move(probed_);
+  } else {
+    latest_ = newSnapshot();
+    enumeration = std::make_unique<CacheEnumeration>(latest_);
+  }
+  probed_.reset();
+  if (!fetch(*enumeration, buffer, size)) {
+    if (lastError_ == ERROR_INSUFFICIENT_BUFFER) {
+      probed_ = std::move(enumeration);
+      probedAt_ = calls_;
+    }
+    return 0;
+  }
+  const CacheHandle handle = nextHandle_++;
+  open_[handle] = std::move(enumeration);
+  return handle;
+}
+
+bool LinuxUrlCache::FindNextUrlCacheEntry(CacheHandle handle, void* buffer, std::uint32_t* size) {
+  ++calls_;
+  auto it = open_.find(handle);
+  if (it == open_.end()) {
+    lastError_ = ERROR_INVALID_HANDLE;
+    return false;
+  }
+  return fetch(*it->second, buffer, size);
+}
+
+void LinuxUrlCache::FindCloseUrlCache(CacheHandle handle) {
+  ++calls_;
+  open_.erase(handle);
+}
+
+std::vector<EntryRef>* LinuxUrlCache::lookUp(const std::string& url) {
+  auto find = [&]() -> std::vector<EntryRef>* {
+    if (!latest_) return nullptr;
+    auto it = latest_->byUrl.find(url);
+    return it == latest_->byUrl.end() ? nullptr : &it->second;
+  };
+  if (auto* refs = find()) return refs;
+  // A URL the last full listing did not hold is not in the cache; otherwise
+  // walk the whole cache once to learn where it is.
+  if (latest_ && (latest_->complete || latest_->rescanned)) return nullptr;
+  latest_ = newSnapshot();
+  latest_->rescanned = true;
+  CacheEnumeration walk(latest_);
+  while (walk.peek()) walk.pop();
+  return find();
+}
+
+bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
+  ++calls_;
+  std::vector<EntryRef>* found = lookUp(sourceUrlName);
+  if (!found || found->empty()) {
+    lastError_ = ERROR_FILE_NOT_FOUND;
+    return false;
+  }
+  std::vector<EntryRef>& refs = *found;
+  std::vector<int> running(latest_->profiles.size(), -1);  // -1 not yet asked
+  bool inUse = false, failed = false, removed = false;
+  std::vector<EntryRef> kept;
+  for (EntryRef& ref : refs) {
+    const std::size_t profile = latest_->folders[ref.folder].profile;
+    if (running[profile] < 0) running[profile] = running_(latest_->profiles[profile]) ? 1 : 0;
+    if (running[profile] == 1) {
+      inUse = true;
+      kept.push_back(std::move(ref));
+      continue;
+    }
+    switch (removeCacheEntry(*latest_, ref, sourceUrlName)) {
+      case RemoveResult::Removed:
+        removed = true;
+        break;
+      case RemoveResult::Stale:
+        break;
+      case RemoveResult::Failed:
+        failed = true;
+        kept.push_back(std::move(ref));
+        break;
+    }
+  }
+  refs = std::move(kept);  // an emptied URL stays known, so it is never looked for again
+  if (inUse) {
+    lastError_ = ERROR_SHARING_VIOLATION;
+    return false;
+  }
+  if (failed || !removed) {
+    lastError_ = failed ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform::linux_os

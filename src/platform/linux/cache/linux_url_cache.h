@@ -1,0 +1,56 @@
+// The URL cache over the browsers' own disk caches: every Firefox-family
+// profile's cache2 entries (doomed ones too) and every Chromium-family
+// profile's Simple Cache. An entry's source name is its http(s) URL and
+// every entry is a normal entry. A running browser's entries are listed but
+// not deleted.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/linux/cache/cache_enumeration.h"
+#include "platform/linux/common/browser_profiles.h"
+#include "platform/url_cache.h"
+
+namespace platform::linux_os {
+
+class LinuxUrlCache : public UrlCache {
+ public:
+  using ProfileProvider = std::function<std::vector<BrowserProfile>()>;
+  using RunningCheck = std::function<bool(const BrowserProfile&)>;
+
+  // The user's profiles, found anew at every listing.
+  LinuxUrlCache();
+  explicit LinuxUrlCache(std::vector<BrowserProfile> profiles,
+                         RunningCheck running = browserRunning);
+  explicit LinuxUrlCache(ProfileProvider profiles, RunningCheck running = browserRunning);
+  ~LinuxUrlCache() override;
+
+  CacheHandle FindFirstUrlCacheEntry(void* buffer, std::uint32_t* size) override;
+  bool FindNextUrlCacheEntry(CacheHandle handle, void* buffer, std::uint32_t* size) override;
+  void FindCloseUrlCache(CacheHandle handle) override;
+  bool DeleteUrlCacheEntry(const std::string& sourceUrlName) override;
+  std::uint32_t GetLastError() const override { return lastError_; }
+
+ private:
+  std::shared_ptr<CacheSnapshot> newSnapshot() const;
+  bool fetch(CacheEnumeration& enumeration, void* buffer, std::uint32_t* size);
+  std::vector<EntryRef>* lookUp(const std::string& url);
+
+  ProfileProvider profiles_;
+  RunningCheck running_;
+  std::uint32_t lastError_ = 0;
+  std::map<CacheHandle, std::unique_ptr<CacheEnumeration>> open_;
+  CacheHandle nextHandle_ = 1;
+  // A first-entry probe prepares the walk that the fetch right after it uses,
+  // so that no entry file is read twice.
+  std::unique_ptr<CacheEnumeration> probed_;
+  std::uint64_t calls_ = 0;
+  std::uint64_t probedAt_ = 0;
+  // The latest listing, by which a URL is found when it is deleted.
+  std::shared_ptr<CacheSnapshot> latest_;
+};
+
+}  // namespace platform::linux_os
