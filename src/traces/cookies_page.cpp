@@ -1,6 +1,16 @@
 #include "traces/cookies_page.h"
 
+#include "platform/cookie_wipe_options.h"
+#include "traces/mod_reg.h"
+
 namespace traces {
+
+namespace {
+constexpr const char* kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kPathSeparator = '/';
+constexpr const char* kIndexFile = "index.dat";
+}  // namespace
 
 CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
                          const forms::CheckBox& secureForAll)
@@ -8,12 +18,80 @@ CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, boo
   lstcookies.ColumnHeaders() = {{"Cookie Name", 0}, {"Cookie Path", 0}};
 }
 
-void CookiesPage::loadCookiesList() {}
-void CookiesPage::EnumCookies(const std::string&) {}
-void CookiesPage::deletecookies(bool) {}
-void CookiesPage::cmddelcookies_Click() {}
-void CookiesPage::cmdselectallcookies_Click() {}
-void CookiesPage::cmdselectnocookies_Click() {}
-void CookiesPage::cmdinvertcookiesselection_Click() {}
+void CookiesPage::loadCookiesList() {
+  lstcookies.Clear();
+  cookieFolder_ = GetRegValue(platform_, platform::HKEY_CURRENT_USER, kShellFoldersKey, "Cookies");
+  txtCookieDir.setText(cookieFolder_);
+  if (cookieFolder_.empty()) return;
+  EnumCookies(cookieFolder_);
+}
+
+void CookiesPage::EnumCookies(const std::string& folder) {
+  forms::HourglassGuard hourglass(host_.form);
+  std::string dir = folder;
+  if (dir.empty() || dir.back() != kPathSeparator) dir += kPathSeparator;
+  for (const platform::DirEntry& entry : platform_.files.listFolder(dir)) {
+    // The interface stays live while a large folder is listed.
+    platform_.windows.doEvents();
+    if (entry.attributes & platform::kAttrDirectory) continue;
+    if (entry.name == kIndexFile && !showIndexDat_) continue;
+    std::int64_t index = lstcookies.Add(entry.name, dir + entry.name);
+    lstcookies.setSubItem(index, 1, dir + entry.name);
+  }
+  if (lstcookies.Count() > 0) lstcookies.setSelected(lstcookies.Count(), true);
+}
+
+// Deletes the file of item i; true when it is gone. A read-only file (75) is
+// made normal and tried once more.
+bool CookiesPage::deleteItemFile(std::int64_t index) {
+  const std::string path = lstcookies.Item(index).Key;
+  int error = platform_.files.deleteFile(path);
+  if (error == platform::kErrPathFileAccess) {
+    platform_.files.setAttributes(path, platform::kAttrNormal);
+    error = platform_.files.deleteFile(path);
+  }
+  return error == 0;
+}
+
+void CookiesPage::deletecookies(bool ask) {
+  showIndexDat_ = false;
+  if (ask &&
+      platform_.msgbox.show("Are you sure you wish to delete the selected cookies?",
+                            forms::vbYesNo | forms::vbQuestion, "Delete Cookies") != forms::vbYes)
+    return;
+  forms::HourglassGuard hourglass(host_.form);
+  if (auto* options = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files))
+    options->setVacuumAfterDelete(secureForAll_.Value() == 1);
+  // Last to first, so that removing an item does not shift those still to come.
+  for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
+    const forms::ListItem& item = lstcookies.Item(i);
+    if (item.Text.empty() || (ask && !item.Selected)) continue;
+    if (deleteItemFile(i)) lstcookies.Remove(i);
+  }
+}
+
+void CookiesPage::cmddelcookies_Click() {
+  host_.sbar.setPanelText(1, "Deleting cookies...");
+  deletecookies(true);
+  loadCookiesList();
+  host_.sbar.setPanelText(1, "");
+}
+
+void CookiesPage::cmdselectallcookies_Click() {
+  const std::int64_t count = lstcookies.Count();
+  for (std::int64_t i = 1; i <= count; ++i) lstcookies.setSelected(i, true);
+  lstcookies.SetFocus();
+}
+
+void CookiesPage::cmdselectnocookies_Click() {
+  const std::int64_t count = lstcookies.Count();
+  for (std::int64_t i = 1; i <= count; ++i) lstcookies.setSelected(i, false);
+}
+
+void CookiesPage::cmdinvertcookiesselection_Click() {
+  const std::int64_t count = lstcookies.Count();
+  for (std::int64_t i = 1; i <= count; ++i) lstcookies.setSelected(i, !lstcookies.Item(i).Selected);
+  lstcookies.SetFocus();
+}
 
 }  // namespace traces

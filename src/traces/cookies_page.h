@@ -1,6 +1,7 @@
 // The "Cookies" page of the main window.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "forms/page_host.h"
@@ -34,6 +35,8 @@ class CookiesPage {
   void cmdinvertcookiesselection_Click();
 
  private:
+  bool deleteItemFile(std::int64_t index);
+
   platform::Platform& platform_;
   forms::PageHost host_;
   bool& showIndexDat_;

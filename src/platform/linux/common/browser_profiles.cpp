@@ -1,14 +1,156 @@
 #include "platform/linux/common/browser_profiles.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <map>
+#include <set>
+
+#include "platform/linux/common/profile_search.h"
+
 namespace platform::linux_os {
 
-// Filled in by the browser-profiles work; until then no profile is found.
-std::vector<BrowserProfile> findBrowserProfiles() { return {}; }
+namespace profiles {
 
-bool browserRunning(const BrowserProfile&) { return false; }
+bool isDirectory(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isFile(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::vector<std::string> subFolders(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return names;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (isDirectory(folder + "/" + name)) names.push_back(name);
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string readSmallFile(const std::string& path, std::size_t maxBytes) {
+  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {};
+  std::string content;
+  struct stat st {};
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    char buffer[65536];
+    for (;;) {
+      ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      content.append(buffer, static_cast<std::size_t>(n));
+      if (content.size() > maxBytes) {
+        content.clear();
+        break;
+      }
+    }
+  }
+  close(fd);
+  return content;
+}
+
+}  // namespace profiles
+
+std::vector<BrowserProfile> findBrowserProfiles() {
+  std::vector<BrowserProfile> found;
+  profiles::findFirefoxProfiles(found);
+  profiles::findChromiumProfiles(found);
+  // One profile can be reached through two roots (a link, a legacy folder);
+  // keep its first sighting.
+  std::set<std::string> seen;
+  std::vector<BrowserProfile> unique;
+  for (BrowserProfile& profile : found) {
+    char* real = realpath(profile.profileDir.c_str(), nullptr);
+    std::string key = real ? std::string(real) : profile.profileDir;
+    free(real);
+    if (seen.insert(key).second) unique.push_back(std::move(profile));
+  }
+  return unique;
+}
+
+// Firefox holds an fcntl write lock on .parentlock while it runs; the file
+// itself outlives the browser.
+static bool firefoxRunning(const BrowserProfile& profile) {
+  int fd = open((profile.profileDir + "/.parentlock").c_str(),
+                O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  bool running = fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  close(fd);
+  return running;
+}
+
+// Chromium's SingletonLock is a link to "<hostname>-<pid>"; it also outlives
+// the browser, so the process must be alive on this host.
+static bool chromiumRunning(const BrowserProfile& profile) {
+  const std::string dataDir =
+      profile.userDataDir.empty() ? profile.profileDir : profile.userDataDir;
+  char target[512];
+  ssize_t n = readlink((dataDir + "/SingletonLock").c_str(), target, sizeof target - 1);
+  if (n <= 0) return false;
+  std::string text(target, static_cast<std::size_t>(n));
+  std::size_t dash = text.rfind('-');
+  if (dash == std::string::npos || dash + 1 >= text.size()) return false;
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0 || text.substr(0, dash) != host) return false;
+  std::string digits = text.substr(dash + 1);
+  if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return false;
+  pid_t pid = static_cast<pid_t>(std::stol(digits));
+  if (pid <= 0) return false;
+  return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+bool browserRunning(const BrowserProfile& profile) {
+  return profile.family == BrowserFamily::Firefox ? firefoxRunning(profile)
+                                                  : chromiumRunning(profile);
+}
 
 std::string displayName(const BrowserProfile& profile) {
-  return profile.browser + " (profile " + profile.name + ")";
+  static const std::map<std::string, std::string> kTitles = {
+      {"firefox", "Firefox"},
+      {"firefox-snap", "Firefox (snap)"},
+      {"firefox-flatpak", "Firefox (flatpak)"},
+      {"librewolf", "LibreWolf"},
+      {"librewolf-flatpak", "LibreWolf (flatpak)"},
+      {"waterfox", "Waterfox"},
+      {"chromium", "Chromium"},
+      {"chromium-snap", "Chromium (snap)"},
+      {"chromium-flatpak", "Chromium (flatpak)"},
+      {"chrome", "Google Chrome"},
+      {"chrome-beta", "Google Chrome Beta"},
+      {"chrome-unstable", "Google Chrome Dev"},
+      {"chrome-flatpak", "Google Chrome (flatpak)"},
+      {"brave", "Brave"},
+      {"brave-beta", "Brave Beta"},
+      {"brave-nightly", "Brave Nightly"},
+      {"brave-flatpak", "Brave (flatpak)"},
+      {"vivaldi", "Vivaldi"},
+      {"vivaldi-snapshot", "Vivaldi Snapshot"},
+      {"vivaldi-flatpak", "Vivaldi (flatpak)"},
+      {"edge", "Microsoft Edge"},
+      {"edge-beta", "Microsoft Edge Beta"},
+      {"edge-dev", "Microsoft Edge Dev"},
+      {"edge-flatpak", "Microsoft Edge (flatpak)"},
+  };
+  auto it = kTitles.find(profile.browser);
+  const std::string title = it == kTitles.end() ? profile.browser : it->second;
+  return title + " (profile " + profile.name + ")";
 }
 
 }  // namespace platform::linux_os

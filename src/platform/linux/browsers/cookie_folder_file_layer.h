@@ -1,0 +1,50 @@
+// The cookie folder as a view of the browsers' cookie databases: a file layer
+// that answers paths inside cookieFolder() itself and hands every other path
+// to the layer it wraps.
+//
+// The folder lists one entry per site per profile, "<browser>.<profile>@<site>"
+// (e.g. "firefox.default-esr@example.com"). Deleting an entry deletes every
+// cookie of that site from that profile's database. While the browser runs
+// the deletion fails as in use (75), also after its attributes are reset, so
+// the entry stays; an entry that is not there gives 53.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/cookie_wipe_options.h"
+#include "platform/file_layer.h"
+#include "platform/linux/common/browser_profiles.h"
+
+namespace platform::linux_os {
+
+class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
+ public:
+  explicit CookieFolderFileLayer(FileLayer& inner) : inner_(inner) {}
+
+  std::vector<DirEntry> listFolder(const std::string& folder) override;
+  int deleteFile(const std::string& path) override;
+  int setAttributes(const std::string& path, int attributes) override;
+  int fileLength(const std::string& path, std::int64_t& length) override;
+  std::string errorText(int error) override;
+  int walkFiles(const std::string& folder,
+                const std::function<void(const std::string& relative)>& onFile) override;
+  std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) override;
+  std::string homeFolder() override;
+
+  void setVacuumAfterDelete(bool on) override { vacuum_ = on; }
+
+ private:
+  FileLayer& inner_;
+  bool vacuum_ = false;
+};
+
+// A profile with the unique "<browser>.<profile>" label that its entries
+// begin with (no "@" or "/" in it).
+struct LabelledProfile {
+  std::string label;
+  BrowserProfile profile;
+};
+std::vector<LabelledProfile> labelledProfiles(const std::vector<BrowserProfile>& profiles);
+
+}  // namespace platform::linux_os
