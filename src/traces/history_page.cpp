@@ -1,6 +1,18 @@
 #include "traces/history_page.h"
 
+#include <utility>
+#include <vector>
+
+#include "forms/message_box.h"
+#include "identity.h"
+#include "traces/ole_date.h"
+
 namespace traces {
+
+namespace {
+constexpr const char* kNoHistory = "The history of visited sites cannot be reached.";
+constexpr const char* kNotCleared = "The history of visited sites could not be cleared.";
+}  // namespace
 
 HistoryPage::HistoryPage(platform::Platform& platform, forms::PageHost host, CURLHistory* history)
     : platform_(platform), host_(host), history_(history) {
@@ -8,8 +20,56 @@ HistoryPage::HistoryPage(platform::Platform& platform, forms::PageHost host, CUR
                           {"Last Updated", 169}, {"Expires", 169}, {"Flags", 169}};
 }
 
-void HistoryPage::loadURLHistory() {}
-void HistoryPage::cmdClearHistory_Click() {}
-void HistoryPage::URLs_ColumnClick(int columnPosition1) { URLs.setSortKey(columnPosition1 - 1); }
+void HistoryPage::loadURLHistory() {
+  std::vector<forms::ListItem> lines;
+  if (history_) {
+    try {
+      history_->Refresh();
+      lines.reserve(static_cast<std::size_t>(history_->Count()));
+      for (const URLHistoryItemPtr& entry : *history_) {
+        forms::ListItem line;
+        line.Text = entry->Title();
+        line.SubItems = {entry->URL(), formatGeneralDate(entry->LastVisited()),
+                         formatGeneralDate(entry->LastUpdated()),
+                         formatGeneralDate(entry->Expires()), std::to_string(entry->Flags())};
+        lines.push_back(std::move(line));
+      }
+    } catch (const HistoryError&) {
+      // An unreadable store shows as an empty list, never as a stale one.
+      lines.clear();
+    }
+  }
+  URLs.setItems(std::move(lines));
+}
+
+void HistoryPage::cmdClearHistory_Click() {
+  if (!history_) {
+    tellUser(kNoHistory);
+    return;
+  }
+  std::string failure;
+  {
+    host_.sbar.setPanelText(1, "Clearing History...");
+    host_.sbar.Refresh();
+    forms::HourglassGuard hourglass(host_.form);
+    try {
+      history_->Clear();
+    } catch (const HistoryError& error) {
+      failure = *error.what() ? error.what() : kNotCleared;
+    }
+    host_.sbar.setPanelText(1, "");
+  }
+  if (!failure.empty()) tellUser(failure);
+}
+
+void HistoryPage::URLs_ColumnClick(int columnPosition1) {
+  URLs.setSortKey(columnPosition1 - 1);
+  URLs.setSortAscending(true);
+  URLs.setSorted(true);
+}
+
+void HistoryPage::tellUser(const std::string& text) {
+  platform_.msgbox.show(text, forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
+}
 
 }  // namespace traces

@@ -23,16 +23,59 @@ class HistoryError : public std::runtime_error {
   platform::HRESULT code_;
 };
 
-class CURLHistory {
+// One record of the store. The stored times stay in UTC; every read of a date
+// converts anew, so reading a date twice gives the same value.
+class URLHistoryItem {
  public:
-  explicit CURLHistory(std::unique_ptr<platform::UrlHistoryStg> store);
-  void Clear();
-  void Refresh(const std::string* urlStartsWith = nullptr, std::uint32_t flags = 0);
-  std::int32_t Count() const { return count_; }
+  double LastVisited() const;
+  double Expires() const;
+  double LastUpdated() const;
+  const std::string& URL() const { return Stat.url; }
+  std::uint32_t Flags() const { return Stat.dwFlags; }
+  // Empty when the record has no title.
+  const std::string& Title() const { return Stat.title; }
 
  private:
+  friend class CURLHistory;
+  void Init(platform::STATURL&& record) { Stat = std::move(record); }
+  platform::STATURL Stat;
+};
+
+using URLHistoryItemPtr = std::shared_ptr<const URLHistoryItem>;
+
+class CURLHistory {
+ public:
+  // Takes the store and refreshes the snapshot at once; throws HistoryError
+  // when the store is null or the enumeration fails.
+  explicit CURLHistory(std::unique_ptr<platform::UrlHistoryStg> store);
+
+  // Adds to the store only: the snapshot shows it after the next Refresh.
+  void AddURL(const std::string& url, const std::string& title, std::uint32_t flags);
+  std::int32_t Count() const { return static_cast<std::int32_t>(entries_.size()); }
+  // Empties the store, then refreshes with no filter.
+  void Clear();
+  // Rebuilds the snapshot; a null prefix with flags 0 lists every entry.
+  void Refresh(const std::string* urlStartsWith = nullptr, std::uint32_t flags = 0);
+  // The entry at a 1-based position; std::out_of_range outside 1..Count.
+  URLHistoryItemPtr Item(std::int32_t index) const;
+  // Deletes that entry's URL from the store and drops it from the snapshot
+  // without a new enumeration. Outside 1..Count it throws std::out_of_range
+  // and deletes nothing.
+  void Remove(std::int32_t index);
+  // Deletes a URL from the store, then refreshes with no filter.
+  void DeleteURL(const std::string& url, std::uint32_t flags);
+
+  // The snapshot in the store's order.
+  using const_iterator = std::vector<URLHistoryItemPtr>::const_iterator;
+  const_iterator begin() const { return entries_.begin(); }
+  const_iterator end() const { return entries_.end(); }
+
+ private:
+  void check(platform::HRESULT hr) const;
+  std::size_t position(std::int32_t index) const;
+
   std::unique_ptr<platform::UrlHistoryStg> store_;
-  std::int32_t count_ = 0;
+  std::vector<URLHistoryItemPtr> entries_;
 };
 
 }  // namespace traces

@@ -1,0 +1,43 @@
+#include "platform/linux/history/history_sql.h"
+
+namespace platform::linux_os::history {
+
+Statement::Statement(sqlite3* db, const char* sql) {
+  prepared_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+  if (prepared_ != SQLITE_OK) {
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+  }
+}
+
+void Statement::bind(int index1, const std::string& text) {
+  if (stmt_)
+    sqlite3_bind_text(stmt_, index1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+std::string Statement::text(int column) const {
+  const auto* data = sqlite3_column_text(stmt_, column);
+  if (!data) return {};
+  return std::string(reinterpret_cast<const char*>(data),
+                     static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+int run(sqlite3* db, const std::string& sql, std::string& error) {
+  char* message = nullptr;
+  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
+  if (rc != SQLITE_OK) error = message ? message : sqlite3_errstr(rc);
+  sqlite3_free(message);
+  return rc;
+}
+
+sqlite3* openReadOnly(const std::string& path) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close_v2(db);
+    return nullptr;
+  }
+  return db;
+}
+
+}  // namespace platform::linux_os::history

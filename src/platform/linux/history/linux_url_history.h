@@ -1,0 +1,60 @@
+// The URL history store on Linux: the union of the histories of every browser
+// profile found (Firefox-family places.sqlite, Chromium-family History).
+//
+// Listing reads each database where it lies while its browser is closed, and
+// a private copy (with its -wal or -journal) while the browser runs or holds
+// the database locked; the live file is never read under the browser's lock.
+// Deleting and clearing write only when no profile's browser runs and every
+// database can be locked for writing; otherwise nothing is changed anywhere
+// and lastErrorText() names the browsers to close. Adding a URL is refused
+// (E_NOTIMPL): a browser's history rows carry hashes, origins and ranking
+// data of the browser's own that an outside writer cannot keep consistent.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/linux/common/browser_profiles.h"
+#include "platform/url_history.h"
+
+namespace platform::linux_os {
+
+using ProfileProvider = std::function<std::vector<BrowserProfile>()>;
+using RunningCheck = std::function<bool(const BrowserProfile&)>;
+
+class LinuxUrlHistory : public UrlHistoryStg {
+ public:
+  LinuxUrlHistory(ProfileProvider profiles, RunningCheck running);
+
+  HRESULT AddUrl(const std::string& url, const std::string& title, std::uint32_t flags) override;
+  HRESULT DeleteUrl(const std::string& url, std::uint32_t flags) override;
+  HRESULT EnumUrls(std::unique_ptr<EnumSTATURL>& out) override;
+  HRESULT ClearHistory() override;
+  std::string lastErrorText() const override { return lastError_; }
+
+ private:
+  struct Target;
+  using Change = std::function<int(Target&, std::string& error)>;
+  HRESULT changeEverywhere(const Change& change, bool clearing);
+  HRESULT fail(HRESULT code, std::string text);
+
+  ProfileProvider profiles_;
+  RunningCheck running_;
+  std::string lastError_;
+};
+
+class LinuxHistoryFactory : public UrlHistoryFactory {
+ public:
+  // The profiles of the live environment, judged running by their own locks.
+  LinuxHistoryFactory();
+  LinuxHistoryFactory(ProfileProvider profiles, RunningCheck running);
+  std::unique_ptr<UrlHistoryStg> create() override;
+
+ private:
+  ProfileProvider profiles_;
+  RunningCheck running_;
+};
+
+}  // namespace platform::linux_os
