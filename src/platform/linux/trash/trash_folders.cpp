@@ -15,14 +15,14 @@ constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Opens name under parentFd as a real folder owned by uid; an invalid fd
 // otherwise. st receives its status.
-UniqueFd openOwnedFolder(int parentFd, const char* name, uid_t uid, struct stat& st) {
-  UniqueFd fd(openat(parentFd, name, kOpenFolder));
+OwnedFd openOwnedFolder(int parentFd, const char* name, uid_t uid, struct stat& st) {
+  OwnedFd fd(openat(parentFd, name, kOpenFolder));
   if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid)
-    return UniqueFd();
+    return OwnedFd();
   return fd;
 }
 
-void addFolder(std::vector<TrashFolder>& out, std::string path, UniqueFd fd,
+void addFolder(std::vector<TrashFolder>& out, std::string path, OwnedFd fd,
                const struct stat& st) {
   TrashFolder folder;
   folder.path = std::move(path);
@@ -39,7 +39,7 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 // Empties one of files/, info/, expunged/. Something there that is not a real
 // folder (a link, a stray file) is removed itself; a link is never followed.
 bool emptySubFolder(int trashFd, const char* name, dev_t trashDevice) {
-  UniqueFd fd(openat(trashFd, name, kOpenFolder));
+  OwnedFd fd(openat(trashFd, name, kOpenFolder));
   if (!fd.valid()) {
     if (errno == ENOENT) return true;
     if (errno == ELOOP || errno == ENOTDIR) return unlinkat(trashFd, name, 0) == 0;
@@ -56,27 +56,27 @@ std::vector<TrashFolder> OpenHomeTrash(const std::string& path, uid_t uid) {
   std::vector<TrashFolder> out;
   if (path.empty()) return out;
   struct stat st;
-  UniqueFd fd = openOwnedFolder(AT_FDCWD, path.c_str(), uid, st);
+  OwnedFd fd = openOwnedFolder(AT_FDCWD, path.c_str(), uid, st);
   if (fd.valid()) addFolder(out, path, std::move(fd), st);
   return out;
 }
 
 std::vector<TrashFolder> OpenVolumeTrashes(const std::string& topdir, uid_t uid) {
   std::vector<TrashFolder> out;
-  UniqueFd top(open(topdir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  OwnedFd top(open(topdir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!top.valid()) return out;
   const std::string uidName = std::to_string(uid);
   struct stat st;
 
-  UniqueFd shared(openat(top.get(), ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  OwnedFd shared(openat(top.get(), ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (shared.valid() && fstat(shared.get(), &st) == 0 && S_ISDIR(st.st_mode) &&
       (st.st_mode & S_ISVTX)) {
-    UniqueFd own = openOwnedFolder(shared.get(), uidName.c_str(), uid, st);
+    OwnedFd own = openOwnedFolder(shared.get(), uidName.c_str(), uid, st);
     if (own.valid()) addFolder(out, joinPath(topdir, ".Trash/" + uidName), std::move(own), st);
   }
 
   const std::string privateName = ".Trash-" + uidName;
-  UniqueFd own = openOwnedFolder(top.get(), privateName.c_str(), uid, st);
+  OwnedFd own = openOwnedFolder(top.get(), privateName.c_str(), uid, st);
   if (own.valid()) addFolder(out, joinPath(topdir, privateName), std::move(own), st);
   return out;
 }

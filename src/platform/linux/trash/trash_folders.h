@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/trash/unique_fd.h"
+#include "platform/linux/trash/owned_fd.h"
 
 namespace platform::linux_os {
 
 struct TrashFolder {
   std::string path;  // for reading only; the folder is reached through fd
-  UniqueFd fd;
+  OwnedFd fd;
   dev_t device = 0;
   ino_t inode = 0;
 };

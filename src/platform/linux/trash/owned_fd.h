@@ -1,4 +1,4 @@
-// An owned file descriptor, closed when it goes.
+// An owned file descriptor of the trash code, closed when it goes.
 #pragma once
 
 #include <unistd.h>
@@ -7,21 +7,21 @@
 
 namespace platform::linux_os {
 
-class UniqueFd {
+class OwnedFd {
  public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() { reset(); }
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
+  OwnedFd() = default;
+  explicit OwnedFd(int fd) : fd_(fd) {}
+  ~OwnedFd() { reset(); }
+  OwnedFd(OwnedFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  OwnedFd& operator=(OwnedFd&& other) noexcept {
     if (this != &other) {
       reset();
       fd_ = std::exchange(other.fd_, -1);
     }
     return *this;
   }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
+  OwnedFd(const OwnedFd&) = delete;
+  OwnedFd& operator=(const OwnedFd&) = delete;
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
