@@ -54,7 +54,8 @@ bool syncFolder(const std::string& folder) {
 ReadStatus readWholeFile(const std::string& path, std::size_t maxSize, std::string& out) {
   out.clear();
   Fd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (file.fd < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+  if (file.fd < 0)
+    return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed;
   struct stat st {};
   if (::fstat(file.fd, &st) != 0) return ReadStatus::Failed;
   if (!S_ISREG(st.st_mode)) return ReadStatus::NotRegular;
