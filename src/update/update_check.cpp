@@ -8,7 +8,12 @@ namespace update {
 
 namespace {
 
-constexpr const char* kLocalCopyName = "/upd.txt";
+// "upd.txt" in the folder; "" when the folder is unknown.
+std::string localCopyIn(std::string folder) {
+  if (folder.empty()) return "";
+  if (folder.back() == '/') folder.pop_back();
+  return folder + "/upd.txt";
+}
 
 std::optional<double> fetchPublishedVersion(platform::Platform& platform) {
   auto localCopy = downloadVersionFile(platform);
@@ -20,12 +25,14 @@ std::optional<double> fetchPublishedVersion(platform::Platform& platform) {
 
 std::optional<std::string> downloadVersionFile(platform::Platform& platform) {
   const std::string url = identity::versionFileUrl();
-  std::string localCopy = platform.process.programFolder() + kLocalCopyName;
-  int status = 0;
-  if (DownloadFile(platform.downloader, url, localCopy, &status)) return localCopy;
-  if (status != platform::kDownloadFolderNotWritable) return std::nullopt;
-  localCopy = platform.process.userDataFolder() + kLocalCopyName;
-  if (DownloadFile(platform.downloader, url, localCopy)) return localCopy;
+  std::string localCopy = localCopyIn(platform.process.programFolder());
+  if (!localCopy.empty()) {
+    int status = 0;
+    if (DownloadFile(platform.downloader, url, localCopy, &status)) return localCopy;
+    if (status != platform::kDownloadFolderNotWritable) return std::nullopt;
+  }
+  localCopy = localCopyIn(platform.process.userDataFolder());
+  if (!localCopy.empty() && DownloadFile(platform.downloader, url, localCopy)) return localCopy;
   return std::nullopt;
 }
 

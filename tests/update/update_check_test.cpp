@@ -157,6 +157,14 @@ TEST_F(CheckForUpdatesTest, UnwritableProgramFolderUsesTheUserDataFolder) {
   expectOnlyBox(kUpdateFileNotFound, forms::vbOKOnly);
 }
 
+TEST_F(CheckForUpdatesTest, UnknownProgramFolderUsesTheUserDataFolder) {
+  fake.process.folder = "";  // never "/upd.txt" in the root folder
+  fake.process.dataFolder = dataFolder.string() + "/";
+  publish("0.9");
+  expectOnlyBox(kUpToDate, forms::vbOKOnly | forms::vbInformation);
+  EXPECT_EQ(downloader.files, std::vector<std::string>{(dataFolder / "upd.txt").string()});
+}
+
 TEST_F(CheckForUpdatesTest, ReadOnlyProgramFolderUsesTheUserDataFolder) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   std::filesystem::permissions(

@@ -53,6 +53,16 @@ TEST_F(CurlDownloaderTest, WritesTheAnswerAndReplacesTheOldFile) {
   EXPECT_EQ(readFile(target), "");
 }
 
+TEST_F(CurlDownloaderTest, ReplacesALinkAtTheDestinationInsteadOfWritingThroughIt) {
+  auto elsewhere = dir.write("elsewhere.txt", "not to be touched");
+  std::filesystem::create_symlink(elsewhere, target);
+  server.serve("/v.txt", HttpReply::text("1.1"));
+  EXPECT_EQ(download("/v.txt"), 0);
+  EXPECT_FALSE(std::filesystem::is_symlink(target));
+  EXPECT_EQ(readFile(target), "1.1");
+  EXPECT_EQ(readFile(elsewhere), "not to be touched");
+}
+
 TEST_F(CurlDownloaderTest, AFailedDownloadLeavesTheOldCopyAndNoTemporaryFile) {
   dir.write("upd.txt", "1.0");
   server.serve("/error.txt", HttpReply::text("9.9", 500));
