@@ -1,0 +1,99 @@
+// The temporary folder and recycle bin operations over fake services: what
+// they ask of the platform, and that the wait cursor never stays behind.
+#include "areas/system_areas.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/fake/fake_platform.h"
+
+namespace areas {
+namespace {
+
+using platform::kAttrDirectory;
+
+// A shell whose answers are scripted and which sees the cursor while asked.
+class ScriptedShell : public platform::Shell {
+ public:
+  explicit ScriptedShell(forms::Form& window) : window_(window) {}
+  void openUrl(const std::string&) override {}
+  std::string tempPath() override {
+    pointerWhileAsked = window_.MousePointer();
+    if (fail) throw std::runtime_error("no temp path");
+    return temp;
+  }
+  bool mayClearFolder(const std::string& folder) override {
+    judged.push_back(folder);
+    return clearable;
+  }
+  std::string temp = "/fake/tmp/";
+  bool clearable = true;
+  bool fail = false;
+  int pointerWhileAsked = -1;
+  std::vector<std::string> judged;
+
+ private:
+  forms::Form& window_;
+};
+
+struct Fixture {
+  platform::fake::FakePlatform fake;
+  forms::Form window{"frmmain"};
+  ScriptedShell shell{window};
+  erasure::FileList fileList;
+  platform::Platform platform{
+      fake.files,      fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash, shell,
+      fake.downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};
+  Fixture() {
+    fake.files.folders["/fake/tmp/"] = {{"a.txt", 0}, {"sub", kAttrDirectory}};
+    fake.files.folders["/fake/tmp/sub/"] = {{"b.dat", 0}};
+    fake.files.lengths["/fake/tmp/a.txt"] = 10;
+    fake.files.lengths["/fake/tmp/sub/b.dat"] = 20;
+    fileList.entries = {"", "left over"};
+  }
+};
+
+TEST(ClearTempFolder, WipesEveryListedFileUnderTheWaitCursor) {
+  Fixture f;
+  ClearTempFolder(f.platform, f.window, f.fileList);
+  EXPECT_EQ(f.shell.pointerWhileAsked, forms::vbHourglass);
+  EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);
+  EXPECT_EQ(f.shell.judged, std::vector<std::string>{"/fake/tmp/"});
+  EXPECT_EQ(f.fileList.entries,
+            (std::vector<std::string>{"", "/fake/tmp/a.txt", "/fake/tmp/sub/b.dat"}));
+  EXPECT_EQ(f.fake.files.deleted,
+            (std::vector<std::string>{"/fake/tmp/a.txt", "/fake/tmp/sub/b.dat"}));
+}
+
+TEST(ClearTempFolder, UnknownOrRefusedFolderClearsNothing) {
+  for (bool unknown : {true, false}) {
+    Fixture f;
+    if (unknown)
+      f.shell.temp = "";
+    else
+      f.shell.clearable = false;
+    ClearTempFolder(f.platform, f.window, f.fileList);
+    EXPECT_TRUE(f.fake.files.deleted.empty());
+    EXPECT_EQ(f.fileList.lastIndex(), 0) << "the list is reset whatever happens";
+    EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);
+  }
+}
+
+TEST(ClearTempFolder, WaitCursorGoesEvenWhenThePlatformFails) {
+  Fixture f;
+  f.shell.fail = true;
+  EXPECT_THROW(ClearTempFolder(f.platform, f.window, f.fileList), std::runtime_error);
+  EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);
+  EXPECT_TRUE(f.fake.files.deleted.empty());
+}
+
+TEST(EmptyRecycleBin, EmptiesEveryBinOnce) {
+  Fixture f;
+  EmptyRecycleBin(f.platform);
+  EXPECT_EQ(f.fake.trash.emptied, 1);
+  EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);
+}
+
+}  // namespace
+}  // namespace areas
