@@ -47,16 +47,18 @@ int statusOf(CURLcode code, const DownloadTarget& target) {
   }
 }
 
-void setFixedOptions(CURL* curl, DownloadTarget& target, const DownloadLimits& limits) {
+// False when a limit cannot be set: then nothing is fetched at all.
+bool setFixedOptions(CURL* curl, DownloadTarget& target, const DownloadLimits& limits) {
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
   // Redirects are followed by hand so that each target's host can be checked.
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToTarget);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &target);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "Tracesweep/1.0");
+  return curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+         curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
+                          static_cast<curl_off_t>(limits.maxBytes)) == CURLE_OK;
 }
 
 // Sets the time limits of one request from what is left of the whole.
@@ -79,7 +81,7 @@ int CurlDownloader::download(const std::string& url, const std::string& file) {
   if (initialiseCurlOnce() != CURLE_OK) return kDownloadTransferFailed;
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
   if (!curl) return kDownloadTransferFailed;
-  setFixedOptions(curl.get(), target, limits_);
+  if (!setFixedOptions(curl.get(), target, limits_)) return kDownloadTransferFailed;
 
   const auto deadline = steady_clock::now() + limits_.totalTimeout;
   std::string current = url;
