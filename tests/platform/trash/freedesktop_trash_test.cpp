@@ -138,8 +138,32 @@ TEST_F(FreedesktopTrashTest, TrashedFoldersWithoutPermissionsAreEmptied) {
   std::ofstream(locked / "inner" / "f") << "f";
   ::chmod((locked / "inner").c_str(), 0);
   ::chmod(locked.c_str(), 0500);
+  // A deep tree is walked without recursion.
+  fs::path deep = homeTrash / "files" / "deep";
+  for (int i = 0; i < 300; ++i) deep /= "d";
+  fs::create_directories(deep);
+  std::ofstream(deep / "bottom") << "x";
   emptyAll();
   expectEmptied(homeTrash);
+}
+
+// An item that cannot be removed keeps its info file, so the trash still
+// shows it; everything else goes.
+TEST_F(FreedesktopTrashTest, InfoOfAnItemThatStaysIsKept) {
+  fillTrash(homeTrash);
+  fs::path stuck = homeTrash / "files" / "folder" / "deeper" / "b.txt";
+  std::string lock = "chattr +i '" + stuck.string() + "' 2>/dev/null";
+  if (std::system(lock.c_str()) != 0) GTEST_SKIP() << "no immutable files here";
+  struct Unlock {
+    std::string command;
+    ~Unlock() { (void)std::system(command.c_str()); }
+  } unlock{"chattr -i '" + stuck.string() + "'"};
+  emptyAll();
+  EXPECT_TRUE(fs::exists(stuck));
+  EXPECT_TRUE(fs::exists(homeTrash / "info" / "folder.trashinfo"));
+  EXPECT_FALSE(fs::exists(homeTrash / "files" / "a.txt"));
+  EXPECT_FALSE(fs::exists(homeTrash / "info" / "a.txt.trashinfo"));
+  EXPECT_TRUE(isEmptyFolder(homeTrash / "expunged"));
 }
 
 TEST_F(FreedesktopTrashTest, ReadOnlyAndPseudoMountsAreSkipped) {

@@ -52,7 +52,7 @@ DIR* openLevel(int fd) {
 
 }  // namespace
 
-bool RemoveContentsAt(int dirFd) {
+bool RemoveContentsAt(int dirFd, const std::function<bool(const char* name)>& keep) {
   struct stat rootStat;
   if (fstat(dirFd, &rootStat) != 0 || !S_ISDIR(rootStat.st_mode)) return false;
   openUp(dirFd, rootStat);
@@ -87,6 +87,7 @@ bool RemoveContentsAt(int dirFd) {
     }
     const char* name = entry->d_name;
     if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+    if (keep && stack.size() == 1 && keep(name)) continue;
     struct stat st;
     if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISDIR(st.st_mode)) {

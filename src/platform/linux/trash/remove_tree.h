@@ -4,12 +4,15 @@
 // up again from the top, so a folder swapped for a link mid-walk leads nowhere.
 #pragma once
 
+#include <functional>
+
 namespace platform::linux_os {
 
-// Removes everything inside the open directory dirFd, at any depth; the
-// directory itself stays. Folders of ours without write or search permission
-// are opened up first. True when the directory ended empty.
-bool RemoveContentsAt(int dirFd);
+// Removes everything inside the open directory dirFd, at any depth, except
+// the entries directly inside it that keep names; the directory itself
+// stays. Folders of ours without write or search permission are opened up
+// first. True when the directory ended empty.
+bool RemoveContentsAt(int dirFd, const std::function<bool(const char* name)>& keep = {});
 
 // True when the open directory dirFd holds no entry.
 bool IsEmptyFolderAt(int dirFd);

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <functional>
+#include <string_view>
 
 #include "platform/linux/trash/remove_tree.h"
 
@@ -22,8 +24,7 @@ OwnedFd openOwnedFolder(int parentFd, const char* name, uid_t uid, struct stat& 
   return fd;
 }
 
-void addFolder(std::vector<TrashFolder>& out, std::string path, OwnedFd fd,
-               const struct stat& st) {
+void addFolder(std::vector<TrashFolder>& out, std::string path, OwnedFd fd, const struct stat& st) {
   TrashFolder folder;
   folder.path = std::move(path);
   folder.fd = std::move(fd);
@@ -36,9 +37,11 @@ std::string joinPath(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// Empties one of files/, info/, expunged/. Something there that is not a real
-// folder (a link, a stray file) is removed itself; a link is never followed.
-bool emptySubFolder(int trashFd, const char* name, dev_t trashDevice) {
+// Empties one of files/, info/, expunged/, but for the entries that keep
+// names. Something there that is not a real folder (a link, a stray file) is
+// removed itself; a link is never followed.
+bool emptySubFolder(int trashFd, const char* name, dev_t trashDevice,
+                    const std::function<bool(const char*)>& keep = {}) {
   OwnedFd fd(openat(trashFd, name, kOpenFolder));
   if (!fd.valid()) {
     if (errno == ENOENT) return true;
@@ -47,7 +50,20 @@ bool emptySubFolder(int trashFd, const char* name, dev_t trashDevice) {
   }
   struct stat st;
   if (fstat(fd.get(), &st) != 0 || st.st_dev != trashDevice) return false;
-  return RemoveContentsAt(fd.get());
+  return RemoveContentsAt(fd.get(), keep);
+}
+
+// An info file stays while the trashed item it describes could not be
+// removed, so the trash still shows what it still holds.
+bool describesRemainingItem(int trashFd, const char* infoName) {
+  static constexpr std::string_view kSuffix = ".trashinfo";
+  std::string_view name(infoName);
+  if (name.size() <= kSuffix.size() || !name.ends_with(kSuffix)) return false;
+  OwnedFd files(openat(trashFd, "files", kOpenFolder));
+  if (!files.valid()) return errno != ENOENT;
+  std::string item(name.substr(0, name.size() - kSuffix.size()));
+  struct stat st;
+  return fstatat(files.get(), item.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 }  // namespace
@@ -82,10 +98,14 @@ std::vector<TrashFolder> OpenVolumeTrashes(const std::string& topdir, uid_t uid)
 }
 
 bool EmptyTrashFolder(const TrashFolder& trash) {
-  bool emptied = true;
-  for (const char* sub : {"files", "info", "expunged"})
-    emptied = emptySubFolder(trash.fd.get(), sub, trash.device) && emptied;
-  if (unlinkat(trash.fd.get(), "directorysizes", 0) != 0 && errno != ENOENT) emptied = false;
+  const int trashFd = trash.fd.get();
+  bool emptied = emptySubFolder(trashFd, "files", trash.device);
+  emptied = emptySubFolder(
+                trashFd, "info", trash.device,
+                [trashFd](const char* name) { return describesRemainingItem(trashFd, name); }) &&
+            emptied;
+  emptied = emptySubFolder(trashFd, "expunged", trash.device) && emptied;
+  if (unlinkat(trashFd, "directorysizes", 0) != 0 && errno != ENOENT) emptied = false;
   return emptied;
 }
 

@@ -27,7 +27,8 @@ std::vector<TrashFolder> OpenHomeTrash(const std::string& path, uid_t uid);
 // uid, and $topdir/.Trash-$uid when it is a real folder owned by uid.
 std::vector<TrashFolder> OpenVolumeTrashes(const std::string& topdir, uid_t uid);
 
-// Empties files/, info/ and expunged/ and removes directorysizes. True when
+// Empties files/, then info/ (keeping the info of an item that could not be
+// removed), then expunged/, and removes directorysizes. True when
 // everything went.
 bool EmptyTrashFolder(const TrashFolder& trash);
 
