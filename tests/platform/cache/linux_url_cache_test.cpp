@@ -1,0 +1,230 @@
+// The Linux URL cache over entry files built in a temporary folder: the
+// two-call contract, the listing of both formats and deletion by URL.
+#include "platform/linux/cache/linux_url_cache.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "cache_files.h"
+#include "temp_dir.h"
+
+using namespace platform;
+using platform::linux_os::LinuxUrlCache;
+namespace fs = std::filesystem;
+
+namespace {
+
+UrlCacheEntryInfo recordOf(const std::vector<unsigned char>& buffer) {
+  UrlCacheEntryInfo info;
+  std::memcpy(&info, buffer.data(), sizeof info);
+  return info;
+}
+
+// Every name the cache lists, through the two calls per entry.
+std::vector<std::string> listAll(UrlCache& cache) {
+  std::vector<std::string> names;
+  std::uint32_t size = 0;
+  CacheHandle handle = cache.FindFirstUrlCacheEntry(nullptr, &size);
+  if (handle != 0 || cache.GetLastError() != ERROR_INSUFFICIENT_BUFFER) return names;
+  std::vector<unsigned char> buffer(size);
+  handle = cache.FindFirstUrlCacheEntry(buffer.data(), &size);
+  while (handle != 0) {
+    names.push_back(recordOf(buffer).lpszSourceUrlName);
+    size = 0;
+    cache.FindNextUrlCacheEntry(handle, nullptr, &size);
+    if (size == 0) break;
+    buffer.assign(size, 0);
+    if (!cache.FindNextUrlCacheEntry(handle, buffer.data(), &size)) break;
+  }
+  cache.FindCloseUrlCache(handle);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::map<std::string, std::string> allFiles(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) files[e.path().string()] = testsupport::readFile(e.path());
+  return files;
+}
+
+class LinuxUrlCacheTest : public ::testing::Test {
+ protected:
+  testsupport::TempDir tmp;
+  cachefiles::TwoProfiles profiles{tmp.path()};
+};
+
+}  // namespace
+
+TEST_F(LinuxUrlCacheTest, ProbeThenFetchThenNoMoreItems) {
+  const auto file = profiles.addFirefox(":http://one.example/");
+  LinuxUrlCache cache(profiles.both());
+
+  std::uint32_t size = 0;
+  EXPECT_EQ(cache.FindFirstUrlCacheEntry(nullptr, &size), 0u);
+  EXPECT_EQ(cache.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  const std::uint32_t needed = size;
+  EXPECT_EQ(needed, sizeof(UrlCacheEntryInfo) + std::strlen("http://one.example/") + 1 +
+                        file.string().size() + 1);
+
+  std::vector<unsigned char> buffer(needed);
+  size = needed - 1;  // one byte short
+  EXPECT_EQ(cache.FindFirstUrlCacheEntry(buffer.data(), &size), 0u);
+  EXPECT_EQ(cache.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(size, needed);
+
+  const CacheHandle handle = cache.FindFirstUrlCacheEntry(buffer.data(), &size);
+  ASSERT_NE(handle, 0u);
+  const UrlCacheEntryInfo info = recordOf(buffer);
+  EXPECT_EQ(info.dwStructSize, sizeof(UrlCacheEntryInfo));
+  EXPECT_STREQ(info.lpszSourceUrlName, "http://one.example/");
+  EXPECT_EQ(info.lpszLocalFileName, file.string());
+  EXPECT_EQ(info.CacheEntryType, NORMAL_CACHE_ENTRY);
+  EXPECT_EQ(info.dwUseCount, 3u);
+  EXPECT_EQ(info.dwSizeLow, fs::file_size(file));
+  // The strings live inside the buffer, after the fixed part.
+  EXPECT_GE(reinterpret_cast<const unsigned char*>(info.lpszSourceUrlName),
+            buffer.data() + sizeof(UrlCacheEntryInfo));
+
+  size = 0;
+  EXPECT_FALSE(cache.FindNextUrlCacheEntry(handle, nullptr, &size));
+  EXPECT_EQ(cache.GetLastError(), ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(size, 0u);  // left unchanged at the end
+  cache.FindCloseUrlCache(handle);
+  EXPECT_FALSE(cache.FindNextUrlCacheEntry(handle, buffer.data(), &size));
+  EXPECT_EQ(cache.GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(LinuxUrlCacheTest, EmptyOrMissingCacheEndsAtOnce) {
+  LinuxUrlCache cache(profiles.both());
+  std::uint32_t size = 0;
+  EXPECT_EQ(cache.FindFirstUrlCacheEntry(nullptr, &size), 0u);
+  EXPECT_EQ(cache.GetLastError(), ERROR_NO_MORE_ITEMS);
+  LinuxUrlCache none(std::vector<linux_os::BrowserProfile>{});
+  EXPECT_EQ(none.FindFirstUrlCacheEntry(nullptr, &size), 0u);
+  EXPECT_EQ(none.GetLastError(), ERROR_NO_MORE_ITEMS);
+  none.FindCloseUrlCache(0);
+}
+
+TEST_F(LinuxUrlCacheTest, ListsEveryHttpEntryOfBothFormatsAndNothingElse) {
+  profiles.addFirefox(":http://v4.example/");
+  profiles.addFirefox("a,:https://anon.example/", 1);
+  profiles.addFirefox("O^partitionKey=%28http%2C127.0.0.1%29,a,:http://127.0.0.1:8765/app.js");
+  profiles.addFirefox(":about:home");
+  profiles.addFirefoxDoomed(":http://doomed.example/", "1234567");
+  profiles.addChromium("http://127.0.0.1:8765/page2.html", true);
+  profiles.addChromium("https://c.example/Cookie.js");
+  // What is not an entry: index files, garbage, a doomed Chromium file, links.
+  cachefiles::writeFile(profiles.cache2() / "index", std::string(64, '\0'));
+  cachefiles::writeFile(profiles.cache2() / "entries" / "0000", "garbage");
+  cachefiles::writeFile(profiles.cacheData() / "index", "index magic");
+  cachefiles::writeFile(profiles.cacheData() / "todelete_0123456789abcdef_0_1",
+                        cachefiles::chromiumEntry0(cachefiles::chromiumKey("http://gone/")));
+  fs::create_symlink(
+      profiles.cache2() / "entries" / cachefiles::firefoxFileName(":http://v4.example/"),
+      profiles.cache2() / "entries" / "LINK");
+  fs::create_directories(profiles.cacheData() / "index-dir");
+
+  LinuxUrlCache cache(profiles.both());
+  EXPECT_EQ(listAll(cache), (std::vector<std::string>{
+                                "http://127.0.0.1:8765/app.js", "http://127.0.0.1:8765/page2.html",
+                                "http://doomed.example/", "http://v4.example/",
+                                "https://anon.example/", "https://c.example/Cookie.js"}));
+}
+
+TEST_F(LinuxUrlCacheTest, ProfilesAreAskedForAtEveryListing) {
+  int asked = 0;
+  LinuxUrlCache cache([&] {
+    ++asked;
+    return profiles.both();
+  });
+  profiles.addFirefox(":http://late.example/");
+  EXPECT_EQ(listAll(cache), std::vector<std::string>{"http://late.example/"});
+  EXPECT_EQ(asked, 1);  // the probe's walk serves the fetch after it
+  listAll(cache);
+  EXPECT_EQ(asked, 2);
+}
+
+TEST_F(LinuxUrlCacheTest, DeletingAFirefoxEntryRemovesItsFileAndTheStaleIndex) {
+  const auto victim = profiles.addFirefox("a,:http://victim.example/");
+  const auto doomed = profiles.addFirefoxDoomed(":http://victim.example/", "99");
+  profiles.addFirefox(":http://keep.example/");
+  profiles.addChromium("http://victim-not.example/", true);
+  for (const char* name : {"index", "index.log", "index.tmp"})
+    cachefiles::writeFile(profiles.cache2() / name, "stale");
+  cachefiles::writeFile(profiles.cache2() / "ce_clear", "marker");
+
+  LinuxUrlCache cache(profiles.both());
+  listAll(cache);
+  auto before = allFiles(tmp.path());
+  ASSERT_TRUE(cache.DeleteUrlCacheEntry("http://victim.example/"));
+
+  auto after = allFiles(tmp.path());
+  for (const auto& gone : {victim, doomed, profiles.cache2() / "index",
+                           profiles.cache2() / "index.log", profiles.cache2() / "index.tmp"}) {
+    EXPECT_FALSE(fs::exists(gone)) << gone;
+    before.erase(gone.string());
+  }
+  EXPECT_EQ(after, before);  // every other file, ce_ markers included, as it was
+  EXPECT_EQ(listAll(cache),
+            (std::vector<std::string>{"http://keep.example/", "http://victim-not.example/"}));
+  EXPECT_FALSE(cache.DeleteUrlCacheEntry("http://victim.example/"));
+  EXPECT_EQ(cache.GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(LinuxUrlCacheTest, DeletingAChromiumEntryRemovesEveryFileOfItsHash) {
+  const std::string h = profiles.addChromium("https://victim.example/a.js", true);
+  const std::string other = profiles.addChromium("https://keep.example/b.js", true);
+  const auto data = profiles.cacheData();
+  cachefiles::writeFile(data / ("todelete_" + h + "_0_17"), "doomed copy");
+  cachefiles::writeFile(data / ("todelete_" + other + "_0_18"), "doomed copy");
+  cachefiles::writeFile(data / "index", "keep me");
+  cachefiles::writeFile(data / "index-dir" / "the-real-index", "rebuild me");
+  profiles.addFirefox(":https://victim.example/a.js.not");
+
+  LinuxUrlCache cache(profiles.both());
+  listAll(cache);
+  auto before = allFiles(tmp.path());
+  ASSERT_TRUE(cache.DeleteUrlCacheEntry("https://victim.example/a.js"));
+
+  for (const std::string& name : {h + "_0", h + "_1", h + "_s", "todelete_" + h + "_0_17",
+                                  std::string("index-dir/the-real-index")}) {
+    EXPECT_FALSE(fs::exists(data / name)) << name;
+    before.erase((data / name).string());
+  }
+  EXPECT_EQ(allFiles(tmp.path()), before);
+}
+
+TEST_F(LinuxUrlCacheTest, DeletingWithoutAListingFindsTheEntryAndNeverTouchesAChangedFile) {
+  const auto file = profiles.addFirefox(":http://unlisted.example/");
+  LinuxUrlCache cache(profiles.both());
+  EXPECT_TRUE(cache.DeleteUrlCacheEntry("http://unlisted.example/"));
+  EXPECT_FALSE(fs::exists(file));
+
+  // The listing saw the URL, then its file came to hold another entry.
+  const auto reused = profiles.addFirefox(":http://first.example/");
+  listAll(cache);
+  cachefiles::writeFile(reused, cachefiles::firefoxEntry(":http://second.example/"));
+  EXPECT_FALSE(cache.DeleteUrlCacheEntry("http://first.example/"));
+  EXPECT_TRUE(fs::exists(reused));
+}
+
+TEST_F(LinuxUrlCacheTest, ARunningBrowsersEntriesAreListedButKept) {
+  const auto ff = profiles.addFirefox(":http://busy.example/");
+  const std::string h = profiles.addChromium("http://busy.example/");
+  profiles.addChromium("http://free.example/");
+  LinuxUrlCache cache(profiles.both(), [&](const linux_os::BrowserProfile& p) {
+    return p.family == linux_os::BrowserFamily::Firefox;
+  });
+  EXPECT_EQ(listAll(cache).size(), 3u);
+  EXPECT_FALSE(cache.DeleteUrlCacheEntry("http://busy.example/"));
+  EXPECT_EQ(cache.GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_TRUE(fs::exists(ff));
+  EXPECT_FALSE(fs::exists(profiles.cacheData() / (h + "_0")));  // its other profile is closed
+  EXPECT_TRUE(cache.DeleteUrlCacheEntry("http://free.example/"));
+}

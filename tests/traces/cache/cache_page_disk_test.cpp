@@ -1,0 +1,89 @@
+// The Cache page over real entry files of both browsers in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "../../platform/cache/cache_files.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/linux/cache/linux_url_cache.h"
+#include "temp_dir.h"
+#include "traces/cache_page.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CachePageOnDiskTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> sortedList() const {
+    auto items = page.List1.Items();
+    std::sort(items.begin(), items.end());
+    return items;
+  }
+
+  testsupport::TempDir tmp;
+  cachefiles::TwoProfiles profiles{tmp.path()};
+  bool firefoxRunning = false;
+  platform::linux_os::LinuxUrlCache cache{
+      profiles.both(), [this](const platform::linux_os::BrowserProfile& p) {
+        return firefoxRunning && p.family == platform::linux_os::BrowserFamily::Firefox;
+      }};
+  platform::fake::FakePlatform fake;
+  platform::Platform platform{fake.files,   fake.registry, fake.settings, cache,
+                              fake.history, fake.trash,    fake.shell,    fake.downloader,
+                              fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
+                              fake.tray};
+  forms::Form frmmain{"frmmain"};
+  forms::StatusBar sbar{"sbar", 2};
+  traces::CachePage page{platform, forms::PageHost{frmmain, sbar}};
+};
+
+}  // namespace
+
+TEST_F(CachePageOnDiskTest, ClearCacheEmptiesBothCachesButTheCookieEntries) {
+  profiles.addFirefox(":http://ff.example/", 1);
+  profiles.addFirefox("O^partitionKey=%28https%2Cexample.org%29,a,:https://ff.example/Cookie");
+  profiles.addFirefoxDoomed(":http://doomed.example/", "777");
+  profiles.addChromium("https://cr.example/app.js", true);
+  profiles.addChromium("https://cr.example/Cookie.png");
+  const fs::path chromiumIndex = profiles.cacheData() / "index";
+  cachefiles::writeFile(chromiumIndex, "index");
+
+  page.loadCacheContents();
+  EXPECT_EQ(page.List1.ListCount(), 5);
+  page.cmdDelAllFromCache_Click();
+  EXPECT_EQ(sortedList(), (std::vector<std::string>{"https://cr.example/Cookie.png",
+                                                    "https://ff.example/Cookie"}));
+  EXPECT_TRUE(fs::exists(chromiumIndex));
+
+  page.chkDelCachedPasswords.setValue(1);
+  page.cmdDelAllFromCache_Click();
+  EXPECT_EQ(page.List1.ListCount(), 0);
+  EXPECT_TRUE(fs::is_empty(profiles.cache2() / "entries"));
+  EXPECT_TRUE(fs::is_empty(profiles.cache2() / "doomed"));
+}
+
+TEST_F(CachePageOnDiskTest, SelectedEntriesOfBothBrowsersAreAllDeleted) {
+  profiles.addFirefox(":http://one.example/");
+  profiles.addFirefox(":http://two.example/");
+  profiles.addChromium("http://three.example/");
+  profiles.addChromium("http://four.example/");
+  page.loadCacheContents();
+  for (std::int64_t i = 0; i < page.List1.ListCount(); ++i) {
+    const std::string& item = page.List1.List(i);
+    if (item != "http://two.example/") page.List1.setSelected(i, true);
+  }
+  page.cmdDelSelFromCache_Click();
+  EXPECT_EQ(page.List1.Items(), std::vector<std::string>{"http://two.example/"});
+}
+
+TEST_F(CachePageOnDiskTest, ARunningBrowsersEntriesStayListedAfterClearCache) {
+  profiles.addFirefox(":http://ff.example/");
+  profiles.addChromium("http://cr.example/");
+  firefoxRunning = true;
+  page.loadCacheContents();
+  page.cmdDelAllFromCache_Click();
+  EXPECT_EQ(page.List1.Items(), std::vector<std::string>{"http://ff.example/"});
+  EXPECT_EQ(frmmain.MousePointer(), forms::vbDefault);
+  EXPECT_TRUE(fake.msgbox.shown.empty());
+}
