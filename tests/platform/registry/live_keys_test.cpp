@@ -57,7 +57,9 @@ TEST(RunKey, AValueIsAnAutostartFileThatPassesValidation) {
             "[Desktop Entry]\nType=Application\nName=Norrick Tracesweep\n"
             "Exec=/usr/bin/tracesweep\nTerminal=false\n"
             "X-Tracesweep-Value-Name=\\sNorrick Tracesweep\n");
-  if (regtest::toolAvailable("desktop-file-validate")) EXPECT_EQ(validate(file), "");
+  if (regtest::toolAvailable("desktop-file-validate")) {
+    EXPECT_EQ(validate(file), "");
+  }
 
   // A second registry (the next run) reads the value back from the file.
   HiveRegistry nextRun;
@@ -89,7 +91,9 @@ TEST(RunKey, AwkwardProgramPathsRoundTripAndValidate) {
     EXPECT_EQ(getString(registry, kRunKey, kTitle), path);
     auto entries = AutostartFolder::entries();
     ASSERT_EQ(entries.size(), 1u);  // rewriting the value reuses its file
-    if (validator) EXPECT_EQ(validate(entries.front().file), "") << path;
+    if (validator) {
+      EXPECT_EQ(validate(entries.front().file), "") << path;
+    }
   }
 }
 
