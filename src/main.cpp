@@ -3,8 +3,34 @@
 #include <QApplication>
 
 #include "app/modmain.h"
+#include "platform/linux/linux_platform.h"
+#include "view/qt/pictures.h"
+#include "view/qt/qt_view.h"
+#include "view/qt/quit_on_signal.h"
 
 int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
-  return 0;
+  QApplication::setApplicationName("tracesweep");
+  QApplication::setDesktopFileName("tracesweep");
+  QApplication::setWindowIcon(view_qt::programIcon());
+  // Closing the main window leaves the program running in the tray.
+  QApplication::setQuitOnLastWindowClosed(false);
+  view_qt::quitOnTerminationSignals();
+
+  view_qt::QtWindowManager windows;
+  view_qt::QtMessageBox msgbox;
+  view_qt::QtDialogs dialogs(windows);
+  view_qt::QtTray tray(view_qt::programIcon());
+  platform::linux_os::LinuxServices services(msgbox, dialogs, windows, tray);
+
+  int result = 0;
+  {
+    app::Modmain app(services.platform());
+    app.Main();
+    // Main may already have ended the program (a second copy).
+    if (!windows.ended()) result = QApplication::exec();
+    // The widgets go before the windows' models they mirror.
+    windows.unloadAll();
+  }
+  return result;
 }

@@ -1,0 +1,194 @@
+#include "view/qt/main_pages.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "app/frmmain.h"
+#include "view/qt/list_bindings.h"
+#include "view/qt/simple_bindings.h"
+
+namespace view_qt {
+namespace {
+
+QGroupBox* frame(forms::Frame& model, QWidget* parent) {
+  auto* box = new QGroupBox(parent);
+  bindFrame(model, box);
+  return box;
+}
+
+QCheckBox* checkBox(forms::CheckBox& model, QWidget* parent, Handler onClick = {}) {
+  auto* box = new QCheckBox(parent);
+  bindCheckBox(model, box, std::move(onClick));
+  return box;
+}
+
+QPushButton* button(forms::CommandButton& model, QWidget* parent, Handler onClick) {
+  auto* widget = new QPushButton(parent);
+  bindButton(model, widget, std::move(onClick));
+  return widget;
+}
+
+QLabel* label(forms::Label& model, QWidget* parent) {
+  auto* widget = new QLabel(parent);
+  bindLabel(model, widget);
+  return widget;
+}
+
+// A page holding one frame that fills it.
+QWidget* framedPage(forms::Frame& model, QGroupBox** box) {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  *box = frame(model, page);
+  layout->addWidget(*box);
+  return page;
+}
+
+QHBoxLayout* buttonRow(std::initializer_list<QWidget*> left,
+                       std::initializer_list<QWidget*> right) {
+  auto* row = new QHBoxLayout;
+  for (QWidget* w : left) row->addWidget(w);
+  row->addStretch(1);
+  for (QWidget* w : right) row->addWidget(w);
+  return row;
+}
+
+}  // namespace
+
+QWidget* buildGeneralPage(app::frmmain& f) {
+  auto* page = new QWidget;
+  auto* layout = new QHBoxLayout(page);
+
+  QGroupBox* general = frame(f.Frame1, page);
+  auto* left = new QVBoxLayout(general);
+  for (forms::CheckBox* box :
+       {&f.chkautostart, &f.chkdelOnStart, &f.chkDelOnShutDown, &f.Chkautoclearcookies,
+        &f.ChkAutoClearCache, &f.ChkAutoClearHistory})
+    left->addWidget(checkBox(*box, general));
+  left->addStretch(1);
+
+  QGroupBox* misc = frame(f.Frame5, page);
+  auto* right = new QVBoxLayout(misc);
+  right->addWidget(checkBox(f.chkEmptyRecycleBin, misc, [&f] { f.chkEmptyRecycleBin_Click(); }));
+  right->addWidget(checkBox(f.chkdeltempfiles, misc, [&f] { f.chkdeltempfiles_Click(); }));
+  right->addStretch(1);
+
+  layout->addWidget(general, 3);
+  layout->addWidget(misc, 2);
+  return page;
+}
+
+QWidget* buildCookiesPage(traces::CookiesPage& p) {
+  QGroupBox* box = nullptr;
+  QWidget* page = framedPage(p.Frame2, &box);
+  auto* layout = new QGridLayout(box);
+
+  auto* dir = new QLineEdit(box);
+  dir->setReadOnly(true);  // shows where the cookies are; not a choice
+  bindTextBox(p.txtCookieDir, dir);
+  layout->addWidget(label(p.lblCookieDir, box), 0, 0);
+  layout->addWidget(dir, 0, 1);
+
+  auto* list = new QTableView(box);
+  bindListView(p.lstcookies, list);
+  layout->addWidget(label(p.lblCookies, box), 1, 0, 1, 2);
+  layout->addWidget(list, 2, 0, 1, 2);
+
+  layout->addLayout(
+      buttonRow(
+          {button(p.cmdselectallcookies, box, [&p] { p.cmdselectallcookies_Click(); }),
+           button(p.cmdselectnocookies, box, [&p] { p.cmdselectnocookies_Click(); }),
+           button(p.cmdinvertcookiesselection, box, [&p] { p.cmdinvertcookiesselection_Click(); })},
+          {button(p.cmddelcookies, box, [&p] { p.cmddelcookies_Click(); })}),
+      3, 0, 1, 2);
+  layout->setRowStretch(2, 1);
+  return page;
+}
+
+QWidget* buildCachePage(traces::CachePage& p) {
+  QGroupBox* box = nullptr;
+  QWidget* page = framedPage(p.Frame3, &box);
+  auto* layout = new QVBoxLayout(box);
+
+  auto* list = new QListView(box);
+  bindListBox(p.List1, list);
+  layout->addWidget(list, 1);
+  layout->addWidget(checkBox(p.chkDelCachedPasswords, box));
+  layout->addLayout(
+      buttonRow({button(p.cmdinvertcachesel, box, [&p] { p.cmdinvertcachesel_Click(); })},
+                {button(p.cmdDelSelFromCache, box, [&p] { p.cmdDelSelFromCache_Click(); }),
+                 button(p.cmdDelAllFromCache, box, [&p] { p.cmdDelAllFromCache_Click(); })}));
+  return page;
+}
+
+QWidget* buildHistoryPage(traces::HistoryPage& p) {
+  QGroupBox* box = nullptr;
+  QWidget* page = framedPage(p.Frame4, &box);
+  auto* layout = new QVBoxLayout(box);
+
+  auto* list = new QTableView(box);
+  bindListView(p.URLs, list, [&p](int position) { p.URLs_ColumnClick(position); });
+  layout->addWidget(list, 1);
+  layout->addLayout(
+      buttonRow({}, {button(p.cmdClearHistory, box, [&p] { p.cmdClearHistory_Click(); })}));
+  return page;
+}
+
+QWidget* buildWipePage(erasure::WipePage& p) {
+  QGroupBox* box = nullptr;
+  QWidget* page = framedPage(p.Frame6, &box);
+  auto* layout = new QVBoxLayout(box);
+  layout->addWidget(checkBox(p.chkSecureForAll, box));
+
+  // One row per target: its label, its path and its browse button.
+  auto pathFrame = [box](forms::Frame& model, forms::Label& caption, forms::TextBox& text,
+                         forms::CommandButton& browse, Handler onBrowse) {
+    QGroupBox* group = frame(model, box);
+    auto* row = new QHBoxLayout(group);
+    auto* edit = new QLineEdit(group);
+    bindTextBox(text, edit);
+    QLabel* name = label(caption, group);
+    name->setBuddy(edit);
+    row->addWidget(name);
+    row->addWidget(edit, 1);
+    row->addWidget(button(browse, group, std::move(onBrowse)));
+    return group;
+  };
+  QGroupBox* folder = pathFrame(p.Framefolder, p.lblFolder, p.txtFolderToWipe, p.cmdBrowseForFolder,
+                                [&p] { p.cmdBrowseForFolder_Click(); });
+  QGroupBox* file = pathFrame(p.Framefile, p.lblFile, p.txtFileToWipe, p.cmdBrowseForFile,
+                              [&p] { p.cmdBrowseForFile_Click(); });
+  // The two labels share one width so the path boxes line up.
+  int labelWidth = std::max(folder->findChild<QLabel*>()->sizeHint().width(),
+                            file->findChild<QLabel*>()->sizeHint().width());
+  folder->findChild<QLabel*>()->setMinimumWidth(labelWidth);
+  file->findChild<QLabel*>()->setMinimumWidth(labelWidth);
+  layout->addWidget(folder);
+  layout->addWidget(file);
+
+  QGroupBox* level = frame(p.Frame9, box);
+  auto* options = new QHBoxLayout(level);
+  auto* quick = new QRadioButton(level);
+  auto* dod = new QRadioButton(level);
+  bindOption(p.optQuick, quick, {&p.optDOD});
+  bindOption(p.optDOD, dod, {&p.optQuick});
+  options->addWidget(quick);
+  options->addStretch(1);
+  options->addWidget(dod);
+  options->addStretch(1);
+  layout->addWidget(level);
+
+  layout->addStretch(1);
+  layout->addLayout(buttonRow({}, {button(p.cmdWipe, box, [&p] { p.cmdWipe_Click(); })}));
+  return page;
+}
+
+}  // namespace view_qt

@@ -1,0 +1,89 @@
+#include "view/qt/qt_message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <utility>
+#include <vector>
+
+namespace view_qt {
+namespace {
+
+constexpr int vbAbort = 3;
+constexpr int vbRetry = 4;
+constexpr int vbIgnore = 5;
+
+using Buttons = std::vector<std::pair<QMessageBox::StandardButton, int>>;
+
+Buttons buttonsFor(int style) {
+  switch (style & 0x7) {
+    case 1:
+      return {{QMessageBox::Ok, forms::vbOK}, {QMessageBox::Cancel, forms::vbCancel}};
+    case 2:
+      return {{QMessageBox::Abort, vbAbort},
+              {QMessageBox::Retry, vbRetry},
+              {QMessageBox::Ignore, vbIgnore}};
+    case 3:
+      return {{QMessageBox::Yes, forms::vbYes},
+              {QMessageBox::No, forms::vbNo},
+              {QMessageBox::Cancel, forms::vbCancel}};
+    case 4:
+      return {{QMessageBox::Yes, forms::vbYes}, {QMessageBox::No, forms::vbNo}};
+    case 5:
+      return {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, forms::vbCancel}};
+    default:
+      return {{QMessageBox::Ok, forms::vbOK}};
+  }
+}
+
+QMessageBox::Icon iconFor(int style) {
+  switch (style & 0x70) {
+    case 16:
+      return QMessageBox::Critical;
+    case forms::vbQuestion:
+      return QMessageBox::Question;
+    case forms::vbExclamation:
+      return QMessageBox::Warning;
+    case forms::vbInformation:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+// The answer that Escape gives: Cancel, else No, else the only button.
+int escapeAnswer(const Buttons& buttons) {
+  for (int wanted : {forms::vbCancel, forms::vbNo})
+    for (const auto& button : buttons)
+      if (button.second == wanted) return wanted;
+  return buttons.back().second;
+}
+
+}  // namespace
+
+int QtMessageBox::show(const std::string& text, int style, const std::string& caption) {
+  QMessageBox box(QApplication::activeWindow());
+  box.setObjectName("msgbox");
+  box.setWindowTitle(QString::fromStdString(caption));
+  box.setTextFormat(Qt::PlainText);  // file names are shown as they are
+  box.setText(QString::fromStdString(text));
+  box.setIcon(iconFor(style));
+
+  Buttons buttons = buttonsFor(style);
+  int escape = escapeAnswer(buttons);
+  std::size_t defaultIndex = static_cast<std::size_t>((style >> 8) & 0x3);
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    QPushButton* button = box.addButton(buttons[i].first);
+    if (i == defaultIndex) box.setDefaultButton(button);
+    if (buttons[i].second == escape) box.setEscapeButton(button);
+  }
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  if (!clicked) return escape;
+  QMessageBox::StandardButton which = box.standardButton(clicked);
+  for (const auto& button : buttons)
+    if (button.first == which) return button.second;
+  return escape;
+}
+
+}  // namespace view_qt

@@ -1,0 +1,36 @@
+// The notification-area icon on Qt. Its activations reach the program as the
+// mouse message numbers the tray logic knows: a click as 0x201, a double
+// click as 0x203, the context click as 0x205.
+#pragma once
+
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <functional>
+
+#include "forms/tray.h"
+
+namespace view_qt {
+
+class QtTray : public QObject, public forms::TrayService {
+  Q_OBJECT
+ public:
+  explicit QtTray(QIcon icon, QObject* parent = nullptr);
+  bool available() const override;
+  bool addIcon(const std::string& tip, std::function<void(int)> onMessage) override;
+
+  // What the icon reports. A double click arrives as a click first; that
+  // click's menu waits for the double-click interval and is dropped when the
+  // double click follows.
+  void deliver(QSystemTrayIcon::ActivationReason reason);
+  QSystemTrayIcon* icon() { return &icon_; }
+
+ private:
+  void send(int message);
+
+  QSystemTrayIcon icon_;
+  QTimer pendingClick_;
+  std::function<void(int)> onMessage_;
+};
+
+}  // namespace view_qt

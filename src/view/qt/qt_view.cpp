@@ -1,1 +1,0 @@
-#include "view/qt/qt_view.h"

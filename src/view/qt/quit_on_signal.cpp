@@ -1,0 +1,41 @@
+#include "view/qt/quit_on_signal.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+
+namespace view_qt {
+namespace {
+
+int signalSockets[2] = {-1, -1};
+
+void onSignal(int) {
+  char byte = 1;
+  ssize_t written = ::write(signalSockets[0], &byte, 1);
+  (void)written;
+}
+
+}  // namespace
+
+void quitOnTerminationSignals() {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0) return;
+  auto* notifier =
+      new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, QCoreApplication::instance());
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+    char byte = 0;
+    ssize_t got = ::read(signalSockets[1], &byte, 1);
+    (void)got;
+    QCoreApplication::quit();
+  });
+  struct sigaction action {};
+  action.sa_handler = onSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace view_qt
