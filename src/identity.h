@@ -13,10 +13,20 @@ inline constexpr int kMinor = 0;
 // Scheme and host of the maker's web server; set at build time.
 inline constexpr const char* kMakerUrl = TRACESWEEP_MAKER_URL;
 
-inline std::string makerUrl(const std::string& path) { return std::string(kMakerUrl) + path; }
-inline std::string helpUrl() { return makerUrl("/products/ts/help.html"); }
-inline std::string homeUrl() { return makerUrl("/"); }
-inline std::string versionFileUrl() { return makerUrl("/products/ts/version.txt"); }
-inline std::string downloadPageUrl() { return makerUrl("/norrick/products/ts/"); }
+inline std::string makerUrl(const std::string& path) {
+  return std::string(kMakerUrl) + path;
+}
+inline std::string helpUrl() {
+  return makerUrl("/products/ts/help.html");
+}
+inline std::string homeUrl() {
+  return makerUrl("/");
+}
+inline std::string versionFileUrl() {
+  return makerUrl("/products/ts/version.txt");
+}
+inline std::string downloadPageUrl() {
+  return makerUrl("/norrick/products/ts/");
+}
 
 }  // namespace identity

@@ -16,7 +16,9 @@ std::string programInfo() {
          "Copyright \u00A9 2003 Norrick Software. All rights reserved.";
 }
 
-std::string address() { return "Norrick Software Ltd\nNorwich\n UK"; }
+std::string address() {
+  return "Norrick Software Ltd\nNorwich\n UK";
+}
 
 std::string urlText() {
   std::string url = identity::kMakerUrl;

@@ -38,7 +38,9 @@ void frmmain::Form_Activate() {
   loadUserPrefs();
 }
 
-void frmmain::Form_QueryUnload() { app_.SetAutoStart(chkautostart.Value() == 1); }
+void frmmain::Form_QueryUnload() {
+  app_.SetAutoStart(chkautostart.Value() == 1);
+}
 
 // The check boxes in the order both methods process them; "shredlevel" last.
 static std::vector<std::pair<const char*, forms::CheckBox*>> boxes(frmmain& f) {
@@ -57,9 +59,10 @@ static std::vector<std::pair<const char*, forms::CheckBox*>> boxes(frmmain& f) {
 void frmmain::loadUserPrefs() {
   auto& store = app_.platform.settings;
   for (auto& [key, box] : boxes(*this))
-    box->setValue(prefs::parseBoxValue(store.GetSetting(identity::kAppTitle, prefs::kSection, key, "0")));
-  std::string level = store.GetSetting(identity::kAppTitle, prefs::kSection, "shredlevel",
-                                       prefs::truthText(true));
+    box->setValue(
+        prefs::parseBoxValue(store.GetSetting(identity::kAppTitle, prefs::kSection, key, "0")));
+  std::string level =
+      store.GetSetting(identity::kAppTitle, prefs::kSection, "shredlevel", prefs::truthText(true));
   wipe.optQuick.setValue(prefs::parseTruth(level).value_or(true));
   wipe.optDOD.setValue(!wipe.optQuick.Value());
 }
@@ -74,10 +77,17 @@ void frmmain::saveUserPrefs() {
 
 void frmmain::SSTab1_Click() {
   switch (SSTab1.Tab()) {
-    case kTabCookies: loadCookiesList(); break;
-    case kTabCache: loadCacheContents(); break;
-    case kTabHistory: loadURLHistory(); break;
-    default: break;
+    case kTabCookies:
+      loadCookiesList();
+      break;
+    case kTabCache:
+      loadCacheContents();
+      break;
+    case kTabHistory:
+      loadURLHistory();
+      break;
+    default:
+      break;
   }
 }
 
@@ -86,9 +96,13 @@ void frmmain::cmdok_Click() {
   app_.closeMainForm();
 }
 
-void frmmain::cmdhelp_Click() { app_.OpenURL(identity::helpUrl()); }
+void frmmain::cmdhelp_Click() {
+  app_.OpenURL(identity::helpUrl());
+}
 
-void frmmain::lblurl_Click() { app_.OpenURL(identity::homeUrl()); }
+void frmmain::lblurl_Click() {
+  app_.OpenURL(identity::homeUrl());
+}
 
 void frmmain::chkdeltempfiles_Click() {
   if (chkdeltempfiles.Value() != 1) return;
@@ -106,7 +120,9 @@ void frmmain::chkEmptyRecycleBin_Click() {
   sbar.setPanelText(1, "");
 }
 
-void frmmain::cmdcheckForUpdates_Click() { checkForUpdates(); }
+void frmmain::cmdcheckForUpdates_Click() {
+  checkForUpdates();
+}
 
 void frmmain::checkForUpdates() {
   update::checkForUpdates(app_.platform, *this,

@@ -6,7 +6,8 @@ namespace app {
 
 void AddTrayIcon(forms::TrayService& tray, forms::WindowManager& windows, frmtray& owner,
                  const std::string& tip) {
-  tray.addIcon(tip, [&windows, &owner](int message) { HandleTrayMessage(windows, owner, message); });
+  tray.addIcon(tip,
+               [&windows, &owner](int message) { HandleTrayMessage(windows, owner, message); });
 }
 
 void HandleTrayMessage(forms::WindowManager& windows, frmtray& owner, int message) {

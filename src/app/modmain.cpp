@@ -57,7 +57,9 @@ void Modmain::SetAutoStart(bool enable) {
   reg.RegCloseKey(key);
 }
 
-void Modmain::OpenURL(const std::string& url) { platform.shell.openUrl(url); }
+void Modmain::OpenURL(const std::string& url) {
+  platform.shell.openUrl(url);
+}
 
 frmmain& Modmain::loadMainForm() {
   if (!main_) {
@@ -89,7 +91,9 @@ void Modmain::closeMainForm() {
     exitSequence();
 }
 
-void Modmain::retire(std::unique_ptr<forms::Form> form) { retired_.push_back(std::move(form)); }
+void Modmain::retire(std::unique_ptr<forms::Form> form) {
+  retired_.push_back(std::move(form));
+}
 
 void Modmain::fillMainForm(frmmain& main) {
   main.loadUserPrefs();

@@ -7,8 +7,11 @@
 namespace app::prefs {
 
 static std::string trimmed(const std::string& text) {
-  auto begin = std::find_if_not(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
-  auto end = std::find_if_not(text.rbegin(), text.rend(), [](unsigned char c) { return std::isspace(c); }).base();
+  auto begin =
+      std::find_if_not(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
+  auto end = std::find_if_not(text.rbegin(), text.rend(), [](unsigned char c) {
+               return std::isspace(c);
+             }).base();
   return begin < end ? std::string(begin, end) : std::string();
 }
 
@@ -31,6 +34,8 @@ std::optional<bool> parseTruth(const std::string& text) {
   return std::nullopt;
 }
 
-std::string truthText(bool value) { return value ? "True" : "False"; }
+std::string truthText(bool value) {
+  return value ? "True" : "False";
+}
 
 }  // namespace app::prefs

@@ -29,13 +29,17 @@ void frmtray::Form_Load() {
   AddTrayIcon(app_.platform.tray, app_.platform.windows, *this, identity::kAppTitle);
 }
 
-void frmtray::mnushow_Click() { app_.showMainForm(); }
+void frmtray::mnushow_Click() {
+  app_.showMainForm();
+}
 
 void frmtray::mnuabout_Click() {
   app_.showMainForm();
   if (frmmain* main = app_.mainForm()) main->SSTab1.setTab(kTabAbout);
 }
 
-void frmtray::mnuexit_Click() { app_.exitSequence(); }
+void frmtray::mnuexit_Click() {
+  app_.exitSequence();
+}
 
 }  // namespace app

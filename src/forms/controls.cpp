@@ -161,7 +161,8 @@ void StatusBar::setProgress(std::int64_t value, std::int64_t max) {
 }
 
 void TabControl::setTab(int tab) {
-  if (tab < 0 || tab >= static_cast<int>(tabs_.size())) throw std::out_of_range("TabControl::setTab");
+  if (tab < 0 || tab >= static_cast<int>(tabs_.size()))
+    throw std::out_of_range("TabControl::setTab");
   tab_ = tab;
   changed();
 }

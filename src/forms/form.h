@@ -27,7 +27,9 @@ class Form : public Control {
 
   // Set by whoever owns the window: what a user's close (the close box, the
   // system menu) does. The view calls userClose(); the owner unloads.
-  void setCloseRequestHandler(std::function<void()> handler) { onCloseRequest_ = std::move(handler); }
+  void setCloseRequestHandler(std::function<void()> handler) {
+    onCloseRequest_ = std::move(handler);
+  }
   void userClose();
 
  private:
