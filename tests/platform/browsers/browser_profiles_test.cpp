@@ -1,0 +1,161 @@
+#include "platform/linux/common/browser_profiles.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "fake_home.h"
+
+using platform::linux_os::BrowserFamily;
+using platform::linux_os::BrowserProfile;
+using platform::linux_os::browserRunning;
+using platform::linux_os::displayName;
+using platform::linux_os::findBrowserProfiles;
+
+namespace {
+
+const BrowserProfile* byName(const std::vector<BrowserProfile>& all, const std::string& browser,
+                             const std::string& name) {
+  for (const BrowserProfile& p : all)
+    if (p.browser == browser && p.name == name) return &p;
+  return nullptr;
+}
+
+std::string hostName() {
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  return host;
+}
+
+}  // namespace
+
+TEST(FirefoxProfiles, EverySectionOfProfilesIniWithPathsCacheFoldersAndFallback) {
+  browsertest::FakeHome home;
+  const std::string absolute = home.path("elsewhere/custom");
+  // A BOM, CRLF line ends, a gap in the numbering and an absolute profile.
+  home.write(".mozilla/firefox/profiles.ini",
+             "\xEF\xBB\xBF[General]\r\nStartWithLastProfile=1\r\n\r\n"
+             "[Profile0]\r\nName=default-esr\r\nIsRelative=1\r\nPath=abc.default-esr\r\n"
+             "Default=1\r\n\r\n[Profile2]\r\nName=work\r\nIsRelative=0\r\nPath=" +
+                 absolute + "\r\n\r\n[Install1234]\r\nDefault=abc.default-esr\r\n");
+  home.write(".mozilla/firefox/abc.default-esr/prefs.js", "");
+  home.write("elsewhere/custom/prefs.js", "");
+  // Not in profiles.ini, but it holds browsing data.
+  home.write(".mozilla/firefox/orphan.old/cookies.sqlite", "");
+  home.write(".mozilla/firefox/Crash Reports/events/x", "");
+  // The XDG root of newer versions, with a moved cache.
+  home.write(".config/mozilla/firefox/profiles.ini",
+             "[Profile0]\nName=new\nIsRelative=1\nPath=xyz.new\n");
+  home.write(".config/mozilla/firefox/xyz.new/prefs.js",
+             "user_pref(\"browser.cache.disk.parent_directory\", \"/srv/ffcache\");\n");
+
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 4u);
+  const BrowserProfile* esr = byName(all, "firefox", "default-esr");
+  ASSERT_TRUE(esr);
+  EXPECT_EQ(esr->family, BrowserFamily::Firefox);
+  EXPECT_EQ(esr->profileDir, home.path(".mozilla/firefox/abc.default-esr"));
+  EXPECT_EQ(esr->cacheDir, home.path(".cache/mozilla/firefox/abc.default-esr"));
+  const BrowserProfile* work = byName(all, "firefox", "work");
+  ASSERT_TRUE(work);
+  EXPECT_EQ(work->profileDir, absolute);
+  EXPECT_EQ(work->cacheDir, absolute);
+  const BrowserProfile* orphan = byName(all, "firefox", "orphan.old");
+  ASSERT_TRUE(orphan);
+  EXPECT_EQ(orphan->cacheDir, home.path(".cache/mozilla/firefox/orphan.old"));
+  const BrowserProfile* moved = byName(all, "firefox", "new");
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(moved->cacheDir, "/srv/ffcache");
+}
+
+TEST(FirefoxProfiles, SnapAndFlatpakRootsAndNoProfilesIni) {
+  browsertest::FakeHome home;
+  home.write("snap/firefox/common/.mozilla/firefox/s1.default/places.sqlite", "");
+  home.write(".var/app/org.mozilla.firefox/.mozilla/firefox/f1.default/cookies.sqlite", "");
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 2u);
+  const BrowserProfile* snap = byName(all, "firefox-snap", "s1.default");
+  ASSERT_TRUE(snap);
+  EXPECT_EQ(snap->cacheDir, home.path("snap/firefox/common/.cache/mozilla/firefox/s1.default"));
+  const BrowserProfile* flatpak = byName(all, "firefox-flatpak", "f1.default");
+  ASSERT_TRUE(flatpak);
+  EXPECT_EQ(flatpak->cacheDir,
+            home.path(".var/app/org.mozilla.firefox/cache/mozilla/firefox/f1.default"));
+  EXPECT_EQ(displayName(*snap), "Firefox (snap) (profile s1.default)");
+}
+
+TEST(ChromiumProfiles, LocalStateNamesSkipsSystemAndGuestAndFallsBackToPreferences) {
+  browsertest::FakeHome home;
+  home.write(".config/chromium/Local State",
+             R"({"profile":{"info_cache":{"Default":{"name":"Person 1"},)"
+             R"("Profile 1":{"name":"Work"},"System Profile":{"name":"System"},)"
+             R"("Gone":{"name":"No folder"}}}})");
+  for (const char* folder :
+       {"Default", "Profile 1", "System Profile", "Guest Profile", "Profile 7"})
+    home.write(std::string(".config/chromium/") + folder + "/Preferences", "{}");
+  home.write(".config/chromium/Crashpad/settings.dat", "");
+  // A user-data folder whose Local State is not JSON: only the fallback.
+  home.write(".config/google-chrome/Local State", "{\"profile\": [truncated");
+  home.write(".config/google-chrome/Default/Preferences", "{}");
+  home.write("snap/chromium/common/chromium/Default/Preferences", "{}");
+
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 5u);
+  const BrowserProfile* person = byName(all, "chromium", "Person 1");
+  ASSERT_TRUE(person);
+  EXPECT_EQ(person->family, BrowserFamily::Chromium);
+  EXPECT_EQ(person->profileDir, home.path(".config/chromium/Default"));
+  EXPECT_EQ(person->cacheDir, home.path(".cache/chromium/Default"));
+  EXPECT_EQ(person->userDataDir, home.path(".config/chromium"));
+  EXPECT_TRUE(byName(all, "chromium", "Work"));
+  EXPECT_TRUE(byName(all, "chromium", "Profile 7"));
+  EXPECT_TRUE(byName(all, "chrome", "Default"));
+  const BrowserProfile* snap = byName(all, "chromium-snap", "Default");
+  ASSERT_TRUE(snap);
+  EXPECT_EQ(snap->cacheDir, snap->profileDir);
+  EXPECT_EQ(displayName(*person), "Chromium (profile Person 1)");
+}
+
+TEST(BrowserRunning, FirefoxByTheParentLockOfAnotherProcess) {
+  browsertest::FakeHome home;
+  home.write(".mozilla/firefox/p.default/cookies.sqlite", "");
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_FALSE(browserRunning(all[0]));  // no .parentlock at all
+  home.write(".mozilla/firefox/p.default/.parentlock", "");
+  EXPECT_FALSE(browserRunning(all[0]));  // left behind by a clean exit
+  {
+    browsertest::LockHolder firefox(all[0].profileDir + "/.parentlock");
+    EXPECT_TRUE(browserRunning(all[0]));
+  }
+  EXPECT_FALSE(browserRunning(all[0]));
+}
+
+TEST(BrowserRunning, ChromiumBySingletonLockOfALiveProcessOnThisHost) {
+  browsertest::FakeHome home;
+  home.write(".config/chromium/Default/Preferences", "{}");
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 1u);
+  const std::string lock = home.path(".config/chromium/SingletonLock");
+  EXPECT_FALSE(browserRunning(all[0]));
+
+  pid_t child = fork();
+  if (child == 0) {
+    pause();
+    _exit(0);
+  }
+  ASSERT_EQ(symlink((hostName() + "-" + std::to_string(child)).c_str(), lock.c_str()), 0);
+  EXPECT_TRUE(browserRunning(all[0]));
+  std::filesystem::remove(lock);
+  ASSERT_EQ(symlink(("other-host-" + std::to_string(child)).c_str(), lock.c_str()), 0);
+  EXPECT_FALSE(browserRunning(all[0]));
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  std::filesystem::remove(lock);
+  // The link outlives the browser: a dead pid is not running.
+  ASSERT_EQ(symlink((hostName() + "-" + std::to_string(child)).c_str(), lock.c_str()), 0);
+  EXPECT_FALSE(browserRunning(all[0]));
+}

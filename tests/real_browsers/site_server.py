@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""A small web site for real-browser tests, served on 127.0.0.1 only.
+
+The browsers use it as their HTTP proxy, so one listening socket answers for
+any host name (alpha.test, www.gamma.test, ...): every page sets cookies for
+its own host (and a domain cookie for its parent domain), loads a cacheable
+image and script, and sets one more cookie from script. HTTPS tunnels are
+refused, so nothing leaves the machine.
+
+Usage: site_server.py PORT_FILE   (writes the chosen port, then serves)
+"""
+import http.server
+import sys
+import urllib.parse
+
+# A 1x1 transparent GIF.
+PIXEL = (b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00"
+         b"\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;")
+
+
+def page(host):
+    return f"""<!doctype html><html><head><title>Page of {host}</title>
+<script src="/app.js"></script></head>
+<body><h1>{host}</h1><img src="/pixel.gif" alt=""></body></html>""".encode()
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, fmt, *args):
+        sys.stderr.write("site: " + (fmt % args) + "\n")
+
+    def do_CONNECT(self):
+        self.send_error(405, "no tunnels")
+
+    def target(self):
+        url = urllib.parse.urlsplit(self.path)
+        host = url.hostname or self.headers.get("Host", "").split(":")[0]
+        return host.lower(), url.path or "/"
+
+    def reply(self, status, body, content_type, cookies=(), cache=False):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Cache-Control", "max-age=86400" if cache else "no-cache")
+        for cookie in cookies:
+            self.send_header("Set-Cookie", cookie)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        host, path = self.target()
+        if not host.endswith(".test"):
+            self.send_error(404)
+            return
+        label = host.split(".")[0].replace("-", "_")
+        if path == "/pixel.gif":
+            self.reply(200, PIXEL, "image/gif", cache=True)
+        elif path == "/app.js":
+            js = f'document.cookie = "js_{label}=1; max-age=86400; path=/";'
+            self.reply(200, js.encode(), "text/javascript", cache=True)
+        else:
+            parent = host.split(".", 1)[1] if host.count(".") > 1 else host
+            cookies = [f"visit_{label}=1; Max-Age=86400; Path=/",
+                       f"domain_{label}=1; Max-Age=86400; Path=/; Domain={parent}"]
+            self.reply(200, page(host), "text/html; charset=utf-8", cookies)
+
+
+def main():
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    with open(sys.argv[1], "w") as f:
+        f.write(str(server.server_address[1]))
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
