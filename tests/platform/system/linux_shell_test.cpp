@@ -1,0 +1,91 @@
+#include "platform/linux/system/linux_shell.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "temp_dir.h"
+
+namespace platform::linux_os {
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::EnvGuard;
+using testsupport::readFile;
+using testsupport::TempDir;
+
+bool waitFor(const fs::path& file) {
+  for (int i = 0; i < 500 && !fs::exists(file); ++i) usleep(10000);
+  return fs::exists(file);
+}
+
+// True once no child of ours is left, running or as a zombie; reaps nothing.
+bool noChildrenLeft() {
+  for (int i = 0; i < 500; ++i) {
+    siginfo_t info{};
+    if (waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0 && errno == ECHILD) return true;
+    usleep(10000);
+  }
+  return false;
+}
+
+TEST(LinuxShell, OpenUrlStartsXdgOpenWithoutAShellAndWithoutWaiting) {
+  TempDir dir;
+  fs::path args = dir.path() / "args", release = dir.path() / "release";
+  // A stand-in for xdg-open that records its arguments and stays until released.
+  fs::path fake = dir.write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" +
+                                                args.string() + ".part'\nmv '" + args.string() +
+                                                ".part' '" + args.string() + "'\nwhile [ ! -e '" +
+                                                release.string() + "' ]; do sleep 0.05; done\n");
+  chmod(fake.c_str(), 0755);
+  EnvGuard path("PATH", dir.str() + "/bin:" + std::getenv("PATH"));
+
+  LinuxShell shell;
+  const std::string url = "https://example.org/a b?q=\"x\"&y='z';$(touch " + dir.str() + "/pwned)";
+  shell.openUrl(url);
+  ASSERT_TRUE(waitFor(args));  // started, and openUrl came back while it still runs
+  EXPECT_EQ(readFile(args), "1\n" + url + "\n");
+  EXPECT_FALSE(fs::exists(dir.path() / "pwned"));
+
+  dir.write("release", "");
+  EXPECT_TRUE(noChildrenLeft());
+}
+
+TEST(LinuxShell, AMissingXdgOpenIsNotAnError) {
+  TempDir dir;
+  EnvGuard path("PATH", dir.str());
+  LinuxShell().openUrl("https://example.org/");
+  EXPECT_TRUE(noChildrenLeft());
+}
+
+TEST(LinuxShell, TempPathFollowsTmpdirOnlyWhenItIsAnAbsoluteFolder) {
+  TempDir dir;
+  dir.write("file", "");
+  fs::create_symlink(dir.path(), dir.path() / "link");
+  LinuxShell shell;
+  auto with = [&](const std::string& value) {
+    EnvGuard tmpdir("TMPDIR", value);
+    return shell.tempPath();
+  };
+  EXPECT_EQ(with(dir.str()), dir.str() + "/");
+  EXPECT_EQ(with(dir.str() + "/"), dir.str() + "/");
+  EXPECT_EQ(with(dir.str() + "/link"), dir.str() + "/link/");
+  EXPECT_EQ(with("/"), "/");
+  EXPECT_EQ(with(""), "/tmp/");
+  EXPECT_EQ(with("relative"), "/tmp/");
+  EXPECT_EQ(with(dir.str() + "/file"), "/tmp/");
+  EXPECT_EQ(with(dir.str() + "/missing"), "/tmp/");
+  {
+    EnvGuard tmpdir("TMPDIR", "");
+    unsetenv("TMPDIR");
+    EXPECT_EQ(shell.tempPath(), "/tmp/");
+  }
+}
+
+}  // namespace
+}  // namespace platform::linux_os
