@@ -37,6 +37,52 @@ const char* normalEntryName(const unsigned char* buffer, std::uint32_t size) {
   return info.lpszSourceUrlName;
 }
 
+// One enumeration of the cache: a size probe before every fetch, one buffer
+// of exactly the probed size alive at a time. Whatever way the walk ends, the
+// buffer is freed and then the handle closed (handle 0 too).
+class CacheWalk {
+ public:
+  explicit CacheWalk(platform::UrlCache& cache) : cache_(cache) {}
+  ~CacheWalk() {
+    buffer_.reset();
+    cache_.FindCloseUrlCache(handle_);
+  }
+  CacheWalk(const CacheWalk&) = delete;
+  CacheWalk& operator=(const CacheWalk&) = delete;
+
+  // Appends the name of every normal entry, in the cache's order; a failed
+  // probe, allocation or fetch ends the walk with the names found so far.
+  void readAll(std::vector<std::string>& names) {
+    std::uint32_t size = 0;
+    handle_ = cache_.FindFirstUrlCacheEntry(nullptr, &size);
+    if (handle_ != 0 || cache_.GetLastError() != platform::ERROR_INSUFFICIENT_BUFFER) return;
+    if (!allocate(size)) return;
+    handle_ = cache_.FindFirstUrlCacheEntry(buffer_.get(), &size);
+    bool fetched = handle_ != 0;
+    while (fetched) {
+      if (const char* name = normalEntryName(buffer_.get(), allocated_))
+        names.push_back(CachePage::GetStrFromPtrA(name));
+      buffer_.reset();
+      size = 0;
+      cache_.FindNextUrlCacheEntry(handle_, nullptr, &size);
+      if (size == 0) return;  // no entry left
+      fetched = allocate(size) && cache_.FindNextUrlCacheEntry(handle_, buffer_.get(), &size);
+    }
+  }
+
+ private:
+  bool allocate(std::uint32_t size) {
+    buffer_ = allocateEntryBuffer(size);
+    allocated_ = size;
+    return buffer_ != nullptr;
+  }
+
+  platform::UrlCache& cache_;
+  platform::CacheHandle handle_ = 0;
+  EntryBuffer buffer_;
+  std::uint32_t allocated_ = 0;
+};
+
 }  // namespace
 
 CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
@@ -45,31 +91,8 @@ CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
 void CachePage::GetCacheURLList() {
   forms::HourglassGuard busy(host_.form);
   List1.Clear();
-  platform::UrlCache& cache = platform_.urlCache;
   std::vector<std::string> names;  // shown in one change when the walk ends
-
-  std::uint32_t size = 0;
-  platform::CacheHandle handle = cache.FindFirstUrlCacheEntry(nullptr, &size);
-  EntryBuffer buffer;
-  if (handle == 0 && cache.GetLastError() == platform::ERROR_INSUFFICIENT_BUFFER) {
-    std::uint32_t allocated = size;
-    buffer = allocateEntryBuffer(allocated);
-    if (buffer) handle = cache.FindFirstUrlCacheEntry(buffer.get(), &size);
-    bool fetched = buffer && handle != 0;
-    while (fetched) {
-      if (const char* name = normalEntryName(buffer.get(), allocated))
-        names.push_back(GetStrFromPtrA(name));
-      buffer.reset();
-      size = 0;
-      cache.FindNextUrlCacheEntry(handle, nullptr, &size);
-      if (size == 0) break;
-      allocated = size;
-      buffer = allocateEntryBuffer(allocated);
-      fetched = buffer && cache.FindNextUrlCacheEntry(handle, buffer.get(), &size);
-    }
-  }
-  buffer.reset();
-  cache.FindCloseUrlCache(handle);
+  CacheWalk(platform_.urlCache).readAll(names);
   List1.setItems(std::move(names));
 }
 
