@@ -80,6 +80,17 @@ TEST(LinuxProcess, WithoutARuntimeFolderThePrivateCacheFolderHoldsTheLock) {
   OtherCopy first;
   EXPECT_EQ(first.sawAnother(), 'n');
   EXPECT_TRUE(LinuxProcess().previousInstance());
+  EXPECT_TRUE(fs::exists(dir.path() / "cache/tracesweep/tracesweep.lock"));
+}
+
+TEST(LinuxProcess, AnUnusableRuntimeFolderFallsBackInsteadOfAllowingTwoCopies) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "run/tracesweep.lock");  // cannot be opened as a file
+  EnvGuard runtime("XDG_RUNTIME_DIR", dir.str() + "/run");
+  EnvGuard cache("XDG_CACHE_HOME", dir.str() + "/cache");
+  OtherCopy first;
+  EXPECT_EQ(first.sawAnother(), 'n');
+  EXPECT_TRUE(LinuxProcess().previousInstance());
 }
 
 TEST(LinuxProcess, ProgramsWeStartDoNotInheritTheLock) {

@@ -29,17 +29,39 @@ bool isDirectory(const std::string& path) {
 
 }  // namespace
 
-std::string InstanceLock::defaultFile() {
-  if (std::string runtime = xdgRuntimeDir(); !runtime.empty() && isDirectory(runtime))
-    return runtime + kLockName;
-  std::string cache = xdgCacheHome() + "/tracesweep";
-  if (ensureFolder(cache, 0700) && isPrivateFolder(cache)) return cache + kLockName;
-  // A shared /tmp: someone else may have made the folder first, so it is
-  // used only when it is ours and closed to others.
-  std::string tmp = "/tmp/tracesweep-" + std::to_string(getuid());
-  mkdir(tmp.c_str(), 0700);
-  if (isPrivateFolder(tmp)) return tmp + kLockName;
+std::string InstanceLock::fileIn(Place place) {
+  switch (place) {
+    case Place::Runtime: {
+      std::string runtime = xdgRuntimeDir();
+      return !runtime.empty() && isDirectory(runtime) ? runtime + kLockName : "";
+    }
+    case Place::Cache: {
+      std::string cache = xdgCacheHome() + "/tracesweep";
+      return ensureFolder(cache, 0700) && isPrivateFolder(cache) ? cache + kLockName : "";
+    }
+    case Place::Tmp: {
+      // A shared /tmp: someone else may have made the folder first, so it is
+      // used only when it is ours and closed to others.
+      std::string tmp = "/tmp/tracesweep-" + std::to_string(getuid());
+      mkdir(tmp.c_str(), 0700);
+      return isPrivateFolder(tmp) ? tmp + kLockName : "";
+    }
+  }
   return "";
+}
+
+std::string InstanceLock::defaultFile() {
+  for (Place place : kPlaces)
+    if (std::string file = fileIn(place); !file.empty()) return file;
+  return "";
+}
+
+InstanceLock::State InstanceLock::acquireAnywhere() {
+  // A runtime folder we cannot write to (a stale variable) must not turn
+  // the one-copy rule off: the next place is tried.
+  for (Place place : kPlaces)
+    if (acquire(fileIn(place)) != State::Unavailable) break;
+  return state_;
 }
 
 InstanceLock::~InstanceLock() {

@@ -20,10 +20,19 @@ class InstanceLock {
   State acquire(const std::string& file);
   State state() const { return state_; }
 
-  // The lock file from the live environment: $XDG_RUNTIME_DIR/tracesweep.lock,
-  // else $XDG_CACHE_HOME/tracesweep/, else /tmp/tracesweep-<uid>/ (made 0700
-  // and checked to be ours); "" when none of them can be used.
+  // Where the lock file may live, in order of preference: $XDG_RUNTIME_DIR,
+  // $XDG_CACHE_HOME/tracesweep, /tmp/tracesweep-<uid> (the last two made 0700
+  // and checked to be ours).
+  enum class Place { Runtime, Cache, Tmp };
+  static constexpr Place kPlaces[] = {Place::Runtime, Place::Cache, Place::Tmp};
+  // The lock file's path in that place, from the live environment; "" when
+  // the place cannot be used.
+  static std::string fileIn(Place place);
+  // The first usable place's file.
   static std::string defaultFile();
+
+  // Takes the lock in the first place where the file can be opened.
+  State acquireAnywhere();
 
  private:
   int fd_ = -1;

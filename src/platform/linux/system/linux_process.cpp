@@ -11,7 +11,7 @@ namespace platform::linux_os {
 bool LinuxProcess::previousInstance() {
   if (!asked_) {
     asked_ = true;
-    lock_.acquire(InstanceLock::defaultFile());
+    lock_.acquireAnywhere();
   }
   return lock_.state() == InstanceLock::State::HeldByAnother;
 }
