@@ -125,6 +125,13 @@ TEST(RegFileFormat, ReadsWindowsExportsWithBomCrlfAndUtf16) {
   check(parseRegFile(utf16));
 }
 
+TEST(RegFileFormat, ReadsRegedit4StringDataAsBytes) {
+  RegParseResult parsed =
+      parseRegFile("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Old]\n\"Path\"=hex(2):25,54,25,00\n");
+  ASSERT_FALSE(parsed.damaged());
+  EXPECT_EQ(find(parsed.keys, "software\\old", "path")->data, text("%T%"));
+}
+
 TEST(RegFileFormat, ReportsEachUnreadableLineAndKeepsTheRest) {
   std::string file =
       "Windows Registry Editor Version 5.00\n"
@@ -167,8 +174,7 @@ TEST(RegFileFormat, HostileInputNeverCrashes) {
   for (std::size_t cut = 0; cut < good.size(); cut += 7) {
     RegParseResult parsed = parseRegFile(std::string_view(good).substr(0, cut));
     if (cut >= autostartEnd) {
-      EXPECT_NE(find(parsed.keys, "software\\ norrick tracesweep\\settings", "autostart"),
-                nullptr)
+      EXPECT_NE(find(parsed.keys, "software\\ norrick tracesweep\\settings", "autostart"), nullptr)
           << cut;
     }
   }

@@ -127,8 +127,9 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && asciiLower(s.substr(0, prefix.size())) == prefix;
 }
 
-// The data after "=": a string, dword:, hex: or hex(N):.
-std::optional<RegValue> readData(std::string_view data) {
+// The data after "=": a string, dword:, hex: or hex(N):. Version 5 files hold
+// the string types' hex data as UTF-16LE, REGEDIT4 files as bytes.
+std::optional<RegValue> readData(std::string_view data, bool utf16Strings) {
   if (!data.empty() && data.front() == '"') {
     std::size_t pos = 0;
     auto text = readQuoted(data, pos);
@@ -156,7 +157,7 @@ std::optional<RegValue> readData(std::string_view data) {
     auto bytes = readHexList(data.substr(close + 2));
     if (!type || !bytes) return std::nullopt;
     bool text = *type == REG_SZ || *type == REG_EXPAND_SZ || *type == REG_MULTI_SZ;
-    if (text && bytes->size() % 2 == 0) *bytes = utf16leToBytes(*bytes);
+    if (text && utf16Strings && bytes->size() % 2 == 0) *bytes = utf16leToBytes(*bytes);
     return RegValue{*type, std::move(*bytes)};
   }
   return std::nullopt;
@@ -176,7 +177,11 @@ class Parser {
       if (body.empty() || body.front() == ';') continue;
       if (!headerSeen) {
         headerSeen = true;
-        if (body == "Windows Registry Editor Version 5.00" || body == "REGEDIT4") continue;
+        if (body == "Windows Registry Editor Version 5.00") continue;
+        if (body == "REGEDIT4") {
+          utf16Strings_ = false;
+          continue;
+        }
         problem(line.number, "missing header");
       }
       if (body.front() == '[')
@@ -228,7 +233,7 @@ class Parser {
     if (rest.empty() || rest.front() != '=') return problem(number, "missing =");
     rest = trim(rest.substr(1));
     if (rest == "-") return;  // a value deletion
-    auto value = readData(rest);
+    auto value = readData(rest, utf16Strings_);
     if (!value) return problem(number, "unreadable data");
     RegKeyData& key = result_.keys[*current_];
     std::string lowered = asciiLower(name);
@@ -239,6 +244,7 @@ class Parser {
   RegParseResult result_;
   std::optional<std::string> current_;  // the key the value lines belong to
   bool keyLineSeen_ = false;
+  bool utf16Strings_ = true;
 };
 
 }  // namespace
