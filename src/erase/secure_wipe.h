@@ -34,6 +34,12 @@ struct WipeResult {
 // behaviour: nothing is ever reported.
 WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes);
 
+// The same, calling afterPass with the pass number once each pass is on the
+// storage, before the next one starts (a seam to look at the file between
+// passes).
+WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes,
+                    const std::function<void(int pass)>& afterPass);
+
 // Deletes one file, clearing a read-only mark when that is what stops it.
 void ForceDelete(platform::Platform& platform, const std::string& path);
 

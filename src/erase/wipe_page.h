@@ -1,6 +1,7 @@
 // The "Secure Wipe" page of the main window.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "erase/file_list.h"
@@ -34,6 +35,13 @@ class WipePage {
   void cmdBrowseForFolder_Click();
 
  private:
+  void wipeSingleFile(const std::string& path, int passes);
+  void wipeFolder(const std::string& folder, int passes);
+  // Fills FileList; false (after saying why) when it could not be completed.
+  bool listFolder(const std::string& folder);
+  // Asks again before destroying the root, a system folder or the home folder.
+  bool confirmSystemFolder(const std::string& folder, std::int64_t count);
+
   platform::Platform& platform_;
   forms::PageHost host_;
   FileList& fileList_;

@@ -1,5 +1,7 @@
 #include "platform/fake/fake_services.h"
 
+#include <algorithm>
+
 #include <fstream>
 
 namespace platform::fake {
@@ -29,6 +31,69 @@ std::string FakeFileLayer::errorText(int error) {
   if (error == kErrFileNotFound) return "File not found";
   if (error == kErrPathFileAccess) return "Path/File access error";
   return "Error " + std::to_string(error);
+}
+
+int FakeFileLayer::walkFiles(const std::string& folder,
+                             const std::function<void(const std::string&)>& onFile) {
+  std::string root = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  std::function<void(const std::string&)> walk = [&](const std::string& relative) {
+    for (const DirEntry& entry : listFolder(root + relative)) {
+      if (entry.attributes & kAttrDirectory)
+        walk(relative + entry.name + "/");
+      else
+        onFile(relative + entry.name);
+    }
+  };
+  walk("");
+  return 0;
+}
+
+namespace {
+class FakeTarget : public OverwriteTarget {
+ public:
+  FakeTarget(FakeFileLayer& layer, std::string path) : layer_(layer), path_(std::move(path)) {}
+  int length(std::int64_t& bytes) override {
+    return layer_.fileLength(path_, bytes);
+  }
+  int writeAt(std::int64_t offset, const unsigned char*, std::size_t size) override {
+    std::int64_t& length = layer_.lengths[path_];
+    length = std::max(length, offset + static_cast<std::int64_t>(size));
+    return 0;
+  }
+  int syncData() override { return 0; }
+  void close() override {}
+  int remove() override {
+    layer_.lengths.erase(path_);
+    return layer_.deleteFile(path_);
+  }
+
+ private:
+  FakeFileLayer& layer_;
+  std::string path_;
+};
+
+class FakeSession : public OverwriteSession {
+ public:
+  explicit FakeSession(FakeFileLayer& layer) : layer_(layer) {}
+  OverwriteOpen open(const std::string& path) override {
+    OverwriteOpen result;
+    if (!layer_.lengths.count(path)) {
+      result.kind = OverwriteKind::Missing;
+      return result;
+    }
+    result.kind = OverwriteKind::Opened;
+    result.target = std::make_unique<FakeTarget>(layer_, path);
+    return result;
+  }
+  int syncAll() override { return 0; }
+
+ private:
+  FakeFileLayer& layer_;
+};
+}  // namespace
+
+std::unique_ptr<OverwriteSession> FakeFileLayer::beginOverwrite(const OverwriteOptions&) {
+  return std::make_unique<FakeSession>(*this);
 }
 
 namespace {

@@ -21,6 +21,12 @@ class FakeFileLayer : public FileLayer {
   int setAttributes(const std::string& path, int attributes) override;
   int fileLength(const std::string& path, std::int64_t& length) override;
   std::string errorText(int error) override;
+  // Walks `folders` (keys end in "/"); entries with kAttrDirectory are entered.
+  int walkFiles(const std::string& folder,
+                const std::function<void(const std::string&)>& onFile) override;
+  // Files are the paths in `lengths`: writes lengthen them, removal erases
+  // them and records the path in `deleted`.
+  std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) override;
 
   std::map<std::string, std::vector<DirEntry>> folders;
   std::map<std::string, std::int64_t> lengths;

@@ -1,0 +1,35 @@
+// What the single-file and the batch wipe share: one overwrite pass, and the
+// words that tell the user what became of a file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "erase/secure_wipe.h"
+#include "platform/file_layer.h"
+
+namespace erasure::detail {
+
+inline constexpr std::int64_t kBlockSize = 1024;
+
+// The bytes a pass covers for a file of the given length: up to the next
+// multiple of the block size past the end, so always at least one block more
+// than the whole blocks the file holds.
+inline std::int64_t passLength(std::int64_t length) {
+  return (length / kBlockSize + 1) * kBlockSize;
+}
+
+// Writes 0x01 over passLength(current length) bytes from the start, in
+// large writes, once per byte. 0 or an error number.
+int overwritePass(platform::OverwriteTarget& target);
+
+// Fills result for a file that the layer did not open for overwriting.
+void describeSkip(platform::Platform& platform, const platform::OverwriteOpen& opened,
+                  WipeResult& result);
+
+// A file that was only removed (0 passes, other hard links, a link).
+void removeOnly(platform::Platform& platform, platform::OverwriteOpen& opened, WipeResult& result);
+
+std::string failureReason(platform::Platform& platform, const char* step, int error);
+
+}  // namespace erasure::detail

@@ -1,0 +1,71 @@
+#include "erase/secure_wipe.h"
+
+#include "erase/overwrite_passes.h"
+#include "forms/message_box.h"
+#include "identity.h"
+
+namespace erasure {
+
+using platform::OverwriteKind;
+
+WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes) {
+  return WipeFile(platform, path, passes, {});
+}
+
+WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes,
+                    const std::function<void(int pass)>& afterPass) {
+  WipeResult result;
+  result.path = path;
+  auto session = platform.files.beginOverwrite({});
+  platform::OverwriteOpen opened = session->open(path);
+  if (!opened.target) {
+    detail::describeSkip(platform, opened, result);
+    return result;
+  }
+  if (opened.kind != OverwriteKind::Opened || passes <= 0) {
+    detail::removeOnly(platform, opened, result);
+    return result;
+  }
+  platform::OverwriteTarget& target = *opened.target;
+  for (int pass = 1; pass <= passes; ++pass) {
+    // Each pass is on the storage before the next starts and before the
+    // name goes; a file only half overwritten is not removed.
+    int error = detail::overwritePass(target);
+    if (error == 0) error = target.syncData();
+    if (error != 0) {
+      target.close();
+      result.outcome = WipeOutcome::Failed;
+      result.reason = detail::failureReason(platform, "overwritten", error);
+      return result;
+    }
+    if (afterPass) afterPass(pass);
+  }
+  target.close();
+  if (int error = target.remove()) {
+    result.outcome = WipeOutcome::Failed;
+    result.reason =
+        "it was overwritten but " + detail::failureReason(platform, "deleted", error).substr(3);
+    return result;
+  }
+  result.outcome = WipeOutcome::Wiped;
+  return result;
+}
+
+void ForceDelete(platform::Platform& platform, const std::string& path) {
+  int error = platform.files.deleteFile(path);
+  if (error == platform::kErrPathFileAccess) {
+    platform.files.setAttributes(path, platform::kAttrNormal);
+    platform.files.deleteFile(path);
+  }
+}
+
+bool FileExists(platform::Platform& platform, const std::string& path) {
+  std::int64_t length = 0;
+  int error = platform.files.fileLength(path, length);
+  if (error == 0) return length > 0;
+  if (error != platform::kErrFileNotFound)
+    platform.msgbox.show(platform.files.errorText(error), forms::vbOKOnly, identity::kAppTitle);
+  return false;
+}
+
+}  // namespace erasure

@@ -1,0 +1,96 @@
+#include "platform/linux/files/open_files_snapshot.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/linux/files/unique_fd.h"
+
+namespace platform::linux_os {
+
+namespace {
+
+bool isNumber(const char* text) {
+  if (*text == '\0') return false;
+  for (; *text != '\0'; ++text)
+    if (!std::isdigit(static_cast<unsigned char>(*text))) return false;
+  return true;
+}
+
+}  // namespace
+
+OpenFilesSnapshot OpenFilesSnapshot::take() {
+  OpenFilesSnapshot snapshot;
+  UniqueFd procFd(open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!procFd.valid()) return snapshot;
+  DIR* proc = fdopendir(fcntl(procFd.get(), F_DUPFD_CLOEXEC, 0));
+  if (proc == nullptr) return snapshot;
+  const std::string self = std::to_string(getpid());
+  while (dirent* entry = readdir(proc)) {
+    if (!isNumber(entry->d_name) || self == entry->d_name) continue;
+    snapshot.addDescriptors(procFd.get(), entry->d_name);
+    snapshot.addMaps(procFd.get(), entry->d_name);
+  }
+  closedir(proc);
+  return snapshot;
+}
+
+bool OpenFilesSnapshot::contains(dev_t dev, ino_t ino) const {
+  return files_.count({static_cast<std::uint64_t>(dev), static_cast<std::uint64_t>(ino)}) != 0;
+}
+
+void OpenFilesSnapshot::add(dev_t dev, ino_t ino) {
+  files_.insert({static_cast<std::uint64_t>(dev), static_cast<std::uint64_t>(ino)});
+}
+
+void OpenFilesSnapshot::addDescriptors(int procFd, const char* pid) {
+  const std::string path = std::string(pid) + "/fd";
+  int fdDir = openat(procFd, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fdDir < 0) return;  // gone, or another user's process
+  DIR* dir = fdopendir(fdDir);
+  if (dir == nullptr) {
+    close(fdDir);
+    return;
+  }
+  while (dirent* entry = readdir(dir)) {
+    if (!isNumber(entry->d_name)) continue;
+    struct stat st {};
+    // Following the descriptor's link reaches the open file itself.
+    if (fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+      add(st.st_dev, st.st_ino);
+  }
+  closedir(dir);
+}
+
+// Maps outlive the descriptor they were made from, so they count too.
+void OpenFilesSnapshot::addMaps(int procFd, const char* pid) {
+  const std::string path = std::string(pid) + "/maps";
+  int fd = openat(procFd, path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  FILE* maps = fdopen(fd, "r");
+  if (maps == nullptr) {
+    close(fd);
+    return;
+  }
+  char line[4096];
+  while (std::fgets(line, sizeof line, maps) != nullptr) {
+    unsigned major = 0, minor = 0;
+    unsigned long long inode = 0;
+    // address perms offset major:minor inode [path]
+    if (std::sscanf(line, "%*s %*s %*s %x:%x %llu", &major, &minor, &inode) == 3 && inode != 0)
+      add(makedev(major, minor), static_cast<ino_t>(inode));
+    // A line longer than the buffer continues on the next read; skip its rest.
+    while (std::strchr(line, '\n') == nullptr && std::fgets(line, sizeof line, maps) != nullptr) {
+    }
+  }
+  std::fclose(maps);
+}
+
+}  // namespace platform::linux_os

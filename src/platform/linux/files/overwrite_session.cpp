@@ -1,0 +1,133 @@
+#include "platform/linux/files/overwrite_session.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/linux/files/file_errors.h"
+#include "platform/linux/files/overwrite_target.h"
+
+namespace platform::linux_os {
+
+namespace {
+
+constexpr int kWriteFlags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+struct PathParts {
+  std::string folder;
+  std::string name;
+};
+
+PathParts splitPath(const std::string& path) {
+  auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+OverwriteOpen outcome(OverwriteKind kind, int error = 0) {
+  OverwriteOpen result;
+  result.kind = kind;
+  result.error = error;
+  return result;
+}
+
+std::string procPath(int fd) {
+  return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// Opens the inode that pathFd (an O_PATH descriptor) stands for, for
+// writing; never by name again, so the file cannot be swapped meanwhile.
+UniqueFd reopenForWriting(int pathFd) {
+  return UniqueFd(open(procPath(pathFd).c_str(), kWriteFlags));
+}
+
+}  // namespace
+
+LinuxOverwriteSession::LinuxOverwriteSession(const OverwriteOptions& options) : options_(options) {
+  ensureLeaseSignalHandled();
+}
+
+bool LinuxOverwriteSession::heldByOthers(dev_t dev, ino_t ino) {
+  if (!snapshot_) snapshot_ = OpenFilesSnapshot::take();
+  return snapshot_->contains(dev, ino);
+}
+
+void LinuxOverwriteSession::rememberFileSystem(dev_t dev, int dirFd) {
+  if (fileSystems_.count(dev)) return;
+  int copy = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+  if (copy >= 0) fileSystems_.emplace(dev, UniqueFd(copy));
+}
+
+OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
+  PathParts parts = splitPath(path);
+  if (parts.name.empty() || parts.name == "." || parts.name == "..")
+    return outcome(OverwriteKind::NotRegular);
+  UniqueFd folder(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.valid())
+    return errno == ENOENT || errno == ENOTDIR
+               ? outcome(OverwriteKind::Missing)
+               : outcome(OverwriteKind::Failed, errorFromErrno(errno));
+  // O_PATH with O_NOFOLLOW holds the entry itself, a link included, without
+  // opening it: a FIFO does not block, a device is not touched.
+  UniqueFd entry(openat(folder.get(), parts.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st {};
+  if (!entry.valid() || fstat(entry.get(), &st) != 0)
+    return errno == ENOENT ? outcome(OverwriteKind::Missing)
+                           : outcome(OverwriteKind::Failed, errorFromErrno(errno));
+
+  auto target =
+      std::make_unique<LinuxOverwriteTarget>(std::move(folder), parts.folder, parts.name, st);
+  OverwriteOpen result;
+  if (S_ISLNK(st.st_mode)) {
+    result.kind = OverwriteKind::SymbolicLink;
+    result.target = std::move(target);
+    return result;
+  }
+  if (!S_ISREG(st.st_mode)) return outcome(OverwriteKind::NotRegular);
+  if (options_.ownedByUserOnly && st.st_uid != geteuid()) return outcome(OverwriteKind::NotOwned);
+  if (st.st_nlink > 1) {
+    if (heldByOthers(st.st_dev, st.st_ino)) return outcome(OverwriteKind::InUse);
+    result.kind = OverwriteKind::HardLinked;
+    result.target = std::move(target);
+    return result;
+  }
+
+  UniqueFd file = reopenForWriting(entry.get());
+  if (!file.valid() && errno == ETXTBSY) return outcome(OverwriteKind::InUse);
+  if (!file.valid() && (errno == EACCES || errno == EPERM) && st.st_uid == geteuid()) {
+    // A read-only file of ours: made writable through what we hold, never by name.
+    if (chmod(procPath(entry.get()).c_str(), st.st_mode | S_IRUSR | S_IWUSR) == 0) {
+      file = reopenForWriting(entry.get());
+      target->restoreModeOnClose(st.st_mode & 07777);
+    }
+  }
+  if (!file.valid()) return outcome(OverwriteKind::Failed, errorFromErrno(errno));
+
+  // A write lease is refused while anyone else has the file open for writing
+  // or mapped. It is given back at once: held, it would make any program that
+  // opens the file meanwhile wait for the lease break time.
+  bool leased = fcntl(file.get(), F_SETLEASE, F_WRLCK) == 0;
+  int leaseError = leased ? 0 : errno;
+  if (leased) fcntl(file.get(), F_SETLEASE, F_UNLCK);
+  target->adopt(std::move(file), false);
+  // Readers are not seen by the lease, so the snapshot is asked too.
+  if (leaseError == EAGAIN || leaseError == EBUSY || heldByOthers(st.st_dev, st.st_ino)) {
+    target->close();
+    return outcome(OverwriteKind::InUse);
+  }
+  rememberFileSystem(st.st_dev, target->folderDescriptor());
+  result.kind = OverwriteKind::Opened;
+  result.target = std::move(target);
+  return result;
+}
+
+int LinuxOverwriteSession::syncAll() {
+  int result = 0;
+  for (auto& [dev, fd] : fileSystems_)
+    if (syncfs(fd.get()) != 0 && result == 0) result = errorFromErrno(errno);
+  return result;
+}
+
+}  // namespace platform::linux_os

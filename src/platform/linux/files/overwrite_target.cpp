@@ -1,0 +1,113 @@
+#include "platform/linux/files/overwrite_target.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+
+#include "platform/linux/files/file_errors.h"
+
+namespace platform::linux_os {
+
+namespace {
+void ignoreLeaseBreak(int) {}
+}  // namespace
+
+void ensureLeaseSignalHandled() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    if (sigaction(SIGIO, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    struct sigaction action {};
+    action.sa_handler = ignoreLeaseBreak;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGIO, &action, nullptr);
+  });
+}
+
+LinuxOverwriteTarget::LinuxOverwriteTarget(UniqueFd folder, std::string folderPath,
+                                           std::string name, const struct stat& identity)
+    : folder_(std::move(folder)),
+      folderPath_(std::move(folderPath)),
+      name_(std::move(name)),
+      dev_(identity.st_dev),
+      ino_(identity.st_ino) {
+  struct stat st {};
+  if (fstat(folder_.get(), &st) == 0) folderDev_ = st.st_dev, folderIno_ = st.st_ino;
+}
+
+int LinuxOverwriteTarget::openFolder() {
+  if (folder_.valid()) return 0;
+  UniqueFd folder(open(folderPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  struct stat st {};
+  if (!folder.valid() || fstat(folder.get(), &st) != 0) return deleteErrorFromErrno(errno);
+  if (st.st_dev != folderDev_ || st.st_ino != folderIno_) return kErrPathFileAccess;
+  folder_ = std::move(folder);
+  return 0;
+}
+
+LinuxOverwriteTarget::~LinuxOverwriteTarget() {
+  close();
+}
+
+void LinuxOverwriteTarget::adopt(UniqueFd file, bool leased) {
+  file_ = std::move(file);
+  leased_ = leased;
+}
+
+int LinuxOverwriteTarget::length(std::int64_t& bytes) {
+  struct stat st {};
+  if (fstat(file_.get(), &st) != 0) return errorFromErrno(errno);
+  bytes = st.st_size;
+  return 0;
+}
+
+int LinuxOverwriteTarget::writeAt(std::int64_t offset, const unsigned char* data,
+                                  std::size_t size) {
+  while (size > 0) {
+    ssize_t written = pwrite(file_.get(), data, size, static_cast<off_t>(offset));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errorFromErrno(errno);
+    }
+    if (written == 0) return errorFromErrno(EIO);
+    data += written;
+    size -= static_cast<std::size_t>(written);
+    offset += written;
+  }
+  return 0;
+}
+
+int LinuxOverwriteTarget::syncData() {
+  if (fdatasync(file_.get()) == 0) return 0;
+  if (errno == EINVAL && fsync(file_.get()) == 0) return 0;
+  return errorFromErrno(errno);
+}
+
+void LinuxOverwriteTarget::close() {
+  folder_.reset();
+  if (!file_.valid()) return;
+  if (leased_) fcntl(file_.get(), F_SETLEASE, F_UNLCK);
+  leased_ = false;
+  if (restoreMode_) fchmod(file_.get(), originalMode_);
+  restoreMode_ = false;
+  file_.reset();
+}
+
+int LinuxOverwriteTarget::remove() {
+  if (int error = openFolder()) return error;
+  struct stat st {};
+  if (fstatat(folder_.get(), name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    return deleteErrorFromErrno(errno);
+  // The name was given to something else meanwhile: that is not ours to remove.
+  if (st.st_dev != dev_ || st.st_ino != ino_) return kErrPathFileAccess;
+  restoreMode_ = false;  // the file goes; its old mode does not matter
+  int result = unlinkat(folder_.get(), name_.c_str(), 0) == 0 ? 0 : deleteErrorFromErrno(errno);
+  folder_.reset();
+  return result;
+}
+
+}  // namespace platform::linux_os

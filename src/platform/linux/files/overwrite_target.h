@@ -1,0 +1,56 @@
+// One file held for a secure overwrite: its folder, its name, the identity
+// (device, inode) it had when it was checked, and, unless only the name is
+// to be removed, a read/write descriptor, possibly under a write lease.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "platform/file_layer.h"
+#include "platform/linux/files/unique_fd.h"
+
+namespace platform::linux_os {
+
+class LinuxOverwriteTarget : public OverwriteTarget {
+ public:
+  LinuxOverwriteTarget(UniqueFd folder, std::string folderPath, std::string name,
+                       const struct stat& identity);
+  ~LinuxOverwriteTarget() override;
+
+  // Closing gives up the descriptors; removal finds the folder again by its
+  // path and goes on only if it is still the same folder holding the same file.
+  // Adopts the descriptor to write through; leased says a write lease is held.
+  void adopt(UniqueFd file, bool leased);
+  // Puts back the permission bits that were changed to open the file.
+  void restoreModeOnClose(mode_t original) { restoreMode_ = true, originalMode_ = original; }
+  int fileDescriptor() const { return file_.get(); }
+  int folderDescriptor() const { return folder_.get(); }
+
+  int length(std::int64_t& bytes) override;
+  int writeAt(std::int64_t offset, const unsigned char* data, std::size_t size) override;
+  int syncData() override;
+  void close() override;
+  int remove() override;
+
+ private:
+  int openFolder();
+
+  UniqueFd folder_;  // given up on close, so that a batch holds few descriptors
+  std::string folderPath_;
+  dev_t folderDev_ = 0;
+  ino_t folderIno_ = 0;
+  std::string name_;
+  dev_t dev_;
+  ino_t ino_;
+  UniqueFd file_;
+  bool leased_ = false;
+  bool restoreMode_ = false;
+  mode_t originalMode_ = 0;
+};
+
+// Makes sure a lease's break signal cannot end the process (its default
+// action would).
+void ensureLeaseSignalHandled();
+
+}  // namespace platform::linux_os

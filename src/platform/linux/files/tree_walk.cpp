@@ -1,0 +1,130 @@
+#include "platform/linux/files/tree_walk.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/file_layer.h"
+#include "platform/linux/files/unique_fd.h"
+
+namespace platform::linux_os {
+
+namespace {
+
+// Folders deeper than this give up their descriptor while their sub-folders
+// are walked and are opened again through ".." afterwards, so that any depth
+// fits in a few descriptors.
+constexpr std::size_t kOpenDepth = 64;
+
+constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+
+struct Entry {
+  std::string name;
+  bool isFolder = false;
+};
+
+struct Level {
+  UniqueFd fd;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  std::string prefix;  // relative path of this folder, ending in "/" (empty at the top)
+  std::vector<Entry> entries;
+  std::size_t next = 0;
+};
+
+bool isFolderEntry(int dirFd, const dirent& entry) {
+  if (entry.d_type == DT_DIR) return true;
+  if (entry.d_type != DT_UNKNOWN) return false;
+  struct stat st {};
+  return fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The whole listing, read at once, so that the folder's descriptor may be
+// closed while its sub-folders are walked.
+std::vector<Entry> readListing(int dirFd) {
+  std::vector<Entry> entries;
+  int copy = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return entries;
+  DIR* dir = fdopendir(copy);
+  if (dir == nullptr) {
+    close(copy);
+    return entries;
+  }
+  while (dirent* entry = readdir(dir)) {
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    entries.push_back(Entry{entry->d_name, isFolderEntry(dirFd, *entry)});
+  }
+  closedir(dir);
+  return entries;
+}
+
+bool openLevel(UniqueFd fd, std::string prefix, std::vector<Level>& stack) {
+  struct stat st {};
+  if (fstat(fd.get(), &st) != 0) return false;
+  Level level;
+  level.entries = readListing(fd.get());
+  level.fd = std::move(fd);
+  level.dev = st.st_dev;
+  level.ino = st.st_ino;
+  level.prefix = std::move(prefix);
+  stack.push_back(std::move(level));
+  return true;
+}
+
+// Leaves the top level and makes sure its parent has a descriptor again.
+int leaveLevel(std::vector<Level>& stack) {
+  Level done = std::move(stack.back());
+  stack.pop_back();
+  if (stack.empty() || stack.back().fd.valid()) return 0;
+  UniqueFd parent(openat(done.fd.get(), "..", kDirFlags));
+  struct stat st {};
+  if (!parent.valid() || fstat(parent.get(), &st) != 0) return kErrPathFileAccess;
+  // The folder was moved while it was walked: going on could leave the tree.
+  if (st.st_dev != stack.back().dev || st.st_ino != stack.back().ino) return kErrPathFileAccess;
+  stack.back().fd = std::move(parent);
+  return 0;
+}
+
+std::string withoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+int walkTree(const std::string& folder,
+             const std::function<void(const std::string& relative)>& onFile) {
+  std::vector<Level> stack;
+  // The named folder itself is not followed either when it is a link.
+  UniqueFd rootFd(open(withoutTrailingSlashes(folder).c_str(), kDirFlags));
+  if (!rootFd.valid() || !openLevel(std::move(rootFd), std::string(), stack)) return 0;
+
+  while (!stack.empty()) {
+    Level& top = stack.back();
+    if (top.next == top.entries.size()) {
+      if (int error = leaveLevel(stack)) return error;
+      continue;
+    }
+    const Entry entry = std::move(top.entries[top.next++]);
+    if (!entry.isFolder) {
+      onFile(top.prefix + entry.name);
+      continue;
+    }
+    UniqueFd child(openat(top.fd.get(), entry.name.c_str(), kDirFlags));
+    if (!child.valid()) {
+      // Replaced by a link or a file since the listing: report it, never enter it.
+      if (errno == ELOOP || errno == ENOTDIR) onFile(top.prefix + entry.name);
+      continue;  // an unreadable folder contributes nothing
+    }
+    std::string prefix = top.prefix + entry.name + "/";
+    if (!openLevel(std::move(child), std::move(prefix), stack)) continue;
+    if (stack.size() > kOpenDepth) stack[stack.size() - 2].fd.reset();
+  }
+  return 0;
+}
+
+}  // namespace platform::linux_os
