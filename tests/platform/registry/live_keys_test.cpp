@@ -95,6 +95,17 @@ TEST(RunKey, AwkwardProgramPathsRoundTripAndValidate) {
       EXPECT_EQ(validate(entries.front().file), "") << path;
     }
   }
+  ASSERT_EQ(deleteValue(registry, kRunKey, kTitle), ERROR_SUCCESS);
+
+  const std::string oddName = "  odd; [name] = \xC3\xBC\\ ";
+  ASSERT_EQ(setString(registry, kRunKey, oddName, "/bin/true", false), ERROR_SUCCESS);
+  auto entries = AutostartFolder::entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries.front().valueName, oddName);
+  EXPECT_EQ(fs::path(entries.front().file).filename(), "tracesweep-odd-name.desktop");
+  if (validator) {
+    EXPECT_EQ(validate(entries.front().file), "");
+  }
 }
 
 // GLib's own Desktop Entry reader starts the program from the Exec line. (GLib
