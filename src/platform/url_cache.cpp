@@ -9,6 +9,12 @@ namespace {
 
 constexpr std::size_t kFixedSize = sizeof(UrlCacheEntryInfo);
 
+// Copies the text and its NUL (an empty view may have no data pointer at all).
+void copyString(char* to, std::string_view text) {
+  if (!text.empty()) std::memcpy(to, text.data(), text.size());
+  to[text.size()] = '\0';
+}
+
 }  // namespace
 
 std::uint32_t cacheEntryInfoSize(const CacheEntryFields& fields) {
@@ -32,11 +38,9 @@ bool fillCacheEntryBuffer(const CacheEntryFields& fields, void* buffer, std::uin
   }
   auto* bytes = static_cast<char*>(buffer);
   char* url = bytes + kFixedSize;
-  std::memcpy(url, fields.sourceUrlName.data(), fields.sourceUrlName.size());
-  url[fields.sourceUrlName.size()] = '\0';
+  copyString(url, fields.sourceUrlName);
   char* local = url + fields.sourceUrlName.size() + 1;
-  std::memcpy(local, fields.localFileName.data(), fields.localFileName.size());
-  local[fields.localFileName.size()] = '\0';
+  copyString(local, fields.localFileName);
 
   UrlCacheEntryInfo info{};
   info.dwStructSize = static_cast<std::uint32_t>(kFixedSize);
