@@ -27,6 +27,7 @@ QWidget* buildAboutPage(app::frmmain& f) {
   auto* page = new QWidget;
   auto* layout = new QGridLayout(page);
   layout->setHorizontalSpacing(18);
+  layout->setVerticalSpacing(10);
 
   auto* picture = new SvgPicture(QStringLiteral(":/tracesweep/about.svg"), page);
   picture->setFixedSize(120, 160);

@@ -48,6 +48,7 @@ class ListViewBinding : public ControlBinding {
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setHighlightSections(false);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view->horizontalHeader()->setDefaultSectionSize(140);
     view->horizontalHeader()->setSectionsClickable(bool(onColumnClick));
     if (onColumnClick)

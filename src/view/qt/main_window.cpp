@@ -14,6 +14,7 @@
 #include "view/qt/main_pages.h"
 #include "view/qt/pictures.h"
 #include "view/qt/simple_bindings.h"
+#include "view/qt/small_windows.h"
 #include "view/qt/status_bar_binding.h"
 
 namespace view_qt {
@@ -59,6 +60,7 @@ MainWindow::MainWindow(app::frmmain& f) : FormWindow(f) {
   body->addWidget(tabs_, 1);
 
   auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(0, 4, 0, 0);
   buttons->addStretch(1);
   auto* help = new QPushButton(this);
   bindButton(f.cmdhelp, help, [&f] { f.cmdhelp_Click(); });
@@ -75,6 +77,7 @@ MainWindow::MainWindow(app::frmmain& f) : FormWindow(f) {
 
   setMinimumSize(600, 460);
   resize(660, 500);
+  centreOnScreen(this);
 }
 
 void MainWindow::prepareActivation() {

@@ -28,7 +28,9 @@ void quitOnTerminationSignals() {
     char byte = 0;
     ssize_t got = ::read(signalSockets[1], &byte, 1);
     (void)got;
-    QCoreApplication::quit();
+    // exit, not quit: quit asks the windows to close, and they leave that to
+    // the program; exit also leaves a running message box.
+    QCoreApplication::exit(0);
   });
   struct sigaction action {};
   action.sa_handler = onSignal;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "view/qt/control_binding.h"
 
@@ -70,7 +71,11 @@ class ButtonBinding : public ControlBinding {
  protected:
   void pull() override {
     ControlBinding::pull();
-    w_->setText(qs(control().Caption()));
+    QString text = qs(control().Caption());
+    w_->setText(text);
+    // Room around the caption, and one width for short captions.
+    int textWidth = w_->fontMetrics().horizontalAdvance(QString(text).remove('&'));
+    w_->setMinimumWidth(std::max(80, textWidth + 28));
   }
 
  private:

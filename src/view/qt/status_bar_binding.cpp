@@ -17,6 +17,14 @@ namespace {
 
 constexpr int kPaintIntervalMs = 50;
 
+// The locale's short time, without seconds: the clock changes once a minute.
+QString clockFormat() {
+  QString format = QLocale().timeFormat(QLocale::ShortFormat);
+  format.remove(QStringLiteral(":ss"));
+  format.remove(QStringLiteral(":s"));
+  return format;
+}
+
 class StatusBarBinding : public ControlBinding {
  public:
   StatusBarBinding(forms::StatusBar& sbar, QStatusBar* bar)
@@ -79,7 +87,7 @@ class StatusBarBinding : public ControlBinding {
  private:
   void showTime() {
     if (!attached() || sbar_.PanelCount() < 2) return;
-    std::string now = QLocale().toString(QTime::currentTime(), QLocale::ShortFormat).toStdString();
+    std::string now = QLocale().toString(QTime::currentTime(), clockFormat()).toStdString();
     if (sbar_.PanelText(2) != now) sbar_.setPanelText(2, now);
   }
 
