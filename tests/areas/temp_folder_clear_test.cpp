@@ -17,10 +17,8 @@
 #include <optional>
 
 #include "areas/system_areas.h"
-#include "platform/fake/fake_platform.h"
-#include "platform/linux/common/folder_safety.h"
+#include "guarded_shell.h"
 #include "platform/linux/files/linux_file_layer.h"
-#include "platform/linux/system/linux_shell.h"
 #include "temp_dir.h"
 
 extern char** environ;
@@ -31,14 +29,6 @@ using testsupport::readFile;
 
 namespace areas {
 namespace {
-
-// The Linux shell's temporary folder, judged by the Linux rules.
-class GuardedShell : public platform::linux_os::LinuxShell {
- public:
-  bool mayClearFolder(const std::string& folder) override {
-    return platform::linux_os::MayClearFolder(folder);
-  }
-};
 
 // A file layer that touches nothing and records whether a walk was asked.
 class RecordingFileLayer : public platform::fake::FakeFileLayer {
@@ -77,10 +67,7 @@ class FileHolder {
 class TempFolderClear : public ::testing::Test {
  protected:
   void clear(platform::FileLayer& files) {
-    platform::Platform platform{files,        fake.registry, fake.settings, fake.urlCache,
-                                fake.history, fake.trash,    shell,         fake.downloader,
-                                fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
-                                fake.tray};
+    platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
     ClearTempFolder(platform, window, fileList);
   }
   void clear() { clear(realFiles); }
@@ -91,7 +78,7 @@ class TempFolderClear : public ::testing::Test {
   fs::path home = dir.path() / "home";
   platform::fake::FakePlatform fake;
   platform::linux_os::LinuxFileLayer realFiles;
-  GuardedShell shell;
+  test_support::GuardedShell shell;
   forms::Form window{"frmmain"};
   erasure::FileList fileList;
   std::optional<EnvGuard> tmpdirEnv, homeEnv;

@@ -9,23 +9,14 @@
 #include <functional>
 
 #include "areas/system_areas.h"
-#include "platform/fake/fake_platform.h"
-#include "platform/linux/common/folder_safety.h"
+#include "guarded_shell.h"
 #include "platform/linux/files/linux_file_layer.h"
-#include "platform/linux/system/linux_shell.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace areas {
 namespace {
-
-class GuardedShell : public platform::linux_os::LinuxShell {
- public:
-  bool mayClearFolder(const std::string& folder) override {
-    return platform::linux_os::MayClearFolder(folder);
-  }
-};
 
 // Runs a hook once, just before the first file of the wipe is opened.
 class HookedSession : public platform::OverwriteSession {
@@ -73,7 +64,7 @@ TEST(TempFolderRace, DISABLED_FolderSwappedForALinkAfterListingLeadsNowhere) {
     fs::create_directory_symlink(documents, temp / "planted");
   };
   platform::fake::FakePlatform fake;
-  GuardedShell shell;
+  test_support::GuardedShell shell;
   platform::Platform platform{
       files,           fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash, shell,
       fake.downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};

@@ -9,8 +9,9 @@ TEST(MountInfo, ParsesFieldsAroundOptionalTags) {
   auto mounts = ParseMountInfo(
       "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw,discard\n"
       "36 35 98:0 /mnt1 /mnt/parent rw,noatime master:1 shared:7 - ext3 /dev/root rw,errors=ro\n"
-      "40 27 0:50 / /media/usb ro,nosuid - vfat /dev/sdb1 rw\n");
-  ASSERT_EQ(mounts.size(), 3u);
+      "40 27 0:50 / /media/usb ro,nosuid - vfat /dev/sdb1 rw\n"
+      "41 27 8:1 / /cd rw - iso9660 /dev/sr0 ro\n");
+  ASSERT_EQ(mounts.size(), 4u);
   EXPECT_EQ(mounts[0].mountPoint, "/");
   EXPECT_EQ(mounts[0].fsType, "ext4");
   EXPECT_EQ(mounts[0].source, "/dev/vda");
@@ -19,6 +20,7 @@ TEST(MountInfo, ParsesFieldsAroundOptionalTags) {
   EXPECT_EQ(mounts[1].fsType, "ext3");
   EXPECT_FALSE(mounts[1].readOnly()) << "errors=ro is not the ro option";
   EXPECT_TRUE(mounts[2].readOnly());
+  EXPECT_TRUE(mounts[3].readOnly()) << "a read-only file system counts too";
 }
 
 TEST(MountInfo, UnescapesOctalEscapesInMountPoints) {
@@ -30,12 +32,6 @@ TEST(MountInfo, UnescapesOctalEscapesInMountPoints) {
   // A backslash not followed by three octal digits stays as it is.
   EXPECT_EQ(UnescapeMountField("a\\09b\\"), "a\\09b\\");
   EXPECT_EQ(UnescapeMountField("\\000x"), "\\000x");
-}
-
-TEST(MountInfo, ReadOnlySuperblockCounts) {
-  auto mounts = ParseMountInfo("1 0 8:1 / /cd rw - iso9660 /dev/sr0 ro\n");
-  ASSERT_EQ(mounts.size(), 1u);
-  EXPECT_TRUE(mounts[0].readOnly());
 }
 
 TEST(MountInfo, DropsMalformedLinesAndKeepsTheRest) {
