@@ -1,6 +1,7 @@
 #include "platform/linux/trash/freedesktop_trash.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,6 +146,23 @@ TEST_F(FreedesktopTrashTest, TrashedFoldersWithoutPermissionsAreEmptied) {
   std::ofstream(deep / "bottom") << "x";
   emptyAll();
   expectEmptied(homeTrash);
+}
+
+// A folder bind-mounted into the trash (same device number) is not entered.
+TEST_F(FreedesktopTrashTest, BindMountInsideTheTrashIsNotEntered) {
+  fillTrash(homeTrash);
+  fs::path mountPoint = homeTrash / "files" / "folder" / "mounted";
+  fs::create_directories(mountPoint);
+  if (::mount(outside.c_str(), mountPoint.c_str(), nullptr, MS_BIND, nullptr) != 0)
+    GTEST_SKIP() << "cannot bind-mount here";
+  struct Unmount {
+    fs::path point;
+    ~Unmount() { ::umount2(point.c_str(), MNT_DETACH); }
+  } unmount{mountPoint};
+  emptyAll();
+  EXPECT_EQ(readFile(outside / "keep.txt"), "precious");
+  EXPECT_FALSE(fs::exists(homeTrash / "files" / "a.txt"));
+  EXPECT_TRUE(fs::exists(homeTrash / "info" / "folder.trashinfo"));
 }
 
 // An item that cannot be removed keeps its info file, so the trash still

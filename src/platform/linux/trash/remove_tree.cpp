@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -52,6 +53,16 @@ DIR* openLevel(int fd) {
 
 }  // namespace
 
+// A mount inside the trash (a bind mount has the same device number) is the
+// mounted folder's own content, never the trash's to remove.
+bool IsMountRootAt(int parentFd, const char* name) {
+  struct statx sx;
+  if (statx(parentFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE, &sx) != 0)
+    return errno != ENOSYS;  // cannot tell: leave it, unless the kernel predates statx
+  return (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+         (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+}
+
 bool RemoveContentsAt(int dirFd, const std::function<bool(const char* name)>& keep) {
   struct stat rootStat;
   if (fstat(dirFd, &rootStat) != 0 || !S_ISDIR(rootStat.st_mode)) return false;
@@ -95,7 +106,8 @@ bool RemoveContentsAt(int dirFd, const std::function<bool(const char* name)>& ke
       continue;
     }
     // A file system mounted inside the trash is not ours to empty.
-    int child = st.st_dev == rootStat.st_dev ? openSubFolder(fd, name, st) : -1;
+    int child =
+        st.st_dev == rootStat.st_dev && !IsMountRootAt(fd, name) ? openSubFolder(fd, name, st) : -1;
     DIR* childDir = child >= 0 ? openLevel(child) : nullptr;
     if (childDir) stack.push_back({childDir, name, false});  // invalidates top
   }

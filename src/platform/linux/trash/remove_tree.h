@@ -17,4 +17,8 @@ bool RemoveContentsAt(int dirFd, const std::function<bool(const char* name)>& ke
 // True when the open directory dirFd holds no entry.
 bool IsEmptyFolderAt(int dirFd);
 
+// True when name under parentFd is the root of a mount (bind mounts of the
+// same file system included), or when that cannot be told.
+bool IsMountRootAt(int parentFd, const char* name);
+
 }  // namespace platform::linux_os

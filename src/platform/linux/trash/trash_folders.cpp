@@ -49,7 +49,8 @@ bool emptySubFolder(int trashFd, const char* name, dev_t trashDevice,
     return false;
   }
   struct stat st;
-  if (fstat(fd.get(), &st) != 0 || st.st_dev != trashDevice) return false;
+  if (fstat(fd.get(), &st) != 0 || st.st_dev != trashDevice || IsMountRootAt(trashFd, name))
+    return false;
   return RemoveContentsAt(fd.get(), keep);
 }
 
