@@ -8,10 +8,17 @@ image and script, and sets one more cookie from script. HTTPS tunnels are
 refused, so nothing leaves the machine.
 
 Usage: site_server.py PORT_FILE   (writes the chosen port, then serves)
+With SITE_LOG set, every request is appended to that file as one line:
+host, path, Cookie header and "firefox" or "chromium", tab-separated.
 """
 import http.server
+import os
 import sys
+import threading
 import urllib.parse
+
+LOG = os.environ.get("SITE_LOG", "")
+LOG_LOCK = threading.Lock()
 
 # A 1x1 transparent GIF.
 PIXEL = (b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00"
@@ -48,8 +55,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def record(self, host, path):
+        if not LOG:
+            return
+        agent = self.headers.get("User-Agent", "")
+        browser = "firefox" if "Firefox" in agent else "chromium" if "Chrom" in agent else "other"
+        cookie = self.headers.get("Cookie", "")
+        with LOG_LOCK, open(LOG, "a") as f:
+            f.write(f"{host}\t{path}\t{cookie}\t{browser}\n")
+
     def do_GET(self):
         host, path = self.target()
+        self.record(host, path)
         if not host.endswith(".test"):
             self.send_error(404)
             return
