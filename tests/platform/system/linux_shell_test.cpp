@@ -89,3 +89,19 @@ TEST(LinuxShell, TempPathFollowsTmpdirOnlyWhenItIsAnAbsoluteFolder) {
 
 }  // namespace
 }  // namespace platform::linux_os
+
+TEST(LinuxShell, ClearingIsRefusedForRootHomeAndTheFoldersAboveHome) {
+  testsupport::TempDir dir;
+  auto home = dir.path() / "users" / "me";
+  std::filesystem::create_directories(home / "scratch");
+  std::filesystem::create_symlink(home, dir.path() / "link-to-home");
+  testsupport::EnvGuard homeGuard("HOME", home.string());
+  platform::linux_os::LinuxShell shell;
+  EXPECT_FALSE(shell.mayClearFolder("/"));
+  EXPECT_FALSE(shell.mayClearFolder(home.string()));
+  EXPECT_FALSE(shell.mayClearFolder(home.string() + "/scratch/.."));
+  EXPECT_FALSE(shell.mayClearFolder((dir.path() / "link-to-home").string()));
+  EXPECT_FALSE(shell.mayClearFolder((dir.path() / "users").string()));
+  EXPECT_FALSE(shell.mayClearFolder((dir.path() / "missing").string()));
+  EXPECT_TRUE(shell.mayClearFolder((home / "scratch").string()));
+}

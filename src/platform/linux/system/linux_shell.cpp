@@ -1,5 +1,7 @@
 #include "platform/linux/system/linux_shell.h"
 
+#include "platform/linux/common/folder_safety.h"
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -59,5 +61,7 @@ std::string LinuxShell::tempPath() {
   if (folder.back() != '/') folder.push_back('/');
   return folder;
 }
+
+bool LinuxShell::mayClearFolder(const std::string& folder) { return MayClearFolder(folder); }
 
 }  // namespace platform::linux_os

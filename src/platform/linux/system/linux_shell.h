@@ -16,6 +16,8 @@ class LinuxShell : public Shell {
   // $TMPDIR when it is an absolute path to an existing directory, else /tmp;
   // always ending in "/".
   std::string tempPath() override;
+  // Refuses "/", the home folder, the folders above it and the system's own.
+  bool mayClearFolder(const std::string& folder) override;
 };
 
 }  // namespace platform::linux_os
