@@ -40,8 +40,10 @@ WipeResult WipeFile(platform::Platform& platform, const std::string& path, int p
     }
     if (afterPass) afterPass(pass);
   }
+  // Removed while still held, so its inode cannot pass to another file first.
+  int removeError = target.remove();
   target.close();
-  if (int error = target.remove()) {
+  if (int error = removeError) {
     result.outcome = WipeOutcome::Failed;
     result.reason =
         "it was overwritten but " + detail::failureReason(platform, "deleted", error).substr(3);

@@ -37,6 +37,17 @@ LinuxOverwriteTarget::LinuxOverwriteTarget(UniqueFd folder, std::string folderPa
       ino_(identity.st_ino) {
   struct stat st {};
   if (fstat(folder_.get(), &st) == 0) folderDev_ = st.st_dev, folderIno_ = st.st_ino;
+  birth_.known = birthTimeOf(folder_.get(), name_.c_str(), birth_.sec, birth_.nsec);
+}
+
+bool birthTimeOf(int folder, const char* name, long long& sec, unsigned& nsec) {
+  struct statx stx {};
+  if (statx(folder, name, AT_SYMLINK_NOFOLLOW, STATX_BTIME, &stx) != 0 ||
+      !(stx.stx_mask & STATX_BTIME))
+    return false;
+  sec = stx.stx_btime.tv_sec;
+  nsec = stx.stx_btime.tv_nsec;
+  return true;
 }
 
 int LinuxOverwriteTarget::openFolder() {
@@ -104,6 +115,10 @@ int LinuxOverwriteTarget::remove() {
     return deleteErrorFromErrno(errno);
   // The name was given to something else meanwhile: that is not ours to remove.
   if (st.st_dev != dev_ || st.st_ino != ino_) return kErrPathFileAccess;
+  BirthTime now;
+  now.known = birthTimeOf(folder_.get(), name_.c_str(), now.sec, now.nsec);
+  if (now.known != birth_.known || now.sec != birth_.sec || now.nsec != birth_.nsec)
+    return kErrPathFileAccess;
   restoreMode_ = false;  // the file goes; its old mode does not matter
   int result = unlinkat(folder_.get(), name_.c_str(), 0) == 0 ? 0 : deleteErrorFromErrno(errno);
   folder_.reset();

@@ -43,11 +43,21 @@ class LinuxOverwriteTarget : public OverwriteTarget {
   std::string name_;
   dev_t dev_;
   ino_t ino_;
+  // Birth time: an inode number freed and given to a new file meanwhile
+  // does not pass for the file that was opened.
+  struct BirthTime {
+    long long sec = 0;
+    unsigned nsec = 0;
+    bool known = false;
+  } birth_;
   UniqueFd file_;
   bool leased_ = false;
   bool restoreMode_ = false;
   mode_t originalMode_ = 0;
 };
+
+// The birth time of the entry name in folder (a link is not followed).
+bool birthTimeOf(int folder, const char* name, long long& sec, unsigned& nsec);
 
 // Makes sure a lease's break signal cannot end the process (its default
 // action would).
