@@ -26,12 +26,17 @@ void HistoryPage::loadURLHistory() {
     try {
       history_->Refresh();
       lines.reserve(static_cast<std::size_t>(history_->Count()));
+      GeneralDateFormat asText;
       for (const URLHistoryItemPtr& entry : *history_) {
         forms::ListItem line;
         line.Text = entry->Title();
-        line.SubItems = {entry->URL(), formatGeneralDate(entry->LastVisited()),
-                         formatGeneralDate(entry->LastUpdated()),
-                         formatGeneralDate(entry->Expires()), std::to_string(entry->Flags())};
+        // Built in place: an initializer list would copy every text once more.
+        line.SubItems.reserve(5);
+        line.SubItems.push_back(entry->URL());
+        line.SubItems.push_back(asText(entry->LastVisited()));
+        line.SubItems.push_back(asText(entry->LastUpdated()));
+        line.SubItems.push_back(asText(entry->Expires()));
+        line.SubItems.push_back(std::to_string(entry->Flags()));
         lines.push_back(std::move(line));
       }
     } catch (const HistoryError&) {

@@ -50,7 +50,7 @@ locale_t userTimeLocale() {
     key += '\n';
   }
   if (cached && key == cachedKey) return cached;
-  if (cached) freelocale(cached);
+  // A locale once handed out is kept: a formatter may still hold it.
   cached = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
   // A locale named in the environment that is not installed: the C locale.
   if (!cached) cached = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
@@ -58,9 +58,9 @@ locale_t userTimeLocale() {
   return cached;
 }
 
-std::string formatTm(const char* format, const struct tm& fields) {
+std::string formatTm(const char* format, const struct tm& fields, locale_t locale) {
   char buffer[128];
-  std::size_t n = strftime_l(buffer, sizeof buffer, format, &fields, userTimeLocale());
+  std::size_t n = strftime_l(buffer, sizeof buffer, format, &fields, locale);
   return std::string(buffer, n);
 }
 
@@ -107,8 +107,9 @@ double fileTimeToLocalDateValue(std::uint64_t fileTime) {
       {year, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
 }
 
-std::string formatGeneralDate(double date) {
-  const CalendarTime f = calendarFromDateValue(date);
+namespace {
+
+struct tm tmFromCalendar(const CalendarTime& f, std::int64_t days) {
   struct tm fields {};
   fields.tm_year = f.year - 1900;
   fields.tm_mon = f.month - 1;
@@ -116,14 +117,49 @@ std::string formatGeneralDate(double date) {
   fields.tm_hour = f.hour;
   fields.tm_min = f.minute;
   fields.tm_sec = f.second;
-  const std::int64_t days = daysFromEpoch(f.year, f.month, f.day);
   fields.tm_wday = static_cast<int>(((days + 6) % 7 + 7) % 7);  // 1899-12-30 was a Saturday
   fields.tm_yday = static_cast<int>(days - daysFromEpoch(f.year, 1, 1));
+  return fields;
+}
+
+}  // namespace
+
+GeneralDateFormat::GeneralDateFormat() : locale_(userTimeLocale()) {}
+
+std::string GeneralDateFormat::operator()(double date) {
+  for (const Recent& r : recent_)
+    if (r.used && r.value == date) return r.text;
+  const CalendarTime f = calendarFromDateValue(date);
+  const std::int64_t days = daysFromEpoch(f.year, f.month, f.day);
+  const struct tm fields = tmFromCalendar(f, days);
   const bool noDate = std::trunc(date) == 0;
   const bool midnight = f.hour == 0 && f.minute == 0 && f.second == 0;
-  if (noDate) return formatTm("%X", fields);
-  if (midnight) return formatTm("%x", fields);
-  return formatTm("%x %X", fields);
+  std::string text;
+  if (noDate) {
+    text = formatTm("%X", fields, locale_);
+  } else {
+    if (days != dayOfText_) {
+      dayText_ = formatTm("%x", fields, locale_);
+      dayOfText_ = days;
+    }
+    if (midnight) {
+      text = dayText_;
+    } else {
+      char buffer[160];
+      std::size_t n = dayText_.copy(buffer, 64);
+      buffer[n++] = ' ';
+      n += strftime_l(buffer + n, sizeof buffer - n, "%X", &fields, locale_);
+      text.assign(buffer, n);
+    }
+  }
+  Recent& slot = recent_[nextSlot_];
+  nextSlot_ = (nextSlot_ + 1) % std::size(recent_);
+  slot = {date, text, true};
+  return text;
+}
+
+std::string formatGeneralDate(double date) {
+  return GeneralDateFormat()(date);
 }
 
 }  // namespace traces

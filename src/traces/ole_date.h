@@ -3,6 +3,8 @@
 // FILETIMEs and turned into text in the user's general date format.
 #pragma once
 
+#include <locale.h>
+
 #include <cstdint>
 #include <string>
 
@@ -34,5 +36,26 @@ double fileTimeToLocalDateValue(std::uint64_t fileTime);
 // the short date and the long time; the time is left out at exactly midnight
 // and the date when the whole-day part is 0.
 std::string formatGeneralDate(double date);
+
+// The same format for many dates in a row: the locale is looked up once, and
+// the texts of the last few values and of the last day are kept, since a
+// history repeats its dates (last visited and last updated, expiry 0).
+class GeneralDateFormat {
+ public:
+  GeneralDateFormat();
+  std::string operator()(double date);
+
+ private:
+  struct Recent {
+    double value = 0;
+    std::string text;
+    bool used = false;
+  };
+  locale_t locale_;
+  Recent recent_[4];
+  std::size_t nextSlot_ = 0;
+  std::int64_t dayOfText_ = INT64_MIN;
+  std::string dayText_;
+};
 
 }  // namespace traces

@@ -125,6 +125,17 @@ TEST_F(HistoryListing, PrefixAndFlagFilters) {
   EXPECT_EQ(hidden[0].url, "http://a.example/two");
 }
 
+TEST_F(HistoryListing, ListingAClosedBrowsersDatabaseLeavesNothingBesideIt) {
+  {
+    Db ff(ffDir + "/places.sqlite");
+    addFirefoxPlace(ff, "https://a.example/", "A", kFirefoxVisit);
+  }
+  EXPECT_EQ(list().size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(ffDir + "/places.sqlite-wal"));
+  EXPECT_FALSE(std::filesystem::exists(ffDir + "/places.sqlite-shm"));
+  EXPECT_FALSE(std::filesystem::exists(chDir + "/History-journal"));
+}
+
 TEST_F(HistoryListing, EmptyAndMissingDatabasesListNothing) {
   profiles.push_back(firefoxProfile(tmp.str() + "/no-such-profile"));
   EXPECT_TRUE(list().empty());

@@ -30,14 +30,4 @@ int run(sqlite3* db, const std::string& sql, std::string& error) {
   return rc;
 }
 
-sqlite3* openReadOnly(const std::string& path) {
-  sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_close_v2(db);
-    return nullptr;
-  }
-  return db;
-}
-
 }  // namespace platform::linux_os::history

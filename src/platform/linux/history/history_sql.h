@@ -39,10 +39,6 @@ class Statement {
 // Runs SQL that returns no rows; on failure error holds SQLite's message.
 int run(sqlite3* db, const std::string& sql, std::string& error);
 
-// Opens an existing database read-only, never through a link and never
-// creating it; null when it cannot be opened.
-sqlite3* openReadOnly(const std::string& path);
-
 // Whether a result code means another connection holds the database locked.
 inline bool isLockedCode(int rc) {
   const int primary = rc & 0xff;
