@@ -1,7 +1,8 @@
-// /tmp is shared: another user can swap a folder of theirs for a link
-// between the listing and the wipe. The wipe must then not reach through
-// the link into the user's own files.
+// /tmp is shared and holds whatever is mounted under it. Clearing it must
+// reach neither through a folder swapped for a link between the listing and
+// the wipe, nor into a file system mounted inside it.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -47,7 +48,7 @@ class HookedFileLayer : public platform::linux_os::LinuxFileLayer {
 // whole path (following links on the way): it then destroys the user's file.
 // Enable once folders below the temporary folder are opened without
 // following links.
-TEST(TempFolderRace, DISABLED_FolderSwappedForALinkAfterListingLeadsNowhere) {
+TEST(TempFolderHazards, DISABLED_FolderSwappedForALinkAfterListingLeadsNowhere) {
   testsupport::TempDir dir;
   fs::path temp = dir.path() / "tmp";
   fs::path documents = dir.path() / "home" / "Documents";
@@ -73,6 +74,34 @@ TEST(TempFolderRace, DISABLED_FolderSwappedForALinkAfterListingLeadsNowhere) {
   ClearTempFolder(platform, window, fileList);
   ASSERT_EQ(fileList.lastIndex(), 1);
   EXPECT_EQ(testsupport::readFile(documents / "report.txt"), "my report");
+}
+
+// Disabled while the walk enters mounts: a drive mounted under /tmp would
+// lose its files. Enable once the temp-folder walk stays on its own mount.
+TEST(TempFolderHazards, DISABLED_DriveMountedInsideTheTemporaryFolderIsLeft) {
+  testsupport::TempDir dir;
+  fs::path temp = dir.path() / "tmp";
+  fs::path drive = dir.path() / "drive";
+  fs::create_directories(temp / "usb");
+  fs::create_directories(drive);
+  std::ofstream(drive / "photo.jpg") << "holiday";
+  if (::mount(drive.c_str(), (temp / "usb").c_str(), nullptr, MS_BIND, nullptr) != 0)
+    GTEST_SKIP() << "cannot bind-mount here";
+  struct Unmount {
+    fs::path point;
+    ~Unmount() { ::umount2(point.c_str(), MNT_DETACH); }
+  } unmount{temp / "usb"};
+  testsupport::EnvGuard tmpdir("TMPDIR", temp.string());
+  testsupport::EnvGuard home("HOME", (dir.path() / "home").string());
+
+  platform::linux_os::LinuxFileLayer files;
+  platform::fake::FakePlatform fake;
+  test_support::GuardedShell shell;
+  platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
+  forms::Form window{"frmmain"};
+  erasure::FileList fileList;
+  ClearTempFolder(platform, window, fileList);
+  EXPECT_EQ(testsupport::readFile(drive / "photo.jpg"), "holiday");
 }
 
 }  // namespace
