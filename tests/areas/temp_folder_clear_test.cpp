@@ -17,9 +17,9 @@
 #include <optional>
 
 #include "areas/system_areas.h"
-#include "guarded_shell.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "temp_dir.h"
+#include "temp_platform.h"
 
 extern char** environ;
 
@@ -78,7 +78,7 @@ class TempFolderClear : public ::testing::Test {
   fs::path home = dir.path() / "home";
   platform::fake::FakePlatform fake;
   platform::linux_os::LinuxFileLayer realFiles;
-  test_support::GuardedShell shell;
+  platform::linux_os::LinuxShell shell;
   forms::Form window{"frmmain"};
   erasure::FileList fileList;
   std::optional<EnvGuard> tmpdirEnv, homeEnv;

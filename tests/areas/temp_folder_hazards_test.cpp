@@ -10,9 +10,9 @@
 #include <functional>
 
 #include "areas/system_areas.h"
-#include "guarded_shell.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "temp_dir.h"
+#include "temp_platform.h"
 
 namespace fs = std::filesystem;
 
@@ -65,7 +65,7 @@ TEST(TempFolderHazards, DISABLED_FolderSwappedForALinkAfterListingLeadsNowhere) 
     fs::create_directory_symlink(documents, temp / "planted");
   };
   platform::fake::FakePlatform fake;
-  test_support::GuardedShell shell;
+  platform::linux_os::LinuxShell shell;
   platform::Platform platform{
       files,           fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash, shell,
       fake.downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};
@@ -96,7 +96,7 @@ TEST(TempFolderHazards, DISABLED_DriveMountedInsideTheTemporaryFolderIsLeft) {
 
   platform::linux_os::LinuxFileLayer files;
   platform::fake::FakePlatform fake;
-  test_support::GuardedShell shell;
+  platform::linux_os::LinuxShell shell;
   platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
   forms::Form window{"frmmain"};
   erasure::FileList fileList;

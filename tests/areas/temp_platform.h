@@ -1,19 +1,10 @@
-// Test helpers: the Linux shell's temporary folder judged by the Linux rules
-// (as the program's shell does), and a bundle of fakes around a file layer.
+// Test helper: a bundle of fakes around a real file layer and shell.
 #pragma once
 
 #include "platform/fake/fake_platform.h"
-#include "platform/linux/common/folder_safety.h"
 #include "platform/linux/system/linux_shell.h"
 
 namespace areas::test_support {
-
-class GuardedShell : public platform::linux_os::LinuxShell {
- public:
-  bool mayClearFolder(const std::string& folder) override {
-    return platform::linux_os::MayClearFolder(folder);
-  }
-};
 
 inline platform::Platform withFilesAndShell(platform::fake::FakePlatform& fake,
                                             platform::FileLayer& files, platform::Shell& shell) {
