@@ -83,14 +83,13 @@ inline void putLittleEndian32(std::string& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-// A Firefox cache2 entry: the body, then the metadata (hash, chunk hashes,
-// header, key, elements) and the offset of the metadata in the last 4 bytes.
-inline std::string firefoxEntry(const std::string& key, std::uint32_t version = 4,
-                                const std::string& body = "<html>cached body</html>") {
-  std::string out = body;
-  const auto metaStart = static_cast<std::uint32_t>(out.size());
+// The metadata that follows a Firefox cache2 body of bodySize bytes (hash,
+// chunk hashes, header, key, elements) and the final offset word.
+inline std::string firefoxMetadata(const std::string& key, std::uint32_t version,
+                                   std::uint32_t bodySize) {
+  std::string out;
   putBigEndian32(out, 0x1234abcd);  // metadata hash
-  const std::size_t chunks = (body.size() + 262143) / 262144;
+  const std::size_t chunks = (std::size_t{bodySize} + 262143) / 262144;
   for (std::size_t i = 0; i < chunks; ++i) out += std::string("\x12\x34", 2);
   putBigEndian32(out, version);
   putBigEndian32(out, 3);           // fetch count
@@ -108,8 +107,15 @@ inline std::string firefoxEntry(const std::string& key, std::uint32_t version = 
     out += element;
     out.push_back('\0');
   }
-  putBigEndian32(out, metaStart);
+  putBigEndian32(out, bodySize);
   return out;
+}
+
+// A Firefox cache2 entry: the body, then its metadata, whose offset is in
+// the last 4 bytes.
+inline std::string firefoxEntry(const std::string& key, std::uint32_t version = 4,
+                                const std::string& body = "<html>cached body</html>") {
+  return body + firefoxMetadata(key, version, static_cast<std::uint32_t>(body.size()));
 }
 
 // The 24-byte header and key that start every Simple Cache file of an entry.

@@ -2,7 +2,9 @@
 // two-call contract, the listing of both formats and deletion by URL.
 #include "platform/linux/cache/linux_url_cache.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -129,6 +131,8 @@ TEST_F(LinuxUrlCacheTest, ListsEveryHttpEntryOfBothFormatsAndNothingElse) {
       profiles.cache2() / "entries" / cachefiles::firefoxFileName(":http://v4.example/"),
       profiles.cache2() / "entries" / "LINK");
   fs::create_directories(profiles.cacheData() / "index-dir");
+  // A FIFO must not hang the listing.
+  ASSERT_EQ(mkfifo((profiles.cache2() / "entries" / "FIFO").c_str(), 0600), 0);
 
   LinuxUrlCache cache(profiles.both());
   EXPECT_EQ(listAll(cache), (std::vector<std::string>{
@@ -227,4 +231,19 @@ TEST_F(LinuxUrlCacheTest, ARunningBrowsersEntriesAreListedButKept) {
   EXPECT_TRUE(fs::exists(ff));
   EXPECT_FALSE(fs::exists(profiles.cacheData() / (h + "_0")));  // its other profile is closed
   EXPECT_TRUE(cache.DeleteUrlCacheEntry("http://free.example/"));
+}
+
+TEST_F(LinuxUrlCacheTest, AGigabyteEntryIsListedFromItsTailAlone) {
+  // A sparse file: one gigabyte of body (a hole), then the metadata.
+  const std::string key = "a,:https://huge.example/movie.mp4";
+  const std::uint32_t bodySize = 1024u * 1024u * 1024u;
+  const std::string meta = cachefiles::firefoxMetadata(key, 4, bodySize);
+  const auto path = profiles.cache2() / "entries" / cachefiles::firefoxFileName(key);
+  fs::create_directories(path.parent_path());
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(pwrite(fd, meta.data(), meta.size(), bodySize), static_cast<ssize_t>(meta.size()));
+  close(fd);
+  LinuxUrlCache cache(profiles.both());
+  EXPECT_EQ(listAll(cache), std::vector<std::string>{"https://huge.example/movie.mp4"});
 }
