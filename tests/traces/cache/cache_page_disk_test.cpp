@@ -23,11 +23,8 @@ class CachePageOnDiskTest : public ::testing::Test {
 
   testsupport::TempDir tmp;
   cachefiles::TwoProfiles profiles{tmp.path()};
-  bool firefoxRunning = false;
   platform::linux_os::LinuxUrlCache cache{
-      profiles.both(), [this](const platform::linux_os::BrowserProfile& p) {
-        return firefoxRunning && p.family == platform::linux_os::BrowserFamily::Firefox;
-      }};
+      profiles.both(), [](const platform::linux_os::BrowserProfile&) { return false; }};
   platform::fake::FakePlatform fake;
   platform::Platform platform{fake.files,   fake.registry, fake.settings, cache,
                               fake.history, fake.trash,    fake.shell,    fake.downloader,
@@ -61,29 +58,4 @@ TEST_F(CachePageOnDiskTest, ClearCacheEmptiesBothCachesButTheCookieEntries) {
   EXPECT_EQ(page.List1.ListCount(), 0);
   EXPECT_TRUE(fs::is_empty(profiles.cache2() / "entries"));
   EXPECT_TRUE(fs::is_empty(profiles.cache2() / "doomed"));
-}
-
-TEST_F(CachePageOnDiskTest, SelectedEntriesOfBothBrowsersAreAllDeleted) {
-  profiles.addFirefox(":http://one.example/");
-  profiles.addFirefox(":http://two.example/");
-  profiles.addChromium("http://three.example/");
-  profiles.addChromium("http://four.example/");
-  page.loadCacheContents();
-  for (std::int64_t i = 0; i < page.List1.ListCount(); ++i) {
-    const std::string& item = page.List1.List(i);
-    if (item != "http://two.example/") page.List1.setSelected(i, true);
-  }
-  page.cmdDelSelFromCache_Click();
-  EXPECT_EQ(page.List1.Items(), std::vector<std::string>{"http://two.example/"});
-}
-
-TEST_F(CachePageOnDiskTest, ARunningBrowsersEntriesStayListedAfterClearCache) {
-  profiles.addFirefox(":http://ff.example/");
-  profiles.addChromium("http://cr.example/");
-  firefoxRunning = true;
-  page.loadCacheContents();
-  page.cmdDelAllFromCache_Click();
-  EXPECT_EQ(page.List1.Items(), std::vector<std::string>{"http://ff.example/"});
-  EXPECT_EQ(frmmain.MousePointer(), forms::vbDefault);
-  EXPECT_TRUE(fake.msgbox.shown.empty());
 }
