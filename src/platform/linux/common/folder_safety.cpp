@@ -20,17 +20,15 @@ std::string resolved(const std::string& path) {
   return realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
 }
 
-// True when ancestor is folder itself or a folder above it.
-bool isSameOrAbove(const std::string& ancestor, const std::string& folder) {
-  if (ancestor.empty() || folder.empty()) return false;
-  if (ancestor == "/" || ancestor == folder) return true;
-  return folder.size() > ancestor.size() && folder.compare(0, ancestor.size(), ancestor) == 0 &&
-         folder[ancestor.size()] == '/';
-}
-
 bool isInside(std::string_view parent, const std::string& folder) {
   return folder.size() > parent.size() && folder.compare(0, parent.size(), parent) == 0 &&
          folder[parent.size()] == '/';
+}
+
+// True when ancestor is folder itself or a folder above it.
+bool isSameOrAbove(const std::string& ancestor, const std::string& folder) {
+  if (ancestor.empty() || folder.empty()) return false;
+  return ancestor == "/" || ancestor == folder || isInside(ancestor, folder);
 }
 
 // Folders of the system: never a temporary folder, whoever runs the program.
