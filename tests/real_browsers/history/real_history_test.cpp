@@ -1,0 +1,225 @@
+// The history store and page on profiles that Debian's firefox-esr and
+// chromium made themselves (../make_profiles.sh). Skipped when the browsers
+// are not installed.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
+#include <tuple>
+
+#include "identity.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/linux/common/browser_profiles.h"
+#include "platform/linux/common/sqlite_copy.h"
+#include "platform/linux/history/linux_url_history.h"
+#include "temp_dir.h"
+#include "traces/history_page.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::linux_os::BrowserFamily;
+using platform::linux_os::BrowserProfile;
+
+const fs::path kScripts = fs::path(__FILE__).parent_path().parent_path();
+const std::vector<std::string> kSites = {"alpha.test", "beta.test"};
+
+bool installed(const char* program) {
+  return std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+int runScript(const std::string& command) {
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The first column of every row, read from a private copy.
+std::vector<std::string> column(const std::string& database, const std::string& sql) {
+  std::vector<std::string> rows;
+  auto copy = platform::linux_os::SqliteCopy::open(database);
+  if (!copy) return rows;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(copy->db(), sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return rows;
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    const auto* text = sqlite3_column_text(stmt, 0);
+    rows.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+  }
+  sqlite3_finalize(stmt);
+  return rows;
+}
+
+// A browser left running on a profile, as a user would.
+class RunningBrowser {
+ public:
+  explicit RunningBrowser(std::vector<std::string> args) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      setpgid(0, 0);
+      int devnull = open("/dev/null", O_RDWR);
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+      std::vector<char*> argv;
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execvp(argv[0], argv.data());
+      _exit(127);
+    }
+    setpgid(pid_, pid_);
+  }
+  ~RunningBrowser() {
+    kill(-pid_, SIGTERM);
+    for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(-pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+  }
+  RunningBrowser(const RunningBrowser&) = delete;
+  RunningBrowser& operator=(const RunningBrowser&) = delete;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+class RealHistories : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!installed("firefox-esr") || !installed("chromium")) return;
+    home_ = std::make_unique<testsupport::TempDir>();
+    std::string sites;
+    for (const std::string& s : kSites) sites += " " + s;
+    made_ = runScript("bash '" + (kScripts / "make_profiles.sh").string() + "' '" + homePath() +
+                      "'" + sites + " >'" + home_->str() + "/make.log' 2>&1");
+  }
+  static void TearDownTestSuite() { home_.reset(); }
+
+  void SetUp() override {
+    if (!home_ || made_ == 77) GTEST_SKIP() << "firefox-esr and chromium are not installed";
+    ASSERT_EQ(made_, 0) << testsupport::readFile(home_->str() + "/make.log");
+    env_.push_back(std::make_unique<testsupport::EnvGuard>("HOME", homePath()));
+    env_.push_back(
+        std::make_unique<testsupport::EnvGuard>("XDG_CONFIG_HOME", homePath() + "/.config"));
+    env_.push_back(
+        std::make_unique<testsupport::EnvGuard>("XDG_CACHE_HOME", homePath() + "/.cache"));
+    profiles_ = platform::linux_os::findBrowserProfiles();
+    ASSERT_EQ(profiles_.size(), 2u);
+    history_ = std::make_unique<traces::CURLHistory>(factory_.create());
+    page_ = std::make_unique<traces::HistoryPage>(platform_, forms::PageHost{form_, sbar_},
+                                                  history_.get());
+  }
+
+  static std::string homePath() { return home_->str() + "/home"; }
+
+  const BrowserProfile& profile(BrowserFamily family) const {
+    return *std::find_if(profiles_.begin(), profiles_.end(),
+                         [&](const BrowserProfile& p) { return p.family == family; });
+  }
+  std::string places() const {
+    return profile(BrowserFamily::Firefox).profileDir + "/places.sqlite";
+  }
+  std::string chromiumHistory() const {
+    return profile(BrowserFamily::Chromium).profileDir + "/History";
+  }
+  std::vector<std::string> listedUrls() {
+    page_->loadURLHistory();
+    std::vector<std::string> urls;
+    for (const forms::ListItem& line : page_->URLs.Items()) urls.push_back(line.SubItems.at(0));
+    return urls;
+  }
+  bool waitUntilRunning(BrowserFamily family) {
+    for (int i = 0; i < 300; ++i) {
+      if (platform::linux_os::browserRunning(profile(family))) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+
+  static inline std::unique_ptr<testsupport::TempDir> home_;
+  static inline int made_ = -1;
+  std::vector<std::unique_ptr<testsupport::EnvGuard>> env_;
+  std::vector<BrowserProfile> profiles_;
+  platform::fake::FakePlatform fakes_;
+  platform::Platform platform_ = fakes_.platform();
+  platform::linux_os::LinuxHistoryFactory factory_;
+  forms::Form form_{"frmmain"};
+  forms::StatusBar sbar_{"sbar", 2};
+  std::unique_ptr<traces::CURLHistory> history_;
+  std::unique_ptr<traces::HistoryPage> page_;
+};
+
+}  // namespace
+
+// One test, in the order a user goes: look, try with a browser open, clear,
+// and start the browsers again on the same profiles.
+TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
+  page_->loadURLHistory();
+  for (const std::string& site : kSites) {
+    int lines = 0;
+    for (const forms::ListItem& line : page_->URLs.Items()) {
+      if (line.SubItems.at(0) != "http://" + site + "/") continue;
+      ++lines;
+      EXPECT_EQ(line.Text, "Page of " + site);
+      EXPECT_FALSE(line.SubItems.at(1).empty());
+    }
+    EXPECT_EQ(lines, 2) << site << ": one line per browser";
+  }
+
+  const auto firefoxBookmarks = column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1");
+  ASSERT_FALSE(firefoxBookmarks.empty());
+  const std::string data = homePath() + "/.config/chromium";
+  const std::vector<std::tuple<BrowserFamily, const char*, std::vector<std::string>>> runs = {
+      {BrowserFamily::Firefox,
+       "Firefox",
+       {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"}},
+      {BrowserFamily::Chromium,
+       "Chromium",
+       {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+        "--password-store=basic", "--user-data-dir=" + data, "about:blank"}}};
+  for (const auto& [family, name, args] : runs) {
+    RunningBrowser browser(args);
+    ASSERT_TRUE(waitUntilRunning(family)) << name;
+    const std::size_t boxes = fakes_.msgbox.shown.size();
+    page_->cmdClearHistory_Click();
+    ASSERT_EQ(fakes_.msgbox.shown.size(), boxes + 1) << name;
+    EXPECT_NE(fakes_.msgbox.shown.back().text.find(name), std::string::npos)
+        << fakes_.msgbox.shown.back().text;
+    EXPECT_EQ(fakes_.msgbox.shown.back().caption, identity::kAppTitle);
+    // Listing still works while the browser holds its database.
+    auto urls = listedUrls();
+    EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://alpha.test/"), 2) << name;
+  }
+  // Nothing was lost in either profile.
+  auto urls = listedUrls();
+  for (const std::string& site : kSites)
+    EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://" + site + "/"), 2) << site;
+
+  page_->cmdClearHistory_Click();
+  EXPECT_EQ(fakes_.msgbox.shown.size(), 2u) << fakes_.msgbox.shown.back().text;
+  EXPECT_EQ(history_->Count(), 0);
+  EXPECT_TRUE(listedUrls().empty());
+  EXPECT_EQ(column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1"), firefoxBookmarks);
+  EXPECT_EQ(column(places(), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+  EXPECT_TRUE(column(places(), "PRAGMA foreign_key_check").empty());
+  EXPECT_EQ(column(chromiumHistory(), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+
+  // Both browsers open the same profiles again, without repairing them, and
+  // record new visits; the bookmarks are still there.
+  const std::string log = home_->str() + "/visits.log";
+  ASSERT_EQ(runScript("bash '" + (kScripts / "visit_sites.sh").string() + "' '" + homePath() +
+                      "' '" + log + "' beta.test >/dev/null 2>&1"),
+            0);
+  urls = listedUrls();
+  EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://beta.test/"), 2);
+  EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://alpha.test/"), 0);
+  EXPECT_EQ(column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1"), firefoxBookmarks);
+  EXPECT_FALSE(fs::exists(profile(BrowserFamily::Firefox).profileDir + "/places.sqlite.corrupt"));
+  EXPECT_EQ(column(chromiumHistory(), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+}
