@@ -42,8 +42,7 @@ sqlite3* openNew(const std::string& path) {
   return db;
 }
 
-void insertRows(sqlite3* db, const std::string& sql, const std::vector<CookieRow>& rows,
-                bool chromium) {
+void insertRows(sqlite3* db, const std::string& sql, const std::vector<CookieRow>& rows) {
   sqlite3_stmt* stmt = nullptr;
   ASSERT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK)
       << sqlite3_errmsg(db);
@@ -53,7 +52,7 @@ void insertRows(sqlite3* db, const std::string& sql, const std::vector<CookieRow
     sqlite3_bind_text(stmt, 1, row.host.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(stmt, 2, row.name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(stmt, 3, row.value.c_str(), -1, SQLITE_TRANSIENT);
-    if (chromium) sqlite3_bind_text(stmt, 4, row.topFrameSiteKey.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, 4, row.partition.c_str(), -1, SQLITE_TRANSIENT);
     EXPECT_EQ(sqlite3_step(stmt), SQLITE_DONE) << sqlite3_errmsg(db);
   }
   sqlite3_finalize(stmt);
@@ -78,10 +77,10 @@ void makeFirefoxCookies(const std::string& path, int userVersion,
   // Expiry: milliseconds from version 16, seconds before.
   const std::string expiry = userVersion >= 16 ? "1900000000000" : "1900000000";
   insertRows(db,
-             "INSERT INTO moz_cookies (host, name, value, path, expiry, lastAccessed, "
-             "creationTime, isSecure, isHttpOnly) VALUES (?1, ?2, ?3, '/', " +
+             "INSERT INTO moz_cookies (host, name, value, originAttributes, path, expiry, "
+             "lastAccessed, creationTime, isSecure, isHttpOnly) VALUES (?1, ?2, ?3, ?4, '/', " +
                  expiry + ", 1765000000000000, 1765000000000000, 0, 0)",
-             rows, false);
+             rows);
   sqlite3_close(db);
 }
 
@@ -92,7 +91,7 @@ void makeChromiumCookies(const std::string& path, const std::vector<CookieRow>& 
              "INSERT INTO cookies VALUES (13400000000000000, ?1, ?4, ?2, '', CAST(?3 AS BLOB), "
              "'/', 13500000000000000, 0, 0, 13400000000000000, 1, 1, 1, -1, 1, 80, "
              "13400000000000000, 0, 0)",
-             rows, true);
+             rows);
   sqlite3_close(db);
 }
 

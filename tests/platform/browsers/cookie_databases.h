@@ -12,15 +12,16 @@ namespace browsertest {
 
 struct CookieRow {
   CookieRow(std::string host_, std::string name_, std::string value_ = "v",
-            std::string topFrameSiteKey_ = {})
+            std::string partition_ = {})
       : host(std::move(host_)),
         name(std::move(name_)),
         value(std::move(value_)),
-        topFrameSiteKey(std::move(topFrameSiteKey_)) {}
+        partition(std::move(partition_)) {}
   std::string host;
   std::string name;
   std::string value;
-  std::string topFrameSiteKey;  // Chromium only
+  // Chromium: top_frame_site_key; Firefox: originAttributes.
+  std::string partition;
 };
 
 // Firefox cookies.sqlite of user_version 17 (as firefox-esr 153 writes it) or

@@ -31,16 +31,18 @@ class CookieFolder : public ::testing::Test {
                "[Profile1]\nName=old\nIsRelative=1\nPath=b.old\n");
     std::filesystem::create_directories(ff17Dir());
     std::filesystem::create_directories(home.path(".mozilla/firefox/b.old"));
-    browsertest::makeFirefoxCookies(ff17(), 17,
-                                    {{"example.com", "a"},
-                                     {".example.com", "b"},
-                                     {"www.example.com", "c"},
-                                     {"badexample.com", "d"},
-                                     {"example.com.evil", "e"},
-                                     {"a_b.test", "f"},
-                                     {"axb.test", "g"},
-                                     {"a%b.test", "h"},
-                                     {"aXYb.test", "i"}});
+    browsertest::makeFirefoxCookies(
+        ff17(), 17,
+        {{"example.com", "a"},
+         {".example.com", "b"},
+         {"www.example.com", "c"},
+         {"badexample.com", "d"},
+         {"example.com.evil", "e"},
+         {"a_b.test", "f"},
+         {"axb.test", "g"},
+         {"a%b.test", "h"},
+         {"aXYb.test", "i"},
+         {"embed.test", "p", "v", "^partitionKey=%28https%2Cnews.test%29"}});
     browsertest::makeFirefoxCookies(ff15(), 15, {{".example.com", "old"}, {"other.org", "x"}});
     home.write(".config/chromium/Local State",
                R"({"profile":{"info_cache":{"Default":{"name":"Person 1"},)"
@@ -95,6 +97,8 @@ TEST_F(CookieFolder, ListsOneEntryPerSitePerProfileParentsBeforeSubDomains) {
                          "firefox.default-esr@aXYb.test",
                          "firefox.default-esr@a_b.test",
                          "firefox.default-esr@axb.test",
+                         "firefox.default-esr@embed.test",
+                         "firefox.default-esr@news.test",
                          "firefox.old@example.com",
                          "firefox.old@other.org",
                          "chromium.Person 1@embed.test",
@@ -104,7 +108,7 @@ TEST_F(CookieFolder, ListsOneEntryPerSitePerProfileParentsBeforeSubDomains) {
                          "chromium.Work@intra.test",
                      }));
   // The same folder without its trailing separator; other folders go inside.
-  EXPECT_EQ(layer.listFolder(cookieFolder()).size(), 15u);
+  EXPECT_EQ(layer.listFolder(cookieFolder()).size(), 17u);
   inner.folders["/somewhere"] = {{"x.txt", 0}};
   ASSERT_EQ(layer.listFolder("/somewhere").size(), 1u);
 }
@@ -132,6 +136,12 @@ TEST_F(CookieFolder, UnderscoreAndPercentInASiteAreNotWildcards) {
   EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@a_b.test")), 0);
   EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@a%b.test")), 0);
   EXPECT_EQ(queryRows(ff17(), kFirefoxRows), without(without(before, "|f|"), "|h|"));
+}
+
+TEST_F(CookieFolder, FirefoxCookiesPartitionedUnderASiteGoWithIt) {
+  const auto before = queryRows(ff17(), kFirefoxRows);
+  EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@news.test")), 0);
+  EXPECT_EQ(queryRows(ff17(), kFirefoxRows), without(before, "|p|"));
 }
 
 TEST_F(CookieFolder, ChromiumInBothPlacesWithPartitionedCookies) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "platform/linux/browsers/partition_site.h"
 #include "platform/linux/common/sqlite_copy.h"
 
 namespace platform::linux_os {
@@ -13,9 +14,11 @@ namespace platform::linux_os {
 namespace {
 
 struct CookieSchema {
-  const char* table;
-  const char* host;
-  bool topFrameSite = false;  // Chromium: partitioned cookies name their top-level site
+  std::string table;
+  std::string host;
+  // SQL giving the top-level site of a partitioned cookie (NULL for others);
+  // "" when the database keeps no partitions.
+  std::string partitionSite;
 };
 
 bool isRegularFile(const std::string& path) {
@@ -24,13 +27,17 @@ bool isRegularFile(const std::string& path) {
 }
 
 std::optional<CookieSchema> detectSchema(sqlite3* db, BrowserFamily family) {
+  const bool functions = registerPartitionFunctions(db);
   if (family == BrowserFamily::Firefox) {
-    if (hasTable(db, "moz_cookies") && hasColumn(db, "moz_cookies", "host"))
-      return CookieSchema{"moz_cookies", "host"};
-    return std::nullopt;
+    if (!hasTable(db, "moz_cookies") || !hasColumn(db, "moz_cookies", "host")) return std::nullopt;
+    const bool partitions = functions && hasColumn(db, "moz_cookies", "originAttributes");
+    return CookieSchema{"moz_cookies", "host",
+                        partitions ? "tracesweep_partition_site(originAttributes)" : ""};
   }
   if (!hasTable(db, "cookies") || !hasColumn(db, "cookies", "host_key")) return std::nullopt;
-  return CookieSchema{"cookies", "host_key", hasColumn(db, "cookies", "top_frame_site_key")};
+  const bool partitions = functions && hasColumn(db, "cookies", "top_frame_site_key");
+  return CookieSchema{"cookies", "host_key",
+                      partitions ? "tracesweep_top_frame_site(top_frame_site_key)" : ""};
 }
 
 // A site is listed only when it can stand as the last part of a file name.
@@ -42,18 +49,7 @@ bool plausibleSite(const std::string& site) {
   });
 }
 
-// "https://example.com" -> "example.com"; "" for anything else.
-std::string siteOfTopFrameKey(const std::string& key) {
-  for (const char* scheme : {"https://", "http://"}) {
-    const std::string prefix = scheme;
-    if (key.rfind(prefix, 0) != 0) continue;
-    std::string site = key.substr(prefix.size());
-    return site.find_first_of(":/") == std::string::npos ? site : std::string();
-  }
-  return {};
-}
-
-void collectColumn(sqlite3* db, const std::string& sql, bool topFrame, std::set<std::string>& out) {
+void collectColumn(sqlite3* db, const std::string& sql, std::set<std::string>& out) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return;
   while (sqlite3_step(stmt) == SQLITE_ROW) {
@@ -61,7 +57,6 @@ void collectColumn(sqlite3* db, const std::string& sql, bool topFrame, std::set<
     if (!text) continue;
     std::string value(reinterpret_cast<const char*>(text),
                       static_cast<std::size_t>(sqlite3_column_bytes(stmt, 0)));
-    if (topFrame) value = siteOfTopFrameKey(value);
     if (plausibleSite(value)) out.insert(value);
   }
   sqlite3_finalize(stmt);
@@ -69,13 +64,9 @@ void collectColumn(sqlite3* db, const std::string& sql, bool topFrame, std::set<
 
 std::set<std::string> readSites(sqlite3* db, const CookieSchema& schema) {
   std::set<std::string> sites;
-  collectColumn(db,
-                std::string("SELECT DISTINCT ltrim(") + schema.host + ", '.') FROM " + schema.table,
-                false, sites);
-  if (schema.topFrameSite)
-    collectColumn(db,
-                  "SELECT DISTINCT top_frame_site_key FROM cookies WHERE top_frame_site_key <> ''",
-                  true, sites);
+  collectColumn(db, "SELECT DISTINCT ltrim(" + schema.host + ", '.') FROM " + schema.table, sites);
+  if (!schema.partitionSite.empty())
+    collectColumn(db, "SELECT DISTINCT " + schema.partitionSite + " FROM " + schema.table, sites);
   return sites;
 }
 
@@ -98,15 +89,16 @@ std::string domainOrderKey(const std::string& site) {
   return key;
 }
 
+// The cookies of ?1: its exact host, its domain cookies and those of its
+// sub-domains, and the cookies partitioned under it. No LIKE: "_" and "%" in
+// a site name are ordinary characters.
 std::string deleteStatement(const CookieSchema& schema) {
-  const std::string host = schema.host;
-  // No LIKE: "_" and "%" in a site name are ordinary characters.
-  std::string sql = "DELETE FROM " + std::string(schema.table) + " WHERE " + host + " = ?1 OR " +
-                    host + " = '.' || ?1 OR substr(" + host + ", -length(?1) - 1) = '.' || ?1";
-  if (schema.topFrameSite)
-    sql +=
-        " OR top_frame_site_key = 'https://' || ?1 OR top_frame_site_key = 'http://' || ?1"
-        " OR substr(top_frame_site_key, -length(?1) - 1) = '.' || ?1";
+  auto ofSite = [](const std::string& column) {
+    return column + " = ?1 OR " + column + " = '.' || ?1 OR substr(" + column +
+           ", -length(?1) - 1) = '.' || ?1";
+  };
+  std::string sql = "DELETE FROM " + schema.table + " WHERE " + ofSite(schema.host);
+  if (!schema.partitionSite.empty()) sql += " OR " + ofSite(schema.partitionSite);
   return sql;
 }
 

@@ -27,7 +27,7 @@ enum class CookieDeleteResult {
 };
 
 // Deletes every cookie of the site (the exact host, the domain cookies of the
-// site and those of its sub-domains; for Chromium also the cookies partitioned
+// site and those of its sub-domains, and the cookies partitioned
 // under the site) with secure_delete on, then checkpoints the WAL. vacuum
 // also rebuilds the database so that no deleted cookie survives in free pages.
 CookieDeleteResult deleteCookieSite(const BrowserProfile& profile, const std::string& site,
