@@ -111,8 +111,31 @@ for i in "${!names[@]}"; do
   shot "$(printf '%02d-page-%s' $((5 + i)) "${names[$i]}")"
 done
 
+echo "a folder wiped through the window"
+victim=$work/wipe-me
+mkdir -p "$victim/sub"
+for i in $(seq 1 150); do head -c 262144 /dev/urandom > "$victim/file$i.bin"; done
+echo "keep out" > "$victim/sub/notes.txt"
+xdotool key ctrl+shift+Tab  # back to "Secure Wipe"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove $((X + 300)) $((Y + 204)) click 1  # the folder box
+xdotool type --delay 5 "$victim"
+xdotool mousemove $((X + 586)) $((Y + 414)) click 1  # "&Wipe"
+sleep 0.8
+shot 10a-wipe-warning
+xdotool key Return
+sleep 0.4
+shot 10b-wipe-progress
+wait_for 60 bash -c "xdotool search --onlyvisible --name '^ Norrick Tracesweep$' | wc -l | grep -q 2"
+sleep 0.3
+shot 10c-wipe-done
+xdotool key Return
+sleep 0.4
+echo "  left in the folder: $(find "$victim" | wc -l) entries (the folders remain)"
+
 echo "About from the tray menu"
-xdotool key ctrl+Tab  # back to General
+xdotool key ctrl+Tab ctrl+Tab  # from "Secure Wipe" round to "General"
 sleep 0.4
 click_icon 3
 sleep 0.6

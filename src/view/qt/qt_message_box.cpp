@@ -78,6 +78,8 @@ int QtMessageBox::show(const std::string& text, int style, const std::string& ca
     if (buttons[i].second == escape) box.setEscapeButton(button);
   }
   box.exec();
+  // The caller often starts long work now; paint what the box covered first.
+  if (QWidget* parent = box.parentWidget(); parent && parent->isVisible()) parent->repaint();
   QAbstractButton* clicked = box.clickedButton();
   if (!clicked) return escape;
   QMessageBox::StandardButton which = box.standardButton(clicked);
