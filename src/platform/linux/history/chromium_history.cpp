@@ -64,26 +64,21 @@ bool recognised(sqlite3* db) {
   return hasTable(db, "visits");
 }
 
-int readRecords(sqlite3* db, std::vector<STATURL>& out) {
-  Statement query(db,
-                  "SELECT url, title, last_visit_time, hidden, typed_count FROM urls "
-                  "WHERE last_visit_time != 0 ORDER BY last_visit_time DESC");
-  if (!query.ok()) return query.prepareResult();
-  int rc;
-  while ((rc = query.step()) == SQLITE_ROW) {
-    STATURL record;
-    record.url = query.text(0);
-    record.hasTitle = !query.isNull(1);
-    record.title = query.text(1);
-    const std::int64_t visited = query.integer(2);
-    record.ftLastVisited = fileTimeFrom1601Micros(visited);
-    record.ftLastUpdated = record.ftLastVisited;
-    if (visited > 0 && visited <= INT64_MAX / 10 - kChromiumExpiryMicros)
-      record.ftExpires = fileTimeFrom1601Micros(visited + kChromiumExpiryMicros);
-    record.dwFlags = historyFlags(query.integer(3) != 0, query.integer(4) > 0);
-    out.push_back(std::move(record));
-  }
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+const char* const kListSql =
+    "SELECT url, title, last_visit_time, hidden, typed_count FROM urls "
+    "WHERE last_visit_time != 0 ORDER BY last_visit_time DESC";
+
+void recordFromRow(const Statement& row, STATURL& record) {
+  record.url = row.text(0);
+  record.hasTitle = !row.isNull(1);
+  record.title = row.text(1);
+  const std::int64_t visited = row.integer(2);
+  record.ftLastVisited = fileTimeFrom1601Micros(visited);
+  record.ftLastUpdated = record.ftLastVisited;
+  record.ftExpires = {};
+  if (visited > 0 && visited <= INT64_MAX / 10 - kChromiumExpiryMicros)
+    record.ftExpires = fileTimeFrom1601Micros(visited + kChromiumExpiryMicros);
+  record.dwFlags = historyFlags(row.integer(3) != 0, row.integer(4) > 0);
 }
 
 int prepareConnection(sqlite3* db, std::string& error) {

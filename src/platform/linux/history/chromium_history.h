@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/linux/history/history_sql.h"
 #include "platform/url_history.h"
 
 namespace platform::linux_os::history::chromium {
@@ -26,8 +27,10 @@ std::optional<UrlSet> readBookmarkUrls(const std::string& profileDir);
 
 bool recognised(sqlite3* db);
 
-// Appends every visited URL, the latest visit first; a SQLite result code.
-int readRecords(sqlite3* db, std::vector<STATURL>& out);
+// Every visited URL, the latest visit first; each row becomes a record
+// through recordFromRow.
+extern const char* const kListSql;
+void recordFromRow(const Statement& row, STATURL& out);
 
 int prepareConnection(sqlite3* db, std::string& error);
 int deleteUrl(sqlite3* db, const std::string& url, const UrlSet& bookmarks, std::string& error);

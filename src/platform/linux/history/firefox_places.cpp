@@ -47,23 +47,18 @@ bool recognised(sqlite3* db) {
   return hasTable(db, "moz_historyvisits");
 }
 
-int readRecords(sqlite3* db, std::vector<STATURL>& out) {
-  Statement query(db,
-                  "SELECT url, title, last_visit_date, hidden, typed FROM moz_places "
-                  "WHERE last_visit_date IS NOT NULL ORDER BY last_visit_date DESC");
-  if (!query.ok()) return query.prepareResult();
-  int rc;
-  while ((rc = query.step()) == SQLITE_ROW) {
-    STATURL record;
-    record.url = query.text(0);
-    record.hasTitle = !query.isNull(1);
-    record.title = query.text(1);
-    record.ftLastVisited = fileTimeFromUnixMicros(query.integer(2));
-    record.ftLastUpdated = record.ftLastVisited;
-    record.dwFlags = historyFlags(query.integer(3) != 0, query.integer(4) != 0);
-    out.push_back(std::move(record));
-  }
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+const char* const kListSql =
+    "SELECT url, title, last_visit_date, hidden, typed FROM moz_places "
+    "WHERE last_visit_date IS NOT NULL ORDER BY last_visit_date DESC";
+
+void recordFromRow(const Statement& row, STATURL& record) {
+  record.url = row.text(0);
+  record.hasTitle = !row.isNull(1);
+  record.title = row.text(1);
+  record.ftLastVisited = fileTimeFromUnixMicros(row.integer(2));
+  record.ftLastUpdated = record.ftLastVisited;
+  record.ftExpires = {};
+  record.dwFlags = historyFlags(row.integer(3) != 0, row.integer(4) != 0);
 }
 
 int prepareConnection(sqlite3* db, std::string& error) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/history/history_sql.h"
 #include "platform/url_history.h"
 
 namespace platform::linux_os::history::firefox {
@@ -18,8 +19,10 @@ inline constexpr const char* kFileName = "places.sqlite";
 // Whether the database has the places table this store understands.
 bool recognised(sqlite3* db);
 
-// Appends every visited place, the latest visit first; a SQLite result code.
-int readRecords(sqlite3* db, std::vector<STATURL>& out);
+// Every visited place, the latest visit first; each row becomes a record
+// through recordFromRow.
+extern const char* const kListSql;
+void recordFromRow(const Statement& row, STATURL& out);
 
 // Connection settings before the transaction: foreign keys (the browser's
 // cascades to the extra tables) and secure deletion.

@@ -2,10 +2,8 @@
 
 #include <sys/stat.h>
 
-#include "platform/linux/common/sqlite_copy.h"
 #include "platform/linux/history/chromium_history.h"
 #include "platform/linux/history/firefox_places.h"
-#include "platform/linux/history/history_sql.h"
 
 namespace platform::linux_os::history {
 
@@ -21,23 +19,6 @@ bool exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-int readRecords(BrowserFamily family, sqlite3* db, std::vector<STATURL>& out) {
-  // Reading through a memory map spares a copy of every page.
-  sqlite3_exec(db, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
-  if (family == BrowserFamily::Firefox)
-    return firefox::recognised(db) ? firefox::readRecords(db, out) : SQLITE_OK;
-  return chromium::recognised(db) ? chromium::readRecords(db, out) : SQLITE_OK;
-}
-
-void append(std::vector<STATURL>& out, std::vector<STATURL>& records) {
-  if (out.empty()) {
-    out.swap(records);
-    return;
-  }
-  out.insert(out.end(), std::make_move_iterator(records.begin()),
-             std::make_move_iterator(records.end()));
-}
-
 }  // namespace
 
 std::vector<HistorySource> historySources(const std::vector<BrowserProfile>& profiles) {
@@ -46,40 +27,55 @@ std::vector<HistorySource> historySources(const std::vector<BrowserProfile>& pro
     const char* name =
         profile.family == BrowserFamily::Firefox ? firefox::kFileName : chromium::kFileName;
     std::string path = profile.profileDir + "/" + name;
-    if (isRegularFile(path)) sources.push_back({profile, std::move(path)});
+    if (isRegularFile(path)) sources.push_back({profile, std::move(path), false});
   }
   return sources;
 }
 
-bool readSource(const HistorySource& source, bool browserRunning, std::vector<STATURL>& out) {
-  const BrowserFamily family = source.profile.family;
-  std::vector<STATURL> records;
-  // A WAL left beside a closed browser's database would make even a reader
-  // write beside it: such a database is read through a copy as well.
-  if (!browserRunning && !exists(source.databasePath + "-wal")) {
+std::unique_ptr<SourceCursor> SourceCursor::open(const HistorySource& source) {
+  std::unique_ptr<SourceCursor> cursor(new SourceCursor());
+  cursor->family_ = source.profile.family;
+  // A WAL left beside a closed browser's database (after a crash) is read
+  // through a copy as well, so that nothing of ours lands beside it.
+  if (!source.browserRunning && !exists(source.databasePath + "-wal")) {
     // Read-write, but read only: a read-only connection to a WAL database
     // would leave an empty -wal and -shm beside it, which the last read-write
     // connection removes when it closes.
-    SqliteConnection db = openLiveDatabase(source.databasePath);
-    if (db &&
-        sqlite3_exec(db.get(), "PRAGMA query_only = 1", nullptr, nullptr, nullptr) == SQLITE_OK) {
-      // One read transaction for the whole listing: a lock shows at once as
-      // SQLITE_BUSY, and the schema checks and the rows see one state.
-      int probe = sqlite3_exec(db.get(), "BEGIN; SELECT count(*) FROM sqlite_master", nullptr,
-                               nullptr, nullptr);
-      int rc = probe == SQLITE_OK ? readRecords(family, db.get(), records) : probe;
-      if (rc == SQLITE_OK) {
-        append(out, records);
-        return true;
-      }
-      if (!isLockedCode(rc)) return false;
-      records.clear();
-    }
+    cursor->live_ = openLiveDatabase(source.databasePath);
+    sqlite3* db = cursor->live_.get();
+    // One read transaction for the whole listing: a lock shows at once as
+    // SQLITE_BUSY, and the schema checks and the rows see one state.
+    int rc =
+        db ? sqlite3_exec(db, "PRAGMA query_only = 1; BEGIN; SELECT count(*) FROM sqlite_master",
+                          nullptr, nullptr, nullptr)
+           : SQLITE_CANTOPEN;
+    if (rc == SQLITE_OK) return cursor->prepare(db) ? std::move(cursor) : nullptr;
+    cursor->live_.reset();
+    if (db && !isLockedCode(rc)) return nullptr;
   }
-  auto copy = SqliteCopy::open(source.databasePath);
-  if (!copy) return false;
-  if (readRecords(family, copy->db(), records) != SQLITE_OK) return false;
-  append(out, records);
+  cursor->copy_ = SqliteCopy::open(source.databasePath);
+  if (!cursor->copy_ || !cursor->prepare(cursor->copy_->db())) return nullptr;
+  return cursor;
+}
+
+bool SourceCursor::prepare(sqlite3* db) {
+  const bool firefox = family_ == BrowserFamily::Firefox;
+  if (!(firefox ? firefox::recognised(db) : chromium::recognised(db))) return true;
+  // Reading through a memory map spares a copy of every page.
+  sqlite3_exec(db, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
+  query_ = std::make_unique<Statement>(db, firefox ? firefox::kListSql : chromium::kListSql);
+  return query_->ok();
+}
+
+bool SourceCursor::next(STATURL& out) {
+  if (!query_ || query_->step() != SQLITE_ROW) {
+    query_.reset();
+    return false;
+  }
+  if (family_ == BrowserFamily::Firefox)
+    firefox::recordFromRow(*query_, out);
+  else
+    chromium::recordFromRow(*query_, out);
   return true;
 }
 
@@ -91,15 +87,21 @@ HRESULT RecordEnum::SetFilter(const std::string* prefix, std::uint32_t flags) {
 
 HRESULT RecordEnum::Next(STATURL& out, std::uint32_t& fetched) {
   fetched = 0;
-  while (next_ < records_.size()) {
-    STATURL& record = records_[next_++];
-    if (record.url.compare(0, prefix_.size(), prefix_) != 0) continue;
-    if ((record.dwFlags & flags_) != flags_) continue;
-    out = std::move(record);
+  for (;;) {
+    if (!cursor_) {
+      if (nextSource_ == sources_.size()) return S_FALSE;
+      cursor_ = SourceCursor::open(sources_[nextSource_++]);
+      continue;
+    }
+    if (!cursor_->next(out)) {
+      cursor_.reset();
+      continue;
+    }
+    if (out.url.compare(0, prefix_.size(), prefix_) != 0) continue;
+    if ((out.dwFlags & flags_) != flags_) continue;
     fetched = 1;
     return S_OK;
   }
-  return S_FALSE;
 }
 
 }  // namespace platform::linux_os::history

@@ -1,12 +1,13 @@
-// Finding the history database of each profile and reading every record.
+// Finding the history database of each profile and walking its records.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/linux/common/browser_profiles.h"
+#include "platform/linux/common/sqlite_copy.h"
+#include "platform/linux/history/history_sql.h"
 #include "platform/url_history.h"
 
 namespace platform::linux_os::history {
@@ -14,26 +15,46 @@ namespace platform::linux_os::history {
 struct HistorySource {
   BrowserProfile profile;
   std::string databasePath;
+  bool browserRunning = false;
 };
 
 // The profiles whose history database exists as a regular file.
 std::vector<HistorySource> historySources(const std::vector<BrowserProfile>& profiles);
 
-// Appends the records of one database; false when it cannot be read (it is
-// then skipped). A database of an unknown layout holds no records.
-bool readSource(const HistorySource& source, bool browserRunning, std::vector<STATURL>& out);
+// One database being listed, row by row. It is read where it lies while its
+// browser is closed, and through a private copy (with its -wal or -journal)
+// while the browser runs or holds it locked.
+class SourceCursor {
+ public:
+  // Null when the database cannot be read; a database of an unknown layout
+  // gives a cursor without records.
+  static std::unique_ptr<SourceCursor> open(const HistorySource& source);
+  // False at the end (or when a row cannot be read: the rest is skipped).
+  bool next(STATURL& out);
 
-// Walks a list of records, keeping those whose URL starts with the filter's
-// prefix and whose flag word holds every bit of the filter's flags.
+ private:
+  SourceCursor() = default;
+  bool prepare(sqlite3* db);
+
+  BrowserFamily family_ = BrowserFamily::Firefox;
+  SqliteConnection live_;
+  std::unique_ptr<SqliteCopy> copy_;
+  std::unique_ptr<Statement> query_;
+};
+
+// Walks the records of every source in turn, keeping those whose URL starts
+// with the filter's prefix and whose flag word holds every bit of the
+// filter's flags. A database that cannot be read is skipped.
 class RecordEnum : public EnumSTATURL {
  public:
-  explicit RecordEnum(std::vector<STATURL> records) : records_(std::move(records)) {}
+  explicit RecordEnum(std::vector<HistorySource> sources) : sources_(std::move(sources)) {}
   HRESULT SetFilter(const std::string* prefix, std::uint32_t flags) override;
   HRESULT Next(STATURL& out, std::uint32_t& fetched) override;
 
  private:
-  std::vector<STATURL> records_;
-  std::size_t next_ = 0;
+  std::vector<HistorySource> sources_;
+  std::size_t nextSource_ = 0;
+  std::unique_ptr<SourceCursor> cursor_;
   std::string prefix_;
   std::uint32_t flags_ = 0;
 };

@@ -75,12 +75,9 @@ HRESULT LinuxUrlHistory::AddUrl(const std::string&, const std::string&, std::uin
 }
 
 HRESULT LinuxUrlHistory::EnumUrls(std::unique_ptr<EnumSTATURL>& out) {
-  std::vector<STATURL> records;
-  for (const HistorySource& source : history::historySources(profiles_())) {
-    // A database that cannot be read is skipped: the others still list.
-    history::readSource(source, running_(source.profile), records);
-  }
-  out = std::make_unique<history::RecordEnum>(std::move(records));
+  std::vector<HistorySource> sources = history::historySources(profiles_());
+  for (HistorySource& source : sources) source.browserRunning = running_(source.profile);
+  out = std::make_unique<history::RecordEnum>(std::move(sources));
   return S_OK;
 }
 
