@@ -24,6 +24,7 @@ void ControlBinding::detach() {
   if (!attached_) return;
   attached_ = false;
   control_.detachView();
+  released();
 }
 
 void ControlBinding::sync() {

@@ -32,6 +32,8 @@ class ControlBinding : public QObject {
   QWidget* widget() const { return widget_; }
   // Model to widget; the base applies Enabled.
   virtual void pull();
+  // The model is gone; a binding that reads it elsewhere (an item model) lets go.
+  virtual void released() {}
   // Called for every change of the model; the default coalesces.
   virtual void modelChanged();
   void schedule();

@@ -78,6 +78,8 @@ class ListViewBinding : public ControlBinding {
     return false;
   }
 
+  void released() override { model_->detach(); }
+
   void pull() override {
     ControlBinding::pull();
     applying_ = true;
@@ -169,6 +171,8 @@ class ListBoxBinding : public ControlBinding {
   }
 
  protected:
+  void released() override { model_->detach(); }
+
   void pull() override {
     ControlBinding::pull();
     applying_ = true;
