@@ -122,6 +122,18 @@ int runDelete(sqlite3* db, const CookieSchema& schema, const std::string& site) 
   return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
+// In WAL mode a commit need not reach the disk by itself: the checkpoint that
+// follows every deletion syncs the WAL and then the database before it
+// returns. (In rollback mode the full setting stays.)
+void relaxCommitSyncInWalMode(sqlite3* db) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &stmt, nullptr) != SQLITE_OK) return;
+  bool wal = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0) &&
+             std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) == "wal";
+  sqlite3_finalize(stmt);
+  if (wal) execSql(db, "PRAGMA synchronous = NORMAL");
+}
+
 }  // namespace
 
 std::string cookieDatabasePath(const BrowserProfile& profile) {
@@ -158,6 +170,7 @@ CookieDeleteResult deleteCookieSite(const BrowserProfile& profile, const std::st
   if (!db) return CookieDeleteResult::Failed;
   if (int rc = execSql(db.get(), "PRAGMA secure_delete = ON"); rc != SQLITE_OK)
     return failure(db.get(), rc);
+  relaxCommitSyncInWalMode(db.get());
   if (int rc = execSql(db.get(), "BEGIN IMMEDIATE"); rc != SQLITE_OK) return failure(db.get(), rc);
   std::optional<CookieSchema> schema = detectSchema(db.get(), profile.family);
   if (!schema) return failure(db.get(), SQLITE_ERROR);
