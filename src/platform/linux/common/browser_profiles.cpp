@@ -110,7 +110,9 @@ static bool chromiumRunning(const BrowserProfile& profile) {
   char host[256] = {};
   if (gethostname(host, sizeof host - 1) != 0 || text.substr(0, dash) != host) return false;
   std::string digits = text.substr(dash + 1);
-  if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return false;
+  if (digits.size() > 9 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
   pid_t pid = static_cast<pid_t>(std::stol(digits));
   if (pid <= 0) return false;
   return kill(pid, 0) == 0 || errno == EPERM;
