@@ -96,6 +96,20 @@ class StartupTest : public QObject {
     env.windows.unloadAll();
   }
 
+  void exitRunShowsTheProgressWindowThenEnds() {
+    ViewEnv env;
+    env.fake.settings.SaveSetting(" Norrick Tracesweep", "Settings", "runonshutdown", "1");
+    env.fake.settings.SaveSetting(" Norrick Tracesweep", "Settings", "autoemptyrecyclebin", "1");
+    app::Modmain app(env.platform);
+    app.Main();
+    QTRY_VERIFY(app.splashForm() == nullptr);
+    app.exitSequence();  // the fake box answers OK
+    QCOMPARE(env.fake.trash.emptied, 1);
+    QVERIFY(env.windows.ended());
+    QVERIFY(!app.mainForm());
+    env.windows.unloadAll();
+  }
+
  private:
   static void runSplash(ViewEnv& env, CountingSplash& splash, QObject* filter) {
     env.windows.load(splash);

@@ -29,6 +29,9 @@ class FormWindow : public QWidget {
 
   // Called right before the activation handler; lays out what it measures.
   virtual void prepareActivation() {}
+  // A window that shows progress of work that follows its showing at once
+  // must be on screen before the work starts.
+  virtual bool paintsBeforeWork() const { return false; }
 
  protected:
   bool event(QEvent* event) override;

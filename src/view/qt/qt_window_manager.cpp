@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/frmmain.h"
 #include "app/small_forms.h"
@@ -18,6 +19,17 @@ FormWindow* createWindow(forms::Form& form) {
   if (auto* splash = dynamic_cast<app::frmSplash*>(&form)) return new SplashWindow(*splash);
   if (auto* cleanUp = dynamic_cast<app::frmCleanUp*>(&form)) return new CleanUpWindow(*cleanUp);
   return nullptr;  // the tray window is never visible
+}
+
+// The window system maps a window a moment after show(); work that runs
+// without returning to the event loop would otherwise paint into nothing.
+void waitUntilOnScreen(QPointer<FormWindow>& window) {
+  QElapsedTimer waited;
+  waited.start();
+  while (window && window->windowHandle() && !window->windowHandle()->isExposed() &&
+         waited.elapsed() < 500)
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+  if (window) window->repaint();
 }
 
 }  // namespace
@@ -43,18 +55,21 @@ FormWindow* QtWindowManager::windowOf(const forms::Form& form) const {
 
 void QtWindowManager::show(forms::Form& form) {
   if (!windows_.count(&form)) load(form);
-  FormWindow* window = windowOf(form);
+  QPointer<FormWindow> window = windowOf(form);
   if (!window) return;
   if (!window->isVisible()) shownSince_[&form].start();
   window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
   window->markShown();
+  bool wasVisible = window->isVisible();
   window->show();
   window->raise();
   window->activateWindow();
+  if (!wasVisible && window->paintsBeforeWork()) waitUntilOnScreen(window);
+  if (!window) return;
   // Without a window manager no activation may ever come; the window then
   // counts as activated once it has been shown a moment.
   QPointer<FormWindow> guard(window);
-  QTimer::singleShot(options_.activationFallbackMs, window, [this, guard] {
+  QTimer::singleShot(options_.activationFallbackMs, window.data(), [this, guard] {
     if (guard && guard->attached() && guard->isVisible() && !guard->activatedSinceShow())
       activated(*guard);
   });
@@ -109,10 +124,13 @@ void QtWindowManager::unloadAll() {
 void QtWindowManager::setTopmost(forms::Form& form) {
   FormWindow* window = windowOf(form);
   if (!window) return;
-  bool visible = window->isVisible();
   window->setAttribute(Qt::WA_ShowWithoutActivating);
-  window->setWindowFlag(Qt::WindowStaysOnTopHint, true);  // hides the window
-  if (visible) window->show();
+  // On the shown window's handle the hint applies in place; the widget's own
+  // flag would hide and map the window again.
+  if (window->isVisible() && window->windowHandle())
+    window->windowHandle()->setFlag(Qt::WindowStaysOnTopHint, true);
+  else
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
 }
 
 void QtWindowManager::doEvents() {

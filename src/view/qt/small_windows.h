@@ -23,6 +23,7 @@ class CleanUpWindow : public FormWindow {
   Q_OBJECT
  public:
   explicit CleanUpWindow(app::frmCleanUp& cleanUp);
+  bool paintsBeforeWork() const override { return true; }
 };
 
 // Centres a window on the screen it is on.
