@@ -80,13 +80,14 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
   auto target =
       std::make_unique<LinuxOverwriteTarget>(std::move(folder), parts.folder, parts.name, st);
   OverwriteOpen result;
+  // Another user's link is theirs too (a shared temporary folder holds many).
+  if (options_.ownedByUserOnly && st.st_uid != geteuid()) return outcome(OverwriteKind::NotOwned);
   if (S_ISLNK(st.st_mode)) {
     result.kind = OverwriteKind::SymbolicLink;
     result.target = std::move(target);
     return result;
   }
   if (!S_ISREG(st.st_mode)) return outcome(OverwriteKind::NotRegular);
-  if (options_.ownedByUserOnly && st.st_uid != geteuid()) return outcome(OverwriteKind::NotOwned);
   if (st.st_nlink > 1) {
     if (heldByOthers(st.st_dev, st.st_ino)) return outcome(OverwriteKind::InUse);
     result.kind = OverwriteKind::HardLinked;

@@ -1,6 +1,6 @@
 // One file held for a secure overwrite: its folder, its name, the identity
-// (device, inode) it had when it was checked, and, unless only the name is
-// to be removed, a read/write descriptor, possibly under a write lease.
+// (device, inode, birth time) it had when it was checked, and, unless only
+// the name is to be removed, a read/write descriptor.
 #pragma once
 
 #include <sys/stat.h>
