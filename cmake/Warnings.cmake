@@ -3,7 +3,7 @@ add_library(ts_settings INTERFACE)
 target_compile_features(ts_settings INTERFACE cxx_std_20)
 target_compile_options(ts_settings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
-  -Wcast-align -Wformat=2 -Wimplicit-fallthrough -Wnull-dereference)
+  -Wcast-align -Wformat=2 -Wimplicit-fallthrough)
 if(DEFINED ENV{CI})
   target_compile_options(ts_settings INTERFACE -Werror)
 endif()
