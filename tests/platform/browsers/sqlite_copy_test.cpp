@@ -1,8 +1,11 @@
 #include "platform/linux/common/sqlite_copy.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 
 #include "cookie_databases.h"
@@ -48,4 +51,22 @@ TEST(SqliteCopy, RefusesLinksMissingFilesAndWhatIsNoDatabase) {
   for (const auto& e : std::filesystem::directory_iterator(dir.path()))
     left += e.path().filename().string().rfind("tracesweep-db-", 0) == 0;
   EXPECT_EQ(left, 0);
+}
+
+TEST(SqliteCopy, CopiesLeftBehindByACrashAreRemovedAfterAnHour) {
+  testsupport::TempDir dir;
+  testsupport::EnvGuard tmp("TMPDIR", dir.str());
+  const std::string db = dir.str() + "/real.sqlite";
+  browsertest::makeFirefoxCookies(db, 17, {});
+  dir.write("tracesweep-db-OLD123/cookies.sqlite", "left by a crash");
+  dir.write("tracesweep-db-NEW123/cookies.sqlite", "another copy in use");
+  dir.write("other-program/cookies.sqlite", "not ours");
+  const std::string old = dir.str() + "/tracesweep-db-OLD123";
+  const timespec twoHoursAgo[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), twoHoursAgo, 0), 0);
+  ASSERT_EQ(utimensat(AT_FDCWD, (dir.str() + "/other-program").c_str(), twoHoursAgo, 0), 0);
+  EXPECT_TRUE(SqliteCopy::open(db));
+  EXPECT_FALSE(std::filesystem::exists(old));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "tracesweep-db-NEW123/cookies.sqlite"));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "other-program/cookies.sqlite"));
 }

@@ -1,11 +1,13 @@
 #include "platform/linux/common/sqlite_copy.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 namespace platform::linux_os {
@@ -83,12 +85,6 @@ std::string baseName(const std::string& path) {
   return name.empty() ? std::string("db") : name;
 }
 
-void removeFolder(const std::string& folder, const std::string& name) {
-  for (const char* suffix : {"", "-wal", "-journal", "-shm"})
-    unlink((folder + "/" + name + suffix).c_str());
-  rmdir(folder.c_str());
-}
-
 // Copies the database and its journals; false when the main file could not be
 // copied. Journals that are absent are simply not there in the copy.
 bool copyDatabase(const std::string& from, const std::string& to) {
@@ -98,15 +94,50 @@ bool copyDatabase(const std::string& from, const std::string& to) {
   return true;
 }
 
+constexpr const char* kCopyPrefix = "tracesweep-db-";
+
+// Removes one of our copy folders: its plain files, then the folder.
+void removeCopyFolder(const std::string& folder) {
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      const std::string path = folder + "/" + entry->d_name;
+      struct stat st {};
+      if (lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) unlink(path.c_str());
+    }
+    closedir(dir);
+  }
+  rmdir(folder.c_str());
+}
+
+// Copies that a process could not remove (it crashed) still hold cookies or
+// history: remove our own ones that are more than an hour old.
+void removeStaleCopies(const std::string& base) {
+  DIR* dir = opendir(base.c_str());
+  if (!dir) return;
+  const std::time_t staleBefore = std::time(nullptr) - 3600;
+  while (dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.rfind(kCopyPrefix, 0) != 0) continue;
+    const std::string folder = base + "/" + name;
+    struct stat st {};
+    if (lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+        st.st_mtime < staleBefore)
+      removeCopyFolder(folder);
+  }
+  closedir(dir);
+}
+
 }  // namespace
 
 std::unique_ptr<SqliteCopy> SqliteCopy::open(const std::string& databasePath) {
   std::unique_ptr<SqliteCopy> copy(new SqliteCopy());
   const std::string name = baseName(databasePath);
+  const std::string base = tempBase();
+  removeStaleCopies(base);
   // A browser that writes while we copy can leave the main file and its WAL
   // out of step: copy again while the live files keep changing under us.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    std::string folder = tempBase() + "/tracesweep-db-XXXXXX";
+    std::string folder = base + "/" + kCopyPrefix + "XXXXXX";
     if (!mkdtemp(folder.data())) return nullptr;
     const FileStamp mainBefore = stampOf(databasePath);
     const FileStamp walBefore = stampOf(databasePath + "-wal");
@@ -115,7 +146,7 @@ std::unique_ptr<SqliteCopy> SqliteCopy::open(const std::string& databasePath) {
     bool steady =
         stampOf(databasePath) == mainBefore && stampOf(databasePath + "-wal") == walBefore;
     if (!copied || (!steady && attempt < 2)) {
-      removeFolder(folder, name);
+      removeCopyFolder(folder);
       if (!copied) return nullptr;
       continue;
     }
@@ -135,7 +166,7 @@ std::unique_ptr<SqliteCopy> SqliteCopy::open(const std::string& databasePath) {
 
 SqliteCopy::~SqliteCopy() {
   db_.reset();
-  if (!folder_.empty()) removeFolder(folder_, baseName(path_));
+  if (!folder_.empty()) removeCopyFolder(folder_);
 }
 
 SqliteConnection openLiveDatabase(const std::string& path) {
