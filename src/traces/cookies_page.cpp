@@ -19,6 +19,7 @@ CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, boo
 }
 
 void CookiesPage::loadCookiesList() {
+  ++listings_;
   lstcookies.Clear();
   cookieFolder_ = GetRegValue(platform_, platform::HKEY_CURRENT_USER, kShellFoldersKey, "Cookies");
   txtCookieDir.setText(cookieFolder_);
@@ -28,11 +29,14 @@ void CookiesPage::loadCookiesList() {
 
 void CookiesPage::EnumCookies(const std::string& folder) {
   forms::HourglassGuard hourglass(host_.form);
+  const std::uint64_t listing = ++listings_;
   std::string dir = folder;
   if (dir.empty() || dir.back() != kPathSeparator) dir += kPathSeparator;
   for (const platform::DirEntry& entry : platform_.files.listFolder(dir)) {
-    // The interface stays live while a large folder is listed.
+    // The interface stays live while a large folder is listed. A click that
+    // lists the folder anew (a deletion, the tab) makes this listing moot.
     platform_.windows.doEvents();
+    if (listings_ != listing) return;
     if (entry.attributes & platform::kAttrDirectory) continue;
     if (entry.name == kIndexFile && !showIndexDat_) continue;
     std::int64_t index = lstcookies.Add(entry.name, dir + entry.name);

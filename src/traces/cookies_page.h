@@ -42,6 +42,9 @@ class CookiesPage {
   bool& showIndexDat_;
   const forms::CheckBox& secureForAll_;
   std::string cookieFolder_;
+  // Counts the listings begun; a listing that lets the interface run stops
+  // when a newer one has begun meanwhile.
+  std::uint64_t listings_ = 0;
 };
 
 }  // namespace traces

@@ -265,3 +265,28 @@ TEST_F(CookiesPageTest, SecureWipeOfOtherAreasAsksTheCookieStoreToVacuum) {
   page.deletecookies(false);
   EXPECT_EQ(files.vacuum, (std::vector<bool>{false, true}));
 }
+
+// A user's click while the folder is listed may list it anew; the listing
+// that was interrupted must not add its remaining files a second time.
+TEST_F(CookiesPageTest, AListingInterruptedByANewOneAddsNothingTwice) {
+  class ClickingWindows : public platform::fake::FakeWindowManager {
+   public:
+    std::function<void()> onFirst;
+    void doEvents() override {
+      if (auto once = std::exchange(onFirst, nullptr)) once();
+    }
+  } windows;
+  platform::Platform withClicks{files,     f.registry, f.settings,   f.urlCache, f.history,
+                                f.trash,   f.shell,    f.downloader, f.process,  box,
+                                f.dialogs, windows,    f.tray};
+  traces::CookiesPage clicked{withClicks, forms::PageHost{form, sbar}, showIndexDat,
+                              chkSecureForAll};
+  windows.onFirst = [&] { clicked.loadCookiesList(); };
+  clicked.loadCookiesList();
+  std::vector<std::string> names;
+  for (const forms::ListItem& item : clicked.lstcookies.Items()) names.push_back(item.Text);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, kAllFiles);
+  EXPECT_TRUE(clicked.lstcookies.Items().back().Selected);
+  EXPECT_EQ(form.MousePointer(), forms::vbDefault);
+}
