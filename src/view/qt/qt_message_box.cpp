@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "view/qt/form_window.h"
+
 namespace view_qt {
 namespace {
 
@@ -59,10 +61,18 @@ int escapeAnswer(const Buttons& buttons) {
   return buttons.back().second;
 }
 
+// The box stands over the program's active window, but never over a window
+// already unloaded (the splash lingers a moment): that one is deleted soon,
+// and the box with it.
+QWidget* ownerWindow() {
+  auto* window = qobject_cast<FormWindow*>(QApplication::activeWindow());
+  return window && window->attached() ? window : nullptr;
+}
+
 }  // namespace
 
 int QtMessageBox::show(const std::string& text, int style, const std::string& caption) {
-  QMessageBox box(QApplication::activeWindow());
+  QMessageBox box(ownerWindow());
   box.setObjectName("msgbox");
   box.setWindowTitle(QString::fromStdString(caption));
   box.setTextFormat(Qt::PlainText);  // file names are shown as they are
