@@ -92,6 +92,17 @@ TEST_F(LinuxFileLayerTest, OverwriteSessionClassifiesWhatItFinds) {
     EXPECT_EQ(session->open(dir.str() + "/" + name).kind, kind) << name;
 }
 
+TEST_F(LinuxFileLayerTest, KernelInterfacesAreNeitherWalkedNorOpenedForWriting) {
+  int found = 0;
+  EXPECT_EQ(files.walkFiles("/proc/self/", [&](const std::string&) { ++found; }), 0);
+  EXPECT_EQ(found, 0);
+  auto session = files.beginOverwrite({});
+  for (const char* path : {"/proc/sys/kernel/hostname", "/sys/kernel/profiling"})
+    if (fs::exists(path)) {
+      EXPECT_EQ(session->open(path).kind, platform::OverwriteKind::NotRegular) << path;
+    }
+}
+
 TEST_F(LinuxFileLayerTest, RemovalRefusesANameThatNowNamesAnotherFile) {
   auto path = dir.write("f", "first");
   auto session = files.beginOverwrite({});

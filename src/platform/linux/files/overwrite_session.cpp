@@ -8,6 +8,7 @@
 
 #include "platform/linux/files/file_errors.h"
 #include "platform/linux/files/overwrite_target.h"
+#include "platform/linux/files/pseudo_file_systems.h"
 
 namespace platform::linux_os {
 
@@ -87,7 +88,8 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
     result.target = std::move(target);
     return result;
   }
-  if (!S_ISREG(st.st_mode)) return outcome(OverwriteKind::NotRegular);
+  if (!S_ISREG(st.st_mode) || onPseudoFileSystem(entry.get()))
+    return outcome(OverwriteKind::NotRegular);
   if (st.st_nlink > 1) {
     if (heldByOthers(st.st_dev, st.st_ino)) return outcome(OverwriteKind::InUse);
     result.kind = OverwriteKind::HardLinked;

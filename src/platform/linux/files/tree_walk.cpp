@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file_layer.h"
+#include "platform/linux/files/pseudo_file_systems.h"
 #include "platform/linux/files/unique_fd.h"
 
 namespace platform::linux_os {
@@ -101,7 +102,8 @@ int walkTree(const std::string& folder,
   std::vector<Level> stack;
   // The named folder itself is not followed either when it is a link.
   UniqueFd rootFd(open(withoutTrailingSlashes(folder).c_str(), kDirFlags));
-  if (!rootFd.valid() || !openLevel(std::move(rootFd), std::string(), stack)) return 0;
+  if (!rootFd.valid() || onPseudoFileSystem(rootFd.get())) return 0;
+  if (!openLevel(std::move(rootFd), std::string(), stack)) return 0;
 
   while (!stack.empty()) {
     Level& top = stack.back();
@@ -120,6 +122,8 @@ int walkTree(const std::string& folder,
       if (errno == ELOOP || errno == ENOTDIR) onFile(top.prefix + entry.name);
       continue;  // an unreadable folder contributes nothing
     }
+    // /proc, /sys and their kin are not files to wipe: not entered.
+    if (onPseudoFileSystem(child.get())) continue;
     std::string prefix = top.prefix + entry.name + "/";
     if (!openLevel(std::move(child), std::move(prefix), stack)) continue;
     if (stack.size() > kOpenDepth) stack[stack.size() - 2].fd.reset();
