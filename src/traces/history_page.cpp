@@ -27,7 +27,7 @@ void HistoryPage::loadURLHistory() {
       history_->Refresh();
       lines.reserve(static_cast<std::size_t>(history_->Count()));
       GeneralDateFormat asText;
-      for (const URLHistoryItemPtr& entry : *history_) {
+      for (const URLHistoryItem* entry : *history_) {
         forms::ListItem line;
         line.Text = entry->Title();
         // Built in place: an initializer list would copy every text once more.

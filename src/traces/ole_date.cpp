@@ -124,7 +124,28 @@ struct tm tmFromCalendar(const CalendarTime& f, std::int64_t days) {
 
 }  // namespace
 
-GeneralDateFormat::GeneralDateFormat() : locale_(userTimeLocale()) {}
+GeneralDateFormat::GeneralDateFormat() : locale_(userTimeLocale()) {
+  struct tm probe {};
+  probe.tm_hour = 13;
+  probe.tm_min = 45;
+  probe.tm_sec = 56;
+  plainTime_ = formatTm("%X", probe, locale_) == "13:45:56";
+}
+
+// The long time, written by hand where the locale's is plain hh:mm:ss: the
+// list of a long history formats one time per line.
+std::size_t GeneralDateFormat::appendTime(char* out, std::size_t room,
+                                          const struct tm& fields) const {
+  if (!plainTime_) return strftime_l(out, room, "%X", &fields, locale_);
+  if (room < 9) return 0;
+  const int parts[] = {fields.tm_hour, fields.tm_min, fields.tm_sec};
+  for (int i = 0; i < 3; ++i) {
+    out[i * 3] = static_cast<char>('0' + parts[i] / 10);
+    out[i * 3 + 1] = static_cast<char>('0' + parts[i] % 10);
+    if (i < 2) out[i * 3 + 2] = ':';
+  }
+  return 8;
+}
 
 std::string GeneralDateFormat::operator()(double date) {
   for (const Recent& r : recent_)
@@ -136,7 +157,8 @@ std::string GeneralDateFormat::operator()(double date) {
   const bool midnight = f.hour == 0 && f.minute == 0 && f.second == 0;
   std::string text;
   if (noDate) {
-    text = formatTm("%X", fields, locale_);
+    char buffer[128];
+    text.assign(buffer, appendTime(buffer, sizeof buffer, fields));
   } else {
     if (days != dayOfText_) {
       dayText_ = formatTm("%x", fields, locale_);
@@ -148,7 +170,7 @@ std::string GeneralDateFormat::operator()(double date) {
       char buffer[160];
       std::size_t n = dayText_.copy(buffer, 64);
       buffer[n++] = ' ';
-      n += strftime_l(buffer + n, sizeof buffer - n, "%X", &fields, locale_);
+      n += appendTime(buffer + n, sizeof buffer - n, fields);
       text.assign(buffer, n);
     }
   }

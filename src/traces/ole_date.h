@@ -4,6 +4,7 @@
 #pragma once
 
 #include <locale.h>
+#include <time.h>
 
 #include <cstdint>
 #include <string>
@@ -51,7 +52,10 @@ class GeneralDateFormat {
     std::string text;
     bool used = false;
   };
+  std::size_t appendTime(char* out, std::size_t room, const struct tm& fields) const;
+
   locale_t locale_;
+  bool plainTime_ = false;  // the locale's long time is hh:mm:ss (24 hours)
   Recent recent_[4];
   std::size_t nextSlot_ = 0;
   std::int64_t dayOfText_ = INT64_MIN;

@@ -42,16 +42,26 @@ void CURLHistory::Refresh(const std::string* urlStartsWith, std::uint32_t flags)
   if (!enumerator) throw HistoryError(platform::E_FAIL, store_->lastErrorText());
   check(enumerator->SetFilter(urlStartsWith, flags));
   entries_.clear();
+  items_.reset();
+  std::vector<URLHistoryItem> items;
   for (;;) {
     platform::STATURL record;
     std::uint32_t fetched = 0;
     platform::HRESULT hr = enumerator->Next(record, fetched);
-    check(hr);
+    if (hr < 0) {
+      install(std::move(items));  // the entries read so far stay
+      check(hr);
+    }
     if (fetched == 0) break;
-    auto item = std::make_shared<URLHistoryItem>();
-    item->Init(std::move(record));
-    entries_.push_back(std::move(item));
+    items.emplace_back().Init(std::move(record));
   }
+  install(std::move(items));
+}
+
+void CURLHistory::install(std::vector<URLHistoryItem> items) {
+  items_ = std::make_shared<const std::vector<URLHistoryItem>>(std::move(items));
+  entries_.reserve(items_->size());
+  for (const URLHistoryItem& item : *items_) entries_.push_back(&item);
 }
 
 std::size_t CURLHistory::position(std::int32_t index) const {
@@ -62,7 +72,7 @@ std::size_t CURLHistory::position(std::int32_t index) const {
 }
 
 URLHistoryItemPtr CURLHistory::Item(std::int32_t index) const {
-  return entries_[position(index)];
+  return URLHistoryItemPtr(items_, entries_[position(index)]);
 }
 
 void CURLHistory::Remove(std::int32_t index) {

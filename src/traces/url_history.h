@@ -65,17 +65,21 @@ class CURLHistory {
   // Deletes a URL from the store, then refreshes with no filter.
   void DeleteURL(const std::string& url, std::uint32_t flags);
 
-  // The snapshot in the store's order.
-  using const_iterator = std::vector<URLHistoryItemPtr>::const_iterator;
+  // The snapshot in the store's order, entry by entry.
+  using const_iterator = std::vector<const URLHistoryItem*>::const_iterator;
   const_iterator begin() const { return entries_.begin(); }
   const_iterator end() const { return entries_.end(); }
 
  private:
   void check(platform::HRESULT hr) const;
   std::size_t position(std::int32_t index) const;
+  void install(std::vector<URLHistoryItem> items);
 
   std::unique_ptr<platform::UrlHistoryStg> store_;
-  std::vector<URLHistoryItemPtr> entries_;
+  // The items of the last Refresh, in one block: an item handed out by Item
+  // shares the block, so it outlives the snapshot while it is held.
+  std::shared_ptr<const std::vector<URLHistoryItem>> items_;
+  std::vector<const URLHistoryItem*> entries_;
 };
 
 }  // namespace traces
