@@ -111,6 +111,19 @@ TEST_F(EnumFilesTest, DeepTreesDoNotExhaustTheStackOrDescriptors) {
             (std::set<std::string>{dir.str() + "/top", bottom + "bottom"}));
 }
 
+TEST(EnumFilesListTest, HoldsFarMoreThan32767Files) {
+  platform::fake::FakePlatform fake;
+  auto& entries = fake.files.folders["/big/"];
+  for (int i = 0; i < 40000; ++i) entries.push_back({"f" + std::to_string(i), 0});
+  erasure::FileList list;
+  platform::Platform bundle = fake.platform();
+  erasure::EnumFiles(bundle, list, "/big");
+  ASSERT_EQ(list.lastIndex(), 40000);
+  EXPECT_EQ(list[40000], "/big/f39999");
+  list.reset();
+  EXPECT_EQ(list.lastIndex(), 0);
+}
+
 TEST_F(EnumFilesTest, TrimNullCutsAtTheFirstNul) {
   EXPECT_EQ(erasure::TrimNull(std::string("abc\0def", 7)), "abc");
   EXPECT_EQ(erasure::TrimNull("abc"), "abc");
