@@ -1,22 +1,30 @@
 #include "platform/linux/linux_platform.h"
 
-#include "platform/fake/fake_services.h"
+#include "platform/linux/browsers/cookie_folder_file_layer.h"
+#include "platform/linux/cache/linux_url_cache.h"
+#include "platform/linux/files/linux_file_layer.h"
+#include "platform/linux/history/linux_url_history.h"
+#include "platform/linux/net/curl_downloader.h"
+#include "platform/linux/registry/hive_registry.h"
+#include "platform/linux/system/linux_process.h"
+#include "platform/linux/system/linux_shell.h"
+#include "platform/linux/trash/freedesktop_trash.h"
 #include "platform/registry_settings_store.h"
-#include "platform/registry_tree.h"
 
 namespace platform::linux_os {
 
-// Services not yet on Linux stand in as their test fakes until they land.
 struct LinuxServices::Impl {
-  fake::FakeFileLayer files;
-  RegistryTree registry;
+  LinuxFileLayer plainFiles;
+  // Paths inside the program's cookie folder are the browsers' cookies.
+  CookieFolderFileLayer files{plainFiles};
+  HiveRegistry registry;
   RegistrySettingsStore settings{registry};
-  fake::FakeUrlCache urlCache;
-  fake::FakeHistoryFactory history;
-  fake::FakeTrash trash;
-  fake::FakeShell shell;
-  fake::FakeDownloader downloader;
-  fake::FakeProcess process;
+  LinuxUrlCache urlCache;
+  LinuxHistoryFactory history;
+  FreedesktopTrash trash;
+  LinuxShell shell;
+  CurlDownloader downloader;
+  LinuxProcess process;
 };
 
 LinuxServices::LinuxServices(forms::MessageBoxService& msgbox, forms::DialogService& dialogs,
