@@ -5,7 +5,8 @@
 #   scripts/screenshots.sh OUTDIR [PROGRAM]
 #
 # PROGRAM defaults to build/src/tracesweep. Writes OUTDIR/NN-name.png. Runs in
-# a throwaway HOME, so nothing of the user's own is read or changed.
+# a throwaway HOME, so nothing of the user's own is read or changed
+# (SHOTS_HOME_FROM=DIR starts it as a copy of DIR).
 set -euo pipefail
 
 out=$(realpath -m "${1:?usage: $0 OUTDIR [PROGRAM]}")
@@ -29,6 +30,9 @@ export HOME=$work/home
 export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
 export XDG_RUNTIME_DIR=$work/run TMPDIR=$work/tmp
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$TMPDIR"
+# SHOTS_HOME_FROM: a prepared home (e.g. from tests/real_browsers/make_profiles.sh)
+# copied into the throwaway one, so the pages show real browser data.
+if [ -n "${SHOTS_HOME_FROM:-}" ]; then cp -a "$SHOTS_HOME_FROM/." "$HOME/"; fi
 chmod 700 "$XDG_RUNTIME_DIR"
 # Qt would talk to a desktop's tray over D-Bus; trayer is an XEmbed tray.
 unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORM
