@@ -23,9 +23,9 @@ namespace {
 struct Bundle {
   platform::fake::FakePlatform fakes;
   platform::linux_os::LinuxFileLayer files;
-  platform::Platform platform{files,         fakes.registry,   fakes.settings, fakes.urlCache,
-                              fakes.history, fakes.trash,      fakes.shell,    fakes.downloader,
-                              fakes.process, fakes.msgbox,     fakes.dialogs,  fakes.windows,
+  platform::Platform platform{files,         fakes.registry, fakes.settings, fakes.urlCache,
+                              fakes.history, fakes.trash,    fakes.shell,    fakes.downloader,
+                              fakes.process, fakes.msgbox,   fakes.dialogs,  fakes.windows,
                               fakes.tray};
 };
 

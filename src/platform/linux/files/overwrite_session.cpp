@@ -114,7 +114,7 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
   bool leased = fcntl(file.get(), F_SETLEASE, F_WRLCK) == 0;
   int leaseError = leased ? 0 : errno;
   if (leased) fcntl(file.get(), F_SETLEASE, F_UNLCK);
-  target->adopt(std::move(file), false);
+  target->adopt(std::move(file));
   // Readers are not seen by the lease, so the snapshot is asked too.
   if (leaseError == EAGAIN || leaseError == EBUSY || heldByOthers(st.st_dev, st.st_ino)) {
     target->close();

@@ -64,11 +64,6 @@ LinuxOverwriteTarget::~LinuxOverwriteTarget() {
   close();
 }
 
-void LinuxOverwriteTarget::adopt(UniqueFd file, bool leased) {
-  file_ = std::move(file);
-  leased_ = leased;
-}
-
 int LinuxOverwriteTarget::length(std::int64_t& bytes) {
   struct stat st {};
   if (fstat(file_.get(), &st) != 0) return errorFromErrno(errno);
@@ -101,8 +96,6 @@ int LinuxOverwriteTarget::syncData() {
 void LinuxOverwriteTarget::close() {
   folder_.reset();
   if (!file_.valid()) return;
-  if (leased_) fcntl(file_.get(), F_SETLEASE, F_UNLCK);
-  leased_ = false;
   if (restoreMode_) fchmod(file_.get(), originalMode_);
   restoreMode_ = false;
   file_.reset();

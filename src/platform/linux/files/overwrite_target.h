@@ -20,8 +20,8 @@ class LinuxOverwriteTarget : public OverwriteTarget {
 
   // Closing gives up the descriptors; removal finds the folder again by its
   // path and goes on only if it is still the same folder holding the same file.
-  // Adopts the descriptor to write through; leased says a write lease is held.
-  void adopt(UniqueFd file, bool leased);
+  // Adopts the descriptor to write through.
+  void adopt(UniqueFd file) { file_ = std::move(file); }
   // Puts back the permission bits that were changed to open the file.
   void restoreModeOnClose(mode_t original) { restoreMode_ = true, originalMode_ = original; }
   int fileDescriptor() const { return file_.get(); }
@@ -51,7 +51,6 @@ class LinuxOverwriteTarget : public OverwriteTarget {
     bool known = false;
   } birth_;
   UniqueFd file_;
-  bool leased_ = false;
   bool restoreMode_ = false;
   mode_t originalMode_ = 0;
 };
