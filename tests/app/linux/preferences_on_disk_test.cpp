@@ -1,0 +1,82 @@
+// The whole program's preferences and autostart entry, through the real hive
+// file and the real XDG autostart folder in a temporary home.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/modmain.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/linux/registry/hive_registry.h"
+#include "platform/registry_settings_store.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramOnDisk {
+  explicit ProgramOnDisk(platform::fake::FakePlatform& fakes)
+      : platform{fakes.files,   registry,      settings,         fakes.urlCache, fakes.history,
+                 fakes.trash,   fakes.shell,   fakes.downloader, fakes.process,  fakes.msgbox,
+                 fakes.dialogs, fakes.windows, fakes.tray} {}
+  platform::linux_os::HiveRegistry registry;
+  platform::RegistrySettingsStore settings{registry};
+  platform::Platform platform;
+  app::Modmain app{platform};
+};
+
+class PreferencesOnDisk : public ::testing::Test {
+ protected:
+  testsupport::TempDir home;
+  testsupport::EnvGuard homeVar{"HOME", home.str()};
+  testsupport::EnvGuard config{"XDG_CONFIG_HOME", home.str() + "/.config"};
+  testsupport::EnvGuard data{"XDG_DATA_HOME", home.str() + "/.local/share"};
+  platform::fake::FakePlatform fakes;
+
+  fs::path hive() const { return home.path() / ".config/tracesweep/registry.reg"; }
+  std::vector<fs::path> autostartFiles() const {
+    std::vector<fs::path> files;
+    fs::path folder = home.path() / ".config/autostart";
+    if (fs::exists(folder))
+      for (auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path());
+    return files;
+  }
+};
+
+TEST_F(PreferencesOnDisk, TickingAndOkWritesTheHiveAndTheAutostartFileWhichTheNextRunReads) {
+  fakes.process.folder = home.str() + "/my programs";
+  {
+    ProgramOnDisk program(fakes);
+    program.app.Main();
+    program.app.showMainForm();
+    app::frmmain* main = program.app.mainForm();
+    main->chkautostart.setValue(1);
+    main->chkDelOnShutDown.setValue(1);
+    main->wipe.optQuick.setValue(false);
+    main->wipe.optDOD.setValue(true);
+    main->cmdok_Click();
+  }
+  std::string text = testsupport::readFile(hive());
+  EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\ Norrick Tracesweep\\Settings]"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\"runonshutdown\"=\"1\""), std::string::npos) << text;
+  EXPECT_NE(text.find("\"shredlevel\"=\"False\""), std::string::npos) << text;
+  auto files = autostartFiles();
+  ASSERT_EQ(files.size(), 1u);
+  std::string entry = testsupport::readFile(files[0]);
+  EXPECT_NE(entry.find("Exec=\"" + home.str() + "/my programs/tracesweep\""), std::string::npos)
+      << entry;
+
+  // The next run starts from what was stored, and unticking removes the entry.
+  ProgramOnDisk next(fakes);
+  next.app.Main();
+  app::frmmain* main = next.app.mainForm();
+  EXPECT_EQ(main->chkDelOnShutDown.Value(), 1);
+  EXPECT_TRUE(main->wipe.optDOD.Value());
+  main->chkautostart.setValue(0);
+  next.app.unloadMainForm();
+  EXPECT_TRUE(autostartFiles().empty());
+}
+
+}  // namespace
