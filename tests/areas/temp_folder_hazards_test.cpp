@@ -48,7 +48,7 @@ class HookedFileLayer : public platform::linux_os::LinuxFileLayer {
 // whole path (following links on the way): it then destroys the user's file.
 // Enable once folders below the temporary folder are opened without
 // following links.
-TEST(TempFolderHazards, DISABLED_FolderSwappedForALinkAfterListingLeadsNowhere) {
+TEST(TempFolderHazards, FolderSwappedForALinkAfterListingLeadsNowhere) {
   testsupport::TempDir dir;
   fs::path temp = dir.path() / "tmp";
   fs::path documents = dir.path() / "home" / "Documents";
@@ -78,7 +78,7 @@ TEST(TempFolderHazards, DISABLED_FolderSwappedForALinkAfterListingLeadsNowhere) 
 
 // Disabled while the walk enters mounts: a drive mounted under /tmp would
 // lose its files. Enable once the temp-folder walk stays on its own mount.
-TEST(TempFolderHazards, DISABLED_DriveMountedInsideTheTemporaryFolderIsLeft) {
+TEST(TempFolderHazards, DriveMountedInsideTheTemporaryFolderIsLeft) {
   testsupport::TempDir dir;
   fs::path temp = dir.path() / "tmp";
   fs::path drive = dir.path() / "drive";

@@ -118,11 +118,14 @@ std::string LinuxFileLayer::errorText(int error) {
 
 int LinuxFileLayer::walkFiles(const std::string& folder,
                               const std::function<void(const std::string&)>& onFile) {
-  return walkTree(folder, onFile);
+  WalkRoot walked;
+  int result = walkTree(folder, onFile, &walked);
+  if (!walked.real.empty()) walkRoots_.remember(std::move(walked));
+  return result;
 }
 
 std::unique_ptr<OverwriteSession> LinuxFileLayer::beginOverwrite(const OverwriteOptions& options) {
-  return std::make_unique<LinuxOverwriteSession>(options);
+  return std::make_unique<LinuxOverwriteSession>(options, walkRoots_.recent());
 }
 
 std::string LinuxFileLayer::homeFolder() {

@@ -46,7 +46,9 @@ UniqueFd reopenForWriting(int pathFd) {
 
 }  // namespace
 
-LinuxOverwriteSession::LinuxOverwriteSession(const OverwriteOptions& options) : options_(options) {
+LinuxOverwriteSession::LinuxOverwriteSession(const OverwriteOptions& options,
+                                             std::vector<WalkRoot> walkRoots)
+    : options_(options), folders_(std::make_shared<FolderResolver>(std::move(walkRoots))) {
   ensureLeaseSignalHandled();
 }
 
@@ -65,9 +67,11 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
   PathParts parts = splitPath(path);
   if (parts.name.empty() || parts.name == "." || parts.name == "..")
     return outcome(OverwriteKind::NotRegular);
-  UniqueFd folder(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // One name at a time: a folder on the way that became a link (or a mount)
+  // since the listing is not entered, and the file is not there any more.
+  UniqueFd folder = folders_->open(parts.folder);
   if (!folder.valid())
-    return errno == ENOENT || errno == ENOTDIR
+    return errno == ENOENT || errno == ENOTDIR || errno == ELOOP
                ? outcome(OverwriteKind::Missing)
                : outcome(OverwriteKind::Failed, errorFromErrno(errno));
   // O_PATH with O_NOFOLLOW holds the entry itself, a link included, without
@@ -78,8 +82,8 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
     return errno == ENOENT ? outcome(OverwriteKind::Missing)
                            : outcome(OverwriteKind::Failed, errorFromErrno(errno));
 
-  auto target =
-      std::make_unique<LinuxOverwriteTarget>(std::move(folder), parts.folder, parts.name, st);
+  auto target = std::make_unique<LinuxOverwriteTarget>(std::move(folder), folders_, parts.folder,
+                                                       parts.name, st);
   OverwriteOpen result;
   // Another user's link is theirs too (a shared temporary folder holds many).
   if (options_.ownedByUserOnly && st.st_uid != geteuid()) return outcome(OverwriteKind::NotOwned);

@@ -28,9 +28,11 @@ void ensureLeaseSignalHandled() {
   });
 }
 
-LinuxOverwriteTarget::LinuxOverwriteTarget(UniqueFd folder, std::string folderPath,
-                                           std::string name, const struct stat& identity)
+LinuxOverwriteTarget::LinuxOverwriteTarget(UniqueFd folder, std::shared_ptr<FolderResolver> folders,
+                                           std::string folderPath, std::string name,
+                                           const struct stat& identity)
     : folder_(std::move(folder)),
+      folders_(std::move(folders)),
       folderPath_(std::move(folderPath)),
       name_(std::move(name)),
       dev_(identity.st_dev),
@@ -52,7 +54,7 @@ bool birthTimeOf(int folder, const char* name, long long& sec, unsigned& nsec) {
 
 int LinuxOverwriteTarget::openFolder() {
   if (folder_.valid()) return 0;
-  UniqueFd folder(open(folderPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd folder = folders_->open(folderPath_);
   struct stat st {};
   if (!folder.valid() || fstat(folder.get(), &st) != 0) return deleteErrorFromErrno(errno);
   if (st.st_dev != folderDev_ || st.st_ino != folderIno_) return kErrPathFileAccess;

@@ -5,21 +5,24 @@
 
 #include <sys/stat.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/file_layer.h"
 #include "platform/linux/files/unique_fd.h"
+#include "platform/linux/files/walk_roots.h"
 
 namespace platform::linux_os {
 
 class LinuxOverwriteTarget : public OverwriteTarget {
  public:
-  LinuxOverwriteTarget(UniqueFd folder, std::string folderPath, std::string name,
-                       const struct stat& identity);
+  LinuxOverwriteTarget(UniqueFd folder, std::shared_ptr<FolderResolver> folders,
+                       std::string folderPath, std::string name, const struct stat& identity);
   ~LinuxOverwriteTarget() override;
 
-  // Closing gives up the descriptors; removal finds the folder again by its
-  // path and goes on only if it is still the same folder holding the same file.
+  // Closing gives up the descriptors; removal finds the folder again the way
+  // the session first found it (never through a link below a walked folder)
+  // and goes on only if it is still the same folder holding the same file.
   // Adopts the descriptor to write through.
   void adopt(UniqueFd file) { file_ = std::move(file); }
   // Puts back the permission bits that were changed to open the file.
@@ -37,6 +40,7 @@ class LinuxOverwriteTarget : public OverwriteTarget {
   int openFolder();
 
   UniqueFd folder_;  // given up on close, so that a batch holds few descriptors
+  std::shared_ptr<FolderResolver> folders_;
   std::string folderPath_;
   dev_t folderDev_ = 0;
   ino_t folderIno_ = 0;

@@ -10,6 +10,7 @@
 
 #include "platform/file_layer.h"
 #include "platform/linux/files/pseudo_file_systems.h"
+#include "platform/linux/files/safe_path.h"
 #include "platform/linux/files/unique_fd.h"
 
 namespace platform::linux_os {
@@ -90,19 +91,29 @@ int leaveLevel(std::vector<Level>& stack) {
   return 0;
 }
 
-std::string withoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
+// True for a folder on another file system than the walk's, or the root of
+// a bind mount (which keeps the device of what it shows).
+bool onAnotherMount(int folderFd, dev_t walkDev) {
+  FolderIdentity identity;
+  return !identify(folderFd, identity) || identity.dev != walkDev || identity.mountRoot;
 }
 
 }  // namespace
 
 int walkTree(const std::string& folder,
-             const std::function<void(const std::string& relative)>& onFile) {
+             const std::function<void(const std::string& relative)>& onFile, WalkRoot* walked) {
   std::vector<Level> stack;
   // The named folder itself is not followed either when it is a link.
   UniqueFd rootFd(open(withoutTrailingSlashes(folder).c_str(), kDirFlags));
   if (!rootFd.valid() || onPseudoFileSystem(rootFd.get())) return 0;
+  FolderIdentity root;
+  if (!identify(rootFd.get(), root)) return 0;
+  if (walked) {
+    walked->given = withoutTrailingSlashes(folder);
+    walked->real = pathOfDescriptor(rootFd.get());
+    walked->dev = root.dev;
+    walked->ino = root.ino;
+  }
   if (!openLevel(std::move(rootFd), std::string(), stack)) return 0;
 
   while (!stack.empty()) {
@@ -122,8 +133,9 @@ int walkTree(const std::string& folder,
       if (errno == ELOOP || errno == ENOTDIR) onFile(top.prefix + entry.name);
       continue;  // an unreadable folder contributes nothing
     }
-    // /proc, /sys and their kin are not files to wipe: not entered.
-    if (onPseudoFileSystem(child.get())) continue;
+    // /proc, /sys and their kin are not files to wipe, nor is a drive
+    // mounted inside the tree: not entered.
+    if (onPseudoFileSystem(child.get()) || onAnotherMount(child.get(), root.dev)) continue;
     std::string prefix = top.prefix + entry.name + "/";
     if (!openLevel(std::move(child), std::move(prefix), stack)) continue;
     if (stack.size() > kOpenDepth) stack[stack.size() - 2].fd.reset();

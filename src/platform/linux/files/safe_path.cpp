@@ -1,0 +1,94 @@
+#include "platform/linux/files/safe_path.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <vector>
+
+namespace platform::linux_os {
+
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+std::vector<std::string> namesOf(const std::string& relative) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start < relative.size()) {
+    std::size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    std::string name = relative.substr(start, end - start);
+    if (!name.empty() && name != ".") names.push_back(std::move(name));
+    start = end + 1;
+  }
+  return names;
+}
+
+}  // namespace
+
+bool identify(int folderFd, FolderIdentity& identity) {
+  struct statx stx {};
+  if (statx(folderFd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_INO, &stx) != 0) return false;
+  identity.dev = makedev(stx.stx_dev_major, stx.stx_dev_minor);
+  identity.ino = stx.stx_ino;
+  // Kernels before 5.8 do not tell; the device check still holds there.
+  identity.mountRoot = (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+                       (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+  return true;
+}
+
+UniqueFd openFolderBelow(int base, const std::string& relative, bool stayOnMount) {
+  FolderIdentity baseIdentity;
+  if (stayOnMount && !identify(base, baseIdentity)) return UniqueFd();
+  const std::vector<std::string> names = namesOf(relative);
+  UniqueFd current(fcntl(base, F_DUPFD_CLOEXEC, 0));
+  for (std::size_t i = 0; i < names.size() && current.valid(); ++i) {
+    // ".." could climb out of where the walk began.
+    if (names[i] == "..") {
+      errno = EACCES;
+      return UniqueFd();
+    }
+    // Folders on the way need only be searchable, as with a path; the last
+    // one is opened for real (it is synced and its entries removed).
+    const int flags = i + 1 < names.size() ? kPassFlags : kFolderFlags;
+    UniqueFd next(openat(current.get(), names[i].c_str(), flags));
+    if (!next.valid()) return UniqueFd();
+    if (stayOnMount) {
+      FolderIdentity here;
+      if (!identify(next.get(), here)) return UniqueFd();
+      if (here.dev != baseIdentity.dev || here.mountRoot) {
+        errno = EXDEV;
+        return UniqueFd();
+      }
+    }
+    current = std::move(next);
+  }
+  return current;
+}
+
+UniqueFd openFolderWithoutLinks(const std::string& absolute) {
+  if (absolute.empty() || absolute[0] != '/') {
+    errno = EINVAL;
+    return UniqueFd();
+  }
+  const bool isTop = namesOf(absolute).empty();
+  UniqueFd top(open("/", isTop ? kFolderFlags : kPassFlags));
+  if (!top.valid() || isTop) return top;
+  return openFolderBelow(top.get(), absolute.substr(1), false);
+}
+
+std::string pathOfDescriptor(int fd) {
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  char buffer[PATH_MAX];
+  ssize_t length = readlink(link.c_str(), buffer, sizeof buffer);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer || buffer[0] != '/')
+    return {};
+  return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+}  // namespace platform::linux_os
