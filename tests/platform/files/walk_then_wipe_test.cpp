@@ -79,6 +79,16 @@ TEST_F(WalkThenWipe, RemovalAfterCloseDoesNotFollowAFolderSwappedMeanwhile) {
   EXPECT_EQ(readFile(precious), "precious");
 }
 
+TEST_F(WalkThenWipe, AWalkedFolderReplacedSinceNoLongerGovernsWhatIsInIt) {
+  fs::path root = dir.path() / "tree";
+  dir.write("tree/f", "old");
+  walk(root);
+  fs::remove_all(root);
+  auto file = dir.write("tree/g", "new");
+  auto session = files.beginOverwrite({});
+  EXPECT_EQ(session->open(file.string()).kind, OverwriteKind::Opened);
+}
+
 TEST_F(WalkThenWipe, AMountInsideTheFolderIsNeitherWalkedNorWiped) {
   fs::path root = dir.path() / "tree";
   dir.write("tree/own", "o");

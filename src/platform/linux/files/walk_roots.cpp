@@ -53,11 +53,7 @@ int FolderResolver::rootDescriptor(const WalkRoot& root) {
   UniqueFd fd = openFolderWithoutLinks(root.real);
   FolderIdentity identity;
   if (!fd.valid() || !identify(fd.get(), identity)) return -1;
-  // Something else stands where the walk began: nothing below it is ours.
-  if (identity.dev != root.dev || identity.ino != root.ino) {
-    errno = ENOENT;
-    return -1;
-  }
+  if (identity.dev != root.dev || identity.ino != root.ino) return -1;
   return rootFds_.emplace(root.real, std::move(fd)).first->second.get();
 }
 
@@ -65,9 +61,12 @@ UniqueFd FolderResolver::open(const std::string& folder) {
   const std::string trimmed = withoutTrailingSlashes(folder);
   if (const WalkRoot* root = rootOf(trimmed)) {
     int base = rootDescriptor(*root);
-    if (base < 0) return UniqueFd();
-    std::string below = root->given == "/" ? trimmed : trimmed.substr(root->given.size());
-    return openFolderBelow(base, below, true);
+    if (base >= 0) {
+      std::string below = root->given == "/" ? trimmed : trimmed.substr(root->given.size());
+      return openFolderBelow(base, below, true);
+    }
+    // The walked folder was moved or replaced since, by whoever may (the
+    // caller named it): that walk says nothing about what is there now.
   }
   // A folder the user named: its links are theirs, followed once, here.
   char resolved[PATH_MAX];

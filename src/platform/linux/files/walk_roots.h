@@ -36,8 +36,9 @@ class WalkRoots {
 
 // Opens the folders of an overwrite session's files. Below a walked folder
 // every name is opened without following links and without leaving the
-// walked folder's mount; any other folder (a file the user named) is
-// resolved once, then opened from "/" one name at a time.
+// walked folder's mount; any other folder (a file the user named, or one
+// below a walked folder that was moved or replaced since) is resolved once,
+// then opened from "/" one name at a time.
 class FolderResolver {
  public:
   explicit FolderResolver(std::vector<WalkRoot> roots) : roots_(std::move(roots)) {}
