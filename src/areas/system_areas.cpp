@@ -39,6 +39,7 @@ void ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
   // devices stay, links go without their targets. One sync for the batch.
   erasure::BatchOptions options;
   options.ownedByUserOnly = true;
+  options.root = folder;
   erasure::WipeFiles(platform, paths, 1, options);
 }
 

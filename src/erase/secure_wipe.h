@@ -49,6 +49,10 @@ bool FileExists(platform::Platform& platform, const std::string& path);
 
 struct BatchOptions {
   bool ownedByUserOnly = false;  // skip files of other users (the shared /tmp)
+  // The folder the files were listed from: each is reached from it without
+  // following a link, and a path outside it is refused. Empty for files the
+  // user named one by one.
+  std::string root;
   // Called before each file: (files done, total, path).
   std::function<void(std::int64_t, std::int64_t, const std::string&)> progress;
 };

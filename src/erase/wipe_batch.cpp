@@ -24,9 +24,10 @@ struct Pending {
 class BatchWipe {
  public:
   BatchWipe(platform::Platform& platform, int passes, std::vector<WipeResult>& results,
-            bool ownedOnly)
+            const BatchOptions& options)
       : platform_(platform), passes_(passes), results_(results) {
-    options_.ownedByUserOnly = ownedOnly;
+    options_.ownedByUserOnly = options.ownedByUserOnly;
+    options_.root = options.root;
     session_ = platform.files.beginOverwrite(options_);
   }
 
@@ -110,7 +111,7 @@ std::vector<WipeResult> WipeFiles(platform::Platform& platform,
                                   const std::vector<std::string>& paths, int passes,
                                   const BatchOptions& options) {
   std::vector<WipeResult> results(paths.size());
-  BatchWipe batch(platform, passes, results, options.ownedByUserOnly);
+  BatchWipe batch(platform, passes, results, options);
   const auto total = static_cast<std::int64_t>(paths.size());
   for (std::size_t i = 0; i < paths.size(); ++i) {
     results[i].path = paths[i];

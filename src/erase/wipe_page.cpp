@@ -111,6 +111,7 @@ void WipePage::wipeFolder(const std::string& folder, int passes) {
     forms::HourglassGuard hourglass(host_.form);
     std::vector<std::string> paths(fileList_.entries.begin() + 1, fileList_.entries.end());
     BatchOptions options;
+    options.root = folder;
     options.progress = [&](std::int64_t done, std::int64_t total, const std::string& path) {
       // The previous file is done: its line is cleared before the next is shown.
       if (done > 0) host_.sbar.setPanelText(1, "");

@@ -68,6 +68,11 @@ struct OverwriteOpen {
 
 struct OverwriteOptions {
   bool ownedByUserOnly = false;  // report other users' files as NotOwned
+  // The folder whose files this session wipes; every file must lie below it
+  // and is reached from it one name at a time without following links and
+  // without leaving its mount. Empty: each file's folder is resolved once
+  // (realpath) and then opened from "/" one name at a time.
+  std::string root;
 };
 
 // One secure-erasure operation: whatever it learns once (which files other

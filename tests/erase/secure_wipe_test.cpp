@@ -240,4 +240,25 @@ TEST_F(SecureWipeTest, BatchWipesEveryFileAndReportsEachOutcome) {
   EXPECT_EQ(progress.back(), 301);
 }
 
+// The batch's root reaches the file layer: below it no link is followed, and
+// a path outside it is refused.
+TEST_F(SecureWipeTest, BatchGivenARootStaysInsideIt) {
+  testsupport::TempDir outside;
+  auto precious = outside.write("sub/f", "precious");
+  auto stray = outside.write("stray", "stray");
+  auto inside = dir.write("tree/own", "own");
+  fs::create_directory_symlink(outside.path() / "sub", dir.path() / "tree" / "sub");
+  erasure::BatchOptions options;
+  options.root = (dir.path() / "tree").string() + "/";
+  auto results = erasure::WipeFiles(
+      platform, {inside.string(), (dir.path() / "tree/sub/f").string(), stray.string()}, 1,
+      options);
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].outcome, WipeOutcome::Wiped) << results[0].reason;
+  EXPECT_EQ(results[1].outcome, WipeOutcome::Missing);
+  EXPECT_EQ(results[2].outcome, WipeOutcome::Failed);
+  EXPECT_EQ(readFile(precious), "precious");
+  EXPECT_EQ(readFile(stray), "stray");
+}
+
 }  // namespace

@@ -66,25 +66,47 @@ TEST(LinuxShell, AMissingXdgOpenIsNotAnError) {
 TEST(LinuxShell, TempPathFollowsTmpdirOnlyWhenItIsAnAbsoluteFolder) {
   TempDir dir;
   dir.write("file", "");
-  fs::create_symlink(dir.path(), dir.path() / "link");
+  const std::string real = fs::canonical(dir.path()).string() + "/";
+  const std::string tmp = fs::canonical("/tmp").string() + "/";
   LinuxShell shell;
   auto with = [&](const std::string& value) {
     EnvGuard tmpdir("TMPDIR", value);
     return shell.tempPath();
   };
-  EXPECT_EQ(with(dir.str()), dir.str() + "/");
-  EXPECT_EQ(with(dir.str() + "/"), dir.str() + "/");
-  EXPECT_EQ(with(dir.str() + "/link"), dir.str() + "/link/");
+  EXPECT_EQ(with(dir.str()), real);
+  EXPECT_EQ(with(dir.str() + "/"), real);
+  EXPECT_EQ(with(dir.str() + "/./"), real);
   EXPECT_EQ(with("/"), "/");
-  EXPECT_EQ(with(""), "/tmp/");
-  EXPECT_EQ(with("relative"), "/tmp/");
-  EXPECT_EQ(with(dir.str() + "/file"), "/tmp/");
-  EXPECT_EQ(with(dir.str() + "/missing"), "/tmp/");
+  EXPECT_EQ(with(""), tmp);
+  EXPECT_EQ(with("relative"), tmp);
+  EXPECT_EQ(with(dir.str() + "/file"), tmp);
+  EXPECT_EQ(with(dir.str() + "/missing"), tmp);
   {
     EnvGuard tmpdir("TMPDIR", "");
     unsetenv("TMPDIR");
-    EXPECT_EQ(shell.tempPath(), "/tmp/");
+    EXPECT_EQ(shell.tempPath(), tmp);
   }
+}
+
+// A temporary folder reached through a link (as /tmp is on some systems) is
+// named by its real folder, so that clearing it walks the real files rather
+// than skipping a link it never follows.
+TEST(LinuxShell, TempPathIsTheRealFolderWhenTmpdirIsOrCrossesALink) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "real" / "inner");
+  fs::create_directory_symlink(dir.path() / "real", dir.path() / "link");
+  const std::string real = fs::canonical(dir.path() / "real").string();
+  LinuxShell shell;
+  auto with = [&](const std::string& value) {
+    EnvGuard tmpdir("TMPDIR", value);
+    return shell.tempPath();
+  };
+  EXPECT_EQ(with(dir.str() + "/link"), real + "/");
+  EXPECT_EQ(with(dir.str() + "/link/"), real + "/");
+  EXPECT_EQ(with(dir.str() + "/link/inner"), real + "/inner/");
+  // A link to something that is no folder is not a temporary folder.
+  fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling");
+  EXPECT_EQ(with(dir.str() + "/dangling"), fs::canonical("/tmp").string() + "/");
 }
 
 }  // namespace

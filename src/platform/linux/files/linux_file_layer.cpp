@@ -118,14 +118,11 @@ std::string LinuxFileLayer::errorText(int error) {
 
 int LinuxFileLayer::walkFiles(const std::string& folder,
                               const std::function<void(const std::string&)>& onFile) {
-  WalkRoot walked;
-  int result = walkTree(folder, onFile, &walked);
-  if (!walked.real.empty()) walkRoots_.remember(std::move(walked));
-  return result;
+  return walkTree(folder, onFile);
 }
 
 std::unique_ptr<OverwriteSession> LinuxFileLayer::beginOverwrite(const OverwriteOptions& options) {
-  return std::make_unique<LinuxOverwriteSession>(options, walkRoots_.recent());
+  return std::make_unique<LinuxOverwriteSession>(options);
 }
 
 std::string LinuxFileLayer::homeFolder() {

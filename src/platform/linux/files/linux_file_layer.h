@@ -4,7 +4,6 @@
 #pragma once
 
 #include "platform/file_layer.h"
-#include "platform/linux/files/walk_roots.h"
 
 namespace platform::linux_os {
 
@@ -21,11 +20,6 @@ class LinuxFileLayer : public FileLayer {
                 const std::function<void(const std::string&)>& onFile) override;
   std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) override;
   std::string homeFolder() override;
-
- private:
-  // Where the latest walks began, so that wiping what they listed never
-  // leaves the walked folder through a link.
-  WalkRoots walkRoots_;
 };
 
 }  // namespace platform::linux_os

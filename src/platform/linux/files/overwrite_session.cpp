@@ -46,9 +46,8 @@ UniqueFd reopenForWriting(int pathFd) {
 
 }  // namespace
 
-LinuxOverwriteSession::LinuxOverwriteSession(const OverwriteOptions& options,
-                                             std::vector<WalkRoot> walkRoots)
-    : options_(options), folders_(std::make_shared<FolderResolver>(std::move(walkRoots))) {
+LinuxOverwriteSession::LinuxOverwriteSession(const OverwriteOptions& options)
+    : options_(options), folders_(std::make_shared<const FolderResolver>(options.root)) {
   ensureLeaseSignalHandled();
 }
 
@@ -67,6 +66,12 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
   PathParts parts = splitPath(path);
   if (parts.name.empty() || parts.name == "." || parts.name == "..")
     return outcome(OverwriteKind::NotRegular);
+  // A file outside the folder the session wipes is none of its business.
+  if (!folders_->governs(path)) return outcome(OverwriteKind::Failed, errorFromErrno(EACCES));
+  if (folders_->rootMissing())
+    return folders_->rootError() == ENOENT
+               ? outcome(OverwriteKind::Missing)
+               : outcome(OverwriteKind::Failed, errorFromErrno(folders_->rootError()));
   // One name at a time: a folder on the way that became a link (or a mount)
   // since the listing is not entered, and the file is not there any more.
   UniqueFd folder = folders_->open(parts.folder);

@@ -9,17 +9,17 @@
 #include <optional>
 
 #include "platform/file_layer.h"
+#include "platform/linux/files/folder_resolver.h"
 #include "platform/linux/files/open_files_snapshot.h"
 #include "platform/linux/files/unique_fd.h"
-#include "platform/linux/files/walk_roots.h"
 
 namespace platform::linux_os {
 
 class LinuxOverwriteSession : public OverwriteSession {
  public:
-  // Files below one of walkRoots are reached from it one name at a time,
-  // never through a link; see FolderResolver.
-  LinuxOverwriteSession(const OverwriteOptions& options, std::vector<WalkRoot> walkRoots = {});
+  // The root of options, if any, is resolved and opened here, once; files
+  // below it are reached from it one name at a time (see FolderResolver).
+  explicit LinuxOverwriteSession(const OverwriteOptions& options);
   OverwriteOpen open(const std::string& path) override;
   int syncAll() override;
 
@@ -28,7 +28,7 @@ class LinuxOverwriteSession : public OverwriteSession {
   void rememberFileSystem(dev_t dev, int dirFd);
 
   OverwriteOptions options_;
-  std::shared_ptr<FolderResolver> folders_;  // shared with the targets, which reopen folders
+  std::shared_ptr<const FolderResolver> folders_;  // shared with the targets, which reopen folders
   // Taken at the first file that needs it, then kept for the operation.
   std::optional<OpenFilesSnapshot> snapshot_;
   std::map<dev_t, UniqueFd> fileSystems_;  // a folder on each file system written to

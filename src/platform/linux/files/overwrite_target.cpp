@@ -28,7 +28,8 @@ void ensureLeaseSignalHandled() {
   });
 }
 
-LinuxOverwriteTarget::LinuxOverwriteTarget(UniqueFd folder, std::shared_ptr<FolderResolver> folders,
+LinuxOverwriteTarget::LinuxOverwriteTarget(UniqueFd folder,
+                                           std::shared_ptr<const FolderResolver> folders,
                                            std::string folderPath, std::string name,
                                            const struct stat& identity)
     : folder_(std::move(folder)),

@@ -9,19 +9,19 @@
 #include <string>
 
 #include "platform/file_layer.h"
+#include "platform/linux/files/folder_resolver.h"
 #include "platform/linux/files/unique_fd.h"
-#include "platform/linux/files/walk_roots.h"
 
 namespace platform::linux_os {
 
 class LinuxOverwriteTarget : public OverwriteTarget {
  public:
-  LinuxOverwriteTarget(UniqueFd folder, std::shared_ptr<FolderResolver> folders,
+  LinuxOverwriteTarget(UniqueFd folder, std::shared_ptr<const FolderResolver> folders,
                        std::string folderPath, std::string name, const struct stat& identity);
   ~LinuxOverwriteTarget() override;
 
   // Closing gives up the descriptors; removal finds the folder again the way
-  // the session first found it (never through a link below a walked folder)
+  // the session first found it (never through a link below the session's root)
   // and goes on only if it is still the same folder holding the same file.
   // Adopts the descriptor to write through.
   void adopt(UniqueFd file) { file_ = std::move(file); }
@@ -40,7 +40,7 @@ class LinuxOverwriteTarget : public OverwriteTarget {
   int openFolder();
 
   UniqueFd folder_;  // given up on close, so that a batch holds few descriptors
-  std::shared_ptr<FolderResolver> folders_;
+  std::shared_ptr<const FolderResolver> folders_;
   std::string folderPath_;
   dev_t folderDev_ = 0;
   ino_t folderIno_ = 0;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <vector>
 
 namespace platform::linux_os {
@@ -42,13 +41,11 @@ bool identify(int folderFd, FolderIdentity& identity) {
   return true;
 }
 
-UniqueFd openFolderBelow(int base, const std::string& relative, bool stayOnMount) {
-  FolderIdentity baseIdentity;
-  if (stayOnMount && !identify(base, baseIdentity)) return UniqueFd();
+UniqueFd openFolderBelow(int base, const std::string& relative, const FolderIdentity* mountOf) {
   const std::vector<std::string> names = namesOf(relative);
   UniqueFd current(fcntl(base, F_DUPFD_CLOEXEC, 0));
   for (std::size_t i = 0; i < names.size() && current.valid(); ++i) {
-    // ".." could climb out of where the walk began.
+    // ".." could climb out of base.
     if (names[i] == "..") {
       errno = EACCES;
       return UniqueFd();
@@ -58,10 +55,10 @@ UniqueFd openFolderBelow(int base, const std::string& relative, bool stayOnMount
     const int flags = i + 1 < names.size() ? kPassFlags : kFolderFlags;
     UniqueFd next(openat(current.get(), names[i].c_str(), flags));
     if (!next.valid()) return UniqueFd();
-    if (stayOnMount) {
+    if (mountOf) {
       FolderIdentity here;
       if (!identify(next.get(), here)) return UniqueFd();
-      if (here.dev != baseIdentity.dev || here.mountRoot) {
+      if (here.dev != mountOf->dev || here.mountRoot) {
         errno = EXDEV;
         return UniqueFd();
       }
@@ -79,16 +76,12 @@ UniqueFd openFolderWithoutLinks(const std::string& absolute) {
   const bool isTop = namesOf(absolute).empty();
   UniqueFd top(open("/", isTop ? kFolderFlags : kPassFlags));
   if (!top.valid() || isTop) return top;
-  return openFolderBelow(top.get(), absolute.substr(1), false);
+  return openFolderBelow(top.get(), absolute.substr(1));
 }
 
-std::string pathOfDescriptor(int fd) {
-  const std::string link = "/proc/self/fd/" + std::to_string(fd);
-  char buffer[PATH_MAX];
-  ssize_t length = readlink(link.c_str(), buffer, sizeof buffer);
-  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer || buffer[0] != '/')
-    return {};
-  return std::string(buffer, static_cast<std::size_t>(length));
+std::string withoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
 }
 
 }  // namespace platform::linux_os

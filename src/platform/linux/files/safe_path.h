@@ -21,15 +21,15 @@ struct FolderIdentity {
 bool identify(int folderFd, FolderIdentity& identity);
 
 // Opens each "/"-separated name of relative below base with O_NOFOLLOW. When
-// stayOnMount, a folder on another mount than base is refused (EXDEV). On
-// failure the descriptor is invalid and errno says why (ELOOP or ENOTDIR for a
-// link on the way).
-UniqueFd openFolderBelow(int base, const std::string& relative, bool stayOnMount);
+// mountOf (the identity of base) is given, a folder on another mount than
+// base is refused (EXDEV). On failure the descriptor is invalid and errno says
+// why (ELOOP or ENOTDIR for a link on the way, EACCES for "..").
+UniqueFd openFolderBelow(int base, const std::string& relative,
+                         const FolderIdentity* mountOf = nullptr);
 
 // The same from "/": an absolute path that holds no link at all.
 UniqueFd openFolderWithoutLinks(const std::string& absolute);
 
-// The path a descriptor stands for now, from /proc; empty if unknown.
-std::string pathOfDescriptor(int fd);
+std::string withoutTrailingSlashes(std::string path);
 
 }  // namespace platform::linux_os

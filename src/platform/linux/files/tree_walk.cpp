@@ -101,19 +101,13 @@ bool onAnotherMount(int folderFd, dev_t walkDev) {
 }  // namespace
 
 int walkTree(const std::string& folder,
-             const std::function<void(const std::string& relative)>& onFile, WalkRoot* walked) {
+             const std::function<void(const std::string& relative)>& onFile) {
   std::vector<Level> stack;
   // The named folder itself is not followed either when it is a link.
   UniqueFd rootFd(open(withoutTrailingSlashes(folder).c_str(), kDirFlags));
   if (!rootFd.valid() || onPseudoFileSystem(rootFd.get())) return 0;
   FolderIdentity root;
   if (!identify(rootFd.get(), root)) return 0;
-  if (walked) {
-    walked->given = withoutTrailingSlashes(folder);
-    walked->real = pathOfDescriptor(rootFd.get());
-    walked->dev = root.dev;
-    walked->ino = root.ino;
-  }
   if (!openLevel(std::move(rootFd), std::string(), stack)) return 0;
 
   while (!stack.empty()) {

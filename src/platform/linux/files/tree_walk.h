@@ -4,16 +4,12 @@
 #include <functional>
 #include <string>
 
-#include "platform/linux/files/walk_roots.h"
-
 namespace platform::linux_os {
 
 // See FileLayer::walkFiles. The walk stays on the mount of folder: a folder
 // below it on another file system, or a bind mount, is left out entirely (a
-// drive mounted inside the folder is not the folder's files). When walked is
-// given, it is filled with where the walk began once the folder is opened.
+// drive mounted inside the folder is not the folder's files).
 int walkTree(const std::string& folder,
-             const std::function<void(const std::string& relative)>& onFile,
-             WalkRoot* walked = nullptr);
+             const std::function<void(const std::string& relative)>& onFile);
 
 }  // namespace platform::linux_os

@@ -1,7 +1,5 @@
 #include "platform/linux/system/linux_shell.h"
 
-#include "platform/linux/common/folder_safety.h"
-
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -9,8 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <thread>
+
+#include "platform/linux/common/folder_safety.h"
 
 extern char** environ;
 
@@ -58,10 +59,17 @@ std::string LinuxShell::tempPath() {
     struct stat st {};
     if (stat(tmpdir, &st) == 0 && S_ISDIR(st.st_mode)) folder = tmpdir;
   }
+  // Through its real folder: a $TMPDIR (or /tmp) that is a link would
+  // otherwise be skipped by a walk that never follows one.
+  char resolved[PATH_MAX];
+  if (realpath(folder.c_str(), resolved) == nullptr) return {};
+  folder = resolved;
   if (folder.back() != '/') folder.push_back('/');
   return folder;
 }
 
-bool LinuxShell::mayClearFolder(const std::string& folder) { return MayClearFolder(folder); }
+bool LinuxShell::mayClearFolder(const std::string& folder) {
+  return MayClearFolder(folder);
+}
 
 }  // namespace platform::linux_os
