@@ -44,10 +44,8 @@ class HookedFileLayer : public platform::linux_os::LinuxFileLayer {
   std::function<void()> beforeFirst;
 };
 
-// Disabled while the overwrite session still opens a file's folder by its
-// whole path (following links on the way): it then destroys the user's file.
-// Enable once folders below the temporary folder are opened without
-// following links.
+// Anyone may swap a folder of theirs in the shared /tmp for a link between
+// listing and wiping: following it would destroy the user's own file.
 TEST(TempFolderHazards, FolderSwappedForALinkAfterListingLeadsNowhere) {
   testsupport::TempDir dir;
   fs::path temp = dir.path() / "tmp";
@@ -76,8 +74,7 @@ TEST(TempFolderHazards, FolderSwappedForALinkAfterListingLeadsNowhere) {
   EXPECT_EQ(testsupport::readFile(documents / "report.txt"), "my report");
 }
 
-// Disabled while the walk enters mounts: a drive mounted under /tmp would
-// lose its files. Enable once the temp-folder walk stays on its own mount.
+// A drive mounted under /tmp is not part of the temporary folder's files.
 TEST(TempFolderHazards, DriveMountedInsideTheTemporaryFolderIsLeft) {
   testsupport::TempDir dir;
   fs::path temp = dir.path() / "tmp";

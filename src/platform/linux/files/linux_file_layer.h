@@ -1,6 +1,6 @@
 // The file layer on Linux: POSIX calls that never follow a symbolic link.
 // The read-only attribute is a missing owner write bit; deleting such a file
-// gives 75 until its attributes are set to 0, as on the original platform.
+// gives 75 until its attributes are set to 0, as on Windows.
 #pragma once
 
 #include "platform/file_layer.h"
