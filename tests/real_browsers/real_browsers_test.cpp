@@ -15,6 +15,7 @@
 #include <memory>
 #include <thread>
 
+#include "browser_process.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/browsers/cookie_folder_file_layer.h"
 #include "platform/linux/browsers/cookie_store.h"
@@ -28,19 +29,13 @@ namespace {
 namespace fs = std::filesystem;
 using platform::linux_os::BrowserFamily;
 using platform::linux_os::LabelledProfile;
+using testsupport::installed;
+using testsupport::RunningBrowser;
+using testsupport::runScript;
 
 const fs::path kScripts = fs::path(__FILE__).parent_path();
 const std::vector<std::string> kSites = {"alpha.test", "beta.test", "gamma.test", "www.gamma.test",
                                          "my_site.test"};
-
-bool installed(const char* program) {
-  return std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-int runScript(const std::string& command) {
-  int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // Every row of a table, read from a private copy (the browser may hold it).
 std::vector<std::string> cookieRows(const std::string& database, const std::string& sql) {
@@ -71,38 +66,6 @@ std::string rowsSql(BrowserFamily family) {
 }
 
 // A browser started on a profile and left running, as a user would.
-class RunningBrowser {
- public:
-  explicit RunningBrowser(std::vector<std::string> args) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      setpgid(0, 0);
-      int devnull = open("/dev/null", O_RDWR);
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-      std::vector<char*> argv;
-      for (std::string& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execvp(argv[0], argv.data());
-      _exit(127);
-    }
-    setpgid(pid_, pid_);
-  }
-  ~RunningBrowser() {
-    kill(-pid_, SIGTERM);
-    for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    kill(-pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    // Let the helpers of the group go before the next browser starts.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-  }
-  RunningBrowser(const RunningBrowser&) = delete;
-  RunningBrowser& operator=(const RunningBrowser&) = delete;
-
- private:
-  pid_t pid_ = -1;
-};
 
 class RealBrowsers : public ::testing::Test {
  protected:

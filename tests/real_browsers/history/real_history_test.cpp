@@ -15,6 +15,7 @@
 #include <thread>
 #include <tuple>
 
+#include "browser_process.h"
 #include "identity.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/common/browser_profiles.h"
@@ -28,18 +29,12 @@ namespace {
 namespace fs = std::filesystem;
 using platform::linux_os::BrowserFamily;
 using platform::linux_os::BrowserProfile;
+using testsupport::installed;
+using testsupport::RunningBrowser;
+using testsupport::runScript;
 
 const fs::path kScripts = fs::path(__FILE__).parent_path().parent_path();
 const std::vector<std::string> kSites = {"alpha.test", "beta.test"};
-
-bool installed(const char* program) {
-  return std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-int runScript(const std::string& command) {
-  int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // The first column of every row, read from a private copy.
 std::vector<std::string> column(const std::string& database, const std::string& sql) {
@@ -57,37 +52,6 @@ std::vector<std::string> column(const std::string& database, const std::string& 
 }
 
 // A browser left running on a profile, as a user would.
-class RunningBrowser {
- public:
-  explicit RunningBrowser(std::vector<std::string> args) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      setpgid(0, 0);
-      int devnull = open("/dev/null", O_RDWR);
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-      std::vector<char*> argv;
-      for (std::string& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execvp(argv[0], argv.data());
-      _exit(127);
-    }
-    setpgid(pid_, pid_);
-  }
-  ~RunningBrowser() {
-    kill(-pid_, SIGTERM);
-    for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    kill(-pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-  }
-  RunningBrowser(const RunningBrowser&) = delete;
-  RunningBrowser& operator=(const RunningBrowser&) = delete;
-
- private:
-  pid_t pid_ = -1;
-};
 
 class RealHistories : public ::testing::Test {
  protected:
