@@ -26,15 +26,6 @@ constexpr const char* kHistoryTables[] = {"visits",
                                           "journey_history_entries",
                                           "journey_continuation_queries"};
 
-int runAll(sqlite3* db, const std::vector<std::string>& statements, std::string& error) {
-  for (const std::string& sql : statements) {
-    if (sql.empty()) continue;
-    int rc = run(db, sql, error);
-    if (rc != SQLITE_OK) return rc;
-  }
-  return SQLITE_OK;
-}
-
 std::string ifTable(sqlite3* db, const char* table, const std::string& sql) {
   return hasTable(db, table) ? sql : std::string();
 }

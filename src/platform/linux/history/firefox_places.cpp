@@ -30,15 +30,6 @@ bool hasOrigins(sqlite3* db) {
   return hasTable(db, "moz_origins") && hasColumn(db, "moz_places", "origin_id");
 }
 
-int runAll(sqlite3* db, const std::vector<std::string>& statements, std::string& error) {
-  for (const std::string& sql : statements) {
-    if (sql.empty()) continue;
-    int rc = run(db, sql, error);
-    if (rc != SQLITE_OK) return rc;
-  }
-  return SQLITE_OK;
-}
-
 }  // namespace
 
 bool recognised(sqlite3* db) {

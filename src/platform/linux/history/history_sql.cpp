@@ -30,4 +30,13 @@ int run(sqlite3* db, const std::string& sql, std::string& error) {
   return rc;
 }
 
+int runAll(sqlite3* db, const std::vector<std::string>& statements, std::string& error) {
+  for (const std::string& sql : statements) {
+    if (sql.empty()) continue;
+    int rc = run(db, sql, error);
+    if (rc != SQLITE_OK) return rc;
+  }
+  return SQLITE_OK;
+}
+
 }  // namespace platform::linux_os::history

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform::linux_os::history {
 
@@ -38,6 +39,9 @@ class Statement {
 
 // Runs SQL that returns no rows; on failure error holds SQLite's message.
 int run(sqlite3* db, const std::string& sql, std::string& error);
+// Runs each statement in turn, passing over empty ones (tables the schema
+// lacks); stops at the first failure.
+int runAll(sqlite3* db, const std::vector<std::string>& statements, std::string& error);
 
 // Whether a result code means another connection holds the database locked.
 inline bool isLockedCode(int rc) {
