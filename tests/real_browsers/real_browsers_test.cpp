@@ -21,6 +21,7 @@
 #include "platform/linux/browsers/cookie_store.h"
 #include "platform/linux/common/sqlite_copy.h"
 #include "platform/linux/common/xdg_paths.h"
+#include "shell_folders.h"
 #include "temp_dir.h"
 #include "traces/cookies_page.h"
 
@@ -95,15 +96,7 @@ class RealBrowsers : public ::testing::Test {
   static std::string homePath() { return home_->str() + "/home"; }
 
   void setFolderValue(const std::string& value) {
-    platform::HKEY key = 0;
-    f.registry.RegCreateKey(platform::HKEY_CURRENT_USER,
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                            key);
-    std::string data = value + '\0';
-    f.registry.RegSetValueEx(key, "Cookies", platform::REG_SZ,
-                             reinterpret_cast<const std::uint8_t*>(data.data()),
-                             static_cast<std::uint32_t>(data.size()));
-    f.registry.RegCloseKey(key);
+    testsupport::setCookieFolderValue(f.registry, value);
   }
 
   const LabelledProfile& profile(BrowserFamily family) {

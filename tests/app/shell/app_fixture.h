@@ -9,6 +9,7 @@
 #include "app/modmain.h"
 #include "identity.h"
 #include "platform/fake/fake_platform.h"
+#include "shell_folders.h"
 
 namespace apptest {
 
@@ -50,14 +51,7 @@ class AppTest : public ::testing::Test {
 
   AppTest() {
     // The cookie page reads its folder from Shell Folders; an empty one lists nothing.
-    platform::HKEY key = 0;
-    fakes.registry.RegCreateKey(
-        platform::HKEY_CURRENT_USER,
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", key);
-    const char folder[] = "/cookies";
-    fakes.registry.RegSetValueEx(key, "Cookies", platform::REG_SZ,
-                                 reinterpret_cast<const std::uint8_t*>(folder), sizeof folder);
-    fakes.registry.RegCloseKey(key);
+    testsupport::setCookieFolderValue(fakes.registry, "/cookies");
   }
 
   void store(const std::string& key, const std::string& value) {

@@ -11,6 +11,7 @@
 #include "identity.h"
 #include "platform/cookie_wipe_options.h"
 #include "platform/fake/fake_platform.h"
+#include "shell_folders.h"
 #include "temp_dir.h"
 
 namespace {
@@ -84,15 +85,7 @@ class CookiesPageTest : public ::testing::Test {
   }
 
   void setFolderValue(const std::string& value) {
-    platform::HKEY key = 0;
-    f.registry.RegCreateKey(platform::HKEY_CURRENT_USER,
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                            key);
-    std::string data = value + '\0';
-    f.registry.RegSetValueEx(key, "Cookies", platform::REG_SZ,
-                             reinterpret_cast<const std::uint8_t*>(data.data()),
-                             static_cast<std::uint32_t>(data.size()));
-    f.registry.RegCloseKey(key);
+    testsupport::setCookieFolderValue(f.registry, value);
   }
 
   forms::ListView& lstcookies() { return page.lstcookies; }
