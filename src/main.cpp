@@ -1,14 +1,20 @@
-// The tracesweep program: builds the platform services and the Qt view, runs
-// the entry point and the event loop.
+// The tracesweep program: with arguments, the command line, which creates no
+// Qt object at all (it runs over ssh and from timers, with no display);
+// without, builds the platform services and the Qt view, runs the entry point
+// and the event loop.
 #include <QApplication>
 
 #include "app/modmain.h"
+#include "cli/cli.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/system/run_log_file.h"
 #include "view/qt/pictures.h"
 #include "view/qt/qt_view.h"
 #include "view/qt/quit_on_signal.h"
 
 int main(int argc, char** argv) {
+  if (cli::wantsCommandLine(argc)) return cli::runCommandLine(argc, argv);
+
   QApplication qapp(argc, argv);
   QApplication::setApplicationName("tracesweep");
   QApplication::setDesktopFileName("tracesweep");
@@ -22,10 +28,12 @@ int main(int argc, char** argv) {
   view_qt::QtDialogs dialogs(windows);
   view_qt::QtTray tray(view_qt::programIcon());
   platform::linux_os::LinuxServices services(msgbox, dialogs, windows, tray);
+  platform::linux_os::RunLogFile runLog;
 
   int result = 0;
   {
     app::Modmain app(services.platform());
+    app.setRunLog(&runLog);
     app.Main();
     // Main may already have ended the program (a second copy).
     if (!windows.ended()) result = QApplication::exec();

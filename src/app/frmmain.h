@@ -80,9 +80,9 @@ class frmmain : public forms::Form {
 
   // The pages' routines under the program's names.
   void loadCookiesList() { cookies.loadCookiesList(); }
-  void deletecookies(bool ask) { cookies.deletecookies(ask); }
+  platform::ClearOutcome deletecookies(bool ask) { return cookies.deletecookies(ask); }
   void loadCacheContents() { cache.loadCacheContents(); }
-  void deletecache() { cache.deletecache(); }
+  platform::ClearOutcome deletecache() { return cache.deletecache(); }
   void loadURLHistory() { history.loadURLHistory(); }
   void wipeOut() { wipe.wipeOut(); }
   void checkForUpdates();

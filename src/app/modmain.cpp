@@ -1,5 +1,8 @@
 #include "app/modmain.h"
 
+#include <algorithm>
+#include <set>
+
 #include "areas/system_areas.h"
 #include "identity.h"
 
@@ -23,20 +26,37 @@ void Modmain::Main() {
   tray_->Form_Load();
   hasTray_ = platform.tray.available();
 
-  // A history store that cannot be opened leaves the program without a
-  // history page, not without a program.
-  if (auto store = platform.history.create()) {
-    try {
-      history_ = std::make_unique<traces::CURLHistory>(std::move(store));
-    } catch (const std::exception&) {
-      history_.reset();
-    }
-  }
+  openHistory();
 
   splash_ = std::make_unique<frmSplash>(*this);
   platform.windows.load(*splash_);
   splash_->Form_Load();
   platform.windows.show(*splash_);
+}
+
+// A history store that cannot be opened leaves the program without a history
+// page, not without a program; a run that is to clear it says why.
+void Modmain::openHistory() {
+  if (history_) return;
+  auto store = platform.history.create();
+  if (!store) {
+    historyProblem_ = "the history of visited sites cannot be reached";
+    return;
+  }
+  try {
+    history_ = std::make_unique<traces::CURLHistory>(std::move(store));
+    historyProblem_.clear();
+  } catch (const std::exception& error) {
+    history_.reset();
+    historyProblem_ = *error.what() ? error.what() : "the history of visited sites cannot be read";
+  }
+}
+
+frmmain& Modmain::prepareWithoutWindows() {
+  openHistory();
+  frmmain& main = loadMainForm();
+  fillMainForm(main);
+  return main;
 }
 
 void Modmain::SetAutoStart(bool enable) {
@@ -117,7 +137,11 @@ void Modmain::startupSequence(frmSplash& splash) {
   main.loadURLHistory();
   step("Loading cookie list...");
   main.loadCookiesList();
-  if (main.chkdelOnStart.Value() == 1) ClearChosenAreas(splash.lblAction);
+  if (main.chkdelOnStart.Value() == 1) {
+    RunReport report = ClearChosenAreas(splash.lblAction);
+    report.trigger = "start";
+    tellRun(report);
+  }
 
   platform.windows.unload(splash);
   retire(std::move(splash_));
@@ -125,38 +149,103 @@ void Modmain::startupSequence(frmSplash& splash) {
   if (!hasTray_) showMainForm();
 }
 
-void Modmain::ClearChosenAreas(forms::Label& progress) {
+std::vector<Area> Modmain::chosenAreas() {
+  frmmain& main = loadMainForm();
+  std::vector<Area> areas;
+  if (main.ChkAutoClearCache.Value() == 1) areas.push_back(Area::Cache);
+  if (main.Chkautoclearcookies.Value() == 1) areas.push_back(Area::Cookies);
+  if (main.ChkAutoClearHistory.Value() == 1) areas.push_back(Area::History);
+  if (main.chkEmptyRecycleBin.Value() == 1) areas.push_back(Area::Trash);
+  if (main.chkdeltempfiles.Value() == 1) areas.push_back(Area::Temp);
+  return areas;
+}
+
+RunReport Modmain::ClearChosenAreas(forms::Label& progress) {
+  return clearAreas(chosenAreas(), false, progress);
+}
+
+RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
+                              forms::Label& progress) {
   frmmain& main = loadMainForm();
   auto step = [&progress](const char* text) {
     progress.setCaption(text);
     progress.Refresh();
   };
-  if (main.ChkAutoClearCache.Value() == 1) {
-    step("Clearing cache contents...");
-    main.deletecache();
+  RunReport report;
+  report.preview = preview;
+  report.started = localTimeNow();
+  for (Area area : kAllAreas) {
+    if (std::find(areas.begin(), areas.end(), area) == areas.end()) continue;
+    platform::ClearOutcome outcome;
+    switch (area) {
+      case Area::Cache:
+        step("Clearing cache contents...");
+        outcome = main.cache.deletecache(preview);
+        break;
+      case Area::Cookies:
+        step("Deleting coookies...");
+        outcome = main.cookies.deletecookies(false, preview);
+        break;
+      case Area::History:
+        step("Clearing History...");
+        outcome = clearHistory(preview);
+        break;
+      case Area::Trash:
+        step("Emptying Recycle Bin...");
+        outcome = areas::EmptyRecycleBin(platform, preview);
+        break;
+      case Area::Temp:
+        step("Deleting temp files...");
+        outcome = areas::ClearTempFolder(platform, main, FileList, preview);
+        break;
+    }
+    report.areas.push_back({area, std::move(outcome)});
   }
-  if (main.Chkautoclearcookies.Value() == 1) {
-    step("Deleting coookies...");
-    main.deletecookies(false);
+  return report;
+}
+
+// The whole store is cleared or nothing is (every browser's database is
+// locked before any is written); bookmarked entries stay by design.
+platform::ClearOutcome Modmain::clearHistory(bool preview) {
+  platform::ClearOutcome outcome;
+  if (!history_) {
+    outcome.fail("the history of visited sites", historyProblem_);
+    return outcome;
   }
-  if (main.ChkAutoClearHistory.Value() == 1) {
-    step("Clearing History...");
-    // A store the browser holds locked is skipped quietly in the automatic run.
-    if (history_) {
-      try {
-        history_->Clear();
-      } catch (const std::exception&) {
-      }
+  std::vector<std::string> before;
+  try {
+    history_->Refresh();
+    for (const traces::URLHistoryItem* entry : *history_) before.push_back(entry->URL());
+    if (preview) {
+      outcome.removed = static_cast<std::int64_t>(before.size());
+      outcome.items = std::move(before);
+      return outcome;
+    }
+    history_->Clear();
+  } catch (const std::exception& error) {
+    outcome.fail("the history of visited sites", error.what());
+    if (before.empty()) return outcome;
+    try {
+      history_->Refresh();
+    } catch (const std::exception&) {
+      return outcome;  // what is left cannot be told; the failure is
     }
   }
-  if (main.chkEmptyRecycleBin.Value() == 1) {
-    step("Emptying Recycle Bin...");
-    areas::EmptyRecycleBin(platform);
+  std::set<std::string> left;
+  for (const traces::URLHistoryItem* entry : *history_) left.insert(entry->URL());
+  for (std::string& url : before) {
+    if (left.count(url) != 0) continue;
+    ++outcome.removed;
+    outcome.items.push_back(std::move(url));
   }
-  if (main.chkdeltempfiles.Value() == 1) {
-    step("Deleting temp files...");
-    areas::ClearTempFolder(platform, main, FileList);
-  }
+  if (outcome.ok()) outcome.skipped = static_cast<std::int64_t>(before.size()) - outcome.removed;
+  return outcome;
+}
+
+void Modmain::tellRun(const RunReport& report) {
+  if (runLog_) runLog_->add(logEntry(report));
+  if (!report.ok() && hasTray_)
+    platform.tray.showMessage(identity::kAppTitle, notificationText(report));
 }
 
 void Modmain::exitSequence() {
@@ -177,7 +266,9 @@ void Modmain::exitSequence() {
     cleanUp_->Form_Load();
     platform.windows.show(*cleanUp_);
     platform.windows.setTopmost(*cleanUp_);
-    ClearChosenAreas(cleanUp_->lblAction);
+    RunReport report = ClearChosenAreas(cleanUp_->lblAction);
+    report.trigger = "exit";
+    tellRun(report);
     platform.windows.unload(*cleanUp_);
     retire(std::move(cleanUp_));
   }

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "app/frmmain.h"
+#include "app/run_report.h"
 #include "app/small_forms.h"
 #include "erase/file_list.h"
 #include "platform/platform.h"
+#include "platform/run_log.h"
 #include "traces/url_history.h"
 
 namespace app {
@@ -40,8 +42,22 @@ class Modmain {
   void closeMainForm();
 
   void startupSequence(frmSplash& splash);
-  void ClearChosenAreas(forms::Label& progress);
+  // Clears the areas ticked on the General page with the lists the main
+  // window holds, showing each step in progress.
+  RunReport ClearChosenAreas(forms::Label& progress);
   void exitSequence();  // the tray menu's "Exit"
+
+  // The areas ticked on the General page, in the order a run clears them.
+  std::vector<Area> chosenAreas();
+  // Clears the given areas (or, as a preview, lists what that would remove)
+  // through the routines and lists of the main window, loading it when
+  // needed. Every item left is in the report with its reason.
+  RunReport clearAreas(const std::vector<Area>& areas, bool preview, forms::Label& progress);
+  // What a run without a window needs: the history store and the main
+  // window's model, never shown, with the preferences and the lists read.
+  frmmain& prepareWithoutWindows();
+  // Where the automatic runs' reports are kept; none by default.
+  void setRunLog(platform::RunLog* log) { runLog_ = log; }
 
   traces::CURLHistory* history() const { return history_.get(); }
   frmtray* trayForm() const { return tray_.get(); }
@@ -55,6 +71,11 @@ class Modmain {
 
  private:
   void fillMainForm(frmmain& main);
+  void openHistory();
+  platform::ClearOutcome clearHistory(bool preview);
+  // Keeps an automatic run's report in the log and, when something could
+  // not be cleared, says so once through the tray icon.
+  void tellRun(const RunReport& report);
   void retire(std::unique_ptr<forms::Form> form);
 
   std::unique_ptr<frmtray> tray_;
@@ -65,6 +86,8 @@ class Modmain {
   // Windows unloaded inside one of their own handlers live until it returns.
   std::vector<std::unique_ptr<forms::Form>> retired_;
   bool hasTray_ = false;
+  std::string historyProblem_;  // why the history store could not be opened
+  platform::RunLog* runLog_ = nullptr;
 };
 
 }  // namespace app

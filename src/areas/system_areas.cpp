@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "areas/wipe_outcome.h"
 #include "erase/enum_files.h"
 #include "erase/secure_wipe.h"
 
@@ -21,30 +22,44 @@ std::string clearableTempFolder(platform::Platform& platform) {
 
 }  // namespace
 
-void ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
-                     erasure::FileList& fileList) {
+platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
+                                       erasure::FileList& fileList, bool preview) {
   forms::HourglassGuard hourglass(mainWindow);
+  platform::ClearOutcome outcome;
   fileList.reset();
   const std::string folder = clearableTempFolder(platform);
-  if (folder.empty()) return;
+  if (folder.empty()) {
+    const std::string named = platform.shell.tempPath();
+    outcome.fail(named.empty() ? "the temporary folder" : named,
+                 named.empty() ? "it could not be found"
+                               : "it is the root, the home folder or a folder that holds it; "
+                                 "nothing in it is cleared");
+    return outcome;
+  }
   try {
     erasure::EnumFiles(platform, fileList, folder);
-  } catch (const erasure::EnumError&) {
-    // The listing could not be completed: what was listed is still the
-    // temporary folder's and is cleared; the rest waits for the next run.
+  } catch (const erasure::EnumError& error) {
+    // What was listed is still the temporary folder's and is cleared; the
+    // rest waits for the next run.
+    outcome.fail(folder, std::string("it could not be listed whole: ") + error.what());
   }
   const std::vector<std::string> paths(fileList.entries.begin() + 1, fileList.entries.end());
-  if (paths.empty()) return;
+  if (paths.empty()) return outcome;
   // Only the user's own regular files; in-use files, sockets, FIFOs and
   // devices stay, links go without their targets. One sync for the batch.
   erasure::BatchOptions options;
   options.ownedByUserOnly = true;
   options.root = folder;
-  erasure::WipeFiles(platform, paths, 1, options);
+  const std::vector<std::int64_t> sizes = FileSizes(platform, paths);
+  AddWipeResults(outcome,
+                 preview ? PreviewWipe(platform, paths, options)
+                         : erasure::WipeFiles(platform, paths, 1, options),
+                 sizes);
+  return outcome;
 }
 
-void EmptyRecycleBin(platform::Platform& platform) {
-  platform.trash.emptyAll();
+platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool preview) {
+  return platform.trash.emptyAll(preview);
 }
 
 }  // namespace areas

@@ -19,6 +19,11 @@ class TrayService {
   virtual bool available() const = 0;
   // Adds the icon with its tip; onMessage receives each mouse message number.
   virtual bool addIcon(const std::string& tip, std::function<void(int)> onMessage) = 0;
+  // Shows a notification balloon from the icon with a warning sign. False
+  // when it could not be shown (no icon, or a tray that has no balloons).
+  virtual bool showMessage(const std::string& /*title*/, const std::string& /*text*/) {
+    return false;
+  }
 };
 
 }  // namespace forms

@@ -22,6 +22,9 @@ struct ClearOutcome {
   std::int64_t bytes = 0;          // their size in bytes, where known
   std::vector<std::string> items;  // a preview's list of what would be removed
   std::vector<ClearFailure> failures;
+  // Items left alone by design, not failures: other users' files and the
+  // sockets and pipes of running programs in the shared temporary folder.
+  std::int64_t skipped = 0;
 
   bool ok() const { return failures.empty(); }
   void fail(std::string item, std::string reason) {
@@ -30,6 +33,7 @@ struct ClearOutcome {
   void add(const ClearOutcome& other) {
     removed += other.removed;
     bytes += other.bytes;
+    skipped += other.skipped;
     items.insert(items.end(), other.items.begin(), other.items.end());
     failures.insert(failures.end(), other.failures.begin(), other.failures.end());
   }

@@ -83,6 +83,18 @@ class CacheWalk {
   std::uint32_t allocated_ = 0;
 };
 
+// Why the cache refused to delete an entry, in plain words.
+std::string deletionFailure(std::uint32_t error) {
+  switch (error) {
+    case platform::ERROR_SHARING_VIOLATION:
+      return "its browser is running";
+    case platform::ERROR_ACCESS_DENIED:
+      return "access denied";
+    default:
+      return "error " + std::to_string(error);
+  }
+}
+
 }  // namespace
 
 CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
@@ -105,16 +117,25 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
   return std::string(address, std::strlen(address));
 }
 
-void CachePage::deletecache() {
+platform::ClearOutcome CachePage::deletecache(bool preview) {
   forms::HourglassGuard busy(host_.form);
+  platform::ClearOutcome outcome;
   const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
   const std::int64_t last = List1.ListCount() - 1;
   for (std::int64_t i = 0; i <= last; ++i) {
     const std::string& name = List1.List(i);
     if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
-    platform_.urlCache.DeleteUrlCacheEntry(name);
+    if (preview || platform_.urlCache.DeleteUrlCacheEntry(name)) {
+      ++outcome.removed;
+      outcome.items.push_back(name);
+    } else if (std::uint32_t error = platform_.urlCache.GetLastError();
+               error != platform::ERROR_FILE_NOT_FOUND) {
+      // An entry that went meanwhile is not one that stayed.
+      outcome.fail(name, deletionFailure(error));
+    }
   }
-  GetCacheURLList();
+  if (!preview) GetCacheURLList();
+  return outcome;
 }
 
 void CachePage::invertsel() {

@@ -22,7 +22,10 @@ class CachePage {
   void GetCacheURLList();
   void loadCacheContents();
   static std::string GetStrFromPtrA(const char* address);
-  void deletecache();
+  // Deletes every listed entry (but those holding "Cookie" unless the box is
+  // ticked) and lists anew; a preview names the same entries and deletes
+  // nothing.
+  platform::ClearOutcome deletecache(bool preview = false);
   void invertsel();
   void cmdDelSelFromCache_Click();
   void cmdDelAllFromCache_Click();

@@ -45,24 +45,34 @@ void CookiesPage::EnumCookies(const std::string& folder) {
   if (lstcookies.Count() > 0) lstcookies.setSelected(lstcookies.Count(), true);
 }
 
-// Deletes the file of item i; true when it is gone. A read-only file (75) is
-// made normal and tried once more.
-bool CookiesPage::deleteItemFile(std::int64_t index) {
+// Deletes the file of item i; 0 when it is gone, else the error number. A
+// read-only file (75) is made normal and tried once more.
+int CookiesPage::deleteItemFile(std::int64_t index) {
   const std::string path = lstcookies.Item(index).Key;
   int error = platform_.files.deleteFile(path);
   if (error == platform::kErrPathFileAccess) {
     platform_.files.setAttributes(path, platform::kAttrNormal);
     error = platform_.files.deleteFile(path);
   }
-  return error == 0;
+  return error == platform::kErrFileNotFound ? 0 : error;
 }
 
-void CookiesPage::deletecookies(bool ask) {
+platform::ClearOutcome CookiesPage::deletecookies(bool ask, bool preview) {
+  platform::ClearOutcome outcome;
+  if (preview) {
+    for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
+      const forms::ListItem& item = lstcookies.Item(i);
+      if (item.Text.empty() || (ask && !item.Selected)) continue;
+      ++outcome.removed;
+      outcome.items.push_back(item.Text);
+    }
+    return outcome;
+  }
   showIndexDat_ = false;
   if (ask &&
       platform_.msgbox.show("Are you sure you wish to delete the selected cookies?",
                             forms::vbYesNo | forms::vbQuestion, "Delete Cookies") != forms::vbYes)
-    return;
+    return outcome;
   forms::HourglassGuard hourglass(host_.form);
   if (auto* options = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files))
     options->setVacuumAfterDelete(secureForAll_.Value() == 1);
@@ -70,8 +80,15 @@ void CookiesPage::deletecookies(bool ask) {
   for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
     const forms::ListItem& item = lstcookies.Item(i);
     if (item.Text.empty() || (ask && !item.Selected)) continue;
-    if (deleteItemFile(i)) lstcookies.Remove(i);
+    if (int error = deleteItemFile(i)) {
+      outcome.fail(item.Text, platform_.files.errorText(error));
+      continue;
+    }
+    ++outcome.removed;
+    outcome.items.push_back(item.Text);
+    lstcookies.Remove(i);
   }
+  return outcome;
 }
 
 void CookiesPage::cmddelcookies_Click() {

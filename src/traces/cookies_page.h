@@ -28,14 +28,17 @@ class CookiesPage {
 
   void loadCookiesList();
   void EnumCookies(const std::string& folder);
-  void deletecookies(bool ask);
+  // Deletes the selected entries (every entry when ask is false, without
+  // asking). Tells what went and what stayed, with why; a preview names the
+  // same entries and changes nothing.
+  platform::ClearOutcome deletecookies(bool ask, bool preview = false);
   void cmddelcookies_Click();
   void cmdselectallcookies_Click();
   void cmdselectnocookies_Click();
   void cmdinvertcookiesselection_Click();
 
  private:
-  bool deleteItemFile(std::int64_t index);
+  int deleteItemFile(std::int64_t index);
 
   platform::Platform& platform_;
   forms::PageHost host_;

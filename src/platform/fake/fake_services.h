@@ -43,8 +43,16 @@ class FakeHistoryFactory : public UrlHistoryFactory {
 
 class FakeTrash : public Trash {
  public:
-  void emptyAll() override { ++emptied; }
+  ClearOutcome emptyAll(bool preview = false) override {
+    if (preview)
+      ++previewed;
+    else
+      ++emptied;
+    return outcome;
+  }
   int emptied = 0;
+  int previewed = 0;
+  ClearOutcome outcome;  // what every call reports
 };
 
 class FakeShell : public Shell {

@@ -61,8 +61,15 @@ class FakeTray : public forms::TrayService {
  public:
   bool available() const override { return isAvailable; }
   bool addIcon(const std::string& tip, std::function<void(int)> onMessage) override;
-  void send(int message) { if (handler) handler(message); }
+  void send(int message) {
+    if (handler) handler(message);
+  }
+  bool showMessage(const std::string& title, const std::string& text) override {
+    messages.push_back(title + ": " + text);
+    return added > 0;
+  }
   bool isAvailable = true;
+  std::vector<std::string> messages;  // "title: text" of every balloon
   int added = 0;
   std::string tip;
   std::function<void(int)> handler;

@@ -24,6 +24,13 @@ bool QtTray::addIcon(const std::string& tip, std::function<void(int)> onMessage)
   return available();
 }
 
+bool QtTray::showMessage(const std::string& title, const std::string& text) {
+  if (!icon_.isVisible()) return false;
+  icon_.showMessage(QString::fromStdString(title), QString::fromStdString(text),
+                    QSystemTrayIcon::Warning);
+  return true;
+}
+
 void QtTray::deliver(QSystemTrayIcon::ActivationReason reason) {
   switch (reason) {
     case QSystemTrayIcon::Trigger:

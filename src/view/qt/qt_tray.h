@@ -18,6 +18,7 @@ class QtTray : public QObject, public forms::TrayService {
   explicit QtTray(QIcon icon, QObject* parent = nullptr);
   bool available() const override;
   bool addIcon(const std::string& tip, std::function<void(int)> onMessage) override;
+  bool showMessage(const std::string& title, const std::string& text) override;
 
   // What the icon reports. A double click arrives as a click first; that
   // click's menu waits for the double-click interval and is dropped when the

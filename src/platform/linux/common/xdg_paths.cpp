@@ -35,6 +35,9 @@ std::string xdgDataHome() {
 std::string xdgCacheHome() {
   return xdg("XDG_CACHE_HOME", "/.cache");
 }
+std::string xdgStateHome() {
+  return xdg("XDG_STATE_HOME", "/.local/state");
+}
 std::string xdgRuntimeDir() {
   return absoluteEnv("XDG_RUNTIME_DIR");
 }

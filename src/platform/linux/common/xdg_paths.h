@@ -10,6 +10,7 @@ std::string homeFolder();
 std::string xdgConfigHome();  // $XDG_CONFIG_HOME when absolute, else ~/.config
 std::string xdgDataHome();    // $XDG_DATA_HOME when absolute, else ~/.local/share
 std::string xdgCacheHome();   // $XDG_CACHE_HOME when absolute, else ~/.cache
+std::string xdgStateHome();   // $XDG_STATE_HOME when absolute, else ~/.local/state
 std::string xdgRuntimeDir();  // $XDG_RUNTIME_DIR when absolute, else ""
 
 // The program's own folder whose listing is the view of the browsers' cookies

@@ -14,7 +14,8 @@ namespace platform::linux_os {
 FreedesktopTrash::FreedesktopTrash(std::string mountInfoPath, std::string homeTrash)
     : mountInfoPath_(std::move(mountInfoPath)), homeTrash_(std::move(homeTrash)) {}
 
-void FreedesktopTrash::emptyAll() {
+ClearOutcome FreedesktopTrash::emptyAll(bool preview) {
+  ClearOutcome outcome;
   const uid_t uid = getuid();
   std::vector<TrashFolder> folders =
       OpenHomeTrash(homeTrash_.empty() ? xdgDataHome() + "/Trash" : homeTrash_, uid);
@@ -28,8 +29,9 @@ void FreedesktopTrash::emptyAll() {
   std::set<std::pair<dev_t, ino_t>> done;
   for (const TrashFolder& folder : folders) {
     if (!done.insert({folder.device, folder.inode}).second) continue;
-    EmptyTrashFolder(folder);  // failures are not reported
+    EmptyTrashFolder(folder, preview, outcome);
   }
+  return outcome;
 }
 
 }  // namespace platform::linux_os

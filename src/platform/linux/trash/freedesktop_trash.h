@@ -18,7 +18,7 @@ class FreedesktopTrash : public Trash {
 
   // Empties the home trash and the trash folders of every writable, real
   // file system; each folder once, however many mounts reach it.
-  void emptyAll() override;
+  ClearOutcome emptyAll(bool preview = false) override;
 
  private:
   std::string mountInfoPath_;

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
 #include "platform/linux/trash/remove_tree.h"
+#include "platform/linux/trash/trash_items.h"
 
 namespace platform::linux_os {
 
@@ -54,6 +56,36 @@ bool emptySubFolder(int trashFd, const char* name, dev_t trashDevice,
   return RemoveContentsAt(fd.get(), keep);
 }
 
+// Empties files/ one trashed item at a time, each named in out; a preview
+// only names them.
+bool emptyFiles(const TrashFolder& trash, bool preview, ClearOutcome& out) {
+  const int trashFd = trash.fd.get();
+  OwnedFd fd(openat(trashFd, "files", kOpenFolder));
+  if (!fd.valid()) {
+    if (errno == ENOENT) return true;
+    if (errno == ELOOP || errno == ENOTDIR) return preview || unlinkat(trashFd, "files", 0) == 0;
+    out.fail(joinPath(trash.path, "files"), std::strerror(errno));
+    return false;
+  }
+  struct stat st;
+  if (fstat(fd.get(), &st) != 0 || st.st_dev != trash.device || IsMountRootAt(trashFd, "files")) {
+    out.fail(joinPath(trash.path, "files"), "another file system is mounted there");
+    return false;
+  }
+  for (const TrashItem& item : ListTrashItems(fd.get())) {
+    std::string path = joinPath(trash.path, "files/" + item.name);
+    std::string why = preview ? std::string() : RemoveTrashItem(fd.get(), item);
+    if (!why.empty()) {
+      out.fail(std::move(path), std::move(why));
+      continue;
+    }
+    ++out.removed;
+    out.bytes += item.bytes;
+    out.items.push_back(std::move(path));
+  }
+  return preview || IsEmptyFolderAt(fd.get());
+}
+
 // An info file stays while the trashed item it describes could not be
 // removed, so the trash still shows what it still holds.
 bool describesRemainingItem(int trashFd, const char* infoName) {
@@ -98,9 +130,10 @@ std::vector<TrashFolder> OpenVolumeTrashes(const std::string& topdir, uid_t uid)
   return out;
 }
 
-bool EmptyTrashFolder(const TrashFolder& trash) {
+bool EmptyTrashFolder(const TrashFolder& trash, bool preview, ClearOutcome& out) {
   const int trashFd = trash.fd.get();
-  bool emptied = emptySubFolder(trashFd, "files", trash.device);
+  bool emptied = emptyFiles(trash, preview, out);
+  if (preview) return emptied;
   emptied = emptySubFolder(
                 trashFd, "info", trash.device,
                 [trashFd](const char* name) { return describesRemainingItem(trashFd, name); }) &&

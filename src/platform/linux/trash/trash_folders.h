@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clear_outcome.h"
 #include "platform/linux/trash/owned_fd.h"
 
 namespace platform::linux_os {
@@ -27,9 +28,10 @@ std::vector<TrashFolder> OpenHomeTrash(const std::string& path, uid_t uid);
 // uid, and $topdir/.Trash-$uid when it is a real folder owned by uid.
 std::vector<TrashFolder> OpenVolumeTrashes(const std::string& topdir, uid_t uid);
 
-// Empties files/, then info/ (keeping the info of an item that could not be
-// removed), then expunged/, and removes directorysizes. True when
-// everything went.
-bool EmptyTrashFolder(const TrashFolder& trash);
+// Empties files/ item by item, then info/ (keeping the info of an item that
+// could not be removed), then expunged/, and removes directorysizes. Each
+// trashed item removed, or left with its reason, is told in out; a preview
+// only lists them and changes nothing. True when everything went.
+bool EmptyTrashFolder(const TrashFolder& trash, bool preview, ClearOutcome& out);
 
 }  // namespace platform::linux_os

@@ -1,0 +1,140 @@
+#include "app/run_report.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <nlohmann/json.hpp>
+
+namespace app {
+
+namespace {
+
+constexpr std::array<const char*, 5> kNames = {"cache", "cookies", "history", "trash", "temp"};
+
+std::string count(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string areaLine(const AreaOutcome& area, bool preview) {
+  const platform::ClearOutcome& o = area.outcome;
+  std::string line = std::string(areaName(area.area)) + ": " + count(o.removed, "item", "items") +
+                     (preview ? " would be removed" : " removed");
+  if (o.bytes > 0) line += " (" + byteText(o.bytes) + ")";
+  if (o.skipped > 0)
+    line += ", " + std::to_string(o.skipped) + " left alone (not yours, or not files)";
+  if (!o.failures.empty())
+    line += ", " + count(static_cast<std::int64_t>(o.failures.size()), "item", "items") +
+            (preview ? " would stay" : " could not be cleared");
+  return line;
+}
+
+}  // namespace
+
+const char* areaName(Area area) {
+  return kNames[static_cast<std::size_t>(area)];
+}
+
+std::optional<Area> areaNamed(std::string_view name) {
+  for (Area area : kAllAreas)
+    if (name == areaName(area)) return area;
+  return std::nullopt;
+}
+
+bool RunReport::ok() const {
+  return failureCount() == 0;
+}
+
+std::int64_t RunReport::failureCount() const {
+  std::int64_t n = 0;
+  for (const AreaOutcome& area : areas)
+    n += static_cast<std::int64_t>(area.outcome.failures.size());
+  return n;
+}
+
+std::string reportText(const RunReport& report, bool listItems) {
+  std::string text;
+  for (const AreaOutcome& area : report.areas) {
+    text += areaLine(area, report.preview) + "\n";
+    if (listItems)
+      for (const std::string& item : area.outcome.items) text += "  " + item + "\n";
+    for (const platform::ClearFailure& failure : area.outcome.failures)
+      text += "  " + std::string(report.preview ? "would stay: " : "not cleared: ") + failure.item +
+              ": " + failure.reason + "\n";
+  }
+  if (report.areas.empty()) text += "no area chosen: nothing to clear\n";
+  return text;
+}
+
+std::string reportJson(const RunReport& report) {
+  nlohmann::ordered_json root;
+  root["preview"] = report.preview;
+  root["trigger"] = report.trigger;
+  root["started"] = report.started;
+  root["ok"] = report.ok();
+  root["areas"] = nlohmann::ordered_json::array();
+  for (const AreaOutcome& area : report.areas) {
+    nlohmann::ordered_json entry;
+    entry["area"] = areaName(area.area);
+    entry["removed"] = area.outcome.removed;
+    entry["bytes"] = area.outcome.bytes;
+    entry["skipped"] = area.outcome.skipped;
+    entry["items"] = area.outcome.items;
+    entry["failures"] = nlohmann::ordered_json::array();
+    for (const platform::ClearFailure& failure : area.outcome.failures)
+      entry["failures"].push_back({{"item", failure.item}, {"reason", failure.reason}});
+    root["areas"].push_back(std::move(entry));
+  }
+  // Names from the file system need not be UTF-8: replace what is not.
+  return root.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+std::string logEntry(const RunReport& report) {
+  std::string heading =
+      "== " + report.started + " " + report.trigger + " run" +
+      (report.preview ? " (preview)" : "") + ": " +
+      (report.ok() ? "everything cleared"
+                   : count(report.failureCount(), "item", "items") + " could not be cleared") +
+      "\n";
+  return heading + reportText(report, false);
+}
+
+std::string notificationText(const RunReport& report) {
+  std::string areas;
+  const platform::ClearFailure* first = nullptr;
+  for (const AreaOutcome& area : report.areas) {
+    if (area.outcome.failures.empty()) continue;
+    if (!first) first = &area.outcome.failures.front();
+    areas += (areas.empty() ? "" : ", ") + std::string(areaName(area.area));
+  }
+  if (!first) return {};
+  std::string text = count(report.failureCount(), "item", "items") + " could not be cleared (" +
+                     areas + "): " + first->item + ": " + first->reason;
+  if (report.failureCount() > 1) text += "; and more, see the log";
+  return text;
+}
+
+std::string byteText(std::int64_t bytes) {
+  if (bytes < 1024) return count(bytes, "byte", "bytes");
+  static constexpr const char* kUnits[] = {"KiB", "MiB", "GiB", "TiB"};
+  double value = static_cast<double>(bytes);
+  std::size_t unit = 0;
+  value /= 1024;
+  while (value >= 1024 && unit + 1 < std::size(kUnits)) {
+    value /= 1024;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+  return text;
+}
+
+std::string localTimeNow() {
+  std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+}  // namespace app

@@ -1,0 +1,64 @@
+// The report of one clearing run, whoever started it (the start-up or exit
+// run, or the command line): what each area removed and what it left, why.
+// The same report goes to the terminal, to scripts as JSON, to the log, and
+// in short to the one tray notification of a run that left something.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clear_outcome.h"
+
+namespace app {
+
+// The areas a run clears, in the order it clears them.
+enum class Area { Cache, Cookies, History, Trash, Temp };
+inline constexpr std::array<Area, 5> kAllAreas = {Area::Cache, Area::Cookies, Area::History,
+                                                  Area::Trash, Area::Temp};
+
+// "cache", "cookies", "history", "trash", "temp".
+const char* areaName(Area area);
+std::optional<Area> areaNamed(std::string_view name);
+
+struct AreaOutcome {
+  Area area = Area::Cache;
+  platform::ClearOutcome outcome;
+};
+
+struct RunReport {
+  std::string trigger;  // "start", "exit" or "command line"
+  bool preview = false;
+  std::string started;  // local time, "2026-12-07 13:02:11"
+  std::vector<AreaOutcome> areas;
+
+  bool ok() const;
+  std::int64_t failureCount() const;
+};
+
+// One line per area with its counts and bytes, then one line per item left
+// with its reason; with listItems (a preview), every item too.
+std::string reportText(const RunReport& report, bool listItems);
+
+// The same as a JSON document:
+// {"preview":bool,"trigger":str,"started":str,"ok":bool,
+//  "areas":[{"area":str,"removed":n,"bytes":n,"skipped":n,"items":[str],
+//            "failures":[{"item":str,"reason":str}]}]}
+std::string reportJson(const RunReport& report);
+
+// The report as the log keeps it: a heading line, then reportText.
+std::string logEntry(const RunReport& report);
+
+// The text of the tray notification for a run that left something: how many
+// items in which areas, and the first reason.
+std::string notificationText(const RunReport& report);
+
+// "0 bytes", "512 bytes", "1.5 KiB", "3.2 MiB" ...
+std::string byteText(std::int64_t bytes);
+
+// The local time now in the report's form.
+std::string localTimeNow();
+
+}  // namespace app

@@ -1,0 +1,33 @@
+// What a clearing wipe of listed files did, or would do, told as a
+// platform::ClearOutcome.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "erase/secure_wipe.h"
+#include "platform/clear_outcome.h"
+#include "platform/platform.h"
+
+namespace areas {
+
+// The size of each file before anything is done to it (0 when unknown).
+std::vector<std::int64_t> FileSizes(platform::Platform& platform,
+                                    const std::vector<std::string>& paths);
+
+// What WipeFiles would do to each file, judged by the same opening of each
+// file in one overwrite session, with nothing written and nothing removed.
+std::vector<erasure::WipeResult> PreviewWipe(platform::Platform& platform,
+                                             const std::vector<std::string>& paths,
+                                             const erasure::BatchOptions& options);
+
+// Adds the results to outcome: a file removed (overwritten or not) counts
+// with its size; a file of another user, a socket, pipe or device is left
+// alone by design and counted as skipped; a file already gone is nothing;
+// every other file left is a failure with its reason.
+void AddWipeResults(platform::ClearOutcome& outcome,
+                    const std::vector<erasure::WipeResult>& results,
+                    const std::vector<std::int64_t>& sizes);
+
+}  // namespace areas

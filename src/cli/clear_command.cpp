@@ -1,0 +1,31 @@
+#include "cli/clear_command.h"
+
+#include <ostream>
+
+#include "app/modmain.h"
+
+namespace cli {
+
+int runClear(const Options& options, platform::Platform& platform, platform::RunLog* log,
+             std::ostream& out, std::ostream& err, bool showProgress) {
+  app::Modmain program(platform);
+  app::frmmain& main = program.prepareWithoutWindows();
+  if (options.secure) main.wipe.chkSecureForAll.setValue(1);
+  const std::vector<app::Area> areas = options.chosen ? program.chosenAreas() : options.areas;
+
+  forms::Label progress{"progress"};
+  if (showProgress)
+    progress.setRefreshHandler(
+        [&err, &progress] { err << "\r\033[K" << progress.Caption() << std::flush; });
+  app::RunReport report = program.clearAreas(areas, options.dryRun, progress);
+  if (showProgress) err << "\r\033[K" << std::flush;
+  report.trigger = "command line";
+
+  out << (options.json ? app::reportJson(report) : app::reportText(report, options.dryRun));
+  out.flush();
+  if (log && !options.dryRun && !log->add(app::logEntry(report)))
+    err << "tracesweep: the report could not be added to the log\n";
+  return report.ok() ? 0 : 1;
+}
+
+}  // namespace cli

@@ -1,0 +1,19 @@
+// --clear: the automatic run's clearing, from a terminal, a script or a timer.
+#pragma once
+
+#include <iosfwd>
+
+#include "cli/options.h"
+#include "platform/platform.h"
+#include "platform/run_log.h"
+
+namespace cli {
+
+// Clears (or previews) the areas of options through the program's own
+// routines, prints the report to out, keeps a real run's report in log (when
+// given) and shows each step on err when showProgress. 0 when everything was
+// cleared, 1 when something could not be.
+int runClear(const Options& options, platform::Platform& platform, platform::RunLog* log,
+             std::ostream& out, std::ostream& err, bool showProgress);
+
+}  // namespace cli

@@ -1,0 +1,64 @@
+#include "cli/cli.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <iostream>
+#include <string>
+
+#include "cli/clear_command.h"
+#include "cli/headless_ui.h"
+#include "cli/help_text.h"
+#include "cli/options.h"
+#include "cli/wipe_command.h"
+#include "platform/linux/linux_platform.h"
+#include "platform/linux/system/run_log_file.h"
+
+namespace cli {
+
+namespace {
+
+std::string workingFolder() {
+  std::string buffer(4096, '\0');
+  while (!getcwd(buffer.data(), buffer.size())) {
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.c_str();
+}
+
+}  // namespace
+
+int runCommandLine(int argc, char** argv) {
+  const ParseResult parsed = parseOptions(argc, argv);
+  if (!parsed.ok()) {
+    std::cerr << "tracesweep: " << parsed.error << "\nTry 'tracesweep --help'.\n";
+    return 2;
+  }
+  const Options& options = parsed.options;
+  switch (options.command) {
+    case Command::Help:
+      std::cout << helpText();
+      return 0;
+    case Command::Version:
+      std::cout << versionText();
+      return 0;
+    default:
+      break;
+  }
+  const bool progress = isatty(STDERR_FILENO) == 1;
+  HeadlessUi ui(std::cerr);
+  platform::linux_os::LinuxServices services(ui.msgbox, ui.dialogs, ui.windows, ui.tray);
+  if (options.command == Command::Wipe) {
+    const std::string here = workingFolder();
+    if (here.empty()) {
+      std::cerr << "tracesweep: the working folder cannot be read; nothing was wiped\n";
+      return 1;
+    }
+    return runWipe(options, services.platform(), here, std::cout, std::cerr, progress);
+  }
+  platform::linux_os::RunLogFile log;
+  return runClear(options, services.platform(), &log, std::cout, std::cerr, progress);
+}
+
+}  // namespace cli

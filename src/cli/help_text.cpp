@@ -1,0 +1,38 @@
+#include "cli/help_text.h"
+
+#include "identity.h"
+
+namespace cli {
+
+std::string helpText() {
+  return R"(Usage: tracesweep [OPTION]...
+Clears browser traces, the temporary folder and the trash, and securely wipes
+files. Without options it starts in the notification area.
+
+  --clear AREA[,AREA...]  clear these areas without a window: cookies, cache,
+                          history, temp, trash, all, or chosen (the areas
+                          ticked on the General page)
+  --dry-run               with --clear: list what would be removed, change
+                          nothing
+  --secure                with --clear: as "Secure Wipe all other areas"
+  --json                  with --clear: print the report as JSON
+  --wipe PATH...          securely wipe these files and folders
+  --passes 1|3|7          with --wipe: overwrite passes (default 3)
+  --yes-really            with --wipe: also wipe a system folder, the home
+                          folder or a folder that holds it
+  -h, --help              print this help and exit
+  -V, --version           print the version and exit
+
+Exit status: 0 when everything asked for was done, 1 when something could
+not be cleared or wiped (the rest still was), 2 for a usage error.
+The automatic runs and --clear keep their reports in
+$XDG_STATE_HOME/tracesweep/clear.log. See tracesweep(1).
+)";
+}
+
+std::string versionText() {
+  return "tracesweep " + std::to_string(identity::kMajor) + "." + std::to_string(identity::kMinor) +
+         "\n";
+}
+
+}  // namespace cli

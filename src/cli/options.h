@@ -1,0 +1,44 @@
+// The command line: what the user asked for, or why the request is wrong.
+// Parsed before anything else starts, so a usage error starts nothing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/run_report.h"
+
+namespace cli {
+
+enum class Command {
+  Desktop,  // no arguments: the tray program
+  Help,
+  Version,
+  Clear,
+  Wipe,
+};
+
+struct Options {
+  Command command = Command::Desktop;
+  // --clear
+  std::vector<app::Area> areas;
+  bool chosen = false;  // --clear chosen: the areas ticked on the General page
+  bool dryRun = false;
+  bool secure = false;
+  bool json = false;
+  // --wipe
+  std::vector<std::string> paths;
+  int passes = 3;
+  bool yesReally = false;
+};
+
+struct ParseResult {
+  Options options;
+  std::string error;  // a usage error in plain words; empty when none
+  bool ok() const { return error.empty(); }
+};
+
+// Parses argv (argv[0] is the program). Options may come in any order, with
+// "--name value" or "--name=value"; "--" ends the options.
+ParseResult parseOptions(int argc, char** argv);
+
+}  // namespace cli

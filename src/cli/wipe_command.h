@@ -1,0 +1,20 @@
+// --wipe: the Secure Wipe engine from a terminal, under the wipe page's
+// folder-safety rule.
+#pragma once
+
+#include <iosfwd>
+
+#include "cli/options.h"
+#include "platform/platform.h"
+
+namespace cli {
+
+// Wipes each path of options (made absolute against workingFolder first).
+// A folder the safety rule refuses is left unless options.yesReally; a path
+// that is a link is refused. One line per path and one per file left, on out;
+// the progress line on err when showProgress. 0 when every file was
+// destroyed or removed, 1 when anything was left or refused.
+int runWipe(const Options& options, platform::Platform& platform, const std::string& workingFolder,
+            std::ostream& out, std::ostream& err, bool showProgress);
+
+}  // namespace cli

@@ -1,0 +1,140 @@
+// The real program from a terminal with no display: it answers, clears and
+// sets its exit status without creating anything of the desktop view.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef TRACESWEEP_PROGRAM
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs the program with only the environment given (no DISPLAY, no
+// WAYLAND_DISPLAY; a Qt program would have to fail to start).
+Result runProgram(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+  testsupport::TempDir io;
+  const std::string outPath = (io.path() / "out").string(), errPath = (io.path() / "err").string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
+  std::vector<std::string> text{TRACESWEEP_PROGRAM};
+  text.insert(text.end(), args.begin(), args.end());
+  std::vector<char*> argv, envp;
+  for (std::string& t : text) argv.push_back(t.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> environment = env;
+  environment.push_back("QT_QPA_PLATFORM=xcb");
+  environment.push_back("PATH=/usr/bin:/bin");
+  for (std::string& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  Result result;
+  pid_t pid = -1;
+  if (posix_spawn(&pid, TRACESWEEP_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  result.out = testsupport::readFile(outPath);
+  result.err = testsupport::readFile(errPath);
+  return result;
+}
+
+TEST(Program, AnswersAndRefusesWithoutADisplay) {
+  testsupport::TempDir home;
+  const std::vector<std::string> env{"HOME=" + home.str()};
+  Result help = runProgram({"--help"}, env);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: tracesweep"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+  Result version = runProgram({"--version"}, env);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "tracesweep 1.0\n");
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"--bogus"}, {"--clear", "biscuits"}, {"--wipe"}}) {
+    Result refused = runProgram(wrong, env);
+    EXPECT_EQ(refused.status, 2) << wrong[0];
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("Try 'tracesweep --help'"), std::string::npos) << refused.err;
+  }
+  // Nothing was started: no preferences, no log, no lock.
+  EXPECT_TRUE(fs::is_empty(home.path()));
+}
+
+TEST(Program, ClearsOverAnSshLikeSessionAndKeepsTheReport) {
+  testsupport::TempDir dir;
+  dir.write("home/.local/share/Trash/files/gone.txt", "trashed");
+  dir.write("tmp/x/y.txt", "temporary");
+  const std::vector<std::string> env{"HOME=" + dir.str() + "/home", "TMPDIR=" + dir.str() + "/tmp",
+                                     "XDG_STATE_HOME=" + dir.str() + "/state"};
+  Result run = runProgram({"--clear", "temp,trash", "--json"}, env);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["ok"], true);
+  EXPECT_EQ(report["areas"][0]["removed"], 1);
+  EXPECT_EQ(report["areas"][1]["removed"], 1);
+  EXPECT_FALSE(fs::exists(dir.path() / "tmp/x/y.txt"));
+  EXPECT_FALSE(fs::exists(dir.path() / "home/.local/share/Trash/files/gone.txt"));
+  EXPECT_NE(testsupport::readFile(dir.path() / "state/tracesweep/clear.log").find("command line run"),
+            std::string::npos);
+}
+
+// Every option --help names is in the manual page's source, and back.
+TEST(Program, HelpAndManualNameTheSameOptions) {
+  Result help = runProgram({"--help"}, {});
+  const std::string page = testsupport::readFile(TRACESWEEP_MAN_SOURCE);
+  const std::size_t from = page.find("# OPTIONS"), to = page.find("# EXIT STATUS");
+  ASSERT_TRUE(from != std::string::npos && to != std::string::npos);
+  const std::string manual = page.substr(from, to - from);
+  auto options = [](const std::string& text) {
+    std::set<std::string> found;
+    std::regex option("--[a-z][a-z-]+");
+    for (std::sregex_iterator it(text.begin(), text.end(), option), end; it != end; ++it)
+      found.insert(it->str());
+    return found;
+  };
+  EXPECT_EQ(options(help.out), options(manual));
+}
+#endif
+
+// The timer's units are valid for systemd, where systemd-analyze is there.
+TEST(Units, PassSystemdAnalyzeVerify) {
+  if (access("/usr/bin/systemd-analyze", X_OK) != 0) GTEST_SKIP() << "no systemd-analyze";
+  testsupport::TempDir dir;
+  for (const char* unit : {"tracesweep-clear.service", "tracesweep-clear.timer"}) {
+    std::string text = testsupport::readFile(fs::path(TRACESWEEP_UNITS) / unit);
+    // The program's installed path is put in by the build; any absolute path
+    // of an existing program will do here.
+    text = std::regex_replace(text, std::regex("@TRACESWEEP_BIN@"), "/bin/true");
+    std::ofstream(dir.path() / unit) << text;
+  }
+  const std::string command = "systemd-analyze verify --man=no '" + dir.str() +
+                              "/tracesweep-clear.service' '" + dir.str() +
+                              "/tracesweep-clear.timer' 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+  EXPECT_EQ(pclose(pipe), 0) << output;
+}
+
+}  // namespace
