@@ -10,6 +10,13 @@ constexpr const char* kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kPathSeparator = '/';
 constexpr const char* kIndexFile = "index.dat";
+// Why an entry stayed, in plain words. An entry whose deletion is refused
+// as in use belongs to a browser that is running.
+std::string whyItStayed(platform::FileLayer& files, const std::string& entry, int error) {
+  if (error != platform::kErrPathFileAccess) return files.errorText(error);
+  return "in use: " + entry.substr(0, entry.find('@')) + " is running; close it and clear again";
+}
+
 }  // namespace
 
 CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
@@ -81,7 +88,7 @@ platform::ClearOutcome CookiesPage::deletecookies(bool ask, bool preview) {
     const forms::ListItem& item = lstcookies.Item(i);
     if (item.Text.empty() || (ask && !item.Selected)) continue;
     if (int error = deleteItemFile(i)) {
-      outcome.fail(item.Text, platform_.files.errorText(error));
+      outcome.fail(item.Text, whyItStayed(platform_.files, item.Text, error));
       continue;
     }
     ++outcome.removed;
