@@ -91,10 +91,9 @@ class ClearCommand : public ::testing::Test {
 
   // Runs --clear temp,trash --json; returns the exit status and the report.
   int run(bool preview, json& report) {
-    platform::Platform platform{files,           fake.registry, fake.settings, fake.urlCache,
-                                fake.history,    *bins,         shell,         fake.downloader,
-                                fake.process,    fake.msgbox,   fake.dialogs,  fake.windows,
-                                fake.tray};
+    platform::Platform platform{
+        files,           fake.registry, fake.settings, fake.urlCache, fake.history, *bins,    shell,
+        fake.downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};
     Options options;
     options.command = Command::Clear;
     options.areas = {app::Area::Temp, app::Area::Trash};
@@ -128,8 +127,7 @@ TEST_F(ClearCommand, PreviewNamesExactlyWhatTheRunRemovesAndWhatStaysSaysWhy) {
 
   EXPECT_EQ(run(false, real), 1);
   ASSERT_EQ(log.entries.size(), 1u);
-  EXPECT_NE(log.entries[0].find("command line run: 1 item could not be cleared"),
-            std::string::npos)
+  EXPECT_NE(log.entries[0].find("command line run: 1 item could not be cleared"), std::string::npos)
       << log.entries[0];
 
   // The report's shape, for scripts.
@@ -170,8 +168,7 @@ TEST_F(ClearCommand, PreviewNamesExactlyWhatTheRunRemovesAndWhatStaysSaysWhy) {
             (std::set<std::string>{(temp / "a.txt").string(), (temp / "deep/er/b.bin").string(),
                                    (temp / "link-to-keep").string()}));
   EXPECT_EQ(failedItemsOf(tempArea), std::set<std::string>{(temp / "held.txt").string()});
-  EXPECT_NE(tempArea["failures"][0]["reason"].get<std::string>().find("in use"),
-            std::string::npos);
+  EXPECT_NE(tempArea["failures"][0]["reason"].get<std::string>().find("in use"), std::string::npos);
 
   // What the report says went is gone; what it says stayed is there.
   for (const json& area : real["areas"])

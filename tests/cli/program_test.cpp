@@ -93,8 +93,9 @@ TEST(Program, ClearsOverAnSshLikeSessionAndKeepsTheReport) {
   EXPECT_EQ(report["areas"][1]["removed"], 1);
   EXPECT_FALSE(fs::exists(dir.path() / "tmp/x/y.txt"));
   EXPECT_FALSE(fs::exists(dir.path() / "home/.local/share/Trash/files/gone.txt"));
-  EXPECT_NE(testsupport::readFile(dir.path() / "state/tracesweep/clear.log").find("command line run"),
-            std::string::npos);
+  EXPECT_NE(
+      testsupport::readFile(dir.path() / "state/tracesweep/clear.log").find("command line run"),
+      std::string::npos);
 }
 
 // Every option --help names is in the manual page's source, and back.
