@@ -108,7 +108,7 @@ void frmmain::chkdeltempfiles_Click() {
   if (chkdeltempfiles.Value() != 1) return;
   sbar.setPanelText(1, "Deleting temp folder contents...");
   sbar.Refresh();
-  areas::ClearTempFolder(app_.platform, *this, app_.FileList);
+  tellRun(Area::Temp, areas::ClearTempFolder(app_.platform, *this, app_.FileList));
   sbar.setPanelText(1, "");
 }
 
@@ -116,8 +116,18 @@ void frmmain::chkEmptyRecycleBin_Click() {
   if (chkEmptyRecycleBin.Value() != 1) return;
   sbar.setPanelText(1, "Emptying Recycle bin...");
   sbar.Refresh();
-  areas::EmptyRecycleBin(app_.platform);
+  tellRun(Area::Trash, areas::EmptyRecycleBin(app_.platform));
   sbar.setPanelText(1, "");
+}
+
+// A clearing started by ticking its box is a run of one area: its report
+// goes where every run's goes.
+void frmmain::tellRun(Area area, platform::ClearOutcome outcome) {
+  RunReport report;
+  report.trigger = "General page";
+  report.started = localTimeNow();
+  report.areas.push_back({area, std::move(outcome)});
+  app_.tellRun(report);
 }
 
 void frmmain::cmdcheckForUpdates_Click() {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/run_report.h"
 #include "erase/wipe_page.h"
 #include "forms/controls.h"
 #include "forms/form.h"
@@ -88,6 +89,8 @@ class frmmain : public forms::Form {
   void checkForUpdates();
 
  private:
+  void tellRun(Area area, platform::ClearOutcome outcome);
+
   Modmain& app_;
 };
 

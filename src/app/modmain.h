@@ -58,6 +58,9 @@ class Modmain {
   frmmain& prepareWithoutWindows();
   // Where the automatic runs' reports are kept; none by default.
   void setRunLog(platform::RunLog* log) { runLog_ = log; }
+  // Keeps a run's report in the log and, when something could not be
+  // cleared, says so once through the tray icon.
+  void tellRun(const RunReport& report);
 
   traces::CURLHistory* history() const { return history_.get(); }
   frmtray* trayForm() const { return tray_.get(); }
@@ -73,9 +76,6 @@ class Modmain {
   void fillMainForm(frmmain& main);
   void openHistory();
   platform::ClearOutcome clearHistory(bool preview);
-  // Keeps an automatic run's report in the log and, when something could
-  // not be cleared, says so once through the tray icon.
-  void tellRun(const RunReport& report);
   void retire(std::unique_ptr<forms::Form> form);
 
   std::unique_ptr<frmtray> tray_;
