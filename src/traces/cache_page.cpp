@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <set>
 #include <vector>
 
 namespace traces {
@@ -120,11 +121,15 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
 platform::ClearOutcome CachePage::deletecache(bool preview) {
   forms::HourglassGuard busy(host_.form);
   platform::ClearOutcome outcome;
+  std::set<std::string> names;
   const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
   const std::int64_t last = List1.ListCount() - 1;
   for (std::int64_t i = 0; i <= last; ++i) {
     const std::string& name = List1.List(i);
     if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
+    // Deleting a name deletes every entry of that name: a name listed again
+    // is already gone.
+    if (!names.insert(name).second) continue;
     if (preview || platform_.urlCache.DeleteUrlCacheEntry(name)) {
       ++outcome.removed;
       outcome.items.push_back(name);

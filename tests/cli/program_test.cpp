@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 
+#include "program_runner.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -21,42 +22,8 @@ namespace fs = std::filesystem;
 namespace {
 
 #ifdef TRACESWEEP_PROGRAM
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-// Runs the program with only the environment given (no DISPLAY, no
-// WAYLAND_DISPLAY; a Qt program would have to fail to start).
-Result runProgram(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-  testsupport::TempDir io;
-  const std::string outPath = (io.path() / "out").string(), errPath = (io.path() / "err").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
-  std::vector<std::string> text{TRACESWEEP_PROGRAM};
-  text.insert(text.end(), args.begin(), args.end());
-  std::vector<char*> argv, envp;
-  for (std::string& t : text) argv.push_back(t.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> environment = env;
-  environment.push_back("QT_QPA_PLATFORM=xcb");
-  environment.push_back("PATH=/usr/bin:/bin");
-  for (std::string& e : environment) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  Result result;
-  pid_t pid = -1;
-  if (posix_spawn(&pid, TRACESWEEP_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  result.out = testsupport::readFile(outPath);
-  result.err = testsupport::readFile(errPath);
-  return result;
-}
+using Result = testsupport::ProgramResult;
+using testsupport::runProgram;
 
 TEST(Program, AnswersAndRefusesWithoutADisplay) {
   testsupport::TempDir home;

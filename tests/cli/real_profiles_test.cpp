@@ -1,0 +1,110 @@
+// --clear on real firefox-esr and chromium profiles (made by the real
+// browsers; skipped when they are not installed): the preview names what the
+// run removes, and a running browser is named as the reason.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <thread>
+
+#include "browser_process.h"
+#include "platform/linux/common/browser_profiles.h"
+#include "program_runner.h"
+#include "temp_dir.h"
+
+#ifdef TRACESWEEP_PROGRAM
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+const fs::path kMakeProfiles = TRACESWEEP_MAKE_PROFILES;
+
+class RealProfiles : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!testsupport::installed("firefox-esr") || !testsupport::installed("chromium")) return;
+    made_ = std::make_unique<testsupport::TempDir>();
+    status_ = testsupport::runScript("bash '" + kMakeProfiles.string() + "' '" + made_->str() +
+                                     "/home' >'" + made_->str() + "/make.log' 2>&1");
+  }
+  static void TearDownTestSuite() { made_.reset(); }
+
+  void SetUp() override {
+    if (!made_ || status_ == 77) GTEST_SKIP() << "firefox-esr and chromium are not installed";
+    ASSERT_EQ(status_, 0) << testsupport::readFile(made_->str() + "/make.log");
+    // Each test clears a copy of its own.
+    ASSERT_EQ(testsupport::runScript("cp -a '" + made_->str() + "/home' '" + home() + "'"), 0);
+  }
+
+  std::string home() const { return dir.str() + "/home"; }
+  std::vector<std::string> env() const {
+    return {"HOME=" + home(),
+            "XDG_CONFIG_HOME=" + home() + "/.config",
+            "XDG_CACHE_HOME=" + home() + "/.cache",
+            "XDG_DATA_HOME=" + home() + "/.local/share",
+            "XDG_STATE_HOME=" + home() + "/.local/state",
+            "TMPDIR=" + dir.str()};
+  }
+
+  testsupport::TempDir dir;
+  static inline std::unique_ptr<testsupport::TempDir> made_;
+  static inline int status_ = -1;
+};
+
+std::set<std::string> itemsOf(const json& area) {
+  return {area["items"].begin(), area["items"].end()};
+}
+
+TEST_F(RealProfiles, PreviewNamesWhatTheRunRemovesAndThenNothingIsLeftToName) {
+  const std::vector<std::string> args{"--clear", "cookies,cache,history", "--json"};
+  std::vector<std::string> preview = args;
+  preview.push_back("--dry-run");
+  testsupport::ProgramResult before = testsupport::runProgram(preview, env());
+  ASSERT_EQ(before.status, 0) << before.err;
+  testsupport::ProgramResult run = testsupport::runProgram(args, env());
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  testsupport::ProgramResult after = testsupport::runProgram(preview, env());
+  const json would = json::parse(before.out), did = json::parse(run.out),
+             left = json::parse(after.out);
+  ASSERT_EQ(would["areas"].size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(did["areas"][i]["area"].get<std::string>());
+    EXPECT_GT(would["areas"][i]["removed"], 0);
+    EXPECT_EQ(itemsOf(would["areas"][i]), itemsOf(did["areas"][i]));
+    EXPECT_EQ(would["areas"][i]["removed"], did["areas"][i]["removed"]);
+    EXPECT_EQ(left["areas"][i]["removed"], 0) << left["areas"][i]["items"];
+  }
+}
+
+TEST_F(RealProfiles, ARunningBrowserIsNamedAndTheRestIsStillCleared) {
+  testsupport::EnvGuard homeEnv("HOME", home());
+  testsupport::EnvGuard configEnv("XDG_CONFIG_HOME", home() + "/.config");
+  std::optional<platform::linux_os::BrowserProfile> firefox;
+  for (const auto& profile : platform::linux_os::findBrowserProfiles())
+    if (profile.family == platform::linux_os::BrowserFamily::Firefox) firefox = profile;
+  ASSERT_TRUE(firefox);
+  testsupport::RunningBrowser browser(
+      {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"});
+  for (int i = 0; i < 300 && !platform::linux_os::browserRunning(*firefox); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(platform::linux_os::browserRunning(*firefox));
+
+  testsupport::ProgramResult run = testsupport::runProgram({"--clear", "cookies,history"}, env());
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_NE(run.out.find("not cleared: firefox.tracesweep@alpha.test: in use: firefox.tracesweep "
+                         "is running"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("Firefox (profile tracesweep)"), std::string::npos) << run.out;
+  // Chromium was not running: its cookies went.
+  EXPECT_EQ(run.out.find("not cleared: chromium"), std::string::npos) << run.out;
+}
+
+}  // namespace
+
+#endif
