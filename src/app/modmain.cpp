@@ -167,8 +167,10 @@ RunReport Modmain::ClearChosenAreas(forms::Label& progress) {
 RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
                               forms::Label& progress) {
   frmmain& main = loadMainForm();
-  auto step = [&progress](const char* text) {
-    progress.setCaption(text);
+  Area current = Area::Cache;
+  // A preview says what it does: it lists, it clears nothing.
+  auto step = [&progress, &current, preview](const char* text) {
+    progress.setCaption(preview ? "Listing " + std::string(areaName(current)) + "..." : text);
     progress.Refresh();
   };
   RunReport report;
@@ -177,6 +179,7 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
   for (Area area : kAllAreas) {
     if (std::find(areas.begin(), areas.end(), area) == areas.end()) continue;
     platform::ClearOutcome outcome;
+    current = area;
     switch (area) {
       case Area::Cache:
         step("Clearing cache contents...");
