@@ -53,10 +53,22 @@ void Modmain::openHistory() {
 }
 
 frmmain& Modmain::prepareWithoutWindows() {
-  openHistory();
   frmmain& main = loadMainForm();
-  fillMainForm(main);
+  main.loadUserPrefs();
   return main;
+}
+
+void Modmain::loadLists(const std::vector<Area>& areas) {
+  frmmain& main = loadMainForm();
+  auto wanted = [&areas](Area area) {
+    return std::find(areas.begin(), areas.end(), area) != areas.end();
+  };
+  if (wanted(Area::Cache)) main.loadCacheContents();
+  if (wanted(Area::History)) {
+    openHistory();
+    main.loadURLHistory();
+  }
+  if (wanted(Area::Cookies)) main.loadCookiesList();
 }
 
 void Modmain::SetAutoStart(bool enable) {

@@ -53,9 +53,10 @@ class Modmain {
   // through the routines and lists of the main window, loading it when
   // needed. Every item left is in the report with its reason.
   RunReport clearAreas(const std::vector<Area>& areas, bool preview, forms::Label& progress);
-  // What a run without a window needs: the history store and the main
-  // window's model, never shown, with the preferences and the lists read.
+  // A run without windows: the main window's model, never shown, with the
+  // preferences read; then the lists of the areas it is to clear.
   frmmain& prepareWithoutWindows();
+  void loadLists(const std::vector<Area>& areas);
   // Where the automatic runs' reports are kept; none by default.
   void setRunLog(platform::RunLog* log) { runLog_ = log; }
   // Keeps a run's report in the log and, when something could not be

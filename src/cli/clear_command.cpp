@@ -12,6 +12,7 @@ int runClear(const Options& options, platform::Platform& platform, platform::Run
   app::frmmain& main = program.prepareWithoutWindows();
   if (options.secure) main.wipe.chkSecureForAll.setValue(1);
   const std::vector<app::Area> areas = options.chosen ? program.chosenAreas() : options.areas;
+  program.loadLists(areas);
 
   forms::Label progress{"progress"};
   if (showProgress)
