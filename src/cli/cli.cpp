@@ -27,6 +27,22 @@ std::string workingFolder() {
   return buffer.c_str();
 }
 
+int runParsed(const Options& options) {
+  const bool progress = isatty(STDERR_FILENO) == 1;
+  HeadlessUi ui(std::cerr);
+  platform::linux_os::LinuxServices services(ui.msgbox, ui.dialogs, ui.windows, ui.tray);
+  if (options.command == Command::Wipe) {
+    const std::string here = workingFolder();
+    if (here.empty()) {
+      std::cerr << "tracesweep: the working folder cannot be read; nothing was wiped\n";
+      return 1;
+    }
+    return runWipe(options, services.platform(), here, std::cout, std::cerr, progress);
+  }
+  platform::linux_os::RunLogFile log;
+  return runClear(options, services.platform(), &log, std::cout, std::cerr, progress);
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char** argv) {
@@ -46,19 +62,13 @@ int runCommandLine(int argc, char** argv) {
     default:
       break;
   }
-  const bool progress = isatty(STDERR_FILENO) == 1;
-  HeadlessUi ui(std::cerr);
-  platform::linux_os::LinuxServices services(ui.msgbox, ui.dialogs, ui.windows, ui.tray);
-  if (options.command == Command::Wipe) {
-    const std::string here = workingFolder();
-    if (here.empty()) {
-      std::cerr << "tracesweep: the working folder cannot be read; nothing was wiped\n";
-      return 1;
-    }
-    return runWipe(options, services.platform(), here, std::cout, std::cerr, progress);
+  try {
+    return runParsed(options);
+  } catch (const std::exception& error) {
+    // Whatever stopped the run is said; the exit status tells a script.
+    std::cerr << "tracesweep: " << error.what() << "; the run was stopped\n";
+    return 1;
   }
-  platform::linux_os::RunLogFile log;
-  return runClear(options, services.platform(), &log, std::cout, std::cerr, progress);
 }
 
 }  // namespace cli
