@@ -81,9 +81,9 @@ class frmmain : public forms::Form {
 
   // The pages' routines under the program's names.
   void loadCookiesList() { cookies.loadCookiesList(); }
-  platform::ClearOutcome deletecookies(bool ask) { return cookies.deletecookies(ask); }
+  void deletecookies(bool ask) { cookies.deletecookies(ask); }
   void loadCacheContents() { cache.loadCacheContents(); }
-  platform::ClearOutcome deletecache() { return cache.deletecache(); }
+  void deletecache() { cache.deletecache(); }
   void loadURLHistory() { history.loadURLHistory(); }
   void wipeOut() { wipe.wipeOut(); }
   void checkForUpdates();

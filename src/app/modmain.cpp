@@ -195,11 +195,17 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
     switch (area) {
       case Area::Cache:
         step("Clearing cache contents...");
-        outcome = main.cache.deletecache(preview);
+        if (preview)
+          outcome = main.cache.previewDeletecache();
+        else
+          main.cache.deletecache(&outcome);
         break;
       case Area::Cookies:
         step("Deleting coookies...");
-        outcome = main.cookies.deletecookies(false, preview);
+        if (preview)
+          outcome = main.cookies.previewDeletecookies();
+        else
+          main.cookies.deletecookies(false, &outcome);
         break;
       case Area::History:
         step("Clearing History...");
@@ -207,11 +213,12 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
         break;
       case Area::Trash:
         step("Emptying Recycle Bin...");
-        outcome = areas::EmptyRecycleBin(platform, preview);
+        outcome = preview ? areas::PreviewRecycleBin(platform) : areas::EmptyRecycleBin(platform);
         break;
       case Area::Temp:
         step("Deleting temp files...");
-        outcome = areas::ClearTempFolder(platform, main, FileList, preview);
+        outcome = preview ? areas::PreviewTempFolder(platform, main, FileList)
+                          : areas::ClearTempFolder(platform, main, FileList);
         break;
     }
     report.areas.push_back({area, std::move(outcome)});

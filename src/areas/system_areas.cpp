@@ -20,10 +20,9 @@ std::string clearableTempFolder(platform::Platform& platform) {
   return folder;
 }
 
-}  // namespace
-
-platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
-                                       erasure::FileList& fileList, bool preview) {
+// Clears the temporary folder, or with preview only judges what it holds.
+platform::ClearOutcome clearTemp(platform::Platform& platform, forms::Form& mainWindow,
+                                 erasure::FileList& fileList, bool preview) {
   forms::HourglassGuard hourglass(mainWindow);
   platform::ClearOutcome outcome;
   fileList.reset();
@@ -58,8 +57,26 @@ platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form
   return outcome;
 }
 
-platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool preview) {
-  return platform.trash.emptyAll(preview);
+}  // namespace
+
+platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
+                                       erasure::FileList& fileList) {
+  return clearTemp(platform, mainWindow, fileList, false);
+}
+
+platform::ClearOutcome PreviewTempFolder(platform::Platform& platform, forms::Form& mainWindow,
+                                         erasure::FileList& fileList) {
+  return clearTemp(platform, mainWindow, fileList, true);
+}
+
+platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform) {
+  platform::ClearOutcome outcome;
+  platform.trash.emptyAll(&outcome);
+  return outcome;
+}
+
+platform::ClearOutcome PreviewRecycleBin(platform::Platform& platform) {
+  return platform.trash.previewEmptyAll();
 }
 
 }  // namespace areas

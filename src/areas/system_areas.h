@@ -9,13 +9,18 @@
 namespace areas {
 
 // Wipes every file under the temporary folder with one pass; folders stay.
-// Shows the wait cursor over mainWindow while it runs. Tells what went and
-// what stayed; a preview lists and judges the same files and changes nothing.
+// Shows the wait cursor over mainWindow while it runs. Returns what was
+// removed and what was left, and why.
 platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
-                                       erasure::FileList& fileList, bool preview = false);
+                                       erasure::FileList& fileList);
+// What ClearTempFolder would remove and leave: the same listing and the same
+// judgement of each file, with nothing written or removed.
+platform::ClearOutcome PreviewTempFolder(platform::Platform& platform, forms::Form& mainWindow,
+                                         erasure::FileList& fileList);
 
-// Empties the recycle bins of every drive, without asking (or, as a
-// preview, lists what that would remove).
-platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool preview = false);
+// Empties the recycle bins of every drive, without asking.
+platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform);
+// What EmptyRecycleBin would remove, removing nothing.
+platform::ClearOutcome PreviewRecycleBin(platform::Platform& platform);
 
 }  // namespace areas

@@ -8,10 +8,11 @@ namespace platform {
 class Trash {
  public:
   virtual ~Trash() = default;
-  // Empties every bin without asking. Each trashed item is one item of the
-  // outcome: removed, or left with the reason. A preview lists what would go
-  // through the same listing and removes nothing.
-  virtual ClearOutcome emptyAll(bool preview = false) = 0;
+  // Empties every bin without asking. outcome, when given, receives each
+  // trashed item removed, or left with the reason.
+  virtual void emptyAll(ClearOutcome* outcome = nullptr) = 0;
+  // What emptyAll would remove, through the same listing; removes nothing.
+  virtual ClearOutcome previewEmptyAll() = 0;
 };
 
 }  // namespace platform

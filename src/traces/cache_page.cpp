@@ -118,29 +118,44 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
   return std::string(address, std::strlen(address));
 }
 
-platform::ClearOutcome CachePage::deletecache(bool preview) {
-  forms::HourglassGuard busy(host_.form);
-  platform::ClearOutcome outcome;
-  std::set<std::string> names;
+// The names deletecache deletes, in the list's order: every listed name but
+// those holding "Cookie" unless the box is ticked, each once (deleting a
+// name deletes every entry of that name).
+std::vector<std::string> CachePage::namesToDelete() const {
+  std::vector<std::string> names;
+  std::set<std::string> seen;
   const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
   const std::int64_t last = List1.ListCount() - 1;
   for (std::int64_t i = 0; i <= last; ++i) {
     const std::string& name = List1.List(i);
     if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
-    // Deleting a name deletes every entry of that name: a name listed again
-    // is already gone.
-    if (!names.insert(name).second) continue;
-    if (preview || platform_.urlCache.DeleteUrlCacheEntry(name)) {
-      ++outcome.removed;
-      outcome.items.push_back(name);
+    if (seen.insert(name).second) names.push_back(name);
+  }
+  return names;
+}
+
+platform::ClearOutcome CachePage::previewDeletecache() const {
+  platform::ClearOutcome outcome;
+  outcome.items = namesToDelete();
+  outcome.removed = static_cast<std::int64_t>(outcome.items.size());
+  return outcome;
+}
+
+void CachePage::deletecache(platform::ClearOutcome* outcome) {
+  forms::HourglassGuard busy(host_.form);
+  platform::ClearOutcome told;
+  for (const std::string& name : namesToDelete()) {
+    if (platform_.urlCache.DeleteUrlCacheEntry(name)) {
+      ++told.removed;
+      told.items.push_back(name);
     } else if (std::uint32_t error = platform_.urlCache.GetLastError();
                error != platform::ERROR_FILE_NOT_FOUND) {
       // An entry that went meanwhile is not one that stayed.
-      outcome.fail(name, deletionFailure(error));
+      told.fail(name, deletionFailure(error));
     }
   }
-  if (!preview) GetCacheURLList();
-  return outcome;
+  GetCacheURLList();
+  if (outcome) outcome->add(told);
 }
 
 void CachePage::invertsel() {

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "forms/page_host.h"
+#include "platform/clear_outcome.h"
 #include "platform/platform.h"
 
 namespace traces {
@@ -23,15 +25,19 @@ class CachePage {
   void loadCacheContents();
   static std::string GetStrFromPtrA(const char* address);
   // Deletes every listed entry (but those holding "Cookie" unless the box is
-  // ticked) and lists anew; a preview names the same entries and deletes
-  // nothing.
-  platform::ClearOutcome deletecache(bool preview = false);
+  // ticked) and lists anew; outcome, when given, receives what was removed
+  // and what was left, with the reasons.
+  void deletecache(platform::ClearOutcome* outcome = nullptr);
+  // What deletecache would delete, from the same list, deleting nothing.
+  platform::ClearOutcome previewDeletecache() const;
   void invertsel();
   void cmdDelSelFromCache_Click();
   void cmdDelAllFromCache_Click();
   void cmdinvertcachesel_Click();
 
  private:
+  std::vector<std::string> namesToDelete() const;
+
   platform::Platform& platform_;
   forms::PageHost host_;
 };

@@ -64,38 +64,40 @@ int CookiesPage::deleteItemFile(std::int64_t index) {
   return error == platform::kErrFileNotFound ? 0 : error;
 }
 
-platform::ClearOutcome CookiesPage::deletecookies(bool ask, bool preview) {
+platform::ClearOutcome CookiesPage::previewDeletecookies() const {
   platform::ClearOutcome outcome;
-  if (preview) {
-    for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
-      const forms::ListItem& item = lstcookies.Item(i);
-      if (item.Text.empty() || (ask && !item.Selected)) continue;
-      ++outcome.removed;
-      outcome.items.push_back(item.Text);
-    }
-    return outcome;
+  for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
+    const forms::ListItem& item = lstcookies.Item(i);
+    if (item.Text.empty()) continue;
+    ++outcome.removed;
+    outcome.items.push_back(item.Text);
   }
+  return outcome;
+}
+
+void CookiesPage::deletecookies(bool ask, platform::ClearOutcome* outcome) {
   showIndexDat_ = false;
   if (ask &&
       platform_.msgbox.show("Are you sure you wish to delete the selected cookies?",
                             forms::vbYesNo | forms::vbQuestion, "Delete Cookies") != forms::vbYes)
-    return outcome;
+    return;
   forms::HourglassGuard hourglass(host_.form);
   if (auto* options = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files))
     options->setVacuumAfterDelete(secureForAll_.Value() == 1);
+  platform::ClearOutcome told;
   // Last to first, so that removing an item does not shift those still to come.
   for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
     const forms::ListItem& item = lstcookies.Item(i);
     if (item.Text.empty() || (ask && !item.Selected)) continue;
     if (int error = deleteItemFile(i)) {
-      outcome.fail(item.Text, whyItStayed(platform_.files, item.Text, error));
+      told.fail(item.Text, whyItStayed(platform_.files, item.Text, error));
       continue;
     }
-    ++outcome.removed;
-    outcome.items.push_back(item.Text);
+    ++told.removed;
+    told.items.push_back(item.Text);
     lstcookies.Remove(i);
   }
-  return outcome;
+  if (outcome) outcome->add(told);
 }
 
 void CookiesPage::cmddelcookies_Click() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "forms/page_host.h"
+#include "platform/clear_outcome.h"
 #include "platform/platform.h"
 
 namespace traces {
@@ -29,9 +30,12 @@ class CookiesPage {
   void loadCookiesList();
   void EnumCookies(const std::string& folder);
   // Deletes the selected entries (every entry when ask is false, without
-  // asking). Tells what went and what stayed, with why; a preview names the
-  // same entries and changes nothing.
-  platform::ClearOutcome deletecookies(bool ask, bool preview = false);
+  // asking); outcome, when given, receives what was removed and what was
+  // left, with the reasons.
+  void deletecookies(bool ask, platform::ClearOutcome* outcome = nullptr);
+  // What deletecookies(false) would delete, from the same list, deleting
+  // nothing.
+  platform::ClearOutcome previewDeletecookies() const;
   void cmddelcookies_Click();
   void cmdselectallcookies_Click();
   void cmdselectnocookies_Click();

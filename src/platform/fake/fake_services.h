@@ -43,11 +43,12 @@ class FakeHistoryFactory : public UrlHistoryFactory {
 
 class FakeTrash : public Trash {
  public:
-  ClearOutcome emptyAll(bool preview = false) override {
-    if (preview)
-      ++previewed;
-    else
-      ++emptied;
+  void emptyAll(ClearOutcome* told = nullptr) override {
+    ++emptied;
+    if (told) told->add(outcome);
+  }
+  ClearOutcome previewEmptyAll() override {
+    ++previewed;
     return outcome;
   }
   int emptied = 0;

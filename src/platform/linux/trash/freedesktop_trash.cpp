@@ -14,8 +14,19 @@ namespace platform::linux_os {
 FreedesktopTrash::FreedesktopTrash(std::string mountInfoPath, std::string homeTrash)
     : mountInfoPath_(std::move(mountInfoPath)), homeTrash_(std::move(homeTrash)) {}
 
-ClearOutcome FreedesktopTrash::emptyAll(bool preview) {
+void FreedesktopTrash::emptyAll(ClearOutcome* outcome) {
+  ClearOutcome told;
+  emptyOrList(false, told);
+  if (outcome) outcome->add(told);
+}
+
+ClearOutcome FreedesktopTrash::previewEmptyAll() {
   ClearOutcome outcome;
+  emptyOrList(true, outcome);
+  return outcome;
+}
+
+void FreedesktopTrash::emptyOrList(bool preview, ClearOutcome& outcome) {
   const uid_t uid = getuid();
   std::vector<TrashFolder> folders =
       OpenHomeTrash(homeTrash_.empty() ? xdgDataHome() + "/Trash" : homeTrash_, uid);
@@ -31,7 +42,6 @@ ClearOutcome FreedesktopTrash::emptyAll(bool preview) {
     if (!done.insert({folder.device, folder.inode}).second) continue;
     EmptyTrashFolder(folder, preview, outcome);
   }
-  return outcome;
 }
 
 }  // namespace platform::linux_os

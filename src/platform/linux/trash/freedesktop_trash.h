@@ -18,9 +18,13 @@ class FreedesktopTrash : public Trash {
 
   // Empties the home trash and the trash folders of every writable, real
   // file system; each folder once, however many mounts reach it.
-  ClearOutcome emptyAll(bool preview = false) override;
+  void emptyAll(ClearOutcome* outcome = nullptr) override;
+  ClearOutcome previewEmptyAll() override;
 
  private:
+  // Empties every bin, or only lists what it holds; each folder once.
+  void emptyOrList(bool preview, ClearOutcome& outcome);
+
   std::string mountInfoPath_;
   std::string homeTrash_;
 };
