@@ -75,6 +75,8 @@ std::string checkCombination(const Options& o, const std::set<int>& used) {
       return "--" + std::string(known.name) + " belongs to --wipe";
   }
   if (wipe && o.paths.empty()) return "--wipe needs at least one file or folder";
+  for (const std::string& path : o.paths)
+    if (path.empty()) return "an empty name is not a file or folder";
   if (!wipe && !o.paths.empty()) return "unexpected argument '" + o.paths.front() + "'";
   return {};
 }

@@ -57,6 +57,7 @@ TEST(Options, EveryUsageErrorIsNamed) {
       {{"--wipe", "f", "--passes", "2"}, "--passes takes 1, 3 or 7, not '2'"},
       {{"--wipe"}, "--wipe needs at least one file or folder"},
       {{"--clear", "all", "--wipe", "f"}, "cannot be combined"},
+      {{"--wipe", ""}, "an empty name is not a file or folder"},
       {{"stray"}, "unexpected argument 'stray'"},
       {{"--clear", "temp", "stray"}, "unexpected argument 'stray'"},
   };
