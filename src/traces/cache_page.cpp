@@ -5,6 +5,10 @@
 #include <new>
 #include <vector>
 
+#include "forms/message_box.h"
+#include "identity.h"
+#include "traces/clear_failures.h"
+
 namespace traces {
 
 namespace {
@@ -105,16 +109,47 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
   return std::string(address, std::strlen(address));
 }
 
-void CachePage::deletecache() {
-  forms::HourglassGuard busy(host_.form);
-  const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
-  const std::int64_t last = List1.ListCount() - 1;
-  for (std::int64_t i = 0; i <= last; ++i) {
-    const std::string& name = List1.List(i);
-    if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
-    platform_.urlCache.DeleteUrlCacheEntry(name);
+// Deletes one entry; what could not be deleted goes into outcome with the
+// reason. An entry already gone is no failure.
+void CachePage::deleteEntry(const std::string& name, platform::ClearOutcome& outcome) {
+  if (platform_.urlCache.DeleteUrlCacheEntry(name)) {
+    ++outcome.removed;
+    return;
   }
-  GetCacheURLList();
+  const std::uint32_t error = platform_.urlCache.GetLastError();
+  if (error == platform::ERROR_FILE_NOT_FOUND) return;
+  std::string reason = platform_.urlCache.LastFailureReason();
+  if (reason.empty())
+    reason = error == platform::ERROR_SHARING_VIOLATION ? "its browser is running"
+                                                        : "it could not be removed";
+  outcome.fail(name, reason);
+}
+
+void CachePage::deletecache(platform::ClearOutcome* outcome) {
+  platform::ClearOutcome result;
+  {
+    forms::HourglassGuard busy(host_.form);
+    const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
+    const std::int64_t last = List1.ListCount() - 1;
+    for (std::int64_t i = 0; i <= last; ++i) {
+      const std::string& name = List1.List(i);
+      if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
+      deleteEntry(name, result);
+    }
+    GetCacheURLList();
+  }
+  if (outcome) outcome->add(result);
+  lastOutcome_ = std::move(result);
+}
+
+void CachePage::tellFailures(const platform::ClearOutcome& outcome) {
+  if (outcome.ok()) return;
+  const std::size_t n = outcome.failures.size();
+  platform_.msgbox.show(
+      notClearedText(std::to_string(n) + (n == 1 ? " cache entry was" : " cache entries were") +
+                         " not deleted:",
+                     outcome, "entry", "entries"),
+      forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
 }
 
 void CachePage::invertsel() {
@@ -127,18 +162,21 @@ void CachePage::invertsel() {
 
 void CachePage::cmdDelSelFromCache_Click() {
   // Every selected entry goes, not only the focused one; none selected deletes nothing.
+  platform::ClearOutcome outcome;
   {
     forms::HourglassGuard busy(host_.form);
     for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
-      if (List1.Selected(i)) platform_.urlCache.DeleteUrlCacheEntry(List1.List(i));
+      if (List1.Selected(i)) deleteEntry(List1.List(i), outcome);
   }
   GetCacheURLList();
+  tellFailures(outcome);
 }
 
 void CachePage::cmdDelAllFromCache_Click() {
   host_.sbar.setPanelText(1, "Clearing cache...");
   deletecache();
   host_.sbar.setPanelText(1, "");
+  tellFailures(lastOutcome_);
 }
 
 void CachePage::cmdinvertcachesel_Click() {

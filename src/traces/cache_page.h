@@ -4,6 +4,7 @@
 #include <string>
 
 #include "forms/page_host.h"
+#include "platform/clear_outcome.h"
 #include "platform/platform.h"
 
 namespace traces {
@@ -22,15 +23,23 @@ class CachePage {
   void GetCacheURLList();
   void loadCacheContents();
   static std::string GetStrFromPtrA(const char* address);
-  void deletecache();
+  // Deletes the listed entries and tells nobody; outcome, when given,
+  // receives what was removed and what was left, with the reasons.
+  void deletecache(platform::ClearOutcome* outcome = nullptr);
   void invertsel();
   void cmdDelSelFromCache_Click();
   void cmdDelAllFromCache_Click();
   void cmdinvertcachesel_Click();
 
  private:
+  void deleteEntry(const std::string& name, platform::ClearOutcome& outcome);
+  // A box naming what was left and why (the browser to close); none when
+  // everything went.
+  void tellFailures(const platform::ClearOutcome& outcome);
+
   platform::Platform& platform_;
   forms::PageHost host_;
+  platform::ClearOutcome lastOutcome_;  // of the last deletecache
 };
 
 }  // namespace traces

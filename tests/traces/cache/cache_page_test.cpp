@@ -101,13 +101,25 @@ TEST_F(CachePageTest, ClearCacheDeletesOnlyWhatTheListHolds) {
   EXPECT_EQ(listed(), std::vector<std::string>{"http://arrived-later.example/"});
 }
 
-TEST_F(CachePageTest, AnEntryThatCannotBeDeletedIsListedAgain) {
+TEST_F(CachePageTest, AnEntryThatCannotBeDeletedIsListedAgainAndSaidOnlyToTheUser) {
   fill({"http://busy.example/", "http://free.example/"});
   fake.urlCache.undeletable.insert("http://busy.example/");
   page.loadCacheContents();
+  platform::ClearOutcome outcome;
+  page.deletecache(&outcome);  // as the automatic run does: quietly
+  EXPECT_TRUE(fake.msgbox.shown.empty());
+  EXPECT_EQ(outcome.removed, 1);
+  ASSERT_EQ(outcome.failures.size(), 1u);
+  EXPECT_EQ(outcome.failures[0].item, "http://busy.example/");
+  EXPECT_EQ(outcome.failures[0].reason, "its browser is running");
+
   page.cmdDelAllFromCache_Click();
   EXPECT_EQ(listed(), std::vector<std::string>{"http://busy.example/"});
-  EXPECT_TRUE(fake.msgbox.shown.empty());
+  ASSERT_EQ(fake.msgbox.shown.size(), 1u);
+  EXPECT_EQ(fake.msgbox.shown[0].text,
+            "1 cache entry was not deleted:\n\nIts browser is running (1 entry).\n\n"
+            "Please close the browser and try again.");
+  EXPECT_EQ(fake.msgbox.shown[0].style, forms::vbOKOnly | forms::vbExclamation);
 }
 
 TEST_F(CachePageTest, DeleteSelectedDeletesEverySelectedEntryAndNothingElse) {

@@ -99,6 +99,7 @@ std::vector<EntryRef>* LinuxUrlCache::lookUp(const std::string& url) {
 
 bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
   ++calls_;
+  lastFailureReason_.clear();
   std::vector<EntryRef>* found = lookUp(sourceUrlName);
   if (!found || found->empty()) {
     lastError_ = ERROR_FILE_NOT_FOUND;
@@ -112,6 +113,7 @@ bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
     const std::size_t profile = latest_->folders[ref.folder].profile;
     if (running[profile] < 0) running[profile] = running_(latest_->profiles[profile]) ? 1 : 0;
     if (running[profile] == 1) {
+      if (!inUse) lastFailureReason_ = displayName(latest_->profiles[profile]) + " is running";
       inUse = true;
       kept.push_back(std::move(ref));
       continue;

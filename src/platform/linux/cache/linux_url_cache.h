@@ -33,6 +33,7 @@ class LinuxUrlCache : public UrlCache {
   void FindCloseUrlCache(CacheHandle handle) override;
   bool DeleteUrlCacheEntry(const std::string& sourceUrlName) override;
   std::uint32_t GetLastError() const override { return lastError_; }
+  std::string LastFailureReason() const override { return lastFailureReason_; }
 
  private:
   std::shared_ptr<CacheSnapshot> newSnapshot() const;
@@ -42,6 +43,7 @@ class LinuxUrlCache : public UrlCache {
   ProfileProvider profiles_;
   RunningCheck running_;
   std::uint32_t lastError_ = 0;
+  std::string lastFailureReason_;
   std::map<CacheHandle, std::unique_ptr<CacheEnumeration>> open_;
   CacheHandle nextHandle_ = 1;
   // A first-entry probe prepares the walk that the fetch right after it uses,
