@@ -7,6 +7,7 @@
 
 #include "forms/message_box.h"
 #include "identity.h"
+#include "platform/cache_wipe_options.h"
 #include "traces/clear_failures.h"
 
 namespace traces {
@@ -89,8 +90,29 @@ class CacheWalk {
 
 }  // namespace
 
-CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
-    : platform_(platform), host_(host) {}
+CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
+                     const forms::CheckBox* secureForAll)
+    : platform_(platform), host_(host), secureForAll_(secureForAll) {}
+
+void CachePage::withSecureRemoval(const std::function<void()>& deletions) {
+  auto* options = dynamic_cast<platform::CacheWipeOptions*>(&platform_.urlCache);
+  if (!options || !secureForAll_ || secureForAll_->Value() != 1) {
+    deletions();
+    return;
+  }
+  // One session for the whole batch: what other programs hold open is read
+  // once.
+  std::unique_ptr<platform::OverwriteSession> session =
+      platform_.files.beginOverwrite(platform::OverwriteOptions{});
+  options->setOverwriteSession(session.get());
+  try {
+    deletions();
+  } catch (...) {
+    options->setOverwriteSession(nullptr);
+    throw;
+  }
+  options->setOverwriteSession(nullptr);
+}
 
 void CachePage::GetCacheURLList() {
   forms::HourglassGuard busy(host_.form);
@@ -131,11 +153,13 @@ void CachePage::deletecache(platform::ClearOutcome* outcome) {
     forms::HourglassGuard busy(host_.form);
     const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
     const std::int64_t last = List1.ListCount() - 1;
-    for (std::int64_t i = 0; i <= last; ++i) {
-      const std::string& name = List1.List(i);
-      if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
-      deleteEntry(name, result);
-    }
+    withSecureRemoval([&] {
+      for (std::int64_t i = 0; i <= last; ++i) {
+        const std::string& name = List1.List(i);
+        if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
+        deleteEntry(name, result);
+      }
+    });
     GetCacheURLList();
   }
   if (outcome) outcome->add(result);
@@ -165,8 +189,10 @@ void CachePage::cmdDelSelFromCache_Click() {
   platform::ClearOutcome outcome;
   {
     forms::HourglassGuard busy(host_.form);
-    for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
-      if (List1.Selected(i)) deleteEntry(List1.List(i), outcome);
+    withSecureRemoval([&] {
+      for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
+        if (List1.Selected(i)) deleteEntry(List1.List(i), outcome);
+    });
   }
   GetCacheURLList();
   tellFailures(outcome);

@@ -1,6 +1,7 @@
 #include "platform/linux/cache/linux_url_cache.h"
 
 #include "platform/linux/cache/entry_removal.h"
+#include "platform/linux/cache/overwrite_once.h"
 
 namespace platform::linux_os {
 
@@ -118,7 +119,9 @@ bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
       kept.push_back(std::move(ref));
       continue;
     }
-    switch (removeCacheEntry(*latest_, ref, sourceUrlName)) {
+    BeforeRemove destroy;
+    if (overwrite_) destroy = [this](const std::string& path) { overwriteOnce(*overwrite_, path); };
+    switch (removeCacheEntry(*latest_, ref, sourceUrlName, destroy)) {
       case RemoveResult::Removed:
         removed = true;
         break;
