@@ -78,9 +78,10 @@ void CookiesPage::deleteEntries(platform::CookieWipeOptions& view,
                                 platform::ClearOutcome& outcome) {
   std::vector<std::string> paths;
   for (std::int64_t i : indexes) paths.push_back(lstcookies.Item(i).Key);
+  // The view repaints the status bar as its progress changes (at most every
+  // few tens of milliseconds), also while SQLite works on one database.
   auto progress = [this](std::int64_t done, std::int64_t total) {
     host_.sbar.setProgress(done, total);
-    host_.sbar.Refresh();
   };
   platform::ClearOutcome first;
   std::vector<int> errors = view.deleteEntries(paths, progress, first);

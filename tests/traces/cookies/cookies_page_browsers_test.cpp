@@ -29,7 +29,7 @@ class CookiesPageOverBrowsers : public ::testing::Test {
     home.write(".config/chromium/Default/Preferences", "{}");
     browsertest::makeChromiumCookies(chromiumDb(), {{".news.test", "n"}, {"mail.news.test", "m"}});
     testsupport::setCookieFolderValue(f.registry, platform::linux_os::cookieFolder());
-    sbar.setRefreshHandler([this] {
+    sbar.setChangeListener([this] {
       if (sbar.ProgressMax() > 0) progress.push_back({sbar.ProgressValue(), sbar.ProgressMax()});
     });
   }
