@@ -99,6 +99,8 @@ QWidget* buildCookiesPage(traces::CookiesPage& p) {
 
   auto* list = new QTableView(box);
   bindListView(p.lstcookies, list);
+  // A long path keeps its end (the file that holds the cookies) in sight.
+  list->setTextElideMode(Qt::ElideMiddle);
   layout->addWidget(label(p.lblCookies, box), 1, 0, 1, 2);
   layout->addWidget(list, 2, 0, 1, 2);
 
