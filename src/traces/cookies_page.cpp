@@ -116,9 +116,9 @@ void CookiesPage::deletecookies(bool ask, platform::ClearOutcome* outcome) {
                             forms::vbYesNo | forms::vbQuestion, "Delete Cookies") != forms::vbYes)
     return;
   platform::ClearOutcome result;
+  auto* view = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files);
   {
     forms::HourglassGuard hourglass(host_.form);
-    auto* view = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files);
     if (view) view->setVacuumAfterDelete(secureForAll_.Value() == 1);
     // Last to first, so that removing an item does not shift those still to come.
     std::vector<std::int64_t> chosen;
@@ -133,13 +133,16 @@ void CookiesPage::deletecookies(bool ask, platform::ClearOutcome* outcome) {
     if (view && !chosen.empty()) deleteEntries(*view, chosen, result);
   }
   // The automatic run stays quiet: its caller reads the outcome.
-  if (ask && !result.ok())
+  if (ask && !result.ok()) {
+    const std::string n = std::to_string(result.failures.size());
+    const bool one = result.failures.size() == 1;
+    const std::string heading =
+        view ? "The cookies of " + n + (one ? " site" : " sites") + " were not deleted:"
+             : n + (one ? " cookie file was" : " cookie files were") + " not deleted:";
     platform_.msgbox.show(
-        notClearedText("The cookies of " + std::to_string(result.failures.size()) +
-                           (result.failures.size() == 1 ? " site was" : " sites were") +
-                           " not deleted:",
-                       result, "site", "sites"),
+        notClearedText(heading, result, view ? "site" : "file", view ? "sites" : "files"),
         forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
+  }
   if (outcome) outcome->add(result);
 }
 
