@@ -143,7 +143,10 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
     std::optional<std::string> name = entryName(paths[i]);
     if (!name) {
       errors[i] = inner_.deleteFile(paths[i]);
-      if (errors[i] == 0) ++outcome.removed;
+      if (errors[i] == 0)
+        ++outcome.removed;
+      else if (errors[i] != kErrFileNotFound)
+        outcome.fail(paths[i], inner_.errorText(errors[i]));
       continue;
     }
     std::optional<Target> target = targetOf(*name, fresh);
