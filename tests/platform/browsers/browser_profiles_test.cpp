@@ -215,3 +215,23 @@ TEST(BrowserRunning, FlatpakChromiumByItsLockLinkNotByAPidFromAnotherNamespace) 
   std::filesystem::remove(lock);
   EXPECT_FALSE(browserRunning(all[0]));  // removed by a clean exit
 }
+
+TEST(BrowserRunning, FirefoxByItsLockLinkWhereThereIsNoParentLock) {
+  browsertest::FakeHome home;
+  home.write(".zen/z.default/places.sqlite", "");
+  home.write(".var/app/app.zen_browser.zen/.zen/q.default/places.sqlite", "");
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 2u);
+  for (const BrowserProfile& p : all) {
+    const std::string lock = p.profileDir + "/lock";
+    // Our own pid is alive here; inside a sandbox it would mean nothing, and
+    // the link counts by itself.
+    ASSERT_EQ(symlink(("127.0.1.1:+" + std::to_string(getpid())).c_str(), lock.c_str()), 0);
+    EXPECT_TRUE(browserRunning(p)) << p.browser;
+    std::filesystem::remove(lock);
+    ASSERT_EQ(symlink("127.0.1.1:+999999999", lock.c_str()), 0);  // no such process
+    EXPECT_EQ(browserRunning(p), p.sandboxed) << p.browser;
+    std::filesystem::remove(lock);
+    EXPECT_FALSE(browserRunning(p)) << p.browser;
+  }
+}

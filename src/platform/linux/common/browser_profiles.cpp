@@ -82,16 +82,36 @@ std::vector<BrowserProfile> findBrowserProfiles() {
   return unique;
 }
 
+// Whether the process named by a lock link's pid digits is alive here. A
+// sandboxed browser's pid is not ours to look up: its link alone counts.
+static bool lockHolderAlive(const BrowserProfile& profile, const std::string& digits) {
+  if (profile.sandboxed) return true;
+  if (digits.empty() || digits.size() > 9 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  pid_t pid = static_cast<pid_t>(std::stol(digits));
+  if (pid <= 0) return false;
+  return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+static std::string linkTarget(const std::string& path) {
+  char target[512];
+  ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
 // Firefox holds an fcntl write lock on .parentlock while it runs; the file
-// itself outlives the browser. Where the lock cannot be asked (no
-// .parentlock), the "lock" link that Firefox removes on a clean exit decides.
+// itself outlives the browser. Where there is no .parentlock to ask, the link
+// "lock" -> "<address>:+<pid>", which Firefox removes on a clean exit, decides.
 static bool firefoxRunning(const BrowserProfile& profile) {
   int fd = open((profile.profileDir + "/" + kFirefoxParentLock).c_str(),
                 O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    struct stat st {};
-    return lstat((profile.profileDir + "/" + kFirefoxLockLink).c_str(), &st) == 0 &&
-           S_ISLNK(st.st_mode);
+    const std::string text = linkTarget(profile.profileDir + "/" + kFirefoxLockLink);
+    const std::size_t plus = text.rfind(":+");
+    return !text.empty() &&
+           (plus == std::string::npos ? profile.sandboxed
+                                      : lockHolderAlive(profile, text.substr(plus + 2)));
   }
   struct flock lock {};
   lock.l_type = F_WRLCK;
@@ -108,22 +128,13 @@ static bool firefoxRunning(const BrowserProfile& profile) {
 static bool chromiumRunning(const BrowserProfile& profile) {
   const std::string dataDir =
       profile.userDataDir.empty() ? profile.profileDir : profile.userDataDir;
-  char target[512];
-  ssize_t n = readlink((dataDir + "/" + kChromiumSingletonLock).c_str(), target, sizeof target - 1);
-  if (n <= 0) return false;
-  std::string text(target, static_cast<std::size_t>(n));
+  const std::string text = linkTarget(dataDir + "/" + kChromiumSingletonLock);
+  if (text.empty()) return false;
   std::size_t dash = text.rfind('-');
   if (dash == std::string::npos || dash + 1 >= text.size()) return profile.sandboxed;
   char host[256] = {};
   if (gethostname(host, sizeof host - 1) != 0 || text.substr(0, dash) != host) return false;
-  if (profile.sandboxed) return true;
-  std::string digits = text.substr(dash + 1);
-  if (digits.size() > 9 ||
-      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return false;
-  pid_t pid = static_cast<pid_t>(std::stol(digits));
-  if (pid <= 0) return false;
-  return kill(pid, 0) == 0 || errno == EPERM;
+  return lockHolderAlive(profile, text.substr(dash + 1));
 }
 
 bool browserRunning(const BrowserProfile& profile) {
