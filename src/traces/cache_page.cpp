@@ -155,11 +155,14 @@ void CachePage::deletecache(platform::ClearOutcome* outcome) {
     const std::int64_t last = List1.ListCount() - 1;
     withSecureRemoval([&] {
       for (std::int64_t i = 0; i <= last; ++i) {
+        // The view repaints the status bar as the progress changes.
+        host_.sbar.setProgress(i + 1, last + 1);
         const std::string& name = List1.List(i);
         if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
         deleteEntry(name, result);
       }
     });
+    host_.sbar.setProgress(0, 0);
     GetCacheURLList();
   }
   if (outcome) outcome->add(result);

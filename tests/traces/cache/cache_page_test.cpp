@@ -77,9 +77,16 @@ TEST_F(CachePageTest, ClearCacheSparesCookieEntriesUnlessCachedPasswordsAreTicke
         "http://b.example/setCookies.html"});
   page.loadCacheContents();
   std::vector<std::string> statusTexts;
-  sbar.setChangeListener([&] { statusTexts.push_back(sbar.PanelText(1)); });
+  std::int64_t progressMax = 0;
+  sbar.setChangeListener([&] {  // the text as it changes, and the progress bar's length
+    if (statusTexts.empty() || statusTexts.back() != sbar.PanelText(1))
+      statusTexts.push_back(sbar.PanelText(1));
+    progressMax = std::max(progressMax, sbar.ProgressMax());
+  });
   page.cmdDelAllFromCache_Click();
   EXPECT_EQ(statusTexts, (std::vector<std::string>{"Clearing cache...", ""}));
+  EXPECT_EQ(progressMax, 4);
+  EXPECT_EQ(sbar.ProgressMax(), 0);
   EXPECT_EQ(fake.urlCache.deleted,
             (std::vector<std::string>{"http://a.example/", "http://b.example/cookie.js"}));
   EXPECT_EQ(listed(), (std::vector<std::string>{"http://a.example/Cookie:user@site/",
