@@ -213,7 +213,9 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
         break;
       case Area::Trash:
         step("Emptying Recycle Bin...");
-        outcome = preview ? areas::PreviewRecycleBin(platform) : areas::EmptyRecycleBin(platform);
+        outcome = preview
+                      ? areas::PreviewRecycleBin(platform)
+                      : areas::EmptyRecycleBin(platform, main.wipe.chkSecureForAll.Value() == 1);
         break;
       case Area::Temp:
         step("Deleting temp files...");

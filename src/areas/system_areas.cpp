@@ -69,8 +69,25 @@ platform::ClearOutcome PreviewTempFolder(platform::Platform& platform, forms::Fo
   return clearTemp(platform, mainWindow, fileList, true);
 }
 
-platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform) {
+platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool overwrite) {
   platform::ClearOutcome outcome;
+  if (overwrite) {
+    for (const std::string& bin : platform.trash.binFolders()) {
+      std::vector<std::string> paths;
+      platform.files.walkFiles(
+          bin, [&](const std::string& relative) { paths.push_back(bin + "/" + relative); });
+      erasure::BatchOptions options;
+      options.ownedByUserOnly = true;
+      options.root = bin;
+      if (paths.empty()) continue;
+      // A file that could not be overwritten is still removed below, but
+      // not destroyed: that is said.
+      for (const erasure::WipeResult& result : erasure::WipeFiles(platform, paths, 1, options))
+        if (result.outcome == erasure::WipeOutcome::InUse ||
+            result.outcome == erasure::WipeOutcome::Failed)
+          outcome.fail(result.path, "not overwritten: " + result.reason);
+    }
+  }
   platform.trash.emptyAll(&outcome);
   return outcome;
 }

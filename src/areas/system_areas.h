@@ -18,8 +18,9 @@ platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form
 platform::ClearOutcome PreviewTempFolder(platform::Platform& platform, forms::Form& mainWindow,
                                          erasure::FileList& fileList);
 
-// Empties the recycle bins of every drive, without asking.
-platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform);
+// Empties the recycle bins of every drive, without asking. overwrite first
+// wipes every trashed file with one pass ("Secure Wipe all other areas").
+platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool overwrite = false);
 // What EmptyRecycleBin would remove, removing nothing.
 platform::ClearOutcome PreviewRecycleBin(platform::Platform& platform);
 

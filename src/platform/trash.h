@@ -1,6 +1,9 @@
 // The recycle bins of every drive.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/clear_outcome.h"
 
 namespace platform {
@@ -13,6 +16,10 @@ class Trash {
   virtual void emptyAll(ClearOutcome* outcome = nullptr) = 0;
   // What emptyAll would remove, through the same listing; removes nothing.
   virtual ClearOutcome previewEmptyAll() = 0;
+  // The folders holding the trashed files of every bin that emptyAll
+  // empties, so that their files can be destroyed first; empty when the bins
+  // cannot be reached as folders.
+  virtual std::vector<std::string> binFolders() { return {}; }
 };
 
 }  // namespace platform

@@ -6,6 +6,11 @@
 #include <set>
 #include <vector>
 
+#include "forms/message_box.h"
+#include "identity.h"
+#include "platform/cache_wipe_options.h"
+#include "traces/clear_failures.h"
+
 namespace traces {
 
 namespace {
@@ -84,22 +89,31 @@ class CacheWalk {
   std::uint32_t allocated_ = 0;
 };
 
-// Why the cache refused to delete an entry, in plain words.
-std::string deletionFailure(std::uint32_t error) {
-  switch (error) {
-    case platform::ERROR_SHARING_VIOLATION:
-      return "its browser is running";
-    case platform::ERROR_ACCESS_DENIED:
-      return "access denied";
-    default:
-      return "error " + std::to_string(error);
-  }
-}
-
 }  // namespace
 
-CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
-    : platform_(platform), host_(host) {}
+CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
+                     const forms::CheckBox* secureForAll)
+    : platform_(platform), host_(host), secureForAll_(secureForAll) {}
+
+void CachePage::withSecureRemoval(const std::function<void()>& deletions) {
+  auto* options = dynamic_cast<platform::CacheWipeOptions*>(&platform_.urlCache);
+  if (!options || !secureForAll_ || secureForAll_->Value() != 1) {
+    deletions();
+    return;
+  }
+  // One session for the whole batch: what other programs hold open is read
+  // once.
+  std::unique_ptr<platform::OverwriteSession> session =
+      platform_.files.beginOverwrite(platform::OverwriteOptions{});
+  options->setOverwriteSession(session.get());
+  try {
+    deletions();
+  } catch (...) {
+    options->setOverwriteSession(nullptr);
+    throw;
+  }
+  options->setOverwriteSession(nullptr);
+}
 
 void CachePage::GetCacheURLList() {
   forms::HourglassGuard busy(host_.form);
@@ -141,21 +155,51 @@ platform::ClearOutcome CachePage::previewDeletecache() const {
   return outcome;
 }
 
-void CachePage::deletecache(platform::ClearOutcome* outcome) {
-  forms::HourglassGuard busy(host_.form);
-  platform::ClearOutcome told;
-  for (const std::string& name : namesToDelete()) {
-    if (platform_.urlCache.DeleteUrlCacheEntry(name)) {
-      ++told.removed;
-      told.items.push_back(name);
-    } else if (std::uint32_t error = platform_.urlCache.GetLastError();
-               error != platform::ERROR_FILE_NOT_FOUND) {
-      // An entry that went meanwhile is not one that stayed.
-      told.fail(name, deletionFailure(error));
-    }
+// Deletes one entry; what could not be deleted goes into outcome with the
+// reason. An entry already gone is no failure.
+void CachePage::deleteEntry(const std::string& name, platform::ClearOutcome& outcome) {
+  if (platform_.urlCache.DeleteUrlCacheEntry(name)) {
+    ++outcome.removed;
+    outcome.items.push_back(name);
+    return;
   }
-  GetCacheURLList();
-  if (outcome) outcome->add(told);
+  const std::uint32_t error = platform_.urlCache.GetLastError();
+  if (error == platform::ERROR_FILE_NOT_FOUND) return;
+  std::string reason = platform_.urlCache.LastFailureReason();
+  if (reason.empty())
+    reason = error == platform::ERROR_SHARING_VIOLATION ? "its browser is running"
+                                                        : "it could not be removed";
+  outcome.fail(name, reason);
+}
+
+void CachePage::deletecache(platform::ClearOutcome* outcome) {
+  platform::ClearOutcome result;
+  {
+    forms::HourglassGuard busy(host_.form);
+    const std::vector<std::string> names = namesToDelete();
+    const auto count = static_cast<std::int64_t>(names.size());
+    withSecureRemoval([&] {
+      for (std::int64_t i = 0; i < count; ++i) {
+        // The view repaints the status bar as the progress changes.
+        host_.sbar.setProgress(i + 1, count);
+        deleteEntry(names[static_cast<std::size_t>(i)], result);
+      }
+    });
+    host_.sbar.setProgress(0, 0);
+    GetCacheURLList();
+  }
+  if (outcome) outcome->add(result);
+  lastOutcome_ = std::move(result);
+}
+
+void CachePage::tellFailures(const platform::ClearOutcome& outcome) {
+  if (outcome.ok()) return;
+  const std::size_t n = outcome.failures.size();
+  platform_.msgbox.show(
+      notClearedText(std::to_string(n) + (n == 1 ? " cache entry was" : " cache entries were") +
+                         " not deleted:",
+                     outcome, "entry", "entries"),
+      forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
 }
 
 void CachePage::invertsel() {
@@ -168,18 +212,23 @@ void CachePage::invertsel() {
 
 void CachePage::cmdDelSelFromCache_Click() {
   // Every selected entry goes, not only the focused one; none selected deletes nothing.
+  platform::ClearOutcome outcome;
   {
     forms::HourglassGuard busy(host_.form);
-    for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
-      if (List1.Selected(i)) platform_.urlCache.DeleteUrlCacheEntry(List1.List(i));
+    withSecureRemoval([&] {
+      for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
+        if (List1.Selected(i)) deleteEntry(List1.List(i), outcome);
+    });
   }
   GetCacheURLList();
+  tellFailures(outcome);
 }
 
 void CachePage::cmdDelAllFromCache_Click() {
   host_.sbar.setPanelText(1, "Clearing cache...");
   deletecache();
   host_.sbar.setPanelText(1, "");
+  tellFailures(lastOutcome_);
 }
 
 void CachePage::cmdinvertcachesel_Click() {

@@ -1,6 +1,7 @@
 // The "Cache" page of the main window.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,10 @@ namespace traces {
 
 class CachePage {
  public:
-  CachePage(platform::Platform& platform, forms::PageHost host);
+  // secureForAll, when given, is the "Secure Wipe all other areas" box: while
+  // it is ticked, deleted entries' files are overwritten before removal.
+  CachePage(platform::Platform& platform, forms::PageHost host,
+            const forms::CheckBox* secureForAll = nullptr);
 
   forms::Frame Frame3{"Frame3", "Cache Contents"};
   forms::ListBox List1{"List1"};
@@ -24,8 +28,8 @@ class CachePage {
   void GetCacheURLList();
   void loadCacheContents();
   static std::string GetStrFromPtrA(const char* address);
-  // Deletes every listed entry (but those holding "Cookie" unless the box is
-  // ticked) and lists anew; outcome, when given, receives what was removed
+  // Deletes the listed entries (but those holding "Cookie" unless the box is
+  // ticked) and tells nobody; outcome, when given, receives what was removed
   // and what was left, with the reasons.
   void deletecache(platform::ClearOutcome* outcome = nullptr);
   // What deletecache would delete, from the same list, deleting nothing.
@@ -36,10 +40,20 @@ class CachePage {
   void cmdinvertcachesel_Click();
 
  private:
+  // The names deletecache deletes, each once.
   std::vector<std::string> namesToDelete() const;
+  void deleteEntry(const std::string& name, platform::ClearOutcome& outcome);
+  // Runs deletions, with the entries' files overwritten first while the
+  // secure box is ticked and the cache can do it.
+  void withSecureRemoval(const std::function<void()>& deletions);
+  // A box naming what was left and why (the browser to close); none when
+  // everything went.
+  void tellFailures(const platform::ClearOutcome& outcome);
 
   platform::Platform& platform_;
   forms::PageHost host_;
+  const forms::CheckBox* secureForAll_;
+  platform::ClearOutcome lastOutcome_;  // of the last deletecache
 };
 
 }  // namespace traces

@@ -96,11 +96,14 @@ TEST_F(RealProfiles, ARunningBrowserIsNamedAndTheRestIsStillCleared) {
 
   testsupport::ProgramResult run = testsupport::runProgram({"--clear", "cookies,history"}, env());
   EXPECT_EQ(run.status, 1) << run.out << run.err;
-  EXPECT_NE(run.out.find("not cleared: firefox.tracesweep@alpha.test: in use: firefox.tracesweep "
-                         "is running"),
+  EXPECT_NE(run.out.find("not cleared: firefox.tracesweep@alpha.test: Firefox (profile "
+                         "tracesweep) is running"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("Firefox (profile tracesweep)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("not cleared: the history of visited sites: Please close Firefox (profile "
+                         "tracesweep)"),
+            std::string::npos)
+      << run.out;
   // Chromium was not running: its cookies went.
   EXPECT_EQ(run.out.find("not cleared: chromium"), std::string::npos) << run.out;
 }

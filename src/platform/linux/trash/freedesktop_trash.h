@@ -3,7 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "platform/linux/trash/trash_folders.h"
 #include "platform/trash.h"
 
 namespace platform::linux_os {
@@ -20,10 +22,12 @@ class FreedesktopTrash : public Trash {
   // file system; each folder once, however many mounts reach it.
   void emptyAll(ClearOutcome* outcome = nullptr) override;
   ClearOutcome previewEmptyAll() override;
+  // The files/ folder of each of those trash folders.
+  std::vector<std::string> binFolders() override;
 
  private:
-  // Empties every bin, or only lists what it holds; each folder once.
-  void emptyOrList(bool preview, ClearOutcome& outcome);
+  // Every trash folder of the user, each once.
+  std::vector<TrashFolder> openAll() const;
 
   std::string mountInfoPath_;
   std::string homeTrash_;
