@@ -67,11 +67,14 @@ TEST_F(WipeCommand, HomeTypedAnyWayAndLinksAreRefusedAndNothingIsDestroyed) {
 
 TEST_F(WipeCommand, AFolderIsWipedThroughItsOwnTreeWithHonestCounts) {
   EXPECT_EQ(wipe({"docs/"}, home), 0) << err.str();
-  EXPECT_EQ(out.str(),
-            "docs/: 2 wiped (2.9 KiB, 1 pass), 1 removed without overwriting, 0 could not be "
-            "wiped\n  removed without overwriting: " +
-                (home / "docs/sub/to-outside").string() +
-                ": it is a link: the link was removed and what it points to was left untouched\n");
+  // The link's reason is the wipe engine's own words.
+  EXPECT_EQ(out.str().rfind(
+                "docs/: 2 wiped (2.9 KiB, 1 pass), 1 removed without overwriting, 0 could not be "
+                "wiped\n  removed without overwriting: " +
+                    (home / "docs/sub/to-outside").string() + ": it is a link",
+                0),
+            0u)
+      << out.str();
   EXPECT_FALSE(fs::exists(home / "docs/a.txt"));
   EXPECT_FALSE(fs::exists(fs::symlink_status(home / "docs/sub/to-outside")));
   EXPECT_EQ(testsupport::readFile(dir.path() / "outside/keep.txt"), "precious");
