@@ -23,7 +23,7 @@ class FakeMessageBox : public forms::MessageBoxService {
  public:
   int show(const std::string& text, int style, const std::string& caption) override;
   std::vector<ShownBox> shown;
-  std::deque<int> answers;  // next answers; when empty: OK, or Yes for Yes/No boxes
+  std::deque<int> answers;  // next answers; when empty: the default button (as Enter)
 };
 
 class FakeDialogs : public forms::DialogService {

@@ -10,7 +10,7 @@
 
 #include "platform/file_layer.h"
 #include "platform/linux/files/folder_resolver.h"
-#include "platform/linux/files/unique_fd.h"
+#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 
