@@ -41,7 +41,8 @@ ChosenFolderOpen notOpened(std::string path, int err) {
   result.path = std::move(path);
   struct stat st {};
   const bool present = lstat(result.path.c_str(), &st) == 0;
-  if (err == ELOOP && present && S_ISLNK(st.st_mode)) {
+  // O_NOFOLLOW with O_DIRECTORY refuses a link with ELOOP or ENOTDIR.
+  if ((err == ELOOP || err == ENOTDIR) && present && S_ISLNK(st.st_mode)) {
     result.state = ChosenFolderState::IsLink;
     result.linkTarget = linkTargetOf(result.path);
   } else if (err == ENOTDIR && present) {
