@@ -13,7 +13,7 @@ namespace areas {
 // that the folder-safety rule protects (the root, home, a system folder ...)
 // is not touched at all. Returns what was removed and what was left, and why.
 platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
-                     erasure::FileList& fileList);
+                                       erasure::FileList& fileList);
 
 // Empties the recycle bins of every drive, without asking.
 void EmptyRecycleBin(platform::Platform& platform);

@@ -17,11 +17,11 @@ enum class WipeOutcome {
   Deleted,        // removed without overwriting (0 passes, or a file with other hard links)
   LinkRemoved,    // a symbolic link: the link is gone, its target untouched
   OldCopiesKept,  // removed without overwriting: no overwrite reaches its old data there
-  InUse,        // another process holds it open: left as it was
-  NotRegular,   // FIFO, socket, device, folder: left as it was
-  NotOwned,     // skipped because it belongs to another user (when asked to)
-  Missing,      // nothing of that name
-  Failed,       // could not be overwritten or removed; see reason
+  InUse,          // another process holds it open: left as it was
+  NotRegular,     // FIFO, socket, device, folder: left as it was
+  NotOwned,       // skipped because it belongs to another user (when asked to)
+  Missing,        // nothing of that name
+  Failed,         // could not be overwritten or removed; see reason
 };
 
 struct WipeResult {
@@ -74,8 +74,7 @@ std::vector<WipeResult> WipeFiles(platform::Platform& platform,
 
 // The same for files below a chosen folder, given relative to it and reached
 // only through it; the results' paths are the folder's path joined with them.
-std::vector<WipeResult> WipeFilesBelow(platform::Platform& platform,
-                                       platform::ChosenFolder& folder,
+std::vector<WipeResult> WipeFilesBelow(platform::Platform& platform, platform::ChosenFolder& folder,
                                        const std::vector<std::string>& relative, int passes,
                                        const BatchOptions& options = {});
 

@@ -158,8 +158,7 @@ std::vector<WipeResult> WipeFiles(platform::Platform& platform,
                  options);
 }
 
-std::vector<WipeResult> WipeFilesBelow(platform::Platform& platform,
-                                       platform::ChosenFolder& folder,
+std::vector<WipeResult> WipeFilesBelow(platform::Platform& platform, platform::ChosenFolder& folder,
                                        const std::vector<std::string>& relative, int passes,
                                        const BatchOptions& options) {
   platform::OverwriteOptions open;

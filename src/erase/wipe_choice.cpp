@@ -78,8 +78,8 @@ bool WipeChoice::list(FileList* fileList) {
       if (fileList) fileList->entries.push_back(prefix + relative);
     });
   } catch (const std::bad_alloc&) {
-    problem_ = "There is not enough memory to list every file under " + path_ +
-               "; nothing was wiped.";
+    problem_ =
+        "There is not enough memory to list every file under " + path_ + "; nothing was wiped.";
     return false;
   }
   if (error != 0) {

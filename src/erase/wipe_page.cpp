@@ -48,8 +48,9 @@ void WipePage::wipeSingleFile(const std::string& path, int passes) {
     platform_.msgbox.show(name + " wiped", forms::vbInformation, identity::kAppTitle);
   } else if (result.outcome == WipeOutcome::LinkRemoved) {
     // Removing the link is all that was asked of a link.
-    platform_.msgbox.show(name + " is a link: the link was removed, and the file it pointed to "
-                                 "was left untouched.",
+    platform_.msgbox.show(name +
+                              " is a link: the link was removed, and the file it pointed to "
+                              "was left untouched.",
                           forms::vbInformation, identity::kAppTitle);
   } else if (result.removed()) {
     platform_.msgbox.show(name + " was removed without overwriting: " + result.reason + ".",

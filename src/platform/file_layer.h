@@ -143,9 +143,9 @@ enum class ChosenFolderState {
 
 struct ChosenFolderOpen {
   ChosenFolderState state = ChosenFolderState::Failed;
-  int error = 0;           // for Failed
-  std::string path;        // the absolute path that was looked at
-  std::string linkTarget;  // for IsLink
+  int error = 0;                         // for Failed
+  std::string path;                      // the absolute path that was looked at
+  std::string linkTarget;                // for IsLink
   std::unique_ptr<ChosenFolder> folder;  // for Opened
 };
 

@@ -254,8 +254,7 @@ TEST_F(SecureWipeTest, BatchBelowAChosenFolderStaysInsideIt) {
   auto chosen = platform.files.chooseFolder((dir.path() / "tree").string() + "/");
   ASSERT_TRUE(chosen.folder);
   chosen.folder->walkFiles([](const std::string&) {});
-  auto results =
-      erasure::WipeFilesBelow(platform, *chosen.folder, {"own", "sub/f", "../stray"}, 1);
+  auto results = erasure::WipeFilesBelow(platform, *chosen.folder, {"own", "sub/f", "../stray"}, 1);
   ASSERT_EQ(results.size(), 3u);
   EXPECT_EQ(results[0].path, inside.string());
   EXPECT_EQ(results[0].outcome, WipeOutcome::Wiped) << results[0].reason;

@@ -82,9 +82,9 @@ TEST_F(WipeChoiceTest, ARelativePathThatIsHomeIsAskedAboutAndKeptOnEnter) {
     page.wipeOut();  // the box is answered as Enter answers it
     ASSERT_EQ(real.fakes.msgbox.shown.size(), 1u) << typed;
     const std::string& asked = real.fakes.msgbox.shown[0].text;
-    EXPECT_EQ(asked.find(fs::canonical(std::string(typed) == ".." ? dir.path() : home).string() +
-                         " is "),
-              0u)
+    EXPECT_EQ(
+        asked.find(fs::canonical(std::string(typed) == ".." ? dir.path() : home).string() + " is "),
+        0u)
         << asked;
     EXPECT_NE(asked.find(std::string(typed) == ".." ? " 5 file(s)" : " 3 file(s)"),
               std::string::npos)
@@ -117,10 +117,10 @@ TEST_F(WipeChoiceTest, AChosenFolderSwappedAfterItsListingIsNotWiped) {
     fs::create_directory_symlink(outside, dir.path() / "tree2");
   };
   platform::Platform bundle = real.bundle;
-  platform::Platform hooked{bundle.files,   bundle.registry, bundle.settings, bundle.urlCache,
-                            bundle.history, bundle.trash,    bundle.shell,    bundle.downloader,
-                            bundle.process, box,             bundle.dialogs,  bundle.windows,
-                            bundle.tray};
+  platform::Platform hooked{
+      bundle.files,   bundle.registry, bundle.settings,   bundle.urlCache, bundle.history,
+      bundle.trash,   bundle.shell,    bundle.downloader, bundle.process,  box,
+      bundle.dialogs, bundle.windows,  bundle.tray};
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   erasure::FileList fileList;

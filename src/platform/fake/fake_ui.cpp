@@ -48,7 +48,9 @@ void FakeWindowManager::unload(forms::Form& form) {
   std::erase(visible, &form);
 }
 
-void FakeWindowManager::setTopmost(forms::Form& form) { log.push_back("topmost " + form.Name()); }
+void FakeWindowManager::setTopmost(forms::Form& form) {
+  log.push_back("topmost " + form.Name());
+}
 
 void FakeWindowManager::popupMenu(const std::vector<forms::MenuItem*>& items) {
   log.push_back("menu");

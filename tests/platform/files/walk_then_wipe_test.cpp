@@ -32,8 +32,7 @@ class WalkThenWipe : public ::testing::Test {
 
   static std::vector<std::string> walk(platform::ChosenFolder& folder) {
     std::vector<std::string> found;
-    EXPECT_EQ(folder.walkFiles([&](const std::string& relative) { found.push_back(relative); }),
-              0);
+    EXPECT_EQ(folder.walkFiles([&](const std::string& relative) { found.push_back(relative); }), 0);
     return found;
   }
 
@@ -71,8 +70,7 @@ TEST_F(WalkThenWipe, WhatCannotBeOpenedIsNamedForWhatItIs) {
   auto file = dir.write("file", "f");
   fs::create_directories(dir.path() / "real");
   fs::create_directory_symlink(dir.path() / "real", dir.path() / "link");
-  EXPECT_EQ(files.chooseFolder((dir.path() / "absent").string()).state,
-            ChosenFolderState::Missing);
+  EXPECT_EQ(files.chooseFolder((dir.path() / "absent").string()).state, ChosenFolderState::Missing);
   EXPECT_EQ(files.chooseFolder(file.string()).state, ChosenFolderState::NotFolder);
   // The folder named is itself a link: it is never followed, and says where it leads.
   auto link = files.chooseFolder((dir.path() / "link").string() + "/");

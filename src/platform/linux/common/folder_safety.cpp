@@ -20,10 +20,10 @@ namespace {
 constexpr int kStepFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 constexpr std::array<std::string_view, 14> kWholeTrees = {
-    "/usr",   "/etc",  "/boot", "/bin", "/sbin", "/lib", "/lib32",
+    "/usr",   "/etc",    "/boot", "/bin", "/sbin", "/lib",  "/lib32",
     "/lib64", "/libx32", "/proc", "/sys", "/dev",  "/snap", "/efi"};
-constexpr std::array<std::string_view, 8> kFoldersThemselves = {
-    "/var", "/run", "/home", "/opt", "/srv", "/root", "/mnt", "/media"};
+constexpr std::array<std::string_view, 8> kFoldersThemselves = {"/var", "/run",  "/home", "/opt",
+                                                                "/srv", "/root", "/mnt",  "/media"};
 constexpr std::array<std::string_view, 2> kTemporaryFolders = {"/tmp", "/var/tmp"};
 
 bool keyOf(int fd, FolderKey& key) {

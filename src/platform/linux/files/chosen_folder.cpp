@@ -97,9 +97,8 @@ int LinuxChosenFolder::walkFiles(const std::function<void(const std::string& rel
   listed_->inodes.clear();
   UniqueFd copy(fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
   if (!copy.valid()) return errorFromErrno(errno);
-  return walkTreeFrom(std::move(copy), onFile, [&](const std::string& folder, ino_t ino) {
-    listed_->inodes[folder] = ino;
-  });
+  return walkTreeFrom(std::move(copy), onFile,
+                      [&](const std::string& folder, ino_t ino) { listed_->inodes[folder] = ino; });
 }
 
 bool LinuxChosenFolder::unchanged() {

@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/common/xdg_paths.h"
 #include "platform/linux/files/chosen_folder.h"
 #include "platform/linux/files/file_errors.h"
 #include "platform/linux/files/overwrite_session.h"
 #include "platform/linux/files/tree_walk.h"
-#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 

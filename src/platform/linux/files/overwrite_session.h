@@ -9,10 +9,10 @@
 #include <optional>
 
 #include "platform/file_layer.h"
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/files/folder_resolver.h"
 #include "platform/linux/files/old_copies.h"
 #include "platform/linux/files/open_files_snapshot.h"
-#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 
@@ -35,7 +35,7 @@ class LinuxOverwriteSession : public OverwriteSession {
   // Taken at the first file that needs it, then kept for the operation.
   std::optional<OpenFilesSnapshot> snapshot_;
   std::map<dev_t, UniqueFd> fileSystems_;  // a folder on each file system written to
-  std::map<dev_t, long> fileSystemTypes_;   // statfs f_type of each file system met
+  std::map<dev_t, long> fileSystemTypes_;  // statfs f_type of each file system met
 };
 
 }  // namespace platform::linux_os

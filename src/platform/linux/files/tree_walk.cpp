@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/file_layer.h"
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/files/pseudo_file_systems.h"
 #include "platform/linux/files/safe_path.h"
-#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 
@@ -138,8 +138,8 @@ int walkTreeFrom(UniqueFd rootFd, const std::function<void(const std::string& re
     if (onPseudoFileSystem(child.get()) || onAnotherMount(child.get(), root.dev)) continue;
     std::string prefix = top.prefix + entry.name + "/";
     if (!openLevel(std::move(child), std::move(prefix), stack)) continue;
-    if (onFolder) onFolder(stack.back().prefix.substr(0, stack.back().prefix.size() - 1),
-                           stack.back().ino);
+    if (onFolder)
+      onFolder(stack.back().prefix.substr(0, stack.back().prefix.size() - 1), stack.back().ino);
     if (stack.size() > kOpenDepth) stack[stack.size() - 2].fd.reset();
   }
   return 0;
