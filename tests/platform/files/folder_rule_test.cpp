@@ -1,6 +1,9 @@
 // The one folder-safety rule judges what was opened, however it was named:
 // relative to the working folder, through "..", or through a link.
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -48,6 +51,16 @@ TEST(FolderRule, HomeIsHomeHoweverItIsTyped) {
   if (fs::is_directory("/var/lib")) {
     EXPECT_EQ(judged("/var/lib"), FolderProtection::System);
   }
+  // Another account's own home folder, wherever it lies.
+  setpwent();
+  while (const passwd* pw = getpwent()) {
+    struct stat st {};
+    if (pw->pw_uid == getuid() || !pw->pw_dir || stat(pw->pw_dir, &st) != 0 ||
+        !S_ISDIR(st.st_mode) || st.st_uid != pw->pw_uid || std::string(pw->pw_dir) == "/")
+      continue;
+    EXPECT_EQ(judged(pw->pw_dir), FolderProtection::OtherUsersHome) << pw->pw_dir;
+  }
+  endpwent();
   if (fs::is_directory("/var/tmp")) {
     EXPECT_EQ(judged("/var/tmp"), FolderProtection::None);
   }

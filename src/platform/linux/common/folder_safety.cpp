@@ -29,7 +29,7 @@ constexpr std::array<std::string_view, 2> kTemporaryFolders = {"/tmp", "/var/tmp
 bool keyOf(int fd, FolderKey& key) {
   struct stat st {};
   if (fstat(fd, &st) != 0) return false;
-  key = {st.st_dev, st.st_ino};
+  key = {st.st_dev, st.st_ino, st.st_uid};
   return true;
 }
 
@@ -63,19 +63,14 @@ std::vector<std::string> homes() {
   return found;
 }
 
+// A home belongs to its account: asking the owner's account is one look-up,
+// where going through every account could take long on a network directory.
 bool isOtherUsersHome(const FolderKey& key) {
-  bool found = false;
-  setpwent();
-  while (const passwd* pw = getpwent()) {
-    if (pw->pw_uid == getuid() || !pw->pw_dir || std::string_view(pw->pw_dir) == "/") continue;
-    FolderKey home;
-    if (keyOfPath(pw->pw_dir, home) && home == key) {
-      found = true;
-      break;
-    }
-  }
-  endpwent();
-  return found;
+  if (key.owner == getuid()) return false;
+  const passwd* pw = getpwuid(key.owner);
+  if (!pw || !pw->pw_dir || std::string_view(pw->pw_dir) == "/") return false;
+  FolderKey home;
+  return keyOfPath(pw->pw_dir, home) && home == key;
 }
 
 }  // namespace

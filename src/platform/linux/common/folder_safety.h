@@ -17,6 +17,7 @@ namespace platform::linux_os {
 struct FolderKey {
   dev_t dev = 0;
   ino_t ino = 0;
+  uid_t owner = 0;  // not part of its identity
   bool operator==(const FolderKey& other) const { return dev == other.dev && ino == other.ino; }
 };
 
@@ -31,7 +32,8 @@ std::vector<FolderKey> FolderChain(const std::string& realPath);
 //   folder above either.  System: /usr, /etc, /boot, /bin, /sbin, /lib*,
 //   /proc, /sys, /dev, /snap, /efi and everything in them; /var, /run, /home,
 //   /opt, /srv, /root, /mnt, /media themselves and the folders directly in
-//   /var (but /var/tmp).  OtherUsersHome: the home of any other account.
+//   /var (but /var/tmp).  OtherUsersHome: the home of the account that owns
+//   the folder, when that is another account.
 //   MountRoot: the root of any other mounted file system.
 // The temporary folders /tmp and /var/tmp are never another user's home nor
 // a mount root to the rule: they are cleared wherever they live.
