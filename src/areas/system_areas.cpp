@@ -47,13 +47,14 @@ platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form
 void EmptyRecycleBin(platform::Platform& platform, bool overwrite) {
   if (overwrite) {
     for (const std::string& bin : platform.trash.binFolders()) {
-      std::vector<std::string> paths;
-      platform.files.walkFiles(
-          bin, [&](const std::string& relative) { paths.push_back(bin + "/" + relative); });
+      // Each bin is opened once and its files reached only through it.
+      erasure::WipeChoice choice(platform, bin);
+      if (!choice.opened() || choice.protection() != platform::FolderProtection::None) continue;
+      choice.list();
+      if (choice.files().empty()) continue;
       erasure::BatchOptions options;
       options.ownedByUserOnly = true;
-      options.root = bin;
-      if (!paths.empty()) erasure::WipeFiles(platform, paths, 1, options);
+      choice.wipe(1, options);
     }
   }
   platform.trash.emptyAll();
