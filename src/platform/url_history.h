@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+
+#include "platform/clear_outcome.h"
 
 namespace platform {
 
@@ -23,6 +26,7 @@ struct STATURL {
   bool hasTitle = false;
   FILETIME ftLastVisited, ftLastUpdated, ftExpires;
   std::uint32_t dwFlags = 0;
+  std::string browser;  // the browser and profile the record is of; "" when unknown
 };
 
 class EnumSTATURL {
@@ -42,6 +46,13 @@ class UrlHistoryStg {
   virtual HRESULT ClearHistory() = 0;
   // Plain words for the last failure, e.g. which browser must be closed.
   virtual std::string lastErrorText() const = 0;
+  // What the last DeleteUrl or ClearHistory removed, and every part of the
+  // store it could not clear with the reason; empty for a store that does
+  // not tell.
+  virtual ClearOutcome lastOutcome() const { return {}; }
+  // Told as a long change goes on: steps done of the total.
+  using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
+  virtual void setProgress(Progress) {}
 };
 
 class UrlHistoryFactory {

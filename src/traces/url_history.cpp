@@ -36,6 +36,25 @@ void CURLHistory::Clear() {
   Refresh();
 }
 
+platform::ClearOutcome CURLHistory::ClearQuietly() {
+  std::string failure;
+  try {
+    Clear();
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  platform::ClearOutcome outcome = store_->lastOutcome();
+  if (!failure.empty() && outcome.ok()) outcome.fail("the history of visited sites", failure);
+  if (!failure.empty()) {
+    try {
+      Refresh();
+    } catch (const std::exception&) {
+      // the snapshot keeps what it had
+    }
+  }
+  return outcome;
+}
+
 void CURLHistory::Refresh(const std::string* urlStartsWith, std::uint32_t flags) {
   std::unique_ptr<platform::EnumSTATURL> enumerator;
   check(store_->EnumUrls(enumerator));

@@ -18,4 +18,7 @@ enum class RemoveResult {
 RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref,
                               const std::string& url);
 
+// Makes the browser rebuild its index of the folder at its next start.
+void dropFolderIndex(const CacheFolder& folder);
+
 }  // namespace platform::linux_os

@@ -33,15 +33,21 @@ class LinuxUrlCache : public UrlCache {
   void FindCloseUrlCache(CacheHandle handle) override;
   bool DeleteUrlCacheEntry(const std::string& sourceUrlName) override;
   std::uint32_t GetLastError() const override { return lastError_; }
+  bool DeleteUrlCacheEntryOf(const std::string& sourceUrlName,
+                             const std::string& browser) override;
+  std::string lastFailureText() const override { return lastFailure_; }
+  ClearOutcome DeleteDamagedEntries(bool spareCookies) override;
 
  private:
   std::shared_ptr<CacheSnapshot> newSnapshot() const;
   bool fetch(CacheEnumeration& enumeration, void* buffer, std::uint32_t* size);
   std::vector<EntryRef>* lookUp(const std::string& url);
+  bool deleteEntries(const std::string& url, const std::string& browser);
 
   ProfileProvider profiles_;
   RunningCheck running_;
   std::uint32_t lastError_ = 0;
+  std::string lastFailure_;
   std::map<CacheHandle, std::unique_ptr<CacheEnumeration>> open_;
   CacheHandle nextHandle_ = 1;
   // A first-entry probe prepares the walk that the fetch right after it uses,
