@@ -1,5 +1,6 @@
 #include "traces/cache_page.h"
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -20,21 +21,28 @@ EntryBuffer allocateEntryBuffer(std::uint32_t size) {
   return buffer;
 }
 
-// The entry's name when it is a normal entry whose name lies inside the
-// buffer; nothing otherwise.
-const char* normalEntryName(const unsigned char* buffer, std::uint32_t size) {
-  if (size < sizeof(platform::UrlCacheEntryInfo)) return nullptr;
+// A string of the record when it lies wholly inside the buffer; null otherwise.
+const char* stringInBuffer(const unsigned char* buffer, std::uint32_t size, const char* text) {
+  // Compared as addresses: a string pointing outside the buffer is never read.
+  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
+  const auto at = reinterpret_cast<std::uintptr_t>(text);
+  if (!text || at < begin || at >= begin + size) return nullptr;
+  if (!std::memchr(text, '\0', size - (at - begin))) return nullptr;
+  return text;
+}
+
+// The entry's name and browser when it is a normal entry whose name lies
+// inside the buffer; false otherwise.
+bool normalEntry(const unsigned char* buffer, std::uint32_t size, const char*& name,
+                 const char*& browser) {
+  if (size < sizeof(platform::UrlCacheEntryInfo)) return false;
   platform::UrlCacheEntryInfo info;
   std::memcpy(&info, buffer, sizeof info);
   if ((info.CacheEntryType & platform::NORMAL_CACHE_ENTRY) != platform::NORMAL_CACHE_ENTRY)
-    return nullptr;
-  const auto* name = reinterpret_cast<const unsigned char*>(info.lpszSourceUrlName);
-  // Compared as addresses: a name pointing outside the buffer is never read.
-  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
-  const auto at = reinterpret_cast<std::uintptr_t>(name);
-  if (at < begin || at >= begin + size) return nullptr;
-  if (!std::memchr(name, '\0', size - (at - begin))) return nullptr;
-  return info.lpszSourceUrlName;
+    return false;
+  name = stringInBuffer(buffer, size, info.lpszSourceUrlName);
+  browser = stringInBuffer(buffer, size, info.lpszBrowser);
+  return name != nullptr;
 }
 
 // One enumeration of the cache: a size probe before every fetch, one buffer
@@ -50,9 +58,10 @@ class CacheWalk {
   CacheWalk(const CacheWalk&) = delete;
   CacheWalk& operator=(const CacheWalk&) = delete;
 
-  // Appends the name of every normal entry, in the cache's order; a failed
-  // probe, allocation or fetch ends the walk with the names found so far.
-  void readAll(std::vector<std::string>& names) {
+  // Appends the name and browser of every normal entry, in the cache's
+  // order; a failed probe, allocation or fetch ends the walk with the names
+  // found so far.
+  void readAll(std::vector<std::string>& names, std::vector<std::vector<std::string>>& browsers) {
     std::uint32_t size = 0;
     handle_ = cache_.FindFirstUrlCacheEntry(nullptr, &size);
     if (handle_ != 0 || cache_.GetLastError() != platform::ERROR_INSUFFICIENT_BUFFER) return;
@@ -60,8 +69,12 @@ class CacheWalk {
     handle_ = cache_.FindFirstUrlCacheEntry(buffer_.get(), &size);
     bool fetched = handle_ != 0;
     while (fetched) {
-      if (const char* name = normalEntryName(buffer_.get(), allocated_))
+      const char* name = nullptr;
+      const char* browser = nullptr;
+      if (normalEntry(buffer_.get(), allocated_, name, browser)) {
         names.push_back(CachePage::GetStrFromPtrA(name));
+        browsers.push_back({CachePage::GetStrFromPtrA(browser)});
+      }
       buffer_.reset();
       size = 0;
       cache_.FindNextUrlCacheEntry(handle_, nullptr, &size);
@@ -83,17 +96,59 @@ class CacheWalk {
   std::uint32_t allocated_ = 0;
 };
 
+// Shows the progress of a long deletion: the status bar's bar and a repaint
+// of the window, at most every 50 ms so that painting never slows the work.
+class ProgressPainter {
+ public:
+  explicit ProgressPainter(forms::PageHost host) : host_(host) {}
+  ~ProgressPainter() { host_.sbar.setProgress(0, 0); }
+  ProgressPainter(const ProgressPainter&) = delete;
+  ProgressPainter& operator=(const ProgressPainter&) = delete;
+
+  void show(std::int64_t done, std::int64_t total) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - painted_ < std::chrono::milliseconds(50) && done < total) return;
+    painted_ = now;
+    host_.sbar.setProgress(done, total);
+    host_.sbar.Refresh();
+    host_.form.Refresh();
+  }
+
+ private:
+  forms::PageHost host_;
+  std::chrono::steady_clock::time_point painted_{};
+};
+
 }  // namespace
 
 CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
-    : platform_(platform), host_(host) {}
+    : platform_(platform), host_(host) {
+  List1.setColumnHeaders({"URL", "Browser"});
+}
 
 void CachePage::GetCacheURLList() {
   forms::HourglassGuard busy(host_.form);
   List1.Clear();
-  std::vector<std::string> names;  // shown in one change when the walk ends
-  CacheWalk(platform_.urlCache).readAll(names);
-  List1.setItems(std::move(names));
+  // Shown in one change when the walk ends.
+  std::vector<std::string> names;
+  std::vector<std::vector<std::string>> browsers;
+  CacheWalk(platform_.urlCache).readAll(names, browsers);
+  List1.setItems(std::move(names), std::move(browsers));
+}
+
+void CachePage::deleteItem(std::int64_t i, platform::ClearOutcome& outcome) {
+  const std::string& name = List1.List(i);
+  const std::vector<std::string>& details = List1.Details(i);
+  const std::string browser = details.empty() ? std::string() : details.front();
+  if (platform_.urlCache.DeleteUrlCacheEntryOf(name, browser)) {
+    ++outcome.removed;
+    return;
+  }
+  // Not found: already gone with an earlier line of the same URL.
+  if (platform_.urlCache.GetLastError() == platform::ERROR_FILE_NOT_FOUND) return;
+  std::string reason = platform_.urlCache.lastFailureText();
+  if (reason.empty()) reason = "the entry could not be removed";
+  outcome.fail(browser.empty() ? name : name + " (" + browser + ")", reason);
 }
 
 void CachePage::loadCacheContents() {
@@ -105,16 +160,23 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
   return std::string(address, std::strlen(address));
 }
 
-void CachePage::deletecache() {
+platform::ClearOutcome CachePage::deletecache() {
   forms::HourglassGuard busy(host_.form);
+  platform::ClearOutcome outcome;
   const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
   const std::int64_t last = List1.ListCount() - 1;
-  for (std::int64_t i = 0; i <= last; ++i) {
-    const std::string& name = List1.List(i);
-    if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
-    platform_.urlCache.DeleteUrlCacheEntry(name);
+  {
+    ProgressPainter progress(host_);
+    for (std::int64_t i = 0; i <= last; ++i) {
+      progress.show(i, last + 1);
+      if (!deleteCookies && List1.List(i).find("Cookie") != std::string::npos) continue;
+      deleteItem(i, outcome);
+    }
   }
+  // Entries too damaged to be listed go as well, under the same rule for cookies.
+  outcome.add(platform_.urlCache.DeleteDamagedEntries(!deleteCookies));
   GetCacheURLList();
+  return outcome;
 }
 
 void CachePage::invertsel() {
@@ -129,8 +191,13 @@ void CachePage::cmdDelSelFromCache_Click() {
   // Every selected entry goes, not only the focused one; none selected deletes nothing.
   {
     forms::HourglassGuard busy(host_.form);
-    for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
-      if (List1.Selected(i)) platform_.urlCache.DeleteUrlCacheEntry(List1.List(i));
+    ProgressPainter progress(host_);
+    platform::ClearOutcome outcome;
+    const std::int64_t count = List1.ListCount();
+    for (std::int64_t i = count - 1; i >= 0; --i) {
+      progress.show(count - 1 - i, count);
+      if (List1.Selected(i)) deleteItem(i, outcome);
+    }
   }
   GetCacheURLList();
 }

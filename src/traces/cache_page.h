@@ -4,6 +4,7 @@
 #include <string>
 
 #include "forms/page_host.h"
+#include "platform/clear_outcome.h"
 #include "platform/platform.h"
 
 namespace traces {
@@ -22,13 +23,18 @@ class CachePage {
   void GetCacheURLList();
   void loadCacheContents();
   static std::string GetStrFromPtrA(const char* address);
-  void deletecache();
+  // What went, and every entry that could not be removed with the reason,
+  // for the run's report.
+  platform::ClearOutcome deletecache();
   void invertsel();
   void cmdDelSelFromCache_Click();
   void cmdDelAllFromCache_Click();
   void cmdinvertcachesel_Click();
 
  private:
+  // Deletes item i of List1 from the cache; a failure goes into outcome.
+  void deleteItem(std::int64_t i, platform::ClearOutcome& outcome);
+
   platform::Platform& platform_;
   forms::PageHost host_;
 };
