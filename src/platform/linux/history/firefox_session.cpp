@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <unordered_set>
 
 #include "platform/linux/history/profile_files.h"
 
@@ -28,6 +29,15 @@ class Pruner {
 
   bool changed() const { return changed_; }
   std::vector<std::string>& removed() { return removed_; }
+
+  // Every entry URL of what is left.
+  std::vector<std::string> urlsOf(const Json& value) {
+    std::vector<std::string> saved = std::move(removed_);
+    removed_.clear();
+    collectUrls(value);
+    std::swap(saved, removed_);
+    return saved;
+  }
 
  private:
   bool windows(Json& list, bool closed) {
@@ -109,7 +119,8 @@ class Pruner {
       bool drop = clearing_;
       if (!drop) {
         const Json* entries = nullptr;
-        if (item.contains("state") && item["state"].is_object() && item["state"].contains("entries"))
+        if (item.contains("state") && item["state"].is_object() &&
+            item["state"].contains("entries"))
           entries = &item["state"]["entries"];
         if (!entries || !entries->is_array()) return false;
         drop = anyGoes(*entries);
@@ -159,8 +170,7 @@ class Pruner {
       if (entry.contains("url") && entry["url"].is_string() &&
           !keep_(entry["url"].get<std::string>()))
         return true;
-      if (entry.contains("children") && entry["children"].is_array() &&
-          anyGoes(entry["children"]))
+      if (entry.contains("children") && entry["children"].is_array() && anyGoes(entry["children"]))
         return true;
     }
     return false;
@@ -171,8 +181,8 @@ class Pruner {
     if (count == 0) return 0;
     std::int64_t index = 1;
     if (tab.contains("index") && tab["index"].is_number_integer()) index = tab["index"];
-    return static_cast<std::size_t>(std::clamp<std::int64_t>(index, 1,
-                                                             static_cast<std::int64_t>(count))) -
+    return static_cast<std::size_t>(
+               std::clamp<std::int64_t>(index, 1, static_cast<std::int64_t>(count))) -
            1;
   }
 
@@ -223,7 +233,10 @@ SessionPrune pruneFirefoxSession(std::string_view json, const KeepUrl& keep, boo
     }
     out.removed = std::move(pruner.removed());
     // Pinned pages and bookmarks stay even when they were also in a dropped place.
-    std::erase_if(out.removed, [&](const std::string& url) { return keep(url); });
+    const std::vector<std::string> left = pruner.urlsOf(root);
+    const std::unordered_set<std::string> stays(left.begin(), left.end());
+    std::erase_if(out.removed,
+                  [&](const std::string& url) { return keep(url) || stays.count(url) > 0; });
     if (!pruner.changed()) return out;
     out.json = root.dump(-1, ' ', false, Json::error_handler_t::replace);
     out.result = SessionPrune::Result::Changed;
