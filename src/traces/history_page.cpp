@@ -63,10 +63,8 @@ void HistoryPage::loadURLHistory() {
         const platform::STATURL& record = entry->Record();
         line.SubItems.reserve(6);
         line.SubItems.push_back(entry->URL());
-        line.SubItems.push_back(
-            dateText(asText, record.ftLastVisited.value, entry->LastVisited()));
-        line.SubItems.push_back(
-            dateText(asText, record.ftLastUpdated.value, entry->LastUpdated()));
+        line.SubItems.push_back(dateText(asText, record.ftLastVisited.value, entry->LastVisited()));
+        line.SubItems.push_back(dateText(asText, record.ftLastUpdated.value, entry->LastUpdated()));
         line.SubItems.push_back(dateText(asText, record.ftExpires.value, entry->Expires()));
         line.SubItems.push_back(std::to_string(entry->Flags()));
         line.SubItems.push_back(entry->Browser());

@@ -5,11 +5,11 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <memory>
 

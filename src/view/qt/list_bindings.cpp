@@ -192,10 +192,10 @@ class ListBoxBinding : public ControlBinding {
     auto* model = view_->selectionModel();
     model->select(selection, QItemSelectionModel::ClearAndSelect);
     std::int64_t current = list_.ListIndex();
-    model->setCurrentIndex(
-        current >= 0 && current < rows ? model_->index(static_cast<int>(current), 0)
-                                       : QModelIndex(),
-        QItemSelectionModel::NoUpdate);
+    model->setCurrentIndex(current >= 0 && current < rows
+                               ? model_->index(static_cast<int>(current), 0)
+                               : QModelIndex(),
+                           QItemSelectionModel::NoUpdate);
     applying_ = false;
   }
 

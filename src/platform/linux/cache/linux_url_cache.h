@@ -33,8 +33,7 @@ class LinuxUrlCache : public UrlCache {
   void FindCloseUrlCache(CacheHandle handle) override;
   bool DeleteUrlCacheEntry(const std::string& sourceUrlName) override;
   std::uint32_t GetLastError() const override { return lastError_; }
-  bool DeleteUrlCacheEntryOf(const std::string& sourceUrlName,
-                             const std::string& browser) override;
+  bool DeleteUrlCacheEntryOf(const std::string& sourceUrlName, const std::string& browser) override;
   std::string lastFailureText() const override { return lastFailure_; }
   ClearOutcome DeleteDamagedEntries(bool spareCookies) override;
 

@@ -117,9 +117,8 @@ HRESULT LinuxUrlHistory::DeleteUrl(const std::string& url, std::uint32_t) {
                            ? history::firefox::deleteUrl(db, url, error)
                            : history::chromium::deleteUrl(db, url, target.bookmarks, error);
         if (rc != SQLITE_OK) return rc;
-        return history::deleteFromVisitedSiteStores(db, target.source.profile.family,
-                                                    target.stores, url,
-                                                    target.bookmarks.count(url) > 0, error);
+        return history::deleteFromVisitedSiteStores(db, target.source.profile.family, target.stores,
+                                                    url, target.bookmarks.count(url) > 0, error);
       },
       &url);
 }
@@ -128,9 +127,8 @@ HRESULT LinuxUrlHistory::ClearHistory() {
   return changeEverywhere(
       [](Target& target, std::string& error) {
         sqlite3* db = target.db.get();
-        const int rc = target.firefox()
-                           ? history::firefox::clearAll(db, error)
-                           : history::chromium::clearAll(db, target.bookmarks, error);
+        const int rc = target.firefox() ? history::firefox::clearAll(db, error)
+                                        : history::chromium::clearAll(db, target.bookmarks, error);
         if (rc != SQLITE_OK) return rc;
         return history::clearVisitedSiteStores(db, target.source.profile.family, target.stores,
                                                error);
@@ -239,8 +237,9 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change, const std::strin
   step(total, total);
   for (const std::string& store : skipped) outcome_.fail(store, "it could not be opened");
   if (!outcome_.ok()) {
-    std::string text = "The history was cleared, but some of what the browsers keep of the "
-                       "visited sites could not be removed:";
+    std::string text =
+        "The history was cleared, but some of what the browsers keep of the "
+        "visited sites could not be removed:";
     for (const ClearFailure& failure : outcome_.failures)
       text += "\n" + failure.item + ": " + failure.reason;
     return fail(E_FAIL, text);

@@ -24,8 +24,8 @@ std::optional<std::string> decompressMozLz4(std::string_view file) {
   if (size > kMaxMozLz4Bytes || block > static_cast<std::size_t>(LZ4_MAX_INPUT_SIZE))
     return std::nullopt;
   std::string out(size, '\0');
-  if (size == 0) return block == 0 || (block == 1 && file.back() == 0) ? std::optional(out)
-                                                                       : std::nullopt;
+  if (size == 0)
+    return block == 0 || (block == 1 && file.back() == 0) ? std::optional(out) : std::nullopt;
   const int n = LZ4_decompress_safe(file.data() + kHeaderSize, out.data(), static_cast<int>(block),
                                     static_cast<int>(size));
   if (n < 0 || static_cast<std::uint32_t>(n) != size) return std::nullopt;

@@ -14,7 +14,9 @@ namespace platform::linux_os::history {
 
 namespace {
 
-std::string errnoText(int code) { return std::strerror(code); }
+std::string errnoText(int code) {
+  return std::strerror(code);
+}
 
 bool writeAll(int fd, const std::string& content) {
   std::size_t done = 0;

@@ -26,8 +26,8 @@ const std::vector<StoreKind>& kindsOf(BrowserFamily family) {
 }
 
 bool hasTableIn(sqlite3* db, const std::string& schema, const std::string& table) {
-  const std::string sql = "SELECT 1 FROM \"" + schema +
-                          "\".sqlite_master WHERE type = 'table' AND name = ?1";
+  const std::string sql =
+      "SELECT 1 FROM \"" + schema + "\".sqlite_master WHERE type = 'table' AND name = ?1";
   Statement query(db, sql.c_str());
   query.bind(1, table);
   return query.step() == SQLITE_ROW;
@@ -55,8 +55,8 @@ const AttachedStore* find(const std::vector<AttachedStore>& stores, const char* 
 }
 
 // Deletes the rows of a table whose column holds url.
-int deleteUrlRows(sqlite3* db, const std::string& table, const char* column,
-                  const std::string& url, std::string& error) {
+int deleteUrlRows(sqlite3* db, const std::string& table, const char* column, const std::string& url,
+                  std::string& error) {
   const std::string sql = "DELETE FROM " + table + " WHERE " + column + " = ?1";
   Statement remove(db, sql.c_str());
   remove.bind(1, url);
@@ -132,7 +132,8 @@ int clearVisitedSiteStores(sqlite3* db, BrowserFamily family,
   for (const char* schema : {"topsites", "shortcuts", "predictor"}) {
     if (!find(stores, schema)) continue;
     for (const std::string& table : tablesIn(db, schema))
-      if (table != "meta") sql.push_back("DELETE FROM " + std::string(schema) + ".\"" + table + "\"");
+      if (table != "meta")
+        sql.push_back("DELETE FROM " + std::string(schema) + ".\"" + table + "\"");
   }
   return runAll(db, sql, error);
 }
