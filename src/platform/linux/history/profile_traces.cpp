@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/linux/common/sqlite_copy.h"
+#include "platform/linux/history/history_sql.h"
 #include "platform/linux/history/moz_lz4.h"
 #include "platform/linux/history/profile_files.h"
 
@@ -116,6 +118,40 @@ void clearEngagement(const BrowserProfile& profile, bool clearing, const std::st
   }
 }
 
+// The URL-keyed metrics of the segmentation platform, kept once for every
+// profile of the user-data folder: the pages that go are taken out of it.
+void clearUkm(const BrowserProfile& profile, const KeepUrl& keep, ClearOutcome& outcome) {
+  if (profile.userDataDir.empty()) return;
+  const std::string path = profile.userDataDir + "/segmentation_platform/ukm_db";
+  std::string probe;
+  if (readProfileFile(path, probe, 0) == FileRead::Missing) return;
+  SqliteConnection db = openLiveDatabase(path);
+  std::string error;
+  if (!db || !hasTable(db.get(), "urls") || !hasColumn(db.get(), "urls", "url")) return;
+  std::vector<std::string> gone;
+  {
+    Statement query(db.get(), "SELECT url FROM urls");
+    while (query.step() == SQLITE_ROW)
+      if (std::string url = query.text(0); !keep(url)) gone.push_back(std::move(url));
+  }
+  if (gone.empty()) return;
+  int rc = runAll(db.get(), {"PRAGMA secure_delete = ON", "BEGIN IMMEDIATE"}, error);
+  Statement remove(db.get(), "DELETE FROM urls WHERE url = ?1");
+  for (std::size_t i = 0; rc == SQLITE_OK && i < gone.size(); ++i) {
+    remove.bind(1, gone[i]);
+    rc = remove.step() == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+    remove.reset();
+  }
+  if (rc == SQLITE_OK && hasTable(db.get(), "metrics") && hasColumn(db.get(), "metrics", "url_id"))
+    rc = run(db.get(), "DELETE FROM metrics WHERE url_id NOT IN (SELECT url_id FROM urls)", error);
+  if (rc == SQLITE_OK) rc = run(db.get(), "COMMIT", error);
+  if (rc != SQLITE_OK) {
+    outcome.fail(path, error.empty() ? sqlite3_errmsg(db.get()) : error);
+    return;
+  }
+  run(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)", error);
+}
+
 }  // namespace
 
 std::string settingsOrigin(const std::string& url) {
@@ -149,6 +185,7 @@ void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool 
   clearChromiumSessions(profile, clearing, url, outcome);
   if (clearing) remove(profile.profileDir + "/Visited Links", outcome);
   clearEngagement(profile, clearing, url, outcome);
+  clearUkm(profile, keep, outcome);
 }
 
 }  // namespace platform::linux_os::history

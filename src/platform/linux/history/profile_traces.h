@@ -9,7 +9,9 @@
 //                    hold a page that goes (every one on a clearing); the
 //                    "Visited Links" table on a clearing (the browser
 //                    rebuilds it from History); the site- and media-
-//                    engagement entries of Preferences.
+//                    engagement entries of Preferences; the pages in the
+//                    user-data folder's URL-keyed metrics
+//                    (segmentation_platform/ukm_db).
 #pragma once
 
 #include <string>
