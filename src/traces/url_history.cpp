@@ -36,6 +36,11 @@ void CURLHistory::Clear() {
   Refresh();
 }
 
+void CURLHistory::DeleteURLs(const std::vector<std::string>& urls) {
+  check(store_->DeleteUrls(urls));
+  Refresh();
+}
+
 platform::ClearOutcome CURLHistory::ClearQuietly() {
   std::string failure;
   try {

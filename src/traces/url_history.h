@@ -69,6 +69,10 @@ class CURLHistory {
   // Deletes a URL from the store, then refreshes with no filter.
   void DeleteURL(const std::string& url, std::uint32_t flags);
 
+  // Deletes many URLs from the store in one change of each database, then
+  // refreshes with no filter.
+  void DeleteURLs(const std::vector<std::string>& urls);
+
   // Clear without raising: what went and every failure, in words the run's
   // report can log. The snapshot is refreshed as far as the store allows.
   platform::ClearOutcome ClearQuietly();

@@ -291,6 +291,20 @@ TEST_F(VisitedSites, DeletingOneUrlTakesOnlyItsPagesOutOfTheSession) {
   EXPECT_FALSE(filesHolding(ffDir, kVictim).empty());
 }
 
+TEST_F(VisitedSites, ManyUrlsGoInOneChangeOfEachProfile) {
+  makeFirefox();
+  makeChromium();
+  int steps = 0;
+  store.setProgress([&](std::int64_t, std::int64_t) { ++steps; });
+  ASSERT_EQ(store.DeleteUrls({kOther, kVictim}), platform::S_OK) << store.lastErrorText();
+  EXPECT_EQ(store.lastOutcome().removed, 3);
+  EXPECT_EQ(steps, 7);  // open, change, files: three per profile, then the end
+  for (const std::string& url : {kVictim, kOther})
+    EXPECT_EQ(filesHolding(tmp.path(), url), std::vector<std::string>{}) << url;
+  EXPECT_FALSE(filesHolding(ffDir, kPinned).empty());
+  EXPECT_EQ(Db(ffDir + "/places.sqlite").count("SELECT count(*) FROM moz_places"), 2);
+}
+
 TEST(MozLz4, RefusesWhatIsNotAWholeFile) {
   const std::string file = *compressMozLz4("{\"windows\":[]}");
   EXPECT_EQ(decompressMozLz4(file), std::optional<std::string>("{\"windows\":[]}"));

@@ -110,17 +110,29 @@ HRESULT LinuxUrlHistory::EnumUrls(std::unique_ptr<EnumSTATURL>& out) {
 }
 
 HRESULT LinuxUrlHistory::DeleteUrl(const std::string& url, std::uint32_t) {
+  return DeleteUrls({url});
+}
+
+// Every URL in one transaction per database: one commit and one checkpoint,
+// however many URLs go.
+HRESULT LinuxUrlHistory::DeleteUrls(const std::vector<std::string>& urls) {
   return changeEverywhere(
-      [&url](Target& target, std::string& error) {
+      [&urls](Target& target, std::string& error) {
         sqlite3* db = target.db.get();
-        const int rc = target.firefox()
-                           ? history::firefox::deleteUrl(db, url, error)
-                           : history::chromium::deleteUrl(db, url, target.bookmarks, error);
-        if (rc != SQLITE_OK) return rc;
-        return history::deleteFromVisitedSiteStores(db, target.source.profile.family, target.stores,
-                                                    url, target.bookmarks.count(url) > 0, error);
+        const auto family = target.source.profile.family;
+        for (std::size_t i = 0; i < urls.size(); ++i) {
+          const std::string& url = urls[i];
+          int rc = target.firefox()
+                       ? history::firefox::deleteUrl(db, url, error)
+                       : history::chromium::deleteUrl(db, url, target.bookmarks, error);
+          if (rc == SQLITE_OK)
+            rc = history::deleteFromVisitedSiteStores(db, family, target.stores, url,
+                                                      target.bookmarks.count(url) > 0, error);
+          if (rc != SQLITE_OK) return rc;
+        }
+        return SQLITE_OK;
       },
-      &url);
+      &urls);
 }
 
 HRESULT LinuxUrlHistory::ClearHistory() {
@@ -138,10 +150,14 @@ HRESULT LinuxUrlHistory::ClearHistory() {
 
 // Every database is checked and locked before any is written; a failure
 // anywhere leaves every profile as it was (the open transactions roll back
-// when their connections close). url: the one URL deleted, null to clear.
-HRESULT LinuxUrlHistory::changeEverywhere(const Change& change, const std::string* url) {
+// when their connections close). urls: the URLs deleted, null to clear.
+HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
+                                          const std::vector<std::string>* urls) {
   outcome_ = {};
-  const bool clearing = url == nullptr;
+  const bool clearing = urls == nullptr;
+  const std::unordered_set<std::string> going =
+      urls ? std::unordered_set<std::string>(urls->begin(), urls->end())
+           : std::unordered_set<std::string>();
   const std::vector<HistorySource> sources = history::historySources(profiles_());
   std::vector<std::string> busy;
   for (const HistorySource& source : sources)
@@ -230,9 +246,9 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change, const std::strin
     }
     target.db.reset();
     history::KeepUrl keep = [&](const std::string& u) {
-      return kept.count(u) > 0 || (url && u != *url);
+      return kept.count(u) > 0 || (urls && going.count(u) == 0);
     };
-    history::clearProfileFiles(target.source.profile, keep, clearing, url, outcome_);
+    history::clearProfileFiles(target.source.profile, keep, clearing, urls, outcome_);
   }
   step(total, total);
   for (const std::string& store : skipped) outcome_.fail(store, "it could not be opened");

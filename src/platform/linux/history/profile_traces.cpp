@@ -1,6 +1,7 @@
 #include "platform/linux/history/profile_traces.h"
 
 #include <nlohmann/json.hpp>
+#include <unordered_set>
 
 #include "platform/linux/common/sqlite_copy.h"
 #include "platform/linux/history/history_sql.h"
@@ -47,7 +48,7 @@ bool isChromiumSessionFile(const std::string& name) {
   return false;
 }
 
-void clearChromiumSessions(const BrowserProfile& profile, bool clearing, const std::string* url,
+void clearChromiumSessions(const BrowserProfile& profile, bool clearing, const UrlList* urls,
                            ClearOutcome& outcome) {
   std::vector<std::string> files;
   for (const char* folder : {"/Sessions", "/Sessions_Encrypted"}) {
@@ -63,16 +64,17 @@ void clearChromiumSessions(const BrowserProfile& profile, bool clearing, const s
   bool holds = clearing;
   // An encrypted session cannot be searched: it goes with the plain one that
   // holds the page, since both record the same windows.
-  for (std::size_t i = 0; !holds && url && i < files.size(); ++i) {
+  for (std::size_t i = 0; !holds && urls && i < files.size(); ++i) {
     std::string bytes;
-    holds = readProfileFile(files[i], bytes) == FileRead::Read && holdsText(bytes, *url);
+    if (readProfileFile(files[i], bytes) != FileRead::Read) continue;
+    for (const std::string& url : *urls) holds = holds || holdsText(bytes, url);
   }
   if (!holds) return;
   for (const std::string& path : files) remove(path, outcome);
 }
 
 // Drops the engagement entries of the sites that go from Preferences.
-void clearEngagement(const BrowserProfile& profile, bool clearing, const std::string* url,
+void clearEngagement(const BrowserProfile& profile, bool clearing, const UrlList* urls,
                      ClearOutcome& outcome) {
   const std::string path = profile.profileDir + "/Preferences";
   std::string text;
@@ -82,7 +84,10 @@ void clearEngagement(const BrowserProfile& profile, bool clearing, const std::st
     outcome.fail(path, "the preferences cannot be read");
     return;
   }
-  const std::string origin = url ? settingsOrigin(*url) : std::string();
+  std::unordered_set<std::string> origins;
+  if (urls)
+    for (const std::string& url : *urls) origins.insert(settingsOrigin(url));
+  origins.erase(std::string());
   try {
     Json prefs = Json::parse(text);
     Json* exceptions = nullptr;
@@ -100,7 +105,7 @@ void clearEngagement(const BrowserProfile& profile, bool clearing, const std::st
         const std::string& pattern = it.key();
         const std::string primary = pattern.substr(0, pattern.find(','));
         const bool web = primary.starts_with("http://") || primary.starts_with("https://");
-        if (web && (clearing || (!origin.empty() && primary == origin))) {
+        if (web && (clearing || origins.count(primary) > 0)) {
           it = sites.erase(it);
           changed = true;
         } else {
@@ -177,14 +182,14 @@ std::string settingsOrigin(const std::string& url) {
 }
 
 void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
-                       const std::string* url, ClearOutcome& outcome) {
+                       const UrlList* urls, ClearOutcome& outcome) {
   if (profile.family == BrowserFamily::Firefox) {
     clearFirefoxSessions(profile, keep, clearing, outcome);
     return;
   }
-  clearChromiumSessions(profile, clearing, url, outcome);
+  clearChromiumSessions(profile, clearing, urls, outcome);
   if (clearing) remove(profile.profileDir + "/Visited Links", outcome);
-  clearEngagement(profile, clearing, url, outcome);
+  clearEngagement(profile, clearing, urls, outcome);
   clearUkm(profile, keep, outcome);
 }
 

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/clear_outcome.h"
 #include "platform/linux/common/browser_profiles.h"
@@ -22,10 +23,12 @@
 
 namespace platform::linux_os::history {
 
-// keep: whether a URL stays; clearing: the whole history goes; url: the one
-// URL deleted (null when clearing). Whatever cannot be changed is a failure.
+using UrlList = std::vector<std::string>;
+
+// keep: whether a URL stays; clearing: the whole history goes; urls: the
+// URLs deleted (null when clearing). Whatever cannot be changed is a failure.
 void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
-                       const std::string* url, ClearOutcome& outcome);
+                       const UrlList* urls, ClearOutcome& outcome);
 
 // The "scheme://host:port" origin of an http(s) URL, as Chromium's content
 // settings name it; "" for anything else.
