@@ -217,6 +217,13 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
     EXPECT_EQ(filesHolding(chromiumData, "http://" + site), std::vector<std::string>{}) << site;
   }
   EXPECT_EQ(filesHolding(firefoxDir, kBookmarked), std::vector<std::string>{});
+  // The session files that stay are whole sessions the browser can read.
+  for (const auto& entry : fs::directory_iterator(firefoxDir + "/sessionstore-backups")) {
+    const auto json =
+        platform::linux_os::history::decompressMozLz4(testsupport::readFile(entry.path()));
+    ASSERT_TRUE(json) << entry.path();
+    EXPECT_NE(json->find("\"windows\":["), std::string::npos) << *json;
+  }
   EXPECT_FALSE(filesHolding(chromiumData + "/Default/Bookmarks", kBookmarked).empty());
   EXPECT_EQ(column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1"), firefoxBookmarks);
   EXPECT_EQ(column(places(), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
