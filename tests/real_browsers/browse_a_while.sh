@@ -26,7 +26,7 @@ for site in "$@"; do urls+=("http://$site/"); done
 firefox-esr --headless -P tracesweep "${urls[@]}" >>"$rb_work/browsers.log" 2>&1 &
 pid=$!
 recovery="$profile/sessionstore-backups/recovery.jsonlz4"
-for _ in $(seq 600); do
+for _ in $(seq 900); do
   [[ -s $recovery ]] && break
   sleep 0.1
 done
