@@ -68,6 +68,10 @@ class UrlCache {
   // removed (ERROR_SHARING_VIOLATION while its browser runs).
   virtual bool DeleteUrlCacheEntry(const std::string& sourceUrlName) = 0;
   virtual std::uint32_t GetLastError() const = 0;
+  // Plain words for what refused the last failed deletion, e.g. "Firefox
+  // (profile default-esr) is running"; "" when there is nothing more to say
+  // than the error number.
+  virtual std::string LastFailureReason() const { return {}; }
 
   // As DeleteUrlCacheEntry, limited to the entries of one browser and
   // profile (lpszBrowser of the listing); an empty browser means every one.
@@ -75,9 +79,6 @@ class UrlCache {
     (void)browser;
     return DeleteUrlCacheEntry(sourceUrlName);
   }
-  // Plain words for the last failed deletion, e.g. which browser to close;
-  // "" when the store does not tell.
-  virtual std::string lastFailureText() const { return {}; }
   // Removes the entry files whose record cannot be read (cut short, damaged)
   // and which are therefore never listed, sparing those whose bytes hold
   // "Cookie" when spareCookies is set.

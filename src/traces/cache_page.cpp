@@ -1,10 +1,14 @@
 #include "traces/cache_page.h"
 
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
+
+#include "forms/message_box.h"
+#include "identity.h"
+#include "platform/cache_wipe_options.h"
+#include "traces/clear_failures.h"
 
 namespace traces {
 
@@ -96,34 +100,32 @@ class CacheWalk {
   std::uint32_t allocated_ = 0;
 };
 
-// Shows the progress of a long deletion: the status bar's bar and a repaint
-// of the window, at most every 50 ms so that painting never slows the work.
-class ProgressPainter {
- public:
-  explicit ProgressPainter(forms::PageHost host) : host_(host) {}
-  ~ProgressPainter() { host_.sbar.setProgress(0, 0); }
-  ProgressPainter(const ProgressPainter&) = delete;
-  ProgressPainter& operator=(const ProgressPainter&) = delete;
-
-  void show(std::int64_t done, std::int64_t total) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - painted_ < std::chrono::milliseconds(50) && done < total) return;
-    painted_ = now;
-    host_.sbar.setProgress(done, total);
-    host_.sbar.Refresh();
-    host_.form.Refresh();
-  }
-
- private:
-  forms::PageHost host_;
-  std::chrono::steady_clock::time_point painted_{};
-};
-
 }  // namespace
 
-CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
-    : platform_(platform), host_(host) {
+CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
+                     const forms::CheckBox* secureForAll)
+    : platform_(platform), host_(host), secureForAll_(secureForAll) {
   List1.setColumnHeaders({"URL", "Browser"});
+}
+
+void CachePage::withSecureRemoval(const std::function<void()>& deletions) {
+  auto* options = dynamic_cast<platform::CacheWipeOptions*>(&platform_.urlCache);
+  if (!options || !secureForAll_ || secureForAll_->Value() != 1) {
+    deletions();
+    return;
+  }
+  // One session for the whole batch: what other programs hold open is read
+  // once.
+  std::unique_ptr<platform::OverwriteSession> session =
+      platform_.files.beginOverwrite(platform::OverwriteOptions{});
+  options->setOverwriteSession(session.get());
+  try {
+    deletions();
+  } catch (...) {
+    options->setOverwriteSession(nullptr);
+    throw;
+  }
+  options->setOverwriteSession(nullptr);
 }
 
 void CachePage::GetCacheURLList() {
@@ -136,21 +138,6 @@ void CachePage::GetCacheURLList() {
   List1.setItems(std::move(names), std::move(browsers));
 }
 
-void CachePage::deleteItem(std::int64_t i, platform::ClearOutcome& outcome) {
-  const std::string& name = List1.List(i);
-  const std::vector<std::string>& details = List1.Details(i);
-  const std::string browser = details.empty() ? std::string() : details.front();
-  if (platform_.urlCache.DeleteUrlCacheEntryOf(name, browser)) {
-    ++outcome.removed;
-    return;
-  }
-  // Not found: already gone with an earlier line of the same URL.
-  if (platform_.urlCache.GetLastError() == platform::ERROR_FILE_NOT_FOUND) return;
-  std::string reason = platform_.urlCache.lastFailureText();
-  if (reason.empty()) reason = "the entry could not be removed";
-  outcome.fail(browser.empty() ? name : name + " (" + browser + ")", reason);
-}
-
 void CachePage::loadCacheContents() {
   GetCacheURLList();
 }
@@ -160,23 +147,57 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
   return std::string(address, std::strlen(address));
 }
 
-platform::ClearOutcome CachePage::deletecache() {
-  forms::HourglassGuard busy(host_.form);
-  platform::ClearOutcome outcome;
-  const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
-  const std::int64_t last = List1.ListCount() - 1;
-  {
-    ProgressPainter progress(host_);
-    for (std::int64_t i = 0; i <= last; ++i) {
-      progress.show(i, last + 1);
-      if (!deleteCookies && List1.List(i).find("Cookie") != std::string::npos) continue;
-      deleteItem(i, outcome);
-    }
+// Deletes the entries of item i (its URL in its browser and profile); what
+// could not be deleted goes into outcome with the reason. An entry already
+// gone (with an earlier line of the same URL) is no failure.
+void CachePage::deleteEntry(std::int64_t i, platform::ClearOutcome& outcome) {
+  const std::string& name = List1.List(i);
+  const std::vector<std::string>& details = List1.Details(i);
+  const std::string browser = details.empty() ? std::string() : details.front();
+  if (platform_.urlCache.DeleteUrlCacheEntryOf(name, browser)) {
+    ++outcome.removed;
+    return;
   }
-  // Entries too damaged to be listed go as well, under the same rule for cookies.
-  outcome.add(platform_.urlCache.DeleteDamagedEntries(!deleteCookies));
-  GetCacheURLList();
-  return outcome;
+  const std::uint32_t error = platform_.urlCache.GetLastError();
+  if (error == platform::ERROR_FILE_NOT_FOUND) return;
+  std::string reason = platform_.urlCache.LastFailureReason();
+  if (reason.empty())
+    reason = error == platform::ERROR_SHARING_VIOLATION ? "its browser is running"
+                                                        : "it could not be removed";
+  outcome.fail(browser.empty() ? name : name + " (" + browser + ")", reason);
+}
+
+void CachePage::deletecache(platform::ClearOutcome* outcome) {
+  platform::ClearOutcome result;
+  {
+    forms::HourglassGuard busy(host_.form);
+    const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
+    const std::int64_t last = List1.ListCount() - 1;
+    withSecureRemoval([&] {
+      for (std::int64_t i = 0; i <= last; ++i) {
+        // The view repaints the status bar as the progress changes.
+        host_.sbar.setProgress(i + 1, last + 1);
+        if (!deleteCookies && List1.List(i).find("Cookie") != std::string::npos) continue;
+        deleteEntry(i, result);
+      }
+      // Entries too damaged to be listed go too, under the same rule for cookies.
+      result.add(platform_.urlCache.DeleteDamagedEntries(!deleteCookies));
+    });
+    host_.sbar.setProgress(0, 0);
+    GetCacheURLList();
+  }
+  if (outcome) outcome->add(result);
+  lastOutcome_ = std::move(result);
+}
+
+void CachePage::tellFailures(const platform::ClearOutcome& outcome) {
+  if (outcome.ok()) return;
+  const std::size_t n = outcome.failures.size();
+  platform_.msgbox.show(
+      notClearedText(std::to_string(n) + (n == 1 ? " cache entry was" : " cache entries were") +
+                         " not deleted:",
+                     outcome, "entry", "entries"),
+      forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
 }
 
 void CachePage::invertsel() {
@@ -189,23 +210,23 @@ void CachePage::invertsel() {
 
 void CachePage::cmdDelSelFromCache_Click() {
   // Every selected entry goes, not only the focused one; none selected deletes nothing.
+  platform::ClearOutcome outcome;
   {
     forms::HourglassGuard busy(host_.form);
-    ProgressPainter progress(host_);
-    platform::ClearOutcome outcome;
-    const std::int64_t count = List1.ListCount();
-    for (std::int64_t i = count - 1; i >= 0; --i) {
-      progress.show(count - 1 - i, count);
-      if (List1.Selected(i)) deleteItem(i, outcome);
-    }
+    withSecureRemoval([&] {
+      for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
+        if (List1.Selected(i)) deleteEntry(i, outcome);
+    });
   }
   GetCacheURLList();
+  tellFailures(outcome);
 }
 
 void CachePage::cmdDelAllFromCache_Click() {
   host_.sbar.setPanelText(1, "Clearing cache...");
   deletecache();
   host_.sbar.setPanelText(1, "");
+  tellFailures(lastOutcome_);
 }
 
 void CachePage::cmdinvertcachesel_Click() {

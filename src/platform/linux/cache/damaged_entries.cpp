@@ -52,6 +52,16 @@ bool unlinkIn(int dirFd, const std::string& name) {
   return unlinkat(dirFd, name.c_str(), 0) == 0 || errno == ENOENT;
 }
 
+// Removes a file of the folder, after beforeRemove had its turn on it.
+bool removeIn(int dirFd, const std::string& folder, const std::string& name,
+              const BeforeRemove& beforeRemove) {
+  struct stat st {};
+  if (beforeRemove && fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISREG(st.st_mode))
+    beforeRemove(folder + "/" + name);
+  return unlinkIn(dirFd, name);
+}
+
 }  // namespace
 
 bool fileHoldsText(int dirFd, const char* name, std::string_view text) {
@@ -78,7 +88,7 @@ bool fileHoldsText(int dirFd, const char* name, std::string_view text) {
 
 ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
                                   const std::function<bool(const BrowserProfile&)>& running,
-                                  bool spareCookies) {
+                                  bool spareCookies, const BeforeRemove& beforeRemove) {
   ClearOutcome outcome;
   std::vector<int> runs(snapshot.profiles.size(), -1);  // -1 not yet asked
   for (const CacheFolder& folder : snapshot.folders) {
@@ -104,9 +114,10 @@ ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
       if (folder.format == EntryFormat::Chromium) {
         const std::string hash(name, 0, 16);
         // _0 last: while it stays, a retry finds the entry again.
-        ok = unlinkIn(dirFd, hash + "_1") && unlinkIn(dirFd, hash + "_s");
+        ok = removeIn(dirFd, folder.path, hash + "_1", beforeRemove) &&
+             removeIn(dirFd, folder.path, hash + "_s", beforeRemove);
       }
-      ok = ok && unlinkIn(dirFd, name);
+      ok = ok && removeIn(dirFd, folder.path, name, beforeRemove);
       if (!ok) {
         outcome.fail(path, std::strerror(errno));
         continue;

@@ -8,6 +8,7 @@
 
 #include "platform/clear_outcome.h"
 #include "platform/linux/cache/cache_snapshot.h"
+#include "platform/linux/cache/entry_removal.h"
 
 namespace platform::linux_os {
 
@@ -15,9 +16,10 @@ namespace platform::linux_os {
 // Chromium entry with every file of its hash), sparing those whose bytes
 // hold "Cookie" when spareCookies is set. A running browser's files are left
 // and named as failures; so is a file that cannot be removed.
+// beforeRemove (when set) runs on every file just before it is removed.
 ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
                                   const std::function<bool(const BrowserProfile&)>& running,
-                                  bool spareCookies);
+                                  bool spareCookies, const BeforeRemove& beforeRemove = {});
 
 // Whether the file's bytes hold the text anywhere.
 bool fileHoldsText(int dirFd, const char* name, std::string_view text);

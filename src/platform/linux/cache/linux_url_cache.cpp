@@ -2,6 +2,7 @@
 
 #include "platform/linux/cache/damaged_entries.h"
 #include "platform/linux/cache/entry_removal.h"
+#include "platform/linux/cache/overwrite_once.h"
 
 namespace platform::linux_os {
 
@@ -113,12 +114,14 @@ bool LinuxUrlCache::DeleteUrlCacheEntryOf(const std::string& sourceUrlName,
 ClearOutcome LinuxUrlCache::DeleteDamagedEntries(bool spareCookies) {
   ++calls_;
   const std::shared_ptr<CacheSnapshot> snapshot = newSnapshot();
-  return removeDamagedEntries(*snapshot, running_, spareCookies);
+  BeforeRemove destroy;
+  if (overwrite_) destroy = [this](const std::string& path) { overwriteOnce(*overwrite_, path); };
+  return removeDamagedEntries(*snapshot, running_, spareCookies, destroy);
 }
 
 bool LinuxUrlCache::deleteEntries(const std::string& sourceUrlName, const std::string& browser) {
   ++calls_;
-  lastFailure_.clear();
+  lastFailureReason_.clear();
   std::vector<EntryRef>* found = lookUp(sourceUrlName);
   if (!found || found->empty()) {
     lastError_ = ERROR_FILE_NOT_FOUND;
@@ -138,12 +141,14 @@ bool LinuxUrlCache::deleteEntries(const std::string& sourceUrlName, const std::s
     mine = true;
     if (running[profile] < 0) running[profile] = running_(owner) ? 1 : 0;
     if (running[profile] == 1) {
+      if (!inUse) lastFailureReason_ = displayName(owner) + " is running";
       inUse = true;
-      lastFailure_ = displayName(owner) + " is running";
       kept.push_back(std::move(ref));
       continue;
     }
-    switch (removeCacheEntry(*latest_, ref, sourceUrlName)) {
+    BeforeRemove destroy;
+    if (overwrite_) destroy = [this](const std::string& path) { overwriteOnce(*overwrite_, path); };
+    switch (removeCacheEntry(*latest_, ref, sourceUrlName, destroy)) {
       case RemoveResult::Removed:
         removed = true;
         break;
@@ -151,7 +156,6 @@ bool LinuxUrlCache::deleteEntries(const std::string& sourceUrlName, const std::s
         break;
       case RemoveResult::Failed:
         failed = true;
-        lastFailure_ = "the entry's files could not be removed";
         kept.push_back(std::move(ref));
         break;
     }
