@@ -62,6 +62,15 @@ class FakeTray : public forms::TrayService {
   bool available() const override { return isAvailable; }
   bool addIcon(const std::string& tip, std::function<void(int)> onMessage) override;
   void send(int message) { if (handler) handler(message); }
+  void watchAvailability(std::function<void(bool)> onChange) override {
+    availabilityHandler = std::move(onChange);
+  }
+  // The panel comes or goes, as the view would report it.
+  void setAvailable(bool available) {
+    isAvailable = available;
+    if (availabilityHandler) availabilityHandler(available);
+  }
+  std::function<void(bool)> availabilityHandler;
   bool isAvailable = true;
   int added = 0;
   std::string tip;
