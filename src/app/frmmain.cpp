@@ -21,7 +21,7 @@ frmmain::frmmain(Modmain& app)
       app_(app),
       updates_(
           app.platform, *this, [this](const std::string& url) { app_.OpenURL(url); },
-          identity::kMakerUrl) {}
+          app.makerUrl) {}
 
 void frmmain::Form_Load() {
   setCaption(identity::kAppTitle);
@@ -100,11 +100,11 @@ void frmmain::cmdok_Click() {
 }
 
 void frmmain::cmdhelp_Click() {
-  app_.OpenURL(helpLocation(app_.platform));
+  app_.OpenURL(helpLocation(app_.platform, {}, app_.makerUrl));
 }
 
 void frmmain::lblurl_Click() {
-  app_.OpenURL(homeLocation(app_.platform));
+  app_.OpenURL(homeLocation(app_.platform, app_.makerUrl));
 }
 
 void frmmain::chkdeltempfiles_Click() {

@@ -9,6 +9,7 @@
 #include "app/frmmain.h"
 #include "app/small_forms.h"
 #include "erase/file_list.h"
+#include "identity.h"
 #include "platform/platform.h"
 #include "traces/url_history.h"
 
@@ -58,6 +59,8 @@ class Modmain {
   bool hasTray() const { return platform.tray.available(); }
 
   platform::Platform& platform;
+  // Scheme and host of the maker's server: the build's own; tests point it elsewhere.
+  std::string makerUrl = identity::kMakerUrl;
   bool ShowIndexDat = true;
   erasure::FileList FileList;
 
