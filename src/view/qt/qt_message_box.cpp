@@ -75,7 +75,9 @@ QWidget* ownerWindow() {
 int QtMessageBox::show(const std::string& text, int style, const std::string& caption) {
   QMessageBox box(ownerWindow());
   box.setObjectName("msgbox");
-  // A fixed-size box: a title and a close button, nothing to minimise or maximise.
+  // A fixed-size box with a title and a close button, nothing to minimise or
+  // maximise (window managers that follow the Motif hints draw just that;
+  // openbox keeps a minimise button on every dialog by design).
   box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                      Qt::WindowCloseButtonHint);
   box.setWindowTitle(QString::fromStdString(caption));

@@ -55,7 +55,7 @@ SplashWindow::SplashWindow(app::frmSplash& s)
 
 CleanUpWindow::CleanUpWindow(app::frmCleanUp& c)
     : FormWindow(c, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-  // Only a title: no minimise, maximise or close while the run works.
+  // Only a title: nothing to minimise, maximise or close while the run works.
   setWindowIcon(programIcon());
   setFixedSize(330, 50);
   auto* layout = new QHBoxLayout(this);
