@@ -108,8 +108,9 @@ if [ "${SHOTS_LATE_TRAY:-0}" = 1 ]; then
   sleep 2  # the program looks for the panel once a second
   shot late-02-panel-came
   win=$(main_window)
-  xdotool windowactivate --sync "$win" key --window "$win" alt+F4 2>/dev/null ||
-    xdotool windowactivate "$win" key alt+F4
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  sleep 0.3
+  xdotool key alt+F4  # the window manager's close
   wait_for 5 main_window_gone
   sleep 0.5
   kill -0 "$prog_pid" || { echo "closing the window ended the program" >&2; exit 1; }
@@ -172,7 +173,9 @@ for i in $(seq 1 150); do head -c 262144 /dev/urandom > "$victim/file$i.bin"; do
 echo "keep out" > "$victim/sub/notes.txt"
 xdotool key ctrl+shift+Tab  # back to "Secure Wipe"
 sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$win")"
+# xwininfo, not xdotool: under a window manager xdotool counts the frame twice.
+X=$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {print $NF}')
+Y=$(xwininfo -id "$win" | awk '/Absolute upper-left Y/ {print $NF}')
 xdotool mousemove $((X + $(px 300))) $((Y + $(px 204))) click 1  # the folder box
 xdotool type --delay 5 "$victim"
 xdotool key alt+w  # "&Wipe"

@@ -19,9 +19,8 @@ inline constexpr const char* kUpToDate = "Your version is up to date";
 inline constexpr const char* kNewerAvailable =
     "A newer version is available!. Do you wish to go to the download page?";
 inline constexpr const char* kServerNotConfigured =
-    "This copy of Tracesweep was built without the address of its maker's server, so it "
-    "cannot ask whether a newer version is published. Your distribution's package manager "
-    "keeps it up to date instead.";
+    "The maker's update server is not configured in this copy of Tracesweep, so it cannot "
+    "check whether a newer version is published.";
 
 // "upd.txt" in the program's folder first, then in the user's data folder
 // when the program's folder cannot be written (an installed program); "" for
