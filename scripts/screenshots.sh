@@ -86,7 +86,7 @@ tray_icon_shown() {  # trayer grows from nothing to the icon's width
 splash_visible() {
   local w
   for w in $(xdotool search --onlyvisible --class tracesweep 2>/dev/null); do
-    xdotool getwindowgeometry "$w" | grep -q 'Geometry: 490x280' && return 0
+    xdotool getwindowgeometry "$w" | grep -q "Geometry: $((490 * scale))x$((280 * scale))" && return 0
   done
   return 1
 }
