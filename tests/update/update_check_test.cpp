@@ -234,8 +234,8 @@ TEST(UpdateCheckInBackground, PlaceholderServerIsNotConfigured) {
   platform::fake::FakePlatform fake;
   platform::Platform platform = fake.platform();
   forms::Form window{"frmmain"};
-  UpdateCheck updates(platform, window, [](const std::string&) {},
-                      std::string(identity::kPlaceholderMakerUrl));
+  UpdateCheck updates(
+      platform, window, [](const std::string&) {}, std::string(identity::kPlaceholderMakerUrl));
   updates.start();
   EXPECT_FALSE(updates.running());
   EXPECT_TRUE(fake.downloader.urls.empty());

@@ -13,8 +13,8 @@
 
 #include "app/modmain.h"
 #include "http_test_server.h"
-#include "temp_dir.h"
 #include "platform/linux/net/curl_downloader.h"
+#include "temp_dir.h"
 #include "update/update_check.h"
 #include "view/qt/quit_on_signal.h"
 #include "view_env.h"
@@ -112,8 +112,8 @@ class DesktopTest : public QObject {
     wipeFrames.removeDuplicates();
     QCOMPARE(wipeFrames.size(), 4);
     QVERIFY(!wipeFrames.contains(QString()));
-    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(
-        env.find<QWidget>(main, "lblurl"));
+    QAccessibleInterface* link =
+        QAccessible::queryAccessibleInterface(env.find<QWidget>(main, "lblurl"));
     QCOMPARE(link->role(), QAccessible::Link);
 
     QWidget* help = env.find<QWidget>(main, "cmdhelp");

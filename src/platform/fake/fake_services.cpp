@@ -1,7 +1,6 @@
 #include "platform/fake/fake_services.h"
 
 #include <algorithm>
-
 #include <fstream>
 
 namespace platform::fake {
@@ -18,7 +17,9 @@ int FakeFileLayer::deleteFile(const std::string& path) {
   return result;
 }
 
-int FakeFileLayer::setAttributes(const std::string&, int) { return 0; }
+int FakeFileLayer::setAttributes(const std::string&, int) {
+  return 0;
+}
 
 int FakeFileLayer::fileLength(const std::string& path, std::int64_t& length) {
   auto it = lengths.find(path);
@@ -52,9 +53,7 @@ namespace {
 class FakeTarget : public OverwriteTarget {
  public:
   FakeTarget(FakeFileLayer& layer, std::string path) : layer_(layer), path_(std::move(path)) {}
-  int length(std::int64_t& bytes) override {
-    return layer_.fileLength(path_, bytes);
-  }
+  int length(std::int64_t& bytes) override { return layer_.fileLength(path_, bytes); }
   int writeAt(std::int64_t offset, const unsigned char*, std::size_t size) override {
     std::int64_t& length = layer_.lengths[path_];
     length = std::max(length, offset + static_cast<std::int64_t>(size));

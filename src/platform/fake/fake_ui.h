@@ -61,7 +61,9 @@ class FakeTray : public forms::TrayService {
  public:
   bool available() const override { return isAvailable; }
   bool addIcon(const std::string& tip, std::function<void(int)> onMessage) override;
-  void send(int message) { if (handler) handler(message); }
+  void send(int message) {
+    if (handler) handler(message);
+  }
   void watchAvailability(std::function<void(bool)> onChange) override {
     availabilityHandler = std::move(onChange);
   }

@@ -89,8 +89,8 @@ QWidget* buildGeneralPage(app::frmmain& f) {
 
   // The less obvious boxes say what they do.
   general->findChild<QCheckBox*>("chkdelOnStart")
-      ->setToolTip(QStringLiteral(
-          "When Tracesweep starts, clear the areas ticked below and on the right."));
+      ->setToolTip(
+          QStringLiteral("When Tracesweep starts, clear the areas ticked below and on the right."));
   general->findChild<QCheckBox*>("chkDelOnShutDown")
       ->setToolTip(QStringLiteral(
           "When you end Tracesweep from its tray menu, clear the areas ticked below and on "

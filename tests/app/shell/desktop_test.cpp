@@ -76,10 +76,10 @@ TEST_F(AppTest, HelpIsTheInstalledPageUnlessTheBuildNamesAMaker) {
   app.mainForm()->cmdhelp_Click();
   app.mainForm()->lblurl_Click();
   app.mainForm()->cmdcheckForUpdates_Click();
-  EXPECT_EQ(fakes.shell.opened,
-            (std::vector<std::string>{
-                "file:///opt/trace%20sweep/share/doc/tracesweep/help.html",
-                "file:///opt/trace%20sweep/share/doc/tracesweep/help.html#maker"}));
+  EXPECT_EQ(
+      fakes.shell.opened,
+      (std::vector<std::string>{"file:///opt/trace%20sweep/share/doc/tracesweep/help.html",
+                                "file:///opt/trace%20sweep/share/doc/tracesweep/help.html#maker"}));
   EXPECT_TRUE(fakes.downloader.urls.empty());
   EXPECT_EQ(fakes.msgbox.shown.back().text, update::kServerNotConfigured);
 

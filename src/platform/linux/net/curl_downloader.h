@@ -1,6 +1,6 @@
 // Downloads over HTTP(S) with libcurl, within time and size limits, in the
-// caller's thread or in a worker thread of its own. Only a 2xx answer counts; redirects are followed within the same
-// host; the destination is replaced only when the whole resource arrived.
+// caller's thread or in a worker thread of its own. Only a 2xx answer counts; redirects are
+// followed within the same host; the destination is replaced only when the whole resource arrived.
 #pragma once
 
 #include <atomic>
