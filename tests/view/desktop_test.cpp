@@ -96,6 +96,17 @@ class DesktopTest : public QObject {
     auto* tabs = env.find<QTabWidget>(main, "SSTab1");
     for (int tab = 0; tab < tabs->count(); ++tab) {
       tabs->setCurrentIndex(tab);
+      // Tab moves left to right along a row (a button row's buttons are made
+      // in no particular order).
+      QWidget* previous = nullptr;
+      for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+        if (!w->isVisible() || !(w->focusPolicy() & Qt::TabFocus)) continue;
+        QPoint at = w->mapTo(window, w->rect().center());
+        if (previous && previous->mapTo(window, previous->rect().center()).y() == at.y())
+          QVERIFY2(previous->mapTo(window, QPoint()).x() < w->mapTo(window, QPoint()).x(),
+                   qPrintable(previous->objectName() + " before " + w->objectName()));
+        previous = w;
+      }
       for (QWidget* widget : tabs->widget(tab)->findChildren<QWidget*>()) {
         if (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(window)) continue;
         if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;

@@ -66,6 +66,13 @@ QHBoxLayout* buttonRow(std::initializer_list<QWidget*> left,
   for (QWidget* w : left) row->addWidget(w);
   row->addStretch(1);
   for (QWidget* w : right) row->addWidget(w);
+  // Tab goes left to right, whatever order the buttons were made in.
+  QWidget* previous = nullptr;
+  for (auto group : {left, right})
+    for (QWidget* w : group) {
+      if (previous) QWidget::setTabOrder(previous, w);
+      previous = w;
+    }
   return row;
 }
 
