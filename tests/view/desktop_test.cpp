@@ -1,6 +1,7 @@
 // The program as a desktop citizen: an update check against a server that
 // never answers leaves the window painting, every control has a name for a
-// screen reader, and SIGTERM at log-out applies the autostart box.
+// screen reader and is reached by Tab in order, and SIGTERM at log-out
+// applies the autostart box.
 #include <QAccessible>
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -86,7 +87,7 @@ class DesktopTest : public QObject {
     QVERIFY(!QGuiApplication::overrideCursor());
   }
 
-  void everyControlHasANameAndTheButtonsDoNotTouch() {
+  void everyControlIsNamedReachedInOrderAndSpaced() {
     ViewEnv env;
     app::Modmain app(env.platform);
     app::frmmain& main = app.loadMainForm();
