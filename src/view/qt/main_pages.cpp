@@ -179,9 +179,7 @@ QWidget* buildWipePage(erasure::WipePage& p) {
   auto* layout = new QVBoxLayout(box);
   layout->addWidget(checkBox(p.chkSecureForAll, box));
   box->findChild<QCheckBox*>("chkSecureForAll")
-      ->setToolTip(QStringLiteral(
-          "Also overwrite what the other pages and the automatic runs delete, instead of "
-          "only deleting it."));
+      ->setToolTip(QStringLiteral("Use secure deletion for the other areas as well."));
 
   // One row per target: its label, its path and its browse button.
   auto pathFrame = [box](forms::Frame& model, forms::Label& caption, forms::TextBox& text,
