@@ -64,8 +64,6 @@ class FakeTray : public forms::TrayService {
   void send(int message) {
     if (handler) handler(message);
   }
-<<<<<<< HEAD
-=======
   void watchAvailability(std::function<void(bool)> onChange) override {
     availabilityHandler = std::move(onChange);
   }
@@ -75,7 +73,6 @@ class FakeTray : public forms::TrayService {
     if (availabilityHandler) availabilityHandler(available);
   }
   std::function<void(bool)> availabilityHandler;
->>>>>>> i17
   bool isAvailable = true;
   int added = 0;
   std::string tip;
