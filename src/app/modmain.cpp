@@ -24,7 +24,7 @@ void Modmain::Main() {
   tray_ = std::make_unique<frmtray>(*this);
   platform.windows.load(*tray_);
   tray_->Form_Load();
-  hasTray_ = platform.tray.available();
+  platform.tray.watchAvailability([this](bool available) { trayAvailabilityChanged(available); });
 
   openHistory();
 
@@ -116,8 +116,17 @@ void Modmain::unloadMainForm() {
   retire(std::move(main_));
 }
 
+void Modmain::trayAvailabilityChanged(bool available) {
+  // While the start-up sequence runs, its end shows the window when needed.
+  if (!available && tray_ && !splash_) showMainForm();
+}
+
+void Modmain::sessionEnd() {
+  unloadMainForm();
+}
+
 void Modmain::closeMainForm() {
-  if (hasTray_)
+  if (hasTray())
     unloadMainForm();
   else
     exitSequence();
@@ -158,7 +167,7 @@ void Modmain::startupSequence(frmSplash& splash) {
   platform.windows.unload(splash);
   retire(std::move(splash_));
   // Without a notification area the main window is the only way in.
-  if (!hasTray_) showMainForm();
+  if (!hasTray()) showMainForm();
 }
 
 std::vector<Area> Modmain::chosenAreas() {
@@ -268,7 +277,7 @@ platform::ClearOutcome Modmain::clearHistory(bool preview) {
 
 void Modmain::tellRun(const RunReport& report) {
   if (runLog_) runLog_->add(logEntry(report));
-  if (!report.ok() && hasTray_)
+  if (!report.ok() && hasTray())
     platform.tray.showMessage(identity::kAppTitle, notificationText(report));
 }
 

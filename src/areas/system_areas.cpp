@@ -4,21 +4,11 @@
 #include <vector>
 
 #include "areas/wipe_outcome.h"
-#include "erase/enum_files.h"
-#include "erase/secure_wipe.h"
+#include "erase/wipe_choice.h"
 
 namespace areas {
 
 namespace {
-
-// The temporary folder when its files may be cleared, else "". /tmp is
-// shared with every user and program, so the shell must vouch for it: never
-// the root, the home folder or a folder above it.
-std::string clearableTempFolder(platform::Platform& platform) {
-  std::string folder = platform.shell.tempPath();
-  if (folder.empty() || !platform.shell.mayClearFolder(folder)) return {};
-  return folder;
-}
 
 // Clears the temporary folder, or with preview only judges what it holds.
 platform::ClearOutcome clearTemp(platform::Platform& platform, forms::Form& mainWindow,
@@ -26,34 +16,42 @@ platform::ClearOutcome clearTemp(platform::Platform& platform, forms::Form& main
   forms::HourglassGuard hourglass(mainWindow);
   platform::ClearOutcome outcome;
   fileList.reset();
-  const std::string folder = clearableTempFolder(platform);
+  const std::string folder = platform.shell.tempPath();
   if (folder.empty()) {
-    const std::string named = platform.shell.tempPath();
-    outcome.fail(named.empty() ? "the temporary folder" : named,
-                 named.empty() ? "it could not be found"
-                               : "it is the root, the home folder or a folder that holds it; "
-                                 "nothing in it is cleared");
+    outcome.fail("the temporary folder", "the system does not say where it is");
     return outcome;
   }
-  try {
-    erasure::EnumFiles(platform, fileList, folder);
-  } catch (const erasure::EnumError& error) {
+  // /tmp is shared with every user and program: the folder is opened once,
+  // judged by the folder-safety rule as what was opened, and every file is
+  // reached through it.
+  erasure::WipeChoice choice(platform, folder);
+  if (!choice.opened()) {
+    if (!choice.missing()) outcome.fail(choice.path(), choice.problem());
+    return outcome;
+  }
+  if (choice.protection() != platform::FolderProtection::None) {
+    outcome.fail(choice.path(), "it is " + choice.protectionWords() + "; nothing was cleared");
+    return outcome;
+  }
+  if (!choice.list(&fileList))
     // What was listed is still the temporary folder's and is cleared; the
     // rest waits for the next run.
-    outcome.fail(folder, std::string("it could not be listed whole: ") + error.what());
-  }
-  const std::vector<std::string> paths(fileList.entries.begin() + 1, fileList.entries.end());
-  if (paths.empty()) return outcome;
+    outcome.fail(choice.path(), "not every file in it could be listed");
+  if (choice.files().empty()) return outcome;
   // Only the user's own regular files; in-use files, sockets, FIFOs and
-  // devices stay, links go without their targets. One sync for the batch.
+  // devices stay, links go without their targets. One pass, one sync.
   erasure::BatchOptions options;
   options.ownedByUserOnly = true;
-  options.root = folder;
+  const std::vector<std::string> paths(fileList.entries.begin() + 1, fileList.entries.end());
   const std::vector<std::int64_t> sizes = FileSizes(platform, paths);
-  AddWipeResults(outcome,
-                 preview ? PreviewWipe(platform, paths, options)
-                         : erasure::WipeFiles(platform, paths, 1, options),
-                 sizes);
+  if (preview) {
+    AddWipeResults(outcome, choice.preview(options), sizes);
+    return outcome;
+  }
+  erasure::WipeReport report = choice.wipe(1, options);
+  if (report.folderChanged)
+    outcome.fail(choice.path(), "it was moved or replaced while it was cleared");
+  AddWipeResults(outcome, report.results, sizes);
   return outcome;
 }
 
@@ -73,16 +71,16 @@ platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool overwr
   platform::ClearOutcome outcome;
   if (overwrite) {
     for (const std::string& bin : platform.trash.binFolders()) {
-      std::vector<std::string> paths;
-      platform.files.walkFiles(
-          bin, [&](const std::string& relative) { paths.push_back(bin + "/" + relative); });
+      // Each bin is opened once and its files reached only through it.
+      erasure::WipeChoice choice(platform, bin);
+      if (!choice.opened() || choice.protection() != platform::FolderProtection::None) continue;
+      choice.list();
+      if (choice.files().empty()) continue;
       erasure::BatchOptions options;
       options.ownedByUserOnly = true;
-      options.root = bin;
-      if (paths.empty()) continue;
       // A file that could not be overwritten is still removed below, but
       // not destroyed: that is said.
-      for (const erasure::WipeResult& result : erasure::WipeFiles(platform, paths, 1, options))
+      for (const erasure::WipeResult& result : choice.wipe(1, options).results)
         if (result.outcome == erasure::WipeOutcome::InUse ||
             result.outcome == erasure::WipeOutcome::Failed)
           outcome.fail(result.path, "not overwritten: " + result.reason);

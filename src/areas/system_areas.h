@@ -9,8 +9,9 @@
 namespace areas {
 
 // Wipes every file under the temporary folder with one pass; folders stay.
-// Shows the wait cursor over mainWindow while it runs. Returns what was
-// removed and what was left, and why.
+// Shows the wait cursor over mainWindow while it runs. A temporary folder
+// that the folder-safety rule protects (the root, home, a system folder ...)
+// is not touched at all. Returns what was removed and what was left, and why.
 platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
                                        erasure::FileList& fileList);
 // What ClearTempFolder would remove and leave: the same listing and the same

@@ -16,12 +16,6 @@ namespace areas {
 std::vector<std::int64_t> FileSizes(platform::Platform& platform,
                                     const std::vector<std::string>& paths);
 
-// What WipeFiles would do to each file, judged by the same opening of each
-// file in one overwrite session, with nothing written and nothing removed.
-std::vector<erasure::WipeResult> PreviewWipe(platform::Platform& platform,
-                                             const std::vector<std::string>& paths,
-                                             const erasure::BatchOptions& options);
-
 // Adds the results to outcome: a file removed (overwritten or not) counts
 // with its size; a file of another user, a socket, pipe or device is left
 // alone by design and counted as skipped; a file already gone is nothing;

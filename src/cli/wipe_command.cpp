@@ -2,17 +2,14 @@
 
 #include <sys/stat.h>
 
-#include <climits>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <ostream>
+#include <unordered_map>
 
 #include "app/run_report.h"
 #include "areas/wipe_outcome.h"
-#include "erase/enum_files.h"
 #include "erase/secure_wipe.h"
-#include "erase/system_folders.h"
+#include "erase/wipe_choice.h"
 
 namespace cli {
 
@@ -20,11 +17,6 @@ namespace {
 
 using erasure::WipeOutcome;
 using erasure::WipeResult;
-
-struct Tally {
-  std::int64_t wiped = 0, removedOnly = 0, left = 0, gone = 0;
-  std::int64_t wipedBytes = 0;
-};
 
 class WipeRun {
  public:
@@ -37,11 +29,16 @@ class WipeRun {
   bool failed() const { return failed_; }
 
  private:
-  bool wipeFolder(const std::string& typed, const std::string& folder);
+  bool wipeFolder(const std::string& typed, erasure::WipeChoice& choice);
   void report(const std::string& typed, const std::vector<WipeResult>& results,
               const std::vector<std::int64_t>& sizes);
   using Progress = std::function<void(std::int64_t, std::int64_t, const std::string&)>;
-  Progress progressLine(const std::vector<std::int64_t>& sizes);
+  Progress progressLine(const std::vector<std::string>& paths,
+                        const std::vector<std::int64_t>& sizes);
+  bool refuse(const std::string& why) {
+    err_ << "tracesweep: " << why << "\n";
+    return false;
+  }
 
   const Options& options_;
   platform::Platform& platform_;
@@ -51,107 +48,85 @@ class WipeRun {
   bool failed_ = false;
 };
 
-std::string resolvedFolder(const std::string& path) {
-  char buffer[PATH_MAX];
-  return realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
-}
-
 bool WipeRun::wipePath(const std::string& typed, const std::string& absolute) {
   struct stat st {};
-  if (lstat(absolute.c_str(), &st) != 0) {
-    err_ << "tracesweep: " << typed << ": no such file or folder; nothing was wiped\n";
-    return false;
+  const bool exists = lstat(absolute.c_str(), &st) == 0;
+  if (exists && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    // A file named by itself; its folder is resolved once as it is opened.
+    const std::vector<std::string> paths{absolute};
+    report(typed, {erasure::WipeFile(platform_, absolute, options_.passes)},
+           areas::FileSizes(platform_, paths));
+    return true;
   }
-  if (S_ISLNK(st.st_mode)) {
-    std::error_code ignored;
-    err_ << "tracesweep: " << typed << " is a link to "
-         << std::filesystem::read_symlink(absolute, ignored).string()
-         << "; nothing was wiped (name the file or folder itself)\n";
-    return false;
-  }
-  if (S_ISDIR(st.st_mode)) return wipeFolder(typed, absolute);
-  const std::vector<std::string> paths{absolute};
-  const std::vector<std::int64_t> sizes = areas::FileSizes(platform_, paths);
-  report(typed, {erasure::WipeFile(platform_, absolute, options_.passes)}, sizes);
-  return true;
+  // A folder (or what claims to be one: a link is refused, never followed)
+  // is opened once and from then on known only by what was opened.
+  erasure::WipeChoice choice(platform_, absolute);
+  if (!choice.opened()) return refuse(choice.problem());
+  return wipeFolder(typed, choice);
 }
 
-bool WipeRun::wipeFolder(const std::string& typed, const std::string& absolute) {
-  const std::string folder = resolvedFolder(absolute);
-  if (folder.empty()) {
-    err_ << "tracesweep: " << typed << ": the folder cannot be reached; nothing was wiped\n";
-    return false;
-  }
-  if (erasure::IsWholeSystemFolder(folder, platform_.files.homeFolder()) && !options_.yesReally) {
-    err_ << "tracesweep: " << folder
-         << " is a whole system folder or holds your home folder; nothing was wiped (add "
-            "--yes-really to wipe it all the same)\n";
-    return false;
-  }
+bool WipeRun::wipeFolder(const std::string& typed, erasure::WipeChoice& choice) {
+  if (choice.protection() != platform::FolderProtection::None && !options_.yesReally)
+    return refuse(choice.path() + " is " + choice.protectionWords() +
+                  "; nothing was wiped (add --yes-really to wipe it all the same)");
   erasure::FileList list;
-  try {
-    erasure::EnumFiles(platform_, list, folder);
-  } catch (const erasure::EnumError& error) {
-    err_ << "tracesweep: " << typed << ": " << error.what() << "; nothing was wiped\n";
-    return false;
-  }
+  if (!choice.list(&list)) return refuse(choice.problem());
   const std::vector<std::string> paths(list.entries.begin() + 1, list.entries.end());
   const std::vector<std::int64_t> sizes = areas::FileSizes(platform_, paths);
   erasure::BatchOptions batch;
-  batch.root = folder;
-  if (progress_) batch.progress = progressLine(sizes);
-  std::vector<WipeResult> results = erasure::WipeFiles(platform_, paths, options_.passes, batch);
+  if (progress_) batch.progress = progressLine(paths, sizes);
+  erasure::WipeReport wiped = choice.wipe(options_.passes, batch);
   if (progress_) err_ << "\r\033[K" << std::flush;
-  report(typed, results, sizes);
+  if (wiped.folderChanged)
+    return refuse(choice.path() + " was moved or replaced after it was chosen; nothing was wiped");
+  report(typed, wiped.results, sizes);
   return true;
 }
 
-WipeRun::Progress WipeRun::progressLine(const std::vector<std::int64_t>& sizes) {
+WipeRun::Progress WipeRun::progressLine(const std::vector<std::string>& paths,
+                                        const std::vector<std::int64_t>& sizes) {
+  auto sizeOf = std::make_shared<std::unordered_map<std::string, std::int64_t>>();
   std::int64_t total = 0;
-  for (std::int64_t size : sizes) total += size;
-  return [this, &sizes, total, done = std::int64_t{0}](std::int64_t index, std::int64_t count,
-                                                       const std::string&) mutable {
-    if (index > 0) done += sizes[static_cast<std::size_t>(index - 1)];
-    err_ << "\r\033[Kwiping file " << index + 1 << " of " << count << ", " << app::byteText(done)
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    (*sizeOf)[paths[i]] = sizes[i];
+    total += sizes[i];
+  }
+  return [this, sizeOf, total, done = std::int64_t{0}](std::int64_t files, std::int64_t count,
+                                                       const std::string& path) mutable {
+    err_ << "\r\033[Kwiped " << files << " of " << count << " files, " << app::byteText(done)
          << " of " << app::byteText(total) << std::flush;
+    // The file now under way counts once it is done.
+    if (auto it = sizeOf->find(path); it != sizeOf->end()) done += it->second;
   };
 }
 
 void WipeRun::report(const std::string& typed, const std::vector<WipeResult>& results,
                      const std::vector<std::int64_t>& sizes) {
-  Tally tally;
+  std::int64_t wiped = 0, removedOnly = 0, left = 0, gone = 0, wipedBytes = 0;
   for (std::size_t i = 0; i < results.size(); ++i) {
-    switch (results[i].outcome) {
-      case WipeOutcome::Wiped:
-        ++tally.wiped;
-        tally.wipedBytes += sizes[i];
-        break;
-      case WipeOutcome::Deleted:
-      case WipeOutcome::LinkRemoved:
-        ++tally.removedOnly;
-        break;
-      case WipeOutcome::Missing:
-        ++tally.gone;
-        break;
-      default:
-        ++tally.left;
-        break;
+    const WipeResult& result = results[i];
+    if (result.destroyed()) {
+      ++wiped;
+      wipedBytes += sizes[i];
+    } else if (result.removed()) {
+      ++removedOnly;
+    } else if (result.outcome == WipeOutcome::Missing) {
+      ++gone;
+    } else {
+      ++left;
     }
   }
-  out_ << typed << ": " << tally.wiped << " wiped (" << app::byteText(tally.wipedBytes) << ", "
-       << options_.passes << (options_.passes == 1 ? " pass" : " passes") << "), "
-       << tally.removedOnly << " removed without overwriting, " << tally.left
-       << " could not be wiped";
-  if (tally.gone > 0) out_ << ", " << tally.gone << " gone before they could be wiped";
+  out_ << typed << ": " << wiped << " wiped (" << app::byteText(wipedBytes) << ", "
+       << options_.passes << (options_.passes == 1 ? " pass" : " passes") << "), " << removedOnly
+       << " removed without overwriting, " << left << " could not be wiped";
+  if (gone > 0) out_ << ", " << gone << " gone before they could be wiped";
   out_ << "\n";
-  for (const WipeResult& result : results)
-    if (result.outcome != WipeOutcome::Wiped && result.outcome != WipeOutcome::Missing)
-      out_ << "  "
-           << (result.outcome == WipeOutcome::Deleted || result.outcome == WipeOutcome::LinkRemoved
-                   ? "removed without overwriting: "
-                   : "not wiped: ")
-           << result.path << ": " << result.reason << "\n";
-  failed_ = failed_ || tally.left > 0;
+  for (const WipeResult& result : results) {
+    if (result.destroyed() || result.outcome == WipeOutcome::Missing) continue;
+    out_ << "  " << (result.removed() ? "removed without overwriting: " : "not wiped: ")
+         << result.path << ": " << result.reason << "\n";
+  }
+  failed_ = failed_ || left > 0;
 }
 
 }  // namespace

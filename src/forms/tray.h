@@ -24,6 +24,9 @@ class TrayService {
   virtual bool showMessage(const std::string& /*title*/, const std::string& /*text*/) {
     return false;
   }
+  // Reports every later change of available(): a panel started after the
+  // program, or one that goes away while it runs.
+  virtual void watchAvailability(std::function<void(bool)> /*onChange*/) {}
 };
 
 }  // namespace forms

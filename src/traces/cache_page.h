@@ -3,7 +3,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "forms/page_host.h"
 #include "platform/clear_outcome.h"
@@ -28,11 +27,11 @@ class CachePage {
   void GetCacheURLList();
   void loadCacheContents();
   static std::string GetStrFromPtrA(const char* address);
-  // Deletes the listed entries (but those holding "Cookie" unless the box is
-  // ticked) and tells nobody; outcome, when given, receives what was removed
-  // and what was left, with the reasons.
+  // Deletes the listed entries and tells nobody; outcome, when given,
+  // receives what was removed and what was left, with the reasons.
   void deletecache(platform::ClearOutcome* outcome = nullptr);
-  // What deletecache would delete, from the same list, deleting nothing.
+  // What deletecache would delete of the listed entries, from the same list
+  // and rule, deleting nothing.
   platform::ClearOutcome previewDeletecache() const;
   void invertsel();
   void cmdDelSelFromCache_Click();
@@ -40,9 +39,9 @@ class CachePage {
   void cmdinvertcachesel_Click();
 
  private:
-  // The names deletecache deletes, each once.
-  std::vector<std::string> namesToDelete() const;
-  void deleteEntry(const std::string& name, platform::ClearOutcome& outcome);
+  void deleteEntry(std::int64_t i, platform::ClearOutcome& outcome);
+  // Item i as a report names it: its URL, and its browser and profile.
+  std::string lineText(std::int64_t i) const;
   // Runs deletions, with the entries' files overwritten first while the
   // secure box is ticked and the cache can do it.
   void withSecureRemoval(const std::function<void()>& deletions);

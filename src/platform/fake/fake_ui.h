@@ -23,7 +23,7 @@ class FakeMessageBox : public forms::MessageBoxService {
  public:
   int show(const std::string& text, int style, const std::string& caption) override;
   std::vector<ShownBox> shown;
-  std::deque<int> answers;  // next answers; when empty: OK, or Yes for Yes/No boxes
+  std::deque<int> answers;  // next answers; when empty: the default button (as Enter)
 };
 
 class FakeDialogs : public forms::DialogService {
@@ -68,6 +68,15 @@ class FakeTray : public forms::TrayService {
     messages.push_back(title + ": " + text);
     return added > 0;
   }
+  void watchAvailability(std::function<void(bool)> onChange) override {
+    availabilityHandler = std::move(onChange);
+  }
+  // The panel comes or goes, as the view would report it.
+  void setAvailable(bool available) {
+    isAvailable = available;
+    if (availabilityHandler) availabilityHandler(available);
+  }
+  std::function<void(bool)> availabilityHandler;
   bool isAvailable = true;
   std::vector<std::string> messages;  // "title: text" of every balloon
   int added = 0;
