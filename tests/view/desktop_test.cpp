@@ -85,6 +85,8 @@ class DesktopTest : public QObject {
     QCOMPARE(env.fake.msgbox.shown.size(), std::size_t(1));
     QCOMPARE(env.fake.msgbox.shown[0].text, std::string(update::kUpdateFileNotFound));
     QVERIFY(!QGuiApplication::overrideCursor());
+    // The widgets go before the windows' models they mirror.
+    env.windows.unloadAll();
   }
 
   void everyControlIsNamedReachedInOrderAndSpaced() {
@@ -131,6 +133,7 @@ class DesktopTest : public QObject {
     QWidget* help = env.find<QWidget>(main, "cmdhelp");
     QWidget* ok = env.find<QWidget>(main, "cmdok");
     QVERIFY(ok->geometry().left() - help->geometry().right() > 1);
+    env.windows.unloadAll();
   }
 
   // Last: the signal ends the event loop for the rest of this program.
