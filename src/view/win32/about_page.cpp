@@ -22,7 +22,7 @@ PageLayout buildAboutPage(FormWindow& w, HWND page, app::frmmain& f, const About
       &w.bind<ButtonBinding>(f.cmdcheckForUpdates, page, [&f] { f.cmdcheckForUpdates_Click(); });
 
   return [&w, &f, &fonts, picture, name, info, address, line, url, warning, updates](int width,
-                                                                                   int height) {
+                                                                                     int height) {
     SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.title), FALSE);
     SendMessageA(warning, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.small), FALSE);
     int margin = w.px(12);

@@ -39,26 +39,26 @@ UINT dpiOf(HWND window) {
 }
 
 HFONT createMessageFont(UINT dpi, double size, bool bold, bool underline) {
-  NONCLIENTMETRICSA metrics{};
+  // The metrics at a given DPI come only in the wide form.
+  NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
-  static auto forDpi =
-      lookUp<SystemParametersForDpi>("user32.dll", "SystemParametersInfoForDpi");
-  LOGFONTA font{};
+  static auto forDpi = lookUp<SystemParametersForDpi>("user32.dll", "SystemParametersInfoForDpi");
+  LOGFONTW font{};
   if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
     font = metrics.lfMessageFont;
-  } else if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+  } else if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
     font = metrics.lfMessageFont;
     // The system's metrics are at the system DPI; bring them to this one.
     UINT system = dpiOf(nullptr);
     font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(system));
   } else {
     font.lfHeight = -MulDiv(9, static_cast<int>(dpi), 72);
-    lstrcpynA(font.lfFaceName, "MS Shell Dlg 2", LF_FACESIZE);
+    lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
   }
   font.lfHeight = static_cast<LONG>(font.lfHeight * size);
   if (bold) font.lfWeight = FW_BOLD;
   font.lfUnderline = underline ? TRUE : FALSE;
-  return CreateFontIndirectA(&font);
+  return CreateFontIndirectW(&font);
 }
 
 int lineHeight(HFONT font) {

@@ -72,8 +72,8 @@ void FormWindow::createWindow(const char* windowClass, DWORD style, DWORD exStyl
     wc.lpszClassName = windowClass;
     RegisterClassExA(&wc);
   }
-  hwnd_ = CreateWindowExA(exStyle, windowClass, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                          width, height, nullptr, nullptr, instance, this);
+  hwnd_ = CreateWindowExA(exStyle, windowClass, "", style, CW_USEDEFAULT, CW_USEDEFAULT, width,
+                          height, nullptr, nullptr, instance, this);
   dpi_ = dpiOf(hwnd_);
   font_ = createMessageFont(dpi_);
   RECT frame{0, 0, px(width), px(height)};
@@ -98,23 +98,23 @@ void FormWindow::centre() {
   SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
-HWND FormWindow::createChild(HWND parent, const char* windowClass, const char* text,
-                             DWORD style, DWORD exStyle) {
-  HWND child = CreateWindowExA(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0,
-                               0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
+HWND FormWindow::createChild(HWND parent, const char* windowClass, const char* text, DWORD style,
+                             DWORD exStyle) {
+  HWND child = CreateWindowExA(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                               0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
                                manager_.instance(), nullptr);
   SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   return child;
 }
 
-HWND FormWindow::createPage() {
+HWND FormWindow::createPage(HWND tabs) {
   // An empty dialog template: no menu, no class, no title.
   struct alignas(4) Template {
     DLGTEMPLATE dialog;
     WORD menu, windowClass, title;
   } page{};
   page.dialog.style = WS_CHILD | DS_CONTROL | WS_CLIPSIBLINGS;
-  HWND window = CreateDialogIndirectParamA(manager_.instance(), &page.dialog, hwnd_, pageProc,
+  HWND window = CreateDialogIndirectParamA(manager_.instance(), &page.dialog, tabs, pageProc,
                                            reinterpret_cast<LPARAM>(this));
   EnableThemeDialogTexture(window, ETDT_ENABLETAB);
   pages_.push_back(window);
@@ -238,8 +238,7 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Without a window manager no activation may ever come; the window
         // then counts as activated once it has been shown a moment.
         KillTimer(hwnd_, kActivationFallbackTimer);
-        if (attached_ && IsWindowVisible(hwnd_) && !activatedSinceShow_)
-          manager_.activated(*this);
+        if (attached_ && IsWindowVisible(hwnd_) && !activatedSinceShow_) manager_.activated(*this);
         return 0;
       }
       break;
@@ -265,8 +264,7 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam) {
+LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     auto* self = static_cast<FormWindow*>(create->lpCreateParams);

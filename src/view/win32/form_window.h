@@ -47,9 +47,10 @@ class FormWindow {
   // Creates a child window in the window's font; id is unique in the window.
   HWND createChild(HWND parent, const char* windowClass, const char* text, DWORD style,
                    DWORD exStyle = 0);
-  // A container for the controls of one page: a child dialog, so that it
-  // draws the tab control's background and keyboard navigation enters it.
-  HWND createPage();
+  // A container for the controls of one page of the tab control `tabs`: a
+  // child dialog, so that it draws the tab control's background and keyboard
+  // navigation enters it.
+  HWND createPage(HWND tabs);
   template <typename B, typename... Args>
   B& bind(Args&&... args) {
     auto binding = std::make_unique<B>(*this, std::forward<Args>(args)...);

@@ -11,8 +11,8 @@ namespace {
 const std::string kEmpty;
 
 std::wstring toWide(const std::string& text) {
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0);
+  int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
   if (length > 0)
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
@@ -22,8 +22,10 @@ std::wstring toWide(const std::string& text) {
 
 bool lessNoCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return CharLowerA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(x)))) <
-           CharLowerA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(y))));
+    return CharLowerA(
+               reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(x)))) <
+           CharLowerA(
+               reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(y))));
   });
 }
 

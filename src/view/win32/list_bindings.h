@@ -33,7 +33,7 @@ class ListViewBinding : public Binding {
 
   forms::ListView& list_;
   std::function<void(int)> onColumnClick_;
-  std::vector<std::size_t> order_;  // view row -> item index
+  std::vector<std::size_t> order_;   // view row -> item index
   std::vector<char> shownSelected_;  // per view row, as the window holds it
   std::vector<int> appliedWidths_;
   std::wstring cellText_;

@@ -86,8 +86,9 @@ PageLayout buildGeneralPage(FormWindow& w, HWND page, app::frmmain& f) {
   std::vector<HWND> right = {
       w.bind<CheckBoxBinding>(f.chkEmptyRecycleBin, page, [&f] { f.chkEmptyRecycleBin_Click(); })
           .window(),
-      w.bind<CheckBoxBinding>(f.chkdeltempfiles, page, [&f] { f.chkdeltempfiles_Click(); })
-          .window()};
+      w.bind<CheckBoxBinding>(f.chkdeltempfiles, page, [&f] {
+         f.chkdeltempfiles_Click();
+       }).window()};
 
   return [&w, general, misc, left, right](int width, int height) {
     Metrics m(w);
@@ -124,8 +125,8 @@ PageLayout buildCookiesPage(FormWindow& w, HWND page, traces::CookiesPage& p) {
 
   return [&w, &p, frame, dirLabel, dir, listLabel, list, left, right](int width, int height) {
     Metrics m(w);
-    Inside in = placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin,
-                           height - 2 * m.margin);
+    Inside in =
+        placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin, height - 2 * m.margin);
     int labelWidth = textWidth(w.font(), p.lblCookieDir.Caption().c_str()) + w.px(4);
     int y = in.top + m.gap;
     place(dirLabel, in.left, y + (m.edit - m.text) / 2, labelWidth, m.text);
@@ -151,8 +152,8 @@ PageLayout buildCachePage(FormWindow& w, HWND page, traces::CachePage& p) {
 
   return [&w, &p, frame, list, passwords, right](int width, int height) {
     Metrics m(w);
-    Inside in = placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin,
-                           height - 2 * m.margin);
+    Inside in =
+        placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin, height - 2 * m.margin);
     int buttons = in.bottom - m.button;
     place(list, in.left, in.top + m.gap, in.right - in.left, buttons - m.gap - in.top - m.gap);
     int firstButton = placeButtonsRight(right, in.right, buttons, m.button, m.gap);
@@ -164,16 +165,16 @@ PageLayout buildCachePage(FormWindow& w, HWND page, traces::CachePage& p) {
 
 PageLayout buildHistoryPage(FormWindow& w, HWND page, traces::HistoryPage& p) {
   HWND frame = w.bind<FrameBinding>(p.Frame4, page).window();
-  HWND list = w.bind<ListViewBinding>(p.URLs, page,
-                                      [&p](int position) { p.URLs_ColumnClick(position); })
-                  .window();
+  HWND list = w.bind<ListViewBinding>(p.URLs, page, [&p](int position) {
+                 p.URLs_ColumnClick(position);
+               }).window();
   std::vector<ButtonBinding*> right = {
       &w.bind<ButtonBinding>(p.cmdClearHistory, page, [&p] { p.cmdClearHistory_Click(); })};
 
   return [&w, frame, list, right](int width, int height) {
     Metrics m(w);
-    Inside in = placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin,
-                           height - 2 * m.margin);
+    Inside in =
+        placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin, height - 2 * m.margin);
     int buttons = in.bottom - m.button;
     place(list, in.left, in.top + m.gap, in.right - in.left, buttons - m.gap - in.top - m.gap);
     placeButtonsRight(right, in.right, buttons, m.button, m.gap);
@@ -201,45 +202,45 @@ PageLayout buildWipePage(FormWindow& w, HWND page, erasure::WipePage& p) {
   Row file = row(p.Framefile, p.lblFile, p.txtFileToWipe, p.cmdBrowseForFile,
                  [&p] { p.cmdBrowseForFile_Click(); });
   HWND level = w.bind<FrameBinding>(p.Frame9, page).window();
-  HWND quick = w.bind<OptionBinding>(p.optQuick, page, true,
-                                     std::vector<forms::OptionButton*>{&p.optDOD})
-                   .window();
-  HWND dod = w.bind<OptionBinding>(p.optDOD, page, false,
-                                   std::vector<forms::OptionButton*>{&p.optQuick})
-                 .window();
+  HWND quick =
+      w.bind<OptionBinding>(p.optQuick, page, true, std::vector<forms::OptionButton*>{&p.optDOD})
+          .window();
+  HWND dod =
+      w.bind<OptionBinding>(p.optDOD, page, false, std::vector<forms::OptionButton*>{&p.optQuick})
+          .window();
   std::vector<ButtonBinding*> wipe = {
       &w.bind<ButtonBinding>(p.cmdWipe, page, [&p] { p.cmdWipe_Click(); })};
 
-  return [&w, &p, frame, secureForAll, folder, file, level, quick, dod, wipe](int width,
-                                                                             int height) {
-    Metrics m(w);
-    Inside in = placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin,
-                           height - 2 * m.margin);
-    int y = in.top + m.gap;
-    place(secureForAll, in.left, y, in.right - in.left, m.check);
-    y += m.check + m.margin;
-    // The two labels share one width so the path boxes line up.
-    int labelWidth = std::max(textWidth(w.font(), p.lblFolder.Caption().c_str()),
-                              textWidth(w.font(), p.lblFile.Caption().c_str())) +
-                     w.px(6);
-    int rowHeight = m.caption + m.edit + m.inset;
-    for (const Row& r : {folder, file}) {
-      Inside box = placeFrame(w, r.frame, in.left, y, in.right - in.left, rowHeight);
-      int browseWidth = r.browse->preferredWidth();
-      int rowTop = box.top + w.px(1);
-      place(r.label, box.left, rowTop + (m.edit - m.text) / 2, labelWidth, m.text);
-      place(r.text, box.left + labelWidth, rowTop,
-            box.right - box.left - labelWidth - browseWidth - m.gap, m.edit);
-      place(r.browse->window(), box.right - browseWidth, rowTop - 1, browseWidth, m.edit + 2);
-      y += rowHeight + m.gap;
-    }
-    Inside options = placeFrame(w, level, in.left, y, in.right - in.left,
-                                m.caption + m.check + m.inset);
-    int half = (options.right - options.left) / 2;
-    place(quick, options.left, options.top, half - m.gap, m.check);
-    place(dod, options.left + half, options.top, half, m.check);
-    placeButtonsRight(wipe, in.right, in.bottom - m.button, m.button, m.gap);
-  };
+  return
+      [&w, &p, frame, secureForAll, folder, file, level, quick, dod, wipe](int width, int height) {
+        Metrics m(w);
+        Inside in =
+            placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin, height - 2 * m.margin);
+        int y = in.top + m.gap;
+        place(secureForAll, in.left, y, in.right - in.left, m.check);
+        y += m.check + m.margin;
+        // The two labels share one width so the path boxes line up.
+        int labelWidth = std::max(textWidth(w.font(), p.lblFolder.Caption().c_str()),
+                                  textWidth(w.font(), p.lblFile.Caption().c_str())) +
+                         w.px(6);
+        int rowHeight = m.caption + m.edit + m.inset;
+        for (const Row& r : {folder, file}) {
+          Inside box = placeFrame(w, r.frame, in.left, y, in.right - in.left, rowHeight);
+          int browseWidth = r.browse->preferredWidth();
+          int rowTop = box.top + w.px(1);
+          place(r.label, box.left, rowTop + (m.edit - m.text) / 2, labelWidth, m.text);
+          place(r.text, box.left + labelWidth, rowTop,
+                box.right - box.left - labelWidth - browseWidth - m.gap, m.edit);
+          place(r.browse->window(), box.right - browseWidth, rowTop - 1, browseWidth, m.edit + 2);
+          y += rowHeight + m.gap;
+        }
+        Inside options =
+            placeFrame(w, level, in.left, y, in.right - in.left, m.caption + m.check + m.inset);
+        int half = (options.right - options.left) / 2;
+        place(quick, options.left, options.top, half - m.gap, m.check);
+        place(dod, options.left + half, options.top, half, m.check);
+        placeButtonsRight(wipe, in.right, in.bottom - m.button, m.button, m.gap);
+      };
 }
 
 }  // namespace view_win32

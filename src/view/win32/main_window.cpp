@@ -17,15 +17,15 @@ constexpr UINT_PTR kClockTimer = 2;
 }  // namespace
 
 MainWindow::MainWindow(Win32WindowManager& manager, app::frmmain& f) : FormWindow(manager, f) {
-  createWindow("TracesweepMain", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
-               kWidth, kHeight);
+  createWindow("TracesweepMain", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, kWidth,
+               kHeight);
   makeFonts();
   banner_ = createPictureWindow(manager.instance(), hwnd(), Artwork::Banner);
   bind<PlainBinding>(f.Picture1, banner_);
 
-  tabs_ = &bind<TabBinding>(f.SSTab1, hwnd(), [&f] { f.SSTab1_Click(); },
-                            [this](int index) { showPage(index); });
-  for (int i = 0; i < 6; ++i) pages_.push_back(createPage());
+  tabs_ = &bind<TabBinding>(
+      f.SSTab1, hwnd(), [&f] { f.SSTab1_Click(); }, [this](int index) { showPage(index); });
+  for (int i = 0; i < 6; ++i) pages_.push_back(createPage(tabs_->window()));
   layouts_.push_back(buildGeneralPage(*this, pages_[0], f));
   layouts_.push_back(buildCookiesPage(*this, pages_[1], f.cookies));
   layouts_.push_back(buildCachePage(*this, pages_[2], f.cache));
@@ -62,11 +62,18 @@ void MainWindow::showPage(int index) {
   if (index == shownPage_ || index < 0 || index >= static_cast<int>(pages_.size())) return;
   // The focus leaves a page that is hidden.
   HWND focus = GetFocus();
-  bool focusOnPage = shownPage_ >= 0 && focus && IsChild(pages_[static_cast<std::size_t>(shownPage_)], focus);
+  bool focusOnPage =
+      shownPage_ >= 0 && focus && IsChild(pages_[static_cast<std::size_t>(shownPage_)], focus);
   for (std::size_t i = 0; i < pages_.size(); ++i)
     ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOWNA : SW_HIDE);
   shownPage_ = index;
-  if (focusOnPage) SetFocus(tabs_->window());
+  if (focusOnPage) focusPage();
+}
+
+void MainWindow::focusPage() {
+  HWND page = pages_[static_cast<std::size_t>(shownPage_)];
+  HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+  SetFocus(first && IsChild(page, first) ? first : tabs_->window());
 }
 
 void MainWindow::prepareActivation() {
@@ -74,8 +81,16 @@ void MainWindow::prepareActivation() {
 }
 
 bool MainWindow::preTranslate(const MSG& message) {
-  if (message.message != WM_KEYDOWN || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+  if (message.message != WM_KEYDOWN) return false;
   bool shift = GetKeyState(VK_SHIFT) & 0x8000;
+  if (!(GetKeyState(VK_CONTROL) & 0x8000)) {
+    // From the tabs, Tab goes into the page they show.
+    if (message.wParam == VK_TAB && !shift && message.hwnd == tabs_->window() && shownPage_ >= 0) {
+      focusPage();
+      return true;
+    }
+    return false;
+  }
   switch (message.wParam) {
     case VK_TAB:
       tabs_->step(shift ? -1 : 1);
@@ -117,8 +132,8 @@ void MainWindow::layout() {
   SendMessageA(tabs_->window(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&inside));
   int pageWidth = inside.right - inside.left, pageHeight = inside.bottom - inside.top;
   for (std::size_t i = 0; i < pages_.size(); ++i) {
-    SetWindowPos(pages_[i], HWND_TOP, tab.left + inside.left, tab.top + inside.top, pageWidth,
-                 pageHeight, SWP_NOACTIVATE);
+    SetWindowPos(pages_[i], nullptr, inside.left, inside.top, pageWidth, pageHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     layouts_[i](pageWidth, pageHeight);
   }
 }

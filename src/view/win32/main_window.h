@@ -34,6 +34,8 @@ class MainWindow : public FormWindow {
 
  private:
   void showPage(int index);
+  // The first control of the page shown.
+  void focusPage();
   void makeFonts();
 
   HWND banner_ = nullptr;

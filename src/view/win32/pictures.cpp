@@ -46,8 +46,8 @@ LRESULT CALLBACK pictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     // The banner's background runs across the window's width.
     if (artwork == Artwork::Banner)
       fillGradient(dc, client, RGB(0x0b, 0x3d, 0x6b), RGB(0x2a, 0x8f, 0xc9));
-    drawArtwork(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)), artwork,
-                dc, client, dpiOf(window));
+    drawArtwork(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)), artwork, dc,
+                client, dpiOf(window));
     EndPaint(window, &paint);
     return 0;
   }

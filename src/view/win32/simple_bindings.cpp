@@ -54,8 +54,7 @@ PlainBinding::PlainBinding(FormWindow& owner, forms::Control& control, HWND wind
 
 ButtonBinding::ButtonBinding(FormWindow& owner, forms::CommandButton& button, HWND parent,
                              Handler onClick)
-    : Binding(owner, button,
-              owner.createChild(parent, "BUTTON", "", BS_PUSHBUTTON | WS_TABSTOP)),
+    : Binding(owner, button, owner.createChild(parent, "BUTTON", "", BS_PUSHBUTTON | WS_TABSTOP)),
       onClick_(std::move(onClick)) {
   sync();
 }
@@ -79,8 +78,7 @@ int ButtonBinding::preferredWidth() const {
 
 CheckBoxBinding::CheckBoxBinding(FormWindow& owner, forms::CheckBox& box, HWND parent,
                                  Handler onClick)
-    : Binding(owner, box,
-              owner.createChild(parent, "BUTTON", "", BS_AUTOCHECKBOX | WS_TABSTOP)),
+    : Binding(owner, box, owner.createChild(parent, "BUTTON", "", BS_AUTOCHECKBOX | WS_TABSTOP)),
       box_(box),
       onClick_(std::move(onClick)) {
   sync();
@@ -181,8 +179,11 @@ int LinkBinding::preferredWidth() const {
 
 TabBinding::TabBinding(FormWindow& owner, forms::TabControl& tabs, HWND parent, Handler onClick,
                        std::function<void(int)> showPage)
-    : Binding(owner, tabs,
-              owner.createChild(parent, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS)),
+    : Binding(
+          owner, tabs,
+          // The pages are its children, and keyboard navigation enters them.
+          owner.createChild(parent, WC_TABCONTROLA, "",
+                            WS_TABSTOP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT)),
       tabs_(tabs),
       onClick_(std::move(onClick)),
       showPage_(std::move(showPage)) {
@@ -204,10 +205,13 @@ bool TabBinding::onNotify(NMHDR* header, LRESULT& /*result*/) {
 void TabBinding::step(int direction) {
   int count = static_cast<int>(tabs_.Tabs().size());
   if (count == 0) return;
-  int next = (static_cast<int>(SendMessageA(window(), TCM_GETCURSEL, 0, 0)) + direction + count) %
-             count;
+  int next =
+      (static_cast<int>(SendMessageA(window(), TCM_GETCURSEL, 0, 0)) + direction + count) % count;
   SendMessageA(window(), TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
   userSelected(next);
+  // The focus mark moves with the selection (a notification it sends finds
+  // the tab already selected).
+  SendMessageA(window(), TCM_SETCURFOCUS, static_cast<WPARAM>(next), 0);
 }
 
 void TabBinding::userSelected(int index) {
@@ -226,8 +230,10 @@ void TabBinding::pull() {
     item.pszText = const_cast<char*>(tabs_.Tabs()[i].c_str());
     SendMessageA(window(), TCM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
   }
-  if (SendMessageA(window(), TCM_GETCURSEL, 0, 0) != tabs_.Tab())
+  if (SendMessageA(window(), TCM_GETCURSEL, 0, 0) != tabs_.Tab()) {
     SendMessageA(window(), TCM_SETCURSEL, static_cast<WPARAM>(tabs_.Tab()), 0);
+    SendMessageA(window(), TCM_SETCURFOCUS, static_cast<WPARAM>(tabs_.Tab()), 0);
+  }
   if (showPage_) showPage_(tabs_.Tab());
 }
 

@@ -25,8 +25,8 @@ std::string timeOfDay() {
 StatusBarBinding::StatusBarBinding(FormWindow& owner, forms::StatusBar& sbar, HWND parent)
     : Binding(owner, sbar, owner.createChild(parent, STATUSCLASSNAMEA, "", SBARS_SIZEGRIP)),
       sbar_(sbar) {
-  progress_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0,
-                              window(), nullptr, owner.manager().instance(), nullptr);
+  progress_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, window(),
+                              nullptr, owner.manager().instance(), nullptr);
   tick();
   sync();
 }
@@ -44,6 +44,7 @@ int StatusBarBinding::layOut() {
   SendMessageA(window(), SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
   InflateRect(&part, -owner().px(2), -owner().px(2));
   MoveWindow(progress_, part.left, part.top, part.right - part.left, part.bottom - part.top, TRUE);
+  sync();  // the texts of parts that did not exist before
   RECT frame{};
   GetWindowRect(window(), &frame);
   return frame.bottom - frame.top;

@@ -19,9 +19,9 @@
 // windows.h first: the others rely on its types.
 #include <commctrl.h>
 #include <commdlg.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <objbase.h>
 #include <uxtheme.h>
 
 #undef ERROR_ACCESS_DENIED

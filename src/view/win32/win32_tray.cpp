@@ -16,8 +16,8 @@ Win32Tray::Win32Tray(HINSTANCE instance, HICON icon) : icon_(icon) {
   wc.lpszClassName = "TracesweepTray";
   RegisterClassExA(&wc);
   // A hidden top-level window, never shown: the owner of the icon.
-  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0,
-                            nullptr, nullptr, instance, nullptr);
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, instance, nullptr);
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

@@ -10,8 +10,8 @@ HINSTANCE prepareProcess(HINSTANCE instance) {
   enableDpiAwareness();
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof(controls);
-  controls.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
-                   ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_LINK_CLASS;
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                   ICC_PROGRESS_CLASS | ICC_LINK_CLASS;
   InitCommonControlsEx(&controls);
   return instance;
 }

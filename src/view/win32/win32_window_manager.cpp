@@ -30,20 +30,20 @@ Win32WindowManager::Win32WindowManager(HINSTANCE instance)
 
 Win32WindowManager::Win32WindowManager(HINSTANCE instance, Options options)
     : instance_(instance), options_(options) {
-  iconLarge_ = static_cast<HICON>(
-      LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TRACESWEEP), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-  iconSmall_ = static_cast<HICON>(
-      LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TRACESWEEP), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  iconLarge_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TRACESWEEP),
+                                             IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+  iconSmall_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TRACESWEEP),
+                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = helperProc;
   wc.hInstance = instance_;
   wc.lpszClassName = "TracesweepHelper";
   RegisterClassExA(&wc);
-  helper_ = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0,
-                            nullptr, nullptr, instance_, nullptr);
+  helper_ = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, instance_, nullptr);
   SetWindowLongPtrA(helper_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

@@ -60,6 +60,13 @@ class SampleHistory : public UrlHistoryStg {
   std::vector<STATURL>& records_;
 };
 
+// A recycle bin that takes a moment to empty, so the progress of the exit run
+// can be seen.
+class SlowTrash : public Trash {
+ public:
+  void emptyAll() override { Sleep(1500); }
+};
+
 class SampleHistoryFactory : public UrlHistoryFactory {
  public:
   std::unique_ptr<UrlHistoryStg> create() override {
@@ -70,7 +77,7 @@ class SampleHistoryFactory : public UrlHistoryFactory {
 
 std::uint64_t fileTime(int daysAgo) {
   // 2026-12-01 12:00 UTC in 100 ns intervals since 1601, minus whole days.
-  const std::uint64_t base = 134092080000000000ull;
+  const std::uint64_t base = 134406000000000000ull;
   return base - static_cast<std::uint64_t>(daysAgo) * 864000000000ull;
 }
 
@@ -97,26 +104,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RegistrySettingsStore settings{registry};
   fake::FakeUrlCache urlCache;
   SampleHistoryFactory history;
-  fake::FakeTrash trash;
+  SlowTrash trash;
   fake::FakeShell shell;
   fake::FakeDownloader downloader;
   fake::FakeProcess process;
   shell.temp = "C:\\windows\\temp\\";
+  // One copy at a time, as the program: a second one shows its message.
+  CreateMutexA(nullptr, FALSE, "Local\\TracesweepDevStandIn");
+  process.another = GetLastError() == ERROR_ALREADY_EXISTS;
   process.folder = "C:\\Program Files\\Tracesweep";
 
   const std::string cookies = "C:\\users\\user\\Cookies";
   setCookieFolder(registry, cookies);
-  auto& folder = files.folders[cookies + "\\"];
+  // The cookie page joins the folder and a name with "/".
+  auto& folder = files.folders[cookies + "/"];
   folder.push_back({".", kAttrDirectory});
   for (const char* name : {"index.dat", "user@news.example[1].txt", "user@shop.example[2].txt",
                            "user@mail.example[1].txt", "user@search.example[1].txt",
                            "user@weather.example[1].txt", "user@video.example[3].txt"})
     folder.push_back({name, 32});
-  for (const char* url :
-       {"https://news.example/", "https://news.example/style.css",
-        "https://shop.example/basket?id=42", "Cookie:user@shop.example/",
-        "https://mail.example/inbox", "https://search.example/q?s=weather",
-        "https://weather.example/today.png", "https://video.example/clip.mp4"})
+  for (const char* url : {"https://news.example/", "https://news.example/style.css",
+                          "https://shop.example/basket?id=42", "Cookie:user@shop.example/",
+                          "https://mail.example/inbox", "https://search.example/q?s=weather",
+                          "https://weather.example/today.png", "https://video.example/clip.mp4"})
     urlCache.entries.push_back({url, NORMAL_CACHE_ENTRY});
   struct Visit {
     const char* title;
@@ -139,8 +149,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     history.records.push_back(record);
   }
 
-  Platform bundle{files,      registry, settings,    urlCache,     history,
-                  trash,      shell,    downloader,  process,      view.msgbox,
-                  view.dialogs, view.windows, view.tray};
+  Platform bundle{files,      registry, settings,    urlCache,     history,      trash,    shell,
+                  downloader, process,  view.msgbox, view.dialogs, view.windows, view.tray};
   return view.run(bundle);
 }
