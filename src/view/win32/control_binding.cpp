@@ -39,9 +39,21 @@ void Binding::modelChanged() {
 
 void Binding::repaintNow() {
   sync();
-  if (IsWindowVisible(window_))
-    RedrawWindow(window_, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  if (!IsWindowVisible(window_)) return;
+  RedrawWindow(window_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  showPainted();
+}
+
+void showPainted() {
+  // Work that repaints does not return to the message loop. Looking at the
+  // queue (taking nothing from it) hands what was painted to the screen where
+  // that waits for the loop (Wine), and keeps the system from declaring the
+  // program hung and painting a ghost over its windows.
+  // The filter matches no message, so the look finds the queue empty: only
+  // then does Wine hand the paint over.
+  MSG message;
+  PeekMessageA(&message, nullptr, WM_TS_NEVER, WM_TS_NEVER, PM_NOREMOVE | PM_NOYIELD);
 }
 
 void Binding::writeModel(const std::function<void()>& write) {

@@ -14,6 +14,10 @@ namespace view_win32 {
 class FormWindow;
 using Handler = std::function<void()>;
 
+// After painting outside the message loop: lets what was painted reach the
+// screen.
+void showPainted();
+
 class Binding {
  public:
   Binding(FormWindow& owner, forms::Control& control, HWND window);

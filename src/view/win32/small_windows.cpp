@@ -39,6 +39,7 @@ class SplashWindow::OverlayLabel : public Binding {
   void repaintNow() override {
     sync();
     UpdateWindow(window());
+    showPainted();
   }
 
  private:

@@ -89,11 +89,7 @@ void StatusBarBinding::paintNow() {
   painted_ = GetTickCount();
   if (!IsWindowVisible(window())) return;
   RedrawWindow(window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  // Long work does not return to the message loop; looking at the queue
-  // (without taking anything from it) keeps the system from declaring the
-  // program hung and painting a ghost over the window.
-  MSG message;
-  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD);
+  showPainted();
 }
 
 }  // namespace view_win32

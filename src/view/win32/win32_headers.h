@@ -65,9 +65,10 @@
 namespace view_win32 {
 
 // The view's own window messages.
-inline constexpr UINT WM_TS_SYNC = WM_APP + 1;       // bring pending controls up to date
-inline constexpr UINT WM_TS_ACTIVATED = WM_APP + 2;  // the window became active
-inline constexpr UINT WM_TS_TRAY = WM_MOUSEMOVE;     // the tray icon's callback message
+inline constexpr UINT WM_TS_SYNC = WM_APP + 1;        // bring pending controls up to date
+inline constexpr UINT WM_TS_ACTIVATED = WM_APP + 2;   // the window became active
+inline constexpr UINT WM_TS_NEVER = WM_APP + 0x3F00;  // never sent: a filter that matches nothing
+inline constexpr UINT WM_TS_TRAY = WM_MOUSEMOVE;      // the tray icon's callback message
 inline constexpr DWORD kErrorAccessDenied = 5;
 
 }  // namespace view_win32

@@ -75,6 +75,7 @@ void Win32WindowManager::show(forms::Form& form) {
   // Work that follows at once without returning to the message loop must not
   // paint into nothing.
   UpdateWindow(hwnd);
+  showPainted();
 }
 
 // Form_Activate runs when the window becomes the program's active window: not
@@ -136,6 +137,7 @@ void Win32WindowManager::setTopmost(forms::Form& form) {
   SetWindowPos(window->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
                SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   UpdateWindow(window->hwnd());
+  showPainted();
 }
 
 HWND Win32WindowManager::ownerWindow() const {
