@@ -11,6 +11,7 @@
 #include "traces/cache_page.h"
 #include "traces/cookies_page.h"
 #include "traces/history_page.h"
+#include "update/update_check.h"
 
 namespace app {
 
@@ -80,15 +81,20 @@ class frmmain : public forms::Form {
 
   // The pages' routines under the program's names.
   void loadCookiesList() { cookies.loadCookiesList(); }
-  void deletecookies(bool ask) { cookies.deletecookies(ask); }
+  void deletecookies(bool ask, platform::ClearOutcome* outcome = nullptr) {
+    cookies.deletecookies(ask, outcome);
+  }
   void loadCacheContents() { cache.loadCacheContents(); }
-  void deletecache() { cache.deletecache(); }
+  void deletecache(platform::ClearOutcome* outcome = nullptr) { cache.deletecache(outcome); }
   void loadURLHistory() { history.loadURLHistory(); }
   void wipeOut() { wipe.wipeOut(); }
   void checkForUpdates();
+  // Whether an update check started from this window is still waiting for its answer.
+  bool checkingForUpdates() const { return updates_.running(); }
 
  private:
   Modmain& app_;
+  update::UpdateCheck updates_;
 };
 
 }  // namespace app

@@ -5,6 +5,11 @@
 #include <new>
 #include <vector>
 
+#include "forms/message_box.h"
+#include "identity.h"
+#include "platform/cache_wipe_options.h"
+#include "traces/clear_failures.h"
+
 namespace traces {
 
 namespace {
@@ -20,21 +25,28 @@ EntryBuffer allocateEntryBuffer(std::uint32_t size) {
   return buffer;
 }
 
-// The entry's name when it is a normal entry whose name lies inside the
-// buffer; nothing otherwise.
-const char* normalEntryName(const unsigned char* buffer, std::uint32_t size) {
-  if (size < sizeof(platform::UrlCacheEntryInfo)) return nullptr;
+// A string of the record when it lies wholly inside the buffer; null otherwise.
+const char* stringInBuffer(const unsigned char* buffer, std::uint32_t size, const char* text) {
+  // Compared as addresses: a string pointing outside the buffer is never read.
+  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
+  const auto at = reinterpret_cast<std::uintptr_t>(text);
+  if (!text || at < begin || at >= begin + size) return nullptr;
+  if (!std::memchr(text, '\0', size - (at - begin))) return nullptr;
+  return text;
+}
+
+// The entry's name and browser when it is a normal entry whose name lies
+// inside the buffer; false otherwise.
+bool normalEntry(const unsigned char* buffer, std::uint32_t size, const char*& name,
+                 const char*& browser) {
+  if (size < sizeof(platform::UrlCacheEntryInfo)) return false;
   platform::UrlCacheEntryInfo info;
   std::memcpy(&info, buffer, sizeof info);
   if ((info.CacheEntryType & platform::NORMAL_CACHE_ENTRY) != platform::NORMAL_CACHE_ENTRY)
-    return nullptr;
-  const auto* name = reinterpret_cast<const unsigned char*>(info.lpszSourceUrlName);
-  // Compared as addresses: a name pointing outside the buffer is never read.
-  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
-  const auto at = reinterpret_cast<std::uintptr_t>(name);
-  if (at < begin || at >= begin + size) return nullptr;
-  if (!std::memchr(name, '\0', size - (at - begin))) return nullptr;
-  return info.lpszSourceUrlName;
+    return false;
+  name = stringInBuffer(buffer, size, info.lpszSourceUrlName);
+  browser = stringInBuffer(buffer, size, info.lpszBrowser);
+  return name != nullptr;
 }
 
 // One enumeration of the cache: a size probe before every fetch, one buffer
@@ -50,9 +62,10 @@ class CacheWalk {
   CacheWalk(const CacheWalk&) = delete;
   CacheWalk& operator=(const CacheWalk&) = delete;
 
-  // Appends the name of every normal entry, in the cache's order; a failed
-  // probe, allocation or fetch ends the walk with the names found so far.
-  void readAll(std::vector<std::string>& names) {
+  // Appends the name and browser of every normal entry, in the cache's
+  // order; a failed probe, allocation or fetch ends the walk with the names
+  // found so far.
+  void readAll(std::vector<std::string>& names, std::vector<std::vector<std::string>>& browsers) {
     std::uint32_t size = 0;
     handle_ = cache_.FindFirstUrlCacheEntry(nullptr, &size);
     if (handle_ != 0 || cache_.GetLastError() != platform::ERROR_INSUFFICIENT_BUFFER) return;
@@ -60,8 +73,12 @@ class CacheWalk {
     handle_ = cache_.FindFirstUrlCacheEntry(buffer_.get(), &size);
     bool fetched = handle_ != 0;
     while (fetched) {
-      if (const char* name = normalEntryName(buffer_.get(), allocated_))
+      const char* name = nullptr;
+      const char* browser = nullptr;
+      if (normalEntry(buffer_.get(), allocated_, name, browser)) {
         names.push_back(CachePage::GetStrFromPtrA(name));
+        browsers.push_back({CachePage::GetStrFromPtrA(browser)});
+      }
       buffer_.reset();
       size = 0;
       cache_.FindNextUrlCacheEntry(handle_, nullptr, &size);
@@ -85,15 +102,40 @@ class CacheWalk {
 
 }  // namespace
 
-CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
-    : platform_(platform), host_(host) {}
+CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
+                     const forms::CheckBox* secureForAll)
+    : platform_(platform), host_(host), secureForAll_(secureForAll) {
+  List1.setColumnHeaders({"URL", "Browser"});
+}
+
+void CachePage::withSecureRemoval(const std::function<void()>& deletions) {
+  auto* options = dynamic_cast<platform::CacheWipeOptions*>(&platform_.urlCache);
+  if (!options || !secureForAll_ || secureForAll_->Value() != 1) {
+    deletions();
+    return;
+  }
+  // One session for the whole batch: what other programs hold open is read
+  // once.
+  std::unique_ptr<platform::OverwriteSession> session =
+      platform_.files.beginOverwrite(platform::OverwriteOptions{});
+  options->setOverwriteSession(session.get());
+  try {
+    deletions();
+  } catch (...) {
+    options->setOverwriteSession(nullptr);
+    throw;
+  }
+  options->setOverwriteSession(nullptr);
+}
 
 void CachePage::GetCacheURLList() {
   forms::HourglassGuard busy(host_.form);
   List1.Clear();
-  std::vector<std::string> names;  // shown in one change when the walk ends
-  CacheWalk(platform_.urlCache).readAll(names);
-  List1.setItems(std::move(names));
+  // Shown in one change when the walk ends.
+  std::vector<std::string> names;
+  std::vector<std::vector<std::string>> browsers;
+  CacheWalk(platform_.urlCache).readAll(names, browsers);
+  List1.setItems(std::move(names), std::move(browsers));
 }
 
 void CachePage::loadCacheContents() {
@@ -105,16 +147,57 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
   return std::string(address, std::strlen(address));
 }
 
-void CachePage::deletecache() {
-  forms::HourglassGuard busy(host_.form);
-  const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
-  const std::int64_t last = List1.ListCount() - 1;
-  for (std::int64_t i = 0; i <= last; ++i) {
-    const std::string& name = List1.List(i);
-    if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
-    platform_.urlCache.DeleteUrlCacheEntry(name);
+// Deletes the entries of item i (its URL in its browser and profile); what
+// could not be deleted goes into outcome with the reason. An entry already
+// gone (with an earlier line of the same URL) is no failure.
+void CachePage::deleteEntry(std::int64_t i, platform::ClearOutcome& outcome) {
+  const std::string& name = List1.List(i);
+  const std::vector<std::string>& details = List1.Details(i);
+  const std::string browser = details.empty() ? std::string() : details.front();
+  if (platform_.urlCache.DeleteUrlCacheEntryOf(name, browser)) {
+    ++outcome.removed;
+    return;
   }
-  GetCacheURLList();
+  const std::uint32_t error = platform_.urlCache.GetLastError();
+  if (error == platform::ERROR_FILE_NOT_FOUND) return;
+  std::string reason = platform_.urlCache.LastFailureReason();
+  if (reason.empty())
+    reason = error == platform::ERROR_SHARING_VIOLATION ? "its browser is running"
+                                                        : "it could not be removed";
+  outcome.fail(browser.empty() ? name : name + " (" + browser + ")", reason);
+}
+
+void CachePage::deletecache(platform::ClearOutcome* outcome) {
+  platform::ClearOutcome result;
+  {
+    forms::HourglassGuard busy(host_.form);
+    const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
+    const std::int64_t last = List1.ListCount() - 1;
+    withSecureRemoval([&] {
+      for (std::int64_t i = 0; i <= last; ++i) {
+        // The view repaints the status bar as the progress changes.
+        host_.sbar.setProgress(i + 1, last + 1);
+        if (!deleteCookies && List1.List(i).find("Cookie") != std::string::npos) continue;
+        deleteEntry(i, result);
+      }
+      // Entries too damaged to be listed go too, under the same rule for cookies.
+      result.add(platform_.urlCache.DeleteDamagedEntries(!deleteCookies));
+    });
+    host_.sbar.setProgress(0, 0);
+    GetCacheURLList();
+  }
+  if (outcome) outcome->add(result);
+  lastOutcome_ = std::move(result);
+}
+
+void CachePage::tellFailures(const platform::ClearOutcome& outcome) {
+  if (outcome.ok()) return;
+  const std::size_t n = outcome.failures.size();
+  platform_.msgbox.show(
+      notClearedText(std::to_string(n) + (n == 1 ? " cache entry was" : " cache entries were") +
+                         " not deleted:",
+                     outcome, "entry", "entries"),
+      forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
 }
 
 void CachePage::invertsel() {
@@ -127,18 +210,23 @@ void CachePage::invertsel() {
 
 void CachePage::cmdDelSelFromCache_Click() {
   // Every selected entry goes, not only the focused one; none selected deletes nothing.
+  platform::ClearOutcome outcome;
   {
     forms::HourglassGuard busy(host_.form);
-    for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
-      if (List1.Selected(i)) platform_.urlCache.DeleteUrlCacheEntry(List1.List(i));
+    withSecureRemoval([&] {
+      for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
+        if (List1.Selected(i)) deleteEntry(i, outcome);
+    });
   }
   GetCacheURLList();
+  tellFailures(outcome);
 }
 
 void CachePage::cmdDelAllFromCache_Click() {
   host_.sbar.setPanelText(1, "Clearing cache...");
   deletecache();
   host_.sbar.setPanelText(1, "");
+  tellFailures(lastOutcome_);
 }
 
 void CachePage::cmdinvertcachesel_Click() {

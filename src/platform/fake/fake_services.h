@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,15 @@ class FakeFileLayer : public FileLayer {
   // Files are the paths in `lengths`: writes lengthen them, removal erases
   // them and records the path in `deleted`.
   std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) override;
+  // A folder that is a key of `folders`; its protection from `protections`
+  // (by the path as given, without a trailing "/"), None when absent. Its
+  // session takes paths relative to it; it reports itself changed once its
+  // path is in `moved`.
+  ChosenFolderOpen chooseFolder(const std::string& folder) override;
 
   std::map<std::string, std::vector<DirEntry>> folders;
+  std::map<std::string, FolderProtection> protections;
+  std::set<std::string> moved;
   std::map<std::string, std::int64_t> lengths;
   std::map<std::string, int> deleteResults;  // by path; default 0
   std::vector<std::string> deleted;
@@ -58,6 +66,13 @@ class FakeShell : public Shell {
 class FakeDownloader : public Downloader {
  public:
   int download(const std::string& url, const std::string& file) override;
+  // At once, unless `hold`: then the download waits for finishHeld().
+  void downloadInBackground(const std::string& url, const std::string& file,
+                            std::function<void(int)> done) override;
+  // Completes the held downloads as download() would.
+  void finishHeld();
+  bool hold = false;
+  std::vector<std::function<void()>> held;
   std::vector<std::string> urls;
   std::string content;  // written into the file when status is 0
   int status = 0;
