@@ -1,6 +1,8 @@
 #include "traces/ole_date.h"
 
+#ifndef _WIN32
 #include <langinfo.h>
+#endif
 #include <locale.h>
 #include <time.h>
 
@@ -28,6 +30,11 @@ std::size_t strftime_l(char* out, std::size_t room, const char* format, const st
 }
 struct tm* localtime_r(const time_t* moment, struct tm* out) {
   return localtime_s(out, moment) == 0 ? out : nullptr;
+}
+// No locale's own short-date pattern to ask for: the default below.
+constexpr int D_FMT = 0;
+const char* nl_langinfo_l(int, locale_t) {
+  return nullptr;
 }
 #endif
 

@@ -12,6 +12,7 @@ namespace view_win32 {
 namespace {
 
 constexpr UINT_PTR kSplashTimer = 1;
+constexpr UINT WM_TS_POSTED = WM_APP + 3;  // tasks wait in the posted queue
 
 std::unique_ptr<FormWindow> createWindow(Win32WindowManager& manager, forms::Form& form) {
   if (auto* main = dynamic_cast<app::frmmain*>(&form))
@@ -230,6 +231,27 @@ void Win32WindowManager::popupMenu(const std::vector<forms::MenuItem*>& items) {
   if (onClick) onClick();
 }
 
+void Win32WindowManager::post(std::function<void()> task) {
+  {
+    std::lock_guard<std::mutex> lock(postedMutex_);
+    posted_.push_back(std::move(task));
+  }
+  PostMessageA(helper_, WM_TS_POSTED, 0, 0);
+}
+
+void Win32WindowManager::runPosted() {
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard<std::mutex> lock(postedMutex_);
+      if (posted_.empty()) return;
+      task = std::move(posted_.front());
+      posted_.pop_front();
+    }
+    if (!ended_ && task) task();
+  }
+}
+
 void Win32WindowManager::endProcess() {
   ended_ = true;
   PostQuitMessage(0);
@@ -238,6 +260,10 @@ void Win32WindowManager::endProcess() {
 LRESULT CALLBACK Win32WindowManager::helperProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
   auto* self = reinterpret_cast<Win32WindowManager*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self && message == WM_TS_POSTED) {
+    self->runPosted();
+    return 0;
+  }
   if (self && message == WM_TIMER && wParam == kSplashTimer) {
     KillTimer(window, kSplashTimer);
     if (self->lingering_) {

@@ -3,8 +3,11 @@
 // loop with keyboard navigation, and the end of the process.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <vector>
 
@@ -32,6 +35,8 @@ class Win32WindowManager : public forms::WindowManager {
   void doEvents() override;
   void popupMenu(const std::vector<forms::MenuItem*>& items) override;
   void endProcess() override;
+  // Queues the task and wakes the message loop, which runs it.
+  void post(std::function<void()> task) override;
 
   // Runs the message loop until the process ends; returns its exit code.
   int run();
@@ -58,6 +63,7 @@ class Win32WindowManager : public forms::WindowManager {
  private:
   static LRESULT CALLBACK helperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   bool translate(MSG& message);
+  void runPosted();
   void dispatch(MSG& message);
   void bury(std::unique_ptr<FormWindow> window);
 
@@ -75,6 +81,8 @@ class Win32WindowManager : public forms::WindowManager {
   std::set<const forms::Form*> busy_;
   const forms::Form* active_ = nullptr;  // the program's active window
   bool ended_ = false;
+  std::mutex postedMutex_;
+  std::deque<std::function<void()>> posted_;
 };
 
 }  // namespace view_win32
