@@ -94,6 +94,8 @@ choose() {  # choose show|about|exit
   case $1 in show) row=47 ;; about) row=30 ;; exit) row=13 ;; esac
   xdotool mousemove $((width - 130)) $((height - row)) click 1
 }
+# A click on the empty desktop closes the menu.
+dismiss_menu() { xdotool mousemove $((width / 2)) 40 click 1; }
 # The exit question is centred on the screen.
 answer_exit() {  # answer_exit ok|cancel
   if [ "$1" = ok ]; then
@@ -119,12 +121,12 @@ echo "tray menu"
 click_icon 1
 sleep 1.2  # the menu waits for the double-click interval
 shot 03-tray-menu-left-click
-xdotool key Escape
+dismiss_menu
 sleep 0.4
 click_icon 3
 sleep 0.6
 shot 04-tray-menu-right-click
-xdotool key Escape
+dismiss_menu
 sleep 0.4
 
 echo "pages"
