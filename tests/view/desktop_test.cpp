@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QtTest>
 #include <chrono>
@@ -57,6 +58,8 @@ class DesktopTest : public QObject {
                                 bundle.process, bundle.msgbox,   bundle.dialogs,  bundle.windows,
                                 bundle.tray};
     app::Modmain app(withCurl);
+    // The widgets go before the window models they mirror, as in main().
+    auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });
     app.makerUrl = server.url("");
     app::frmmain& main = app.loadMainForm();
     env.windows.show(main);
@@ -92,6 +95,8 @@ class DesktopTest : public QObject {
   void everyControlIsNamedReachedInOrderAndSpaced() {
     ViewEnv env;
     app::Modmain app(env.platform);
+    // The widgets go before the window models they mirror, as in main().
+    auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });
     app::frmmain& main = app.loadMainForm();
     env.windows.show(main);
     QWidget* window = env.windows.windowOf(main);
@@ -143,6 +148,8 @@ class DesktopTest : public QObject {
     env.fake.registry.RegCreateKey(platform::HKEY_CURRENT_USER, app::kRunKey, key);
     env.fake.registry.RegCloseKey(key);
     app::Modmain app(env.platform);
+    // The widgets go before the window models they mirror, as in main().
+    auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });
     app::frmmain& main = app.loadMainForm();
     env.windows.show(main);
     QVERIFY(QTest::qWaitForWindowExposed(env.windows.windowOf(main)));
