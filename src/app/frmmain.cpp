@@ -128,7 +128,7 @@ void frmmain::chkEmptyRecycleBin_Click() {
 void frmmain::tellRun(Area area, platform::ClearOutcome outcome) {
   RunReport report;
   report.trigger = "General page";
-  report.started = localTimeNow();
+  report.started = timeNowText();
   report.areas.push_back({area, std::move(outcome)});
   app_.tellRun(report);
 }

@@ -196,7 +196,7 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
   };
   RunReport report;
   report.preview = preview;
-  report.started = localTimeNow();
+  report.started = timeNowText();
   for (Area area : kAllAreas) {
     if (std::find(areas.begin(), areas.end(), area) == areas.end()) continue;
     platform::ClearOutcome outcome;

@@ -2,8 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <nlohmann/json.hpp>
 
 namespace app {
 
@@ -67,29 +65,6 @@ std::string reportText(const RunReport& report, bool listItems) {
   return text;
 }
 
-std::string reportJson(const RunReport& report) {
-  nlohmann::ordered_json root;
-  root["preview"] = report.preview;
-  root["trigger"] = report.trigger;
-  root["started"] = report.started;
-  root["ok"] = report.ok();
-  root["areas"] = nlohmann::ordered_json::array();
-  for (const AreaOutcome& area : report.areas) {
-    nlohmann::ordered_json entry;
-    entry["area"] = areaName(area.area);
-    entry["removed"] = area.outcome.removed;
-    entry["bytes"] = area.outcome.bytes;
-    entry["skipped"] = area.outcome.skipped;
-    entry["items"] = area.outcome.items;
-    entry["failures"] = nlohmann::ordered_json::array();
-    for (const platform::ClearFailure& failure : area.outcome.failures)
-      entry["failures"].push_back({{"item", failure.item}, {"reason", failure.reason}});
-    root["areas"].push_back(std::move(entry));
-  }
-  // Names from the file system need not be UTF-8: replace what is not.
-  return root.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-}
-
 std::string logEntry(const RunReport& report) {
   std::string heading =
       "== " + report.started + " " + report.trigger + " run" +
@@ -130,12 +105,17 @@ std::string byteText(std::int64_t bytes) {
   return text;
 }
 
-std::string localTimeNow() {
-  std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+std::string timeNowText() {
+  using namespace std::chrono;
+  const auto now = floor<seconds>(system_clock::now());
+  const auto day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss time{now - day};
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d UTC",
+                static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+                static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()));
   return text;
 }
 

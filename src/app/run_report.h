@@ -31,7 +31,7 @@ struct AreaOutcome {
 struct RunReport {
   std::string trigger;  // "start", "exit" or "command line"
   bool preview = false;
-  std::string started;  // local time, "2026-12-07 13:02:11"
+  std::string started;  // "2026-12-07 13:02:11 UTC"
   std::vector<AreaOutcome> areas;
 
   bool ok() const;
@@ -41,12 +41,6 @@ struct RunReport {
 // One line per area with its counts and bytes, then one line per item left
 // with its reason; with listItems (a preview), every item too.
 std::string reportText(const RunReport& report, bool listItems);
-
-// The same as a JSON document:
-// {"preview":bool,"trigger":str,"started":str,"ok":bool,
-//  "areas":[{"area":str,"removed":n,"bytes":n,"skipped":n,"items":[str],
-//            "failures":[{"item":str,"reason":str}]}]}
-std::string reportJson(const RunReport& report);
 
 // The report as the log keeps it: a heading line, then reportText.
 std::string logEntry(const RunReport& report);
@@ -58,7 +52,7 @@ std::string notificationText(const RunReport& report);
 // "0 bytes", "512 bytes", "1.5 KiB", "3.2 MiB" ...
 std::string byteText(std::int64_t bytes);
 
-// The local time now in the report's form.
-std::string localTimeNow();
+// The time now in the report's form, "2026-12-07 13:02:11 UTC".
+std::string timeNowText();
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/modmain.h"
+#include "cli/report_json.h"
 
 namespace cli {
 
@@ -22,7 +23,7 @@ int runClear(const Options& options, platform::Platform& platform, platform::Run
   if (showProgress) err << "\r\033[K" << std::flush;
   report.trigger = "command line";
 
-  out << (options.json ? app::reportJson(report) : app::reportText(report, options.dryRun));
+  out << (options.json ? reportJson(report) : app::reportText(report, options.dryRun));
   out.flush();
   if (log && !options.dryRun && !log->add(app::logEntry(report)))
     err << "tracesweep: the report could not be added to the log\n";

@@ -1,0 +1,30 @@
+#include "cli/report_json.h"
+
+#include <nlohmann/json.hpp>
+
+namespace cli {
+
+std::string reportJson(const app::RunReport& report) {
+  nlohmann::ordered_json root;
+  root["preview"] = report.preview;
+  root["trigger"] = report.trigger;
+  root["started"] = report.started;
+  root["ok"] = report.ok();
+  root["areas"] = nlohmann::ordered_json::array();
+  for (const app::AreaOutcome& area : report.areas) {
+    nlohmann::ordered_json entry;
+    entry["area"] = app::areaName(area.area);
+    entry["removed"] = area.outcome.removed;
+    entry["bytes"] = area.outcome.bytes;
+    entry["skipped"] = area.outcome.skipped;
+    entry["items"] = area.outcome.items;
+    entry["failures"] = nlohmann::ordered_json::array();
+    for (const platform::ClearFailure& failure : area.outcome.failures)
+      entry["failures"].push_back({{"item", failure.item}, {"reason", failure.reason}});
+    root["areas"].push_back(std::move(entry));
+  }
+  // Names from the file system need not be UTF-8: replace what is not.
+  return root.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace cli
