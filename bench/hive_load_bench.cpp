@@ -1,6 +1,7 @@
 // Memory and time of loading a large preferences (hive) file.
 //   hive_load_bench write FILE hex|strings|utf16 MEGABYTES   makes a sound hive file
 //   hive_load_bench load FILE                                loads it as the program does
+//   hive_load_bench get FILE KEY NAME                        prints one string value
 // Run the load under `/usr/bin/time -v` and compare "Maximum resident set size"
 // with the file's size.
 #include <chrono>
@@ -70,6 +71,17 @@ int load(const std::string& file) {
   return registry.loadProblems().empty() ? 0 : 1;
 }
 
+int get(const std::string& file, const std::string& key, const std::string& name) {
+  HiveRegistry registry(file);
+  auto found = registry.keys().find(platform::RegistryTree::normalise(key));
+  if (found == registry.keys().end()) return 1;
+  auto value = found->second.values.find(asciiLower(name));
+  if (value == found->second.values.end()) return 1;
+  std::string text(value->second.data.begin(), value->second.data.end());
+  std::printf("%s\n", text.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,6 +89,9 @@ int main(int argc, char** argv) {
   if (mode == "write" && argc == 5)
     return write(argv[2], argv[3], std::strtoul(argv[4], nullptr, 10));
   if (mode == "load" && argc == 3) return load(argv[2]);
-  std::fprintf(stderr, "usage: %s write FILE hex|strings|utf16 MB | load FILE\n", argv[0]);
+  if (mode == "get" && argc == 5) return get(argv[2], argv[3], argv[4]);
+  std::fprintf(stderr,
+               "usage: %s write FILE hex|strings|utf16 MB | load FILE | get FILE KEY NAME\n",
+               argv[0]);
   return 2;
 }
