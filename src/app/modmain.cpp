@@ -1,5 +1,6 @@
 #include "app/modmain.h"
 
+#include "app/preferences_notice.h"
 #include "areas/system_areas.h"
 #include "identity.h"
 
@@ -120,6 +121,7 @@ void Modmain::startupSequence(frmSplash& splash) {
   frmmain& main = loadMainForm();
   main.loadUserPrefs();
   if (main.chkautostart.Value() == 1) SetAutoStart(true);
+  tellPreferencesRepair(platform, main);
   step("Loading cache contents...");
   main.loadCacheContents();
   step("Loading history...");
