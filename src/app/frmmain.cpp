@@ -45,23 +45,22 @@ void frmmain::Form_QueryUnload() {
   app_.SetAutoStart(chkautostart.Value() == 1);
 }
 
-// The check boxes in the order both methods process them; "shredlevel" last.
-static std::vector<std::pair<const char*, forms::CheckBox*>> boxes(frmmain& f) {
-  return {{"autostart", &f.chkautostart},
-          {"runonstart", &f.chkdelOnStart},
-          {"runonshutdown", &f.chkDelOnShutDown},
-          {"autodelcookies", &f.Chkautoclearcookies},
-          {"autodelcache", &f.ChkAutoClearCache},
-          {"autodelhistory", &f.ChkAutoClearHistory},
-          {"autoemptyrecyclebin", &f.chkEmptyRecycleBin},
-          {"autocleartemp", &f.chkdeltempfiles},
-          {"delcachedpasswords", &f.cache.chkDelCachedPasswords},
-          {"secureforall", &f.wipe.chkSecureForAll}};
+std::vector<std::pair<const char*, forms::CheckBox*>> frmmain::preferenceBoxes() {
+  return {{"autostart", &chkautostart},
+          {"runonstart", &chkdelOnStart},
+          {"runonshutdown", &chkDelOnShutDown},
+          {"autodelcookies", &Chkautoclearcookies},
+          {"autodelcache", &ChkAutoClearCache},
+          {"autodelhistory", &ChkAutoClearHistory},
+          {"autoemptyrecyclebin", &chkEmptyRecycleBin},
+          {"autocleartemp", &chkdeltempfiles},
+          {"delcachedpasswords", &cache.chkDelCachedPasswords},
+          {"secureforall", &wipe.chkSecureForAll}};
 }
 
 void frmmain::loadUserPrefs() {
   auto& store = app_.platform.settings;
-  for (auto& [key, box] : boxes(*this))
+  for (auto& [key, box] : preferenceBoxes())
     box->setValue(
         prefs::parseBoxValue(store.GetSetting(identity::kAppTitle, prefs::kSection, key, "0")));
   std::string level =
@@ -72,7 +71,7 @@ void frmmain::loadUserPrefs() {
 
 void frmmain::saveUserPrefs() {
   auto& store = app_.platform.settings;
-  for (auto& [key, box] : boxes(*this))
+  for (auto& [key, box] : preferenceBoxes())
     store.SaveSetting(identity::kAppTitle, prefs::kSection, key, std::to_string(box->Value()));
   store.SaveSetting(identity::kAppTitle, prefs::kSection, "shredlevel",
                     prefs::truthText(wipe.optQuick.Value()));

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/run_report.h"
 #include "erase/wipe_page.h"
@@ -71,6 +73,9 @@ class frmmain : public forms::Form {
 
   void loadUserPrefs();
   void saveUserPrefs();
+  // The stored check boxes by key, in the order both methods process them;
+  // "shredlevel" (optQuick) comes after them.
+  std::vector<std::pair<const char*, forms::CheckBox*>> preferenceBoxes();
 
   void SSTab1_Click();
   void cmdok_Click();

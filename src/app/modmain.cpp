@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "app/preferences_notice.h"
 #include "areas/system_areas.h"
 #include "identity.h"
 
@@ -152,6 +153,7 @@ void Modmain::startupSequence(frmSplash& splash) {
   frmmain& main = loadMainForm();
   main.loadUserPrefs();
   if (main.chkautostart.Value() == 1) SetAutoStart(true);
+  tellPreferencesRepair(platform, main);
   step("Loading cache contents...");
   main.loadCacheContents();
   step("Loading history...");

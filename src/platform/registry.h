@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -28,6 +29,12 @@ inline constexpr long ERROR_ACCESS_DENIED = 5;
 inline constexpr long ERROR_INVALID_HANDLE = 6;
 inline constexpr long ERROR_MORE_DATA = 234;
 
+// What reading the stored registry at start found damaged and mended.
+struct RegistryRepair {
+  std::vector<std::string> problems;  // why it could not be read; empty when it was sound
+  std::string keptAside;              // where the damaged copy was kept; "" when it was not
+};
+
 class Registry {
  public:
   virtual ~Registry() = default;
@@ -46,6 +53,8 @@ class Registry {
   virtual long RegCloseKey(HKEY key) = 0;
   // The system's text for an error code, ending in a line break; "" when none.
   virtual std::string FormatMessage(long code) = 0;
+  // What loading the store at start had to mend; nothing for a sound one.
+  virtual RegistryRepair loadRepair() const { return {}; }
 };
 
 }  // namespace platform

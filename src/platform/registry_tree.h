@@ -19,9 +19,10 @@ struct RegValue {
 };
 
 struct RegKeyData {
-  std::string path;                      // as first spelled
+  std::string path;                        // as first spelled
   std::map<std::string, RegValue> values;  // by lower-case name
-  std::map<std::string, std::string> names;  // lower-case name -> spelled name
+  // lower-case name -> spelled name; a name missing here is spelled in lower case
+  std::map<std::string, std::string> names;
 };
 
 class RegistryTree : public Registry {
@@ -30,8 +31,8 @@ class RegistryTree : public Registry {
   long RegOpenKeyEx(HKEY root, const std::string& subKey, std::uint32_t options,
                     std::uint32_t access, HKEY& key) override;
   long RegCreateKey(HKEY root, const std::string& subKey, HKEY& key) override;
-  long RegQueryValueEx(HKEY key, const std::string& name, std::uint32_t* type,
-                       std::uint8_t* data, std::uint32_t* size) override;
+  long RegQueryValueEx(HKEY key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                       std::uint32_t* size) override;
   long RegSetValueEx(HKEY key, const std::string& name, std::uint32_t type,
                      const std::uint8_t* data, std::uint32_t size) override;
   long RegDeleteValue(HKEY key, const std::string& name) override;

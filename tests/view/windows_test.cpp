@@ -2,6 +2,7 @@
 // tray menu, and an unloaded window that no longer reaches its model.
 #include <QCheckBox>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QtTest>
 #include <memory>
@@ -11,27 +12,36 @@
 
 using view_test::ViewEnv;
 
+// The program and its view, ended as main() ends them: the widgets go while
+// the window models they are bound to still exist, also when a check fails
+// half-way through a test.
+struct RunningApp {
+  ViewEnv env;
+  app::Modmain app{env.platform};
+  ~RunningApp() { env.windows.unloadAll(); }
+};
+
 class WindowsTest : public QObject {
   Q_OBJECT
 
  private slots:
   void splashIsFramelessAndShowsItsTexts() {
-    ViewEnv env;
-    app::Modmain app(env.platform);
+    RunningApp running;
+    auto& [env, app] = running;
     app::frmSplash splash(app);
     env.windows.load(splash);
+    auto unload = qScopeGuard([&] { env.windows.unload(splash); });
     splash.Form_Load();
     QWidget* window = env.windows.windowOf(splash);
     QCOMPARE(window->size(), QSize(490, 280));
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
     QTRY_COMPARE(env.find<QLabel>(splash, "lblversion")->text(), QString("Version 1.0"));
     QVERIFY(!env.find<QLabel>(splash, "lblgeneral")->text().isEmpty());
-    env.windows.unload(splash);
   }
 
   void aboutItemShowsTheMainWindowOnItsAboutPage() {
-    ViewEnv env;
-    app::Modmain app(env.platform);
+    RunningApp running;
+    auto& [env, app] = running;
     app.Main();
     QTRY_VERIFY(app.splashForm() == nullptr);
     app.trayForm()->mnuabout_Click();
@@ -42,8 +52,8 @@ class WindowsTest : public QObject {
   }
 
   void unloadedWindowNoLongerReachesItsModel() {
-    ViewEnv env;
-    app::Modmain app(env.platform);
+    RunningApp running;
+    auto& [env, app] = running;
     app.Main();
     QTRY_VERIFY(app.splashForm() == nullptr);
     app.showMainForm();

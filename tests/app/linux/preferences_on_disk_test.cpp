@@ -80,3 +80,40 @@ TEST_F(PreferencesOnDisk, TickingAndOkWritesTheHiveAndTheAutostartFileWhichTheNe
 }
 
 }  // namespace
+
+TEST_F(PreferencesOnDisk, ADamagedHiveIsToldOnceWithWhereItWentAndWhatWasKept) {
+  home.write(".config/tracesweep/registry.reg",
+             "Windows Registry Editor Version 5.00\n\n"
+             "[HKEY_CURRENT_USER\\Software\\ Norrick Tracesweep\\Settings]\n"
+             "\"runonstart\"=\"1\"\n"
+             "\"autodelcache\"=\"0\"\n"
+             "\"autostart\"=\x01\x02 torn write\n"
+             "\"shredlevel\"=\"False\"\n");
+  {
+    ProgramOnDisk program(fakes);
+    program.app.Main();
+    ASSERT_EQ(fakes.msgbox.shown.size(), 1u);
+    const auto& box = fakes.msgbox.shown[0];
+    EXPECT_EQ(box.style, forms::vbOKOnly | forms::vbInformation);
+    EXPECT_EQ(box.caption, " Norrick Tracesweep");
+    EXPECT_NE(box.text.find("The preferences could not be read (line 6: unreadable data)"),
+              std::string::npos)
+        << box.text;
+    std::string aside = program.registry.setAsideFile();
+    ASSERT_TRUE(fs::exists(aside));
+    EXPECT_NE(box.text.find("kept as:\n" + aside + "\n"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("These settings were kept:\n"
+                            "    Tracesweep on startup: on\n"
+                            "    Clear Cache Automatically: off\n"
+                            "    Secure Wipe: US DOD (7passes)\n"
+                            "The others are back to their defaults."),
+              std::string::npos)
+        << box.text;
+    // What was kept is in use at once: the start-up run took place.
+    EXPECT_EQ(program.app.mainForm()->chkdelOnStart.Value(), 1);
+  }
+  ProgramOnDisk next(fakes);
+  next.app.Main();
+  EXPECT_EQ(fakes.msgbox.shown.size(), 1u);  // the mended hive is sound
+  EXPECT_TRUE(next.app.mainForm()->wipe.optDOD.Value());
+}

@@ -119,6 +119,45 @@ TEST(HiveRegistry, DamagedFilesAreKeptAsideAndTheRestIsKept) {
   expectSalvaged(home, "\xEF\xBB\xBF" + head + "\"x\"=hex(ffffffffff):00\n" + tail);
 }
 
+// The program stopped at each step of a repair (killed, power lost): the next
+// start still finds the settings, and the damaged file is kept byte for byte.
+TEST(HiveRegistry, ARepairStoppedAtAnyStepLeavesTheSettings) {
+  using Step = HiveFile::RepairStep;
+  const std::string damaged = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\" +
+                              std::string(kSettingsKey) + "]\n\"runonstart\"=\"1\"\n\x01garbage\n";
+  for (Step stop : {Step::KeptAside, Step::Written}) {
+    regtest::FakeHome home;
+    fs::create_directories(fs::path(home.hive()).parent_path());
+    { std::ofstream(home.hive(), std::ios::binary) << damaged; }
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      HiveFile hive(home.hive());
+      hive.onRepairStep = [stop](Step step) {
+        if (step == stop) _exit(0);  // no destructor, no flush: as a kill would
+      };
+      hive.load();
+      _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    std::string onDisk = readFile(home.hive());
+    EXPECT_TRUE(onDisk == damaged || !parseRegFile(onDisk).damaged());
+    HiveRegistry registry;
+    EXPECT_EQ(getString(registry, kSettingsKey, "runonstart"), "1");
+    int copies = 0;
+    for (const std::string& name : filesIn(home.config() + "/tracesweep")) {
+      if (!name.starts_with("registry.reg.bad-")) continue;
+      ++copies;
+      EXPECT_EQ(readFile(home.config() + "/tracesweep/" + name), damaged);
+    }
+    EXPECT_GE(copies, 1);
+    EXPECT_FALSE(parseRegFile(readFile(home.hive())).damaged());
+  }
+}
+
 TEST(HiveRegistry, UnreadableHivesStartEmptyWithoutHanging) {
   regtest::FakeHome home;
   fs::create_directories(fs::path(home.hive()).parent_path());

@@ -1,8 +1,11 @@
 // The per-user hive file: read once at start, replaced atomically on every
-// change. A file that cannot be read completely is kept aside under
-// "<name>.bad-<time>" and never overwritten.
+// change. A file that cannot be read completely is mended at load: it is kept
+// under "<name>.bad-<time>" (never overwritten) and what could be read takes
+// its place, in an order that leaves one of the two at <name> whenever the
+// program may stop.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,10 +17,9 @@ inline constexpr std::size_t kMaxHiveFile = 64u << 20;
 
 struct HiveLoad {
   RegKeys keys;                       // what could be read
-  std::vector<std::string> problems;  // why the file was set aside
-  std::string setAside;               // where it went; "" when it was sound
-  bool writable = true;               // false when an unreadable file could not be moved away
-  bool salvaged = false;              // keys came from a damaged file and are not on disk yet
+  std::vector<std::string> problems;  // why the file was mended; empty when it was sound
+  std::string setAside;               // where the damaged file was kept; "" when not
+  bool writable = true;  // false when a damaged file could not be mended and must stay as it is
 };
 
 class HiveFile {
@@ -30,9 +32,14 @@ class HiveFile {
   HiveLoad load() const;
   bool save(const RegKeys& keys) const;
 
+  // Where a repair stands; tests stop the program there.
+  enum class RepairStep { KeptAside, Written };
+  std::function<void(RepairStep)> onRepairStep;
+
  private:
   void removeStaleTemporaries() const;
   std::string setAsideName() const;
+  void repair(HiveLoad& load) const;
 
   std::string path_;
 };

@@ -34,12 +34,6 @@ HiveRegistry::HiveRegistry(std::string hivePath) : hive_(std::move(hivePath)) {
   setAside_ = std::move(loaded.setAside);
   problems_ = std::move(loaded.problems);
   onChanged = [this] { dirty_ = true; };
-  // What was saved from a damaged file goes to disk at once, so that it
-  // outlives this run even when nothing changes.
-  if (loaded.salvaged) {
-    dirty_ = true;
-    saveIfChanged(ERROR_SUCCESS);
-  }
 }
 
 long HiveRegistry::saveIfChanged(long result) {

@@ -28,6 +28,7 @@ class HiveRegistry : public RegistryTree {
   // and what was wrong with it.
   const std::string& setAsideFile() const { return setAside_; }
   const std::vector<std::string>& loadProblems() const { return problems_; }
+  RegistryRepair loadRepair() const override { return {problems_, setAside_}; }
 
   // Changes are saved before the call returns; 1016 when the file could not
   // be written (the change then stays in memory and is saved with the next).

@@ -1,11 +1,13 @@
 // The Windows .reg text format ("Windows Registry Editor Version 5.00"), read
 // from and written to the keys of a RegistryTree. The reader treats its input
 // as hostile: every line is bounds-checked, a line it cannot read is reported
-// and skipped, and the rest of the file is still read.
+// and skipped, and the rest of the file is still read. It reads a stream, one
+// line at a time, so that what it holds is the keys read plus one line.
 #pragma once
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,23 @@ struct RegParseResult {
 inline constexpr std::size_t kMaxRegLine = 16u << 20;  // one logical line, joined
 
 // Reads UTF-8 with or without a BOM, UTF-16LE with its BOM, LF or CRLF ends.
+// Feed the file in pieces of any size, then finish() once.
+class RegFileReader {
+ public:
+  RegFileReader();
+  ~RegFileReader();
+  RegFileReader(const RegFileReader&) = delete;
+  RegFileReader& operator=(const RegFileReader&) = delete;
+
+  void feed(std::string_view bytes);
+  RegParseResult finish();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The same for a file held in memory.
 RegParseResult parseRegFile(std::string_view file);
 
 // UTF-8, LF line ends, keys in path order.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <optional>
 
 #include "platform/linux/registry/reg_file_format.h"
@@ -9,12 +10,6 @@ namespace {
 
 constexpr std::size_t kKeptProblems = 20;
 
-struct LogicalLine {
-  std::size_t number = 0;  // first physical line, 1-based
-  std::string text;
-  std::string problem;  // set when the line could not even be assembled
-};
-
 bool isBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -23,46 +18,6 @@ std::string_view trim(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && (isBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
   return s;
-}
-
-// The file as UTF-8 text without a byte-order mark.
-std::string decodeFile(std::string_view file) {
-  if (file.size() >= 3 && file.substr(0, 3) == "\xEF\xBB\xBF") return std::string(file.substr(3));
-  if (file.size() >= 2 && file.substr(0, 2) == "\xFF\xFE") {
-    Bytes utf16(file.begin() + 2, file.end());
-    Bytes text = utf16leToBytes(utf16);
-    return std::string(text.begin(), text.end());
-  }
-  return std::string(file);
-}
-
-// Splits into lines and joins those continued by a trailing backslash.
-std::vector<LogicalLine> logicalLines(std::string_view text) {
-  std::vector<LogicalLine> lines;
-  bool continuing = false;
-  std::size_t number = 0;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = trim(text.substr(start, end - start));
-    start = end + 1;
-    ++number;
-    if (!continuing) lines.push_back({number, {}, {}});
-    LogicalLine& current = lines.back();
-    bool comment = !continuing && !line.empty() && line.front() == ';';
-    continuing = !comment && !line.empty() && line.back() == '\\';
-    if (continuing) line.remove_suffix(1);
-    if (!current.problem.empty()) continue;
-    if (current.text.size() + line.size() > kMaxRegLine) {
-      current.problem = "line too long";
-      current.text.clear();
-      current.text.shrink_to_fit();
-      continue;
-    }
-    current.text.append(line);
-  }
-  if (continuing && lines.back().problem.empty()) lines.back().problem = "continued past the end";
-  return lines;
 }
 
 // A quoted name or string with the escapes \\ and \"; pos ends after the quote.
@@ -163,35 +118,32 @@ std::optional<RegValue> readData(std::string_view data, bool utf16Strings) {
   return std::nullopt;
 }
 
+// Reads one logical line at a time into the keys.
 class Parser {
  public:
-  RegParseResult run(std::string_view file) {
-    std::string text = decodeFile(file);
-    bool headerSeen = false;
-    for (LogicalLine& line : logicalLines(text)) {
-      if (!line.problem.empty()) {
-        problem(line.number, line.problem);
-        continue;
+  void line(std::size_t number, std::string_view text, const std::string& lineProblem) {
+    if (!lineProblem.empty()) return problem(number, lineProblem);
+    std::string_view body = trim(text);
+    if (body.empty() || body.front() == ';') return;
+    if (!headerSeen_) {
+      headerSeen_ = true;
+      if (body == "Windows Registry Editor Version 5.00") return;
+      if (body == "REGEDIT4") {
+        utf16Strings_ = false;
+        return;
       }
-      std::string_view body = trim(line.text);
-      if (body.empty() || body.front() == ';') continue;
-      if (!headerSeen) {
-        headerSeen = true;
-        if (body == "Windows Registry Editor Version 5.00") continue;
-        if (body == "REGEDIT4") {
-          utf16Strings_ = false;
-          continue;
-        }
-        problem(line.number, "missing header");
-      }
-      if (body.front() == '[')
-        keyLine(line.number, body);
-      else if (body.front() == '"' || body.front() == '@')
-        valueLine(line.number, body);
-      else
-        problem(line.number, "unrecognised line");
+      problem(number, "missing header");
     }
-    if (!headerSeen) problem(0, "empty file");
+    if (body.front() == '[')
+      keyLine(number, body);
+    else if (body.front() == '"' || body.front() == '@')
+      valueLine(number, body);
+    else
+      problem(number, "unrecognised line");
+  }
+
+  RegParseResult finish() {
+    if (!headerSeen_) problem(0, "empty file");
     return std::move(result_);
   }
 
@@ -238,16 +190,195 @@ class Parser {
     RegKeyData& key = result_.keys[*current_];
     std::string lowered = asciiLower(name);
     key.values[lowered] = std::move(*value);
-    key.names[lowered] = name;
+    // Only spellings other than the lower-case one are held: a hive of many
+    // small values would otherwise need half its memory again for them.
+    if (name != lowered)
+      key.names[lowered] = name;
+    else
+      key.names.erase(lowered);
   }
 
   RegParseResult result_;
   std::optional<std::string> current_;  // the key the value lines belong to
   bool keyLineSeen_ = false;
+  bool headerSeen_ = false;
   bool utf16Strings_ = true;
 };
 
+// Splits text into physical lines and joins those continued by a trailing
+// backslash into logical lines, each handed to the parser when complete. A
+// logical line longer than kMaxRegLine is reported, not held.
+class LineJoiner {
+ public:
+  explicit LineJoiner(Parser& parser) : parser_(parser) {}
+
+  void feed(std::string_view text) {
+    for (;;) {
+      std::size_t end = text.find('\n');
+      take(text.substr(0, end));
+      if (end == std::string_view::npos) return;
+      text.remove_prefix(end + 1);
+      endPhysicalLine();
+    }
+  }
+
+  void finish() {
+    if (pending_) endPhysicalLine();
+    if (continuing_) {
+      if (problem_.empty()) problem_ = "continued past the end";
+      emit();
+    }
+  }
+
+ private:
+  static constexpr std::size_t kKeptCapacity = 64u << 10;
+
+  // Part of a physical line; leading blanks are never held.
+  void take(std::string_view part) {
+    if (part.empty()) return;
+    pending_ = true;
+    if (!overflow_ && physical_.empty()) {
+      while (!part.empty() && isBlank(part.front())) part.remove_prefix(1);
+      if (part.empty()) return;
+      front_ = part.front();
+    }
+    noteLastSignificant(part);
+    if (overflow_) return;
+    physical_.append(part);
+    if (physical_.size() > kMaxRegLine + 2) {  // room for a trailing "\\\r"
+      overflow_ = true;
+      release(physical_);
+    }
+  }
+
+  void noteLastSignificant(std::string_view part) {
+    std::string_view t = trim(part);
+    if (!t.empty()) last_ = t.back();
+  }
+
+  void endPhysicalLine() {
+    std::string_view line = overflow_ ? std::string_view() : trim(physical_);
+    bool empty = !overflow_ && line.empty();
+    ++number_;
+    if (!continuing_) {
+      first_ = number_;
+      logical_.clear();
+      problem_.clear();
+    }
+    bool comment = !continuing_ && !empty && front_ == ';';
+    continuing_ = !comment && !empty && last_ == '\\';
+    if (continuing_ && !overflow_) line.remove_suffix(1);
+    if (problem_.empty()) {
+      if (overflow_ || logical_.size() + line.size() > kMaxRegLine) {
+        problem_ = "line too long";
+        release(logical_);
+      } else {
+        logical_.append(line);
+      }
+    }
+    physical_.clear();
+    if (physical_.capacity() > kKeptCapacity) release(physical_);
+    overflow_ = pending_ = false;
+    front_ = last_ = 0;
+    if (!continuing_) emit();
+  }
+
+  void emit() {
+    parser_.line(first_, logical_, problem_);
+    logical_.clear();
+    if (logical_.capacity() > kKeptCapacity) release(logical_);
+  }
+
+  static void release(std::string& s) {
+    s.clear();
+    s.shrink_to_fit();
+  }
+
+  Parser& parser_;
+  std::string physical_;       // the current physical line, from its first non-blank
+  bool pending_ = false;       // bytes of a physical line not yet ended
+  bool overflow_ = false;      // the physical line outgrew the limit and is not held
+  char front_ = 0, last_ = 0;  // its first and last characters that trim keeps
+  std::size_t number_ = 0;     // physical lines ended so far
+  std::size_t first_ = 0;      // the first physical line of the logical one
+  std::string logical_;
+  std::string problem_;
+  bool continuing_ = false;
+};
+
 }  // namespace
+
+// Finds the encoding from the byte-order mark and hands UTF-8 text on.
+class RegFileReader::Impl {
+ public:
+  void feed(std::string_view bytes) {
+    if (encoding_ == Encoding::Unknown) {
+      std::size_t take = std::min(bytes.size(), 3 - head_.size());
+      head_.append(bytes.substr(0, take));
+      bytes.remove_prefix(take);
+      if (head_.size() < 3) return;
+      decide();
+    }
+    pass(bytes);
+  }
+
+  RegParseResult finish() {
+    if (encoding_ == Encoding::Unknown) decide();
+    if (encoding_ == Encoding::Utf16 && !carry_.empty())
+      lines_.feed(asText(utf16leToBytes(carry_)));
+    lines_.finish();
+    return parser_.finish();
+  }
+
+ private:
+  enum class Encoding { Unknown, Utf8, Utf16 };
+
+  static std::string_view asText(const Bytes& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+  }
+
+  void decide() {
+    std::string_view head = head_;
+    encoding_ = Encoding::Utf8;
+    if (head.starts_with("\xEF\xBB\xBF")) {
+      head.remove_prefix(3);
+    } else if (head.starts_with("\xFF\xFE")) {
+      encoding_ = Encoding::Utf16;
+      head.remove_prefix(2);
+    }
+    std::string rest(head);
+    head_.clear();
+    pass(rest);
+  }
+
+  void pass(std::string_view bytes) {
+    if (encoding_ == Encoding::Utf8) return lines_.feed(bytes);
+    carry_.insert(carry_.end(), bytes.begin(), bytes.end());
+    // A high surrogate at the end may pair with the next piece's first unit.
+    std::size_t whole = carry_.size() & ~std::size_t{1};
+    if (whole >= 2 && carry_[whole - 1] >= 0xD8 && carry_[whole - 1] <= 0xDB) whole -= 2;
+    Bytes units(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(whole));
+    carry_.erase(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(whole));
+    lines_.feed(asText(utf16leToBytes(units)));
+  }
+
+  Encoding encoding_ = Encoding::Unknown;
+  std::string head_;  // the first bytes, until the encoding is known
+  Bytes carry_;       // UTF-16 bytes that wait for the next piece
+  Parser parser_;
+  LineJoiner lines_{parser_};
+};
+
+RegFileReader::RegFileReader() : impl_(std::make_unique<Impl>()) {}
+RegFileReader::~RegFileReader() = default;
+
+void RegFileReader::feed(std::string_view bytes) {
+  impl_->feed(bytes);
+}
+
+RegParseResult RegFileReader::finish() {
+  return impl_->finish();
+}
 
 bool isWritableRegName(std::string_view name) {
   for (char c : name)
@@ -273,7 +404,10 @@ std::string addRegKey(RegKeys& keys, std::string_view subKey) {
 }
 
 RegParseResult parseRegFile(std::string_view file) {
-  return Parser().run(file);
+  constexpr std::size_t kPiece = 64u << 10;
+  RegFileReader reader;
+  for (std::size_t at = 0; at < file.size(); at += kPiece) reader.feed(file.substr(at, kPiece));
+  return reader.finish();
 }
 
 }  // namespace platform::linux_os
