@@ -34,3 +34,16 @@ function(ts_add_gtest_folder folder)
                          PROPERTIES ENVIRONMENT "TRACESWEEP_TEST=1")
   endforeach()
 endfunction()
+
+# ts_add_gtest_files(<name> FILES ... [LIBS ...]): one GoogleTest program of the
+# given files (relative to the current source folder), for builds that take
+# only some files of a folder.
+function(ts_add_gtest_files name)
+  cmake_parse_arguments(ARG "" "" "FILES;LIBS" ${ARGN})
+  list(TRANSFORM ARG_FILES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  add_executable(${name} ${ARG_FILES})
+  target_link_libraries(${name} PRIVATE ts_settings ${ARG_LIBS} ts_test_support
+                        GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES ENVIRONMENT "TRACESWEEP_TEST=1")
+endfunction()

@@ -38,6 +38,55 @@ void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
   year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
+#ifdef _WIN32
+// The Windows C runtime names the locale calls with a leading underscore, and
+// its localtime knows no moment before 1970: there the offset from UTC of the
+// earliest moment it knows is applied to the UTC calendar fields.
+locale_t newTimeLocale(const char* name) {
+  return _create_locale(LC_TIME, name);
+}
+std::size_t strftime_l(char* out, std::size_t room, const char* format, const struct tm* fields,
+                       locale_t locale) {
+  return _strftime_l(out, room, format, fields, locale);
+}
+bool localTime(time_t utc, struct tm& local) {
+  if (utc >= 86400 && localtime_s(&local, &utc) == 0) return true;
+  const time_t probe = 86400;
+  struct tm probeLocal {};
+  if (localtime_s(&probeLocal, &probe) != 0) return false;
+  const std::int64_t offset =
+      (daysFromCivil(probeLocal.tm_year + 1900, static_cast<unsigned>(probeLocal.tm_mon + 1),
+                     static_cast<unsigned>(probeLocal.tm_mday)) *
+           86400 +
+       probeLocal.tm_hour * 3600 + probeLocal.tm_min * 60 + probeLocal.tm_sec) -
+      probe;
+  const std::int64_t seconds = static_cast<std::int64_t>(utc) + offset;
+  std::int64_t days = seconds / 86400;
+  std::int64_t rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  int year = 0, month = 0, day = 0;
+  civilFromDays(days, year, month, day);
+  local = {};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = static_cast<int>(rest / 3600);
+  local.tm_min = static_cast<int>(rest / 60 % 60);
+  local.tm_sec = static_cast<int>(rest % 60);
+  return true;
+}
+#else
+locale_t newTimeLocale(const char* name) {
+  return newlocale(LC_TIME_MASK, name, static_cast<locale_t>(nullptr));
+}
+bool localTime(time_t utc, struct tm& local) {
+  return localtime_r(&utc, &local) != nullptr;
+}
+#endif
+
 // The user's LC_TIME locale, made again only when the environment changed.
 // Used from the one user-interface thread.
 locale_t userTimeLocale() {
@@ -51,9 +100,9 @@ locale_t userTimeLocale() {
   }
   if (cached && key == cachedKey) return cached;
   // A locale once handed out is kept: a formatter may still hold it.
-  cached = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
+  cached = newTimeLocale("");
   // A locale named in the environment that is not installed: the C locale.
-  if (!cached) cached = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
+  if (!cached) cached = newTimeLocale("C");
   cachedKey = key;
   return cached;
 }
@@ -100,7 +149,7 @@ double fileTimeToLocalDateValue(std::uint64_t fileTime) {
   const auto utc = static_cast<time_t>(static_cast<std::int64_t>(fileTime / kTicksPerSecond) -
                                        kSecondsFrom1601To1970);
   struct tm local {};
-  if (!localtime_r(&utc, &local)) return 0;
+  if (!localTime(utc, local)) return 0;
   const int year = local.tm_year + 1900;
   if (year < 1601 || year > 9999) return 0;
   return dateValueFromCalendar(

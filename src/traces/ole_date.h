@@ -11,6 +11,11 @@
 
 namespace traces {
 
+#ifdef _WIN32
+// The Windows C runtime spells the locale type with a leading underscore.
+using locale_t = _locale_t;
+#endif
+
 // Calendar fields of a moment, as a date value is built from them.
 struct CalendarTime {
   int year = 0, month = 0, day = 0;  // month and day from 1
