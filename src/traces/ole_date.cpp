@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <cmath>
+#include <ctime>
 #include <cstdlib>
 #include <limits>
 
@@ -45,9 +46,14 @@ void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
 locale_t newTimeLocale(const char* name) {
   return _create_locale(LC_TIME, name);
 }
+// The C runtime that mingw-w64 links (msvcrt) formats in the program's
+// locale (setlocale) only.
 std::size_t strftime_l(char* out, std::size_t room, const char* format, const struct tm* fields,
-                       locale_t locale) {
-  return _strftime_l(out, room, format, fields, locale);
+                       locale_t) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  return std::strftime(out, room, format, fields);
+#pragma GCC diagnostic pop
 }
 bool localTime(time_t utc, struct tm& local) {
   if (utc >= 86400 && localtime_s(&local, &utc) == 0) return true;

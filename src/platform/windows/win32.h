@@ -1,15 +1,12 @@
-// The Windows API headers, for the Windows services only. The service
-// interfaces borrow the names of the Windows constants (ERROR_SUCCESS, REG_SZ,
+// The Windows API headers, for the Windows services and the Windows view. The
+// service interfaces (and the tray's message numbers) borrow the names of the Windows constants (ERROR_SUCCESS, REG_SZ,
 // S_OK ...), which the Windows headers define as macros, and of some Windows
 // calls (RegOpenKey, FindFirstUrlCacheEntry ...), which they define as macros
 // for the A and W forms. So the interfaces are read first, and the call
 // macros are removed afterwards: the services always name the A form.
 #pragma once
 
-#include "platform/file_layer.h"
-#include "platform/registry.h"
-#include "platform/url_cache.h"
-#include "platform/url_history.h"
+#include "platform/platform.h"  // every service interface, and forms/tray.h (WM_...)
 
 #ifndef NOMINMAX
 #define NOMINMAX
