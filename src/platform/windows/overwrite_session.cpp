@@ -57,6 +57,15 @@ bool ownedByUser(HANDLE file) {
   return own;
 }
 
+// Sets or clears the read-only mark, keeping every other attribute.
+bool setReadOnly(HANDLE file, FILE_BASIC_INFO basic, bool readOnly) {
+  DWORD attributes =
+      basic.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NORMAL);
+  if (readOnly) attributes |= FILE_ATTRIBUTE_READONLY;
+  basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
 // Removes the file named path when it is still the file id names: the name
 // goes when the handle that marks it is closed.
 int removeByName(const std::string& path, const FileId& id) {
@@ -236,26 +245,30 @@ OverwriteOpen WindowsOverwriteSession::open(const std::string& given) {
                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   };
   HANDLE data = openData();
-  if (data == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
-      (attributes & FILE_ATTRIBUTE_READONLY)) {
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
     // A read-only file is made writable, so that its content is destroyed
-    // too, not only its name; it is marked read-only again if that fails.
-    FILE_BASIC_INFO basic{};
-    if (GetFileInformationByHandleEx(meta, FileBasicInfo, &basic, sizeof basic)) {
-      const DWORD readOnly = basic.FileAttributes;
-      basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-      if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-      if (SetFileInformationByHandle(meta, FileBasicInfo, &basic, sizeof basic)) {
+    // too, not only its name (some systems let its owner open it for
+    // writing all the same); it is marked read-only again if that fails.
+    const DWORD openError = GetLastError();
+    const bool refused = data == INVALID_HANDLE_VALUE;
+    if (!refused || openError == ERROR_ACCESS_DENIED) {
+      FILE_BASIC_INFO basic{};
+      const bool cleared = GetFileInformationByHandleEx(meta, FileBasicInfo, &basic, sizeof basic) &&
+                           setReadOnly(meta, basic, false);
+      if (refused && cleared) {
         data = openData();
         if (data == INVALID_HANDLE_VALUE) {
           const DWORD error = GetLastError();
-          basic.FileAttributes = readOnly;
-          SetFileInformationByHandle(meta, FileBasicInfo, &basic, sizeof basic);
+          setReadOnly(meta, basic, true);
           SetLastError(error);
         }
+      } else if (!refused && !cleared) {
+        const DWORD error = GetLastError();
+        CloseHandle(data);
+        return failed(errorFromSystem(error));
+      } else if (refused) {
+        SetLastError(openError);
       }
-    } else {
-      SetLastError(ERROR_ACCESS_DENIED);
     }
   }
   if (data == INVALID_HANDLE_VALUE) {
