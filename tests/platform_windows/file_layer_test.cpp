@@ -132,7 +132,9 @@ TEST(WindowsFileLayer, TempFolderIsClearedButNeverPastAJunctionOrAFileInUse) {
   EXPECT_EQ(readAll(kept), "not the temporary folder's");
   // The link itself goes, not what it leads to. Wine cannot remove a link of
   // the host that leads to a folder; it stays there, harmlessly.
-  if (!windows_test::underWine()) EXPECT_FALSE(exists(junction));
+  if (!windows_test::underWine()) {
+    EXPECT_FALSE(exists(junction));
+  }
 }
 
 TEST(WindowsFileLayer, FolderSafetyJudgesWhereAJunctionLeads) {
@@ -154,6 +156,26 @@ TEST(WindowsFileLayer, FolderSafetyJudgesWhereAJunctionLeads) {
   EXPECT_NE(opened.kind, platform::OverwriteKind::Opened);
   EXPECT_FALSE(opened.target);
   RemoveDirectoryA(junction.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// The manifest makes UTF-8 the code page of the ANSI calls, so a name in any
+// script reaches them whole.
+TEST(WindowsFileLayer, NamesInAnyScriptPassTheAnsiCalls) {
+  if (GetACP() != CP_UTF8) GTEST_SKIP() << "this system ignores the manifest's code page";
+  TestFolder folder("names");
+  const std::string name = "Gr\xC3\xBC\xC3\x9F" "e-\xCE\xBB-\xE6\x96\x87.txt";
+  const std::string file = folder.write(name, "x");
+  windows_test::RealWindows real;
+  bool listed = false;
+  for (const auto& entry : real.platform().files.listFolder(folder.path() + "\\"))
+    listed = listed || entry.name == name;
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(erasure::WipeFile(real.platform(), file, 1).outcome, erasure::WipeOutcome::Wiped);
+  EXPECT_FALSE(exists(file));
 }
 
 }  // namespace
