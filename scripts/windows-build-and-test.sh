@@ -6,6 +6,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TRACESWEEP_WINDOWS_BUILD:-$top/build-win}
+bash "$top/scripts/install-deps.sh" "$top/scripts/debian-packages-windows.txt"
 
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/mingw-w64-x86_64.cmake" "$@"
@@ -39,5 +40,7 @@ for link in "$WINEPREFIX"/drive_c/users/*/*; do
   fi
 done
 # One warm server for every test program: each then starts in well under a second.
-wineserver -p
+wineserver -p >/dev/null 2>&1
+# The bin of this prefix is the sandbox's: the tests may empty it.
+export TRACESWEEP_TEST_EMPTY_RECYCLE_BIN=1
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
