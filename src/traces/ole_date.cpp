@@ -50,10 +50,28 @@ locale_t newTimeLocale(const char* name) {
 // locale (setlocale) only.
 std::size_t strftime_l(char* out, std::size_t room, const char* format, const struct tm* fields,
                        locale_t) {
+  // Nor does it format a year before 1900: such a date is formatted 400
+  // years later (the calendar repeats itself every 400 years, weekdays too)
+  // and the year written back.
+  struct tm shifted = *fields;
+  while (shifted.tm_year < 0) shifted.tm_year += 400;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  return std::strftime(out, room, format, fields);
+  const std::size_t n = std::strftime(out, room, format, &shifted);
 #pragma GCC diagnostic pop
+  if (shifted.tm_year != fields->tm_year) {
+    const std::string from = std::to_string(shifted.tm_year + 1900);
+    const std::string to = std::to_string(fields->tm_year + 1900);
+    std::string text(out, n);
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + 1))
+      text.replace(at, from.size(), to);
+    if (text.size() < room) {
+      text.copy(out, text.size());
+      out[text.size()] = '\0';
+      return text.size();
+    }
+  }
+  return n;
 }
 bool localTime(time_t utc, struct tm& local) {
   if (utc >= 86400 && localtime_s(&local, &utc) == 0) return true;
