@@ -4,8 +4,8 @@
 #include <time.h>
 
 #include <cmath>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <limits>
 
 namespace traces {

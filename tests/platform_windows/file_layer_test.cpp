@@ -22,8 +22,8 @@ using windows_test::TestFolder;
 class HeldOpen {
  public:
   explicit HeldOpen(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr)) {}
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr)) {}
   ~HeldOpen() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
@@ -167,7 +167,9 @@ namespace {
 TEST(WindowsFileLayer, NamesInAnyScriptPassTheAnsiCalls) {
   if (GetACP() != CP_UTF8) GTEST_SKIP() << "this system ignores the manifest's code page";
   TestFolder folder("names");
-  const std::string name = "Gr\xC3\xBC\xC3\x9F" "e-\xCE\xBB-\xE6\x96\x87.txt";
+  const std::string name =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e-\xCE\xBB-\xE6\x96\x87.txt";
   const std::string file = folder.write(name, "x");
   windows_test::RealWindows real;
   bool listed = false;

@@ -38,8 +38,8 @@ TEST(WindowsRegistry, AutostartValueIsWrittenAndRemovedInTheRunKey) {
   app::Modmain app(real.platform());
   app.SetAutoStart(true);
   long result = -1;
-  const std::string command = readText(real.services.platform().registry, kRun,
-                                       identity::kAppTitle, result);
+  const std::string command =
+      readText(real.services.platform().registry, kRun, identity::kAppTitle, result);
   ASSERT_EQ(result, 0);
   EXPECT_NE(command.find(real.platform().process.programName()), std::string::npos) << command;
 
@@ -67,9 +67,9 @@ TEST(WindowsRegistry, PreferencesRoundTripAndMissingKeysGiveTheSystemsText) {
 
   // GetRegValue shows the system's words once and gives nothing: the read
   // fails on the key that could not be opened (no handle, 6).
-  EXPECT_EQ(traces::GetRegValue(real.platform(), HKEY_CURRENT_USER, "Software\\No such key of ours",
-                                "x"),
-            "");
+  EXPECT_EQ(
+      traces::GetRegValue(real.platform(), HKEY_CURRENT_USER, "Software\\No such key of ours", "x"),
+      "");
   ASSERT_EQ(real.fake.msgbox.shown.size(), 1u);
   EXPECT_EQ(real.fake.msgbox.shown[0].text, registry.FormatMessage(6));
 }
@@ -82,8 +82,8 @@ TEST(WindowsRegistry, TypedValuesReadAsTheProgramReadsThem) {
   const std::uint8_t minusOne[4] = {0xFF, 0xFF, 0xFF, 0xFF};
   const char expand[] = "%SystemRoot%\\x";
   registry.RegSetValueEx(key, "binary", REG_BINARY, minusOne, 4);
-  registry.RegSetValueEx(key, "expand", REG_EXPAND_SZ, reinterpret_cast<const std::uint8_t*>(expand),
-                         sizeof expand);
+  registry.RegSetValueEx(key, "expand", REG_EXPAND_SZ,
+                         reinterpret_cast<const std::uint8_t*>(expand), sizeof expand);
   registry.RegCloseKey(key);
   auto& p = real.platform();
   EXPECT_EQ(traces::GetRegValue(p, HKEY_CURRENT_USER, "Software\\Tracesweep test\\Types", "binary"),
@@ -96,8 +96,7 @@ TEST(WindowsRegistry, TypedValuesReadAsTheProgramReadsThem) {
 TEST(WindowsRegistry, CookieFolderComesFromShellFolders) {
   windows_test::RealWindows real;
   long result = -1;
-  const std::string cookies =
-      readText(real.platform().registry, kShellFolders, "Cookies", result);
+  const std::string cookies = readText(real.platform().registry, kShellFolders, "Cookies", result);
   ASSERT_EQ(result, 0) << "Shell Folders\\Cookies is missing";
   EXPECT_FALSE(cookies.empty());
   EXPECT_EQ(traces::GetRegValue(real.platform(), HKEY_CURRENT_USER, kShellFolders, "Cookies"),

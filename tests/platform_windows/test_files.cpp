@@ -1,12 +1,12 @@
 #include "test_files.h"
 
+#include <winioctl.h>
+
 #include <cstring>
 #include <vector>
 
 #include "platform/windows/system_text.h"
 #include "platform/windows/win32.h"
-
-#include <winioctl.h>
 
 namespace windows_test {
 
@@ -86,9 +86,8 @@ namespace {
 // The host's path of a Windows path, through Wine's own export.
 std::string hostPath(const std::string& path) {
   using Convert = char* (*)(const WCHAR*);
-  auto convert = reinterpret_cast<Convert>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                             "wine_get_unix_file_name")));
+  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (!convert) return "";
   char* host = convert(platform::windows_os::toWide(path).c_str());
   if (!host) return "";

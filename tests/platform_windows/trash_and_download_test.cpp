@@ -92,10 +92,10 @@ class TinyServer {
       }
       const bool found = request.find(" /products/ts/version.txt ") != std::string::npos;
       const std::string body = found ? "1.1,2003-05-01\r\n" : "<html>Not Found</html>";
-      const std::string answer = std::string(found ? "HTTP/1.1 200 OK" : "HTTP/1.1 404 Not Found") +
-                                 "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                                 std::to_string(body.size()) +
-                                 "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + body;
+      const std::string answer =
+          std::string(found ? "HTTP/1.1 200 OK" : "HTTP/1.1 404 Not Found") +
+          "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+          "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + body;
       send(client, answer.data(), static_cast<int>(answer.size()), 0);
       shutdown(client, SD_SEND);
       while (recv(client, buffer, sizeof buffer, 0) > 0) {

@@ -24,8 +24,8 @@ bool commitEntry(const std::string& url, DWORD type) {
   WriteFile(h, "<p>cached</p>", 13, &written, nullptr);
   CloseHandle(h);
   FILETIME none{};
-  return CommitUrlCacheEntryA(url.c_str(), file, none, none, type, nullptr, 0, nullptr,
-                              nullptr) != FALSE;
+  return CommitUrlCacheEntryA(url.c_str(), file, none, none, type, nullptr, 0, nullptr, nullptr) !=
+         FALSE;
 }
 
 // Every source name, read as the cache page reads them, with the probe's

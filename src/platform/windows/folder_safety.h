@@ -10,11 +10,11 @@ namespace platform::windows_os {
 
 enum class FolderVerdict {
   Allowed,
-  Missing,        // does not exist or cannot be opened
-  DriveRoot,      // "C:\" or the root of a network share
-  SystemFolder,   // %SystemRoot%, %ProgramFiles% and what lies below them
-  ProfileOrAbove, // the user's profile folder or a folder that holds it
-  OtherUser,      // inside another user's profile
+  Missing,         // does not exist or cannot be opened
+  DriveRoot,       // "C:\" or the root of a network share
+  SystemFolder,    // %SystemRoot%, %ProgramFiles% and what lies below them
+  ProfileOrAbove,  // the user's profile folder or a folder that holds it
+  OtherUser,       // inside another user's profile
 };
 
 FolderVerdict judgeFolder(const std::string& folder);

@@ -69,10 +69,10 @@ bool setReadOnly(HANDLE file, FILE_BASIC_INFO basic, bool readOnly) {
 // Removes the file named path when it is still the file id names: the name
 // goes when the handle that marks it is closed.
 int removeByName(const std::string& path, const FileId& id) {
-  HANDLE handle = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                              nullptr);
+  HANDLE handle =
+      CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return deleteErrorFromSystem(GetLastError());
   FileId now;
   int error = 0;
@@ -92,8 +92,8 @@ int removeByName(const std::string& path, const FileId& id) {
 }  // namespace
 
 struct SessionState {
-  std::string root;         // final path of the root folder; "" for none
-  bool rootMissing = false; // a root was given and could not be resolved
+  std::string root;          // final path of the root folder; "" for none
+  bool rootMissing = false;  // a root was given and could not be resolved
   std::set<OverwriteTarget*> open;
   int closeError = 0;  // the first failed flush at a close since the last syncAll
 };
@@ -199,10 +199,10 @@ OverwriteOpen WindowsOverwriteSession::open(const std::string& given) {
   const std::string path = backslashed(given);
   // First the entry itself, never what it points to, with no data access,
   // so that it neither conflicts with nor waits for another program.
-  HANDLE meta = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | READ_CONTROL,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                            nullptr);
+  HANDLE meta =
+      CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | READ_CONTROL,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (meta == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
@@ -253,8 +253,9 @@ OverwriteOpen WindowsOverwriteSession::open(const std::string& given) {
     const bool refused = data == INVALID_HANDLE_VALUE;
     if (!refused || openError == ERROR_ACCESS_DENIED) {
       FILE_BASIC_INFO basic{};
-      const bool cleared = GetFileInformationByHandleEx(meta, FileBasicInfo, &basic, sizeof basic) &&
-                           setReadOnly(meta, basic, false);
+      const bool cleared =
+          GetFileInformationByHandleEx(meta, FileBasicInfo, &basic, sizeof basic) &&
+          setReadOnly(meta, basic, false);
       if (refused && cleared) {
         data = openData();
         if (data == INVALID_HANDLE_VALUE) {

@@ -98,8 +98,8 @@ int WindowsDownloader::download(const std::string& url, const std::string& file)
     status = static_cast<int>(watch.stopResult);
   else if (watch.httpStatus != 0 && (watch.httpStatus < 200 || watch.httpStatus >= 300))
     status = static_cast<int>(watch.httpStatus);
-  if (status == 0 &&
-      !MoveFileExA(partial.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (status == 0 && !MoveFileExA(partial.c_str(), file.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     status = static_cast<int>(GetLastError());
   if (status != 0) DeleteFileA(partial.c_str());
   return status;

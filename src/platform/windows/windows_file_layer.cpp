@@ -14,9 +14,9 @@ std::string withSeparator(std::string folder) {
 }
 
 int attributesOf(DWORD system) {
-  return static_cast<int>(system & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
-                                    FILE_ATTRIBUTE_ARCHIVE));
+  return static_cast<int>(system &
+                          (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE));
 }
 
 bool isDotName(const char* name) {
@@ -57,9 +57,8 @@ int WindowsFileLayer::setAttributes(const std::string& path, int attributes) {
   const DWORD current = GetFileAttributesA(path.c_str());
   if (current == INVALID_FILE_ATTRIBUTES) return errorFromSystem(GetLastError());
   // A link's attributes are its own; setting them never reaches the target.
-  DWORD wanted = static_cast<DWORD>(attributes) &
-                 (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                  FILE_ATTRIBUTE_ARCHIVE);
+  DWORD wanted = static_cast<DWORD>(attributes) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
   if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
   if (current & FILE_ATTRIBUTE_DIRECTORY) wanted &= ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL);
   if (!SetFileAttributesA(path.c_str(), wanted)) return errorFromSystem(GetLastError());

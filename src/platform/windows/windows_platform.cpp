@@ -28,9 +28,8 @@ WindowsServices::WindowsServices(forms::MessageBoxService& msgbox, forms::Dialog
                                  forms::WindowManager& windows, forms::TrayService& tray)
     : impl_(std::make_unique<Impl>()) {
   platform_ = std::make_unique<Platform>(Platform{
-      impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history,
-      impl_->trash, impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs, windows,
-      tray});
+      impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history, impl_->trash,
+      impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs, windows, tray});
 }
 
 WindowsServices::~WindowsServices() = default;

@@ -55,8 +55,7 @@ long WindowsRegistry::RegOpenKeyEx(platform::HKEY root, const std::string& subKe
   const std::uintptr_t parent = handleOf(root);
   if (!parent) return ERROR_INVALID_HANDLE;
   ::HKEY opened = nullptr;
-  const LONG result =
-      ::RegOpenKeyExA(asHandle(parent), subKey.c_str(), options, access, &opened);
+  const LONG result = ::RegOpenKeyExA(asHandle(parent), subKey.c_str(), options, access, &opened);
   if (result == ERROR_SUCCESS) key = remember(reinterpret_cast<std::uintptr_t>(opened));
   return result;
 }
@@ -80,16 +79,15 @@ long WindowsRegistry::RegQueryValueEx(platform::HKEY key, const std::string& nam
   if (!handle) return ERROR_INVALID_HANDLE;
   DWORD t = 0;
   DWORD n = size ? *size : 0;
-  const LONG result = ::RegQueryValueExA(asHandle(handle), name.c_str(), nullptr, &t, data,
-                                         size ? &n : nullptr);
+  const LONG result =
+      ::RegQueryValueExA(asHandle(handle), name.c_str(), nullptr, &t, data, size ? &n : nullptr);
   if (type) *type = t;
   if (size) *size = n;
   return result;
 }
 
-long WindowsRegistry::RegSetValueEx(platform::HKEY key, const std::string& name,
-                                    std::uint32_t type, const std::uint8_t* data,
-                                    std::uint32_t size) {
+long WindowsRegistry::RegSetValueEx(platform::HKEY key, const std::string& name, std::uint32_t type,
+                                    const std::uint8_t* data, std::uint32_t size) {
   const std::uintptr_t handle = handleOf(key);
   if (!handle) return ERROR_INVALID_HANDLE;
   return ::RegSetValueExA(asHandle(handle), name.c_str(), 0, type, data, size);

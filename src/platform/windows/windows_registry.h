@@ -23,8 +23,8 @@ class WindowsRegistry : public Registry {
   long RegOpenKeyEx(HKEY root, const std::string& subKey, std::uint32_t options,
                     std::uint32_t access, HKEY& key) override;
   long RegCreateKey(HKEY root, const std::string& subKey, HKEY& key) override;
-  long RegQueryValueEx(HKEY key, const std::string& name, std::uint32_t* type,
-                       std::uint8_t* data, std::uint32_t* size) override;
+  long RegQueryValueEx(HKEY key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                       std::uint32_t* size) override;
   long RegSetValueEx(HKEY key, const std::string& name, std::uint32_t type,
                      const std::uint8_t* data, std::uint32_t size) override;
   long RegDeleteValue(HKEY key, const std::string& name) override;

@@ -33,9 +33,8 @@ struct WindowsUrlCache::Enumeration {
   DWORD readNext() {
     for (int round = 0; round < kProbeRounds; ++round) {
       DWORD size = 0;
-      const bool probed =
-          find ? ::FindNextUrlCacheEntryA(find, nullptr, &size) != FALSE
-               : keep(::FindFirstUrlCacheEntryA(nullptr, nullptr, &size));
+      const bool probed = find ? ::FindNextUrlCacheEntryA(find, nullptr, &size) != FALSE
+                               : keep(::FindFirstUrlCacheEntryA(nullptr, nullptr, &size));
       if (probed) return ERROR_INVALID_DATA;  // an entry that fits in no bytes
       const DWORD probe = ::GetLastError();
       if (probe != ERROR_INSUFFICIENT_BUFFER) return probe;

@@ -141,8 +141,9 @@ std::unique_ptr<UrlHistoryStg> WindowsHistoryFactory::create() {
     comJoined_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   }
   IUrlHistoryStg2* store = nullptr;
-  const ::HRESULT hr = CoCreateInstance(kUrlHistoryClass, nullptr, CLSCTX_INPROC_SERVER,
-                                        __uuidof(IUrlHistoryStg2), reinterpret_cast<void**>(&store));
+  const ::HRESULT hr =
+      CoCreateInstance(kUrlHistoryClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IUrlHistoryStg2),
+                       reinterpret_cast<void**>(&store));
   if (FAILED(hr) || !store) {
     lastError_ = historyFailureText(FAILED(hr) ? hr : E_POINTER);
     return nullptr;
