@@ -1,12 +1,13 @@
 #include "test_files.h"
 
-#include <winioctl.h>
-
 #include <cstring>
 #include <vector>
 
 #include "platform/windows/system_text.h"
 #include "platform/windows/win32.h"
+
+// After the Windows headers it builds on.
+#include <winioctl.h>
 
 namespace windows_test {
 
