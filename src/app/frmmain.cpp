@@ -16,7 +16,7 @@ frmmain::frmmain(Modmain& app)
     : Form("frmmain"),
       wipe(app.platform, forms::PageHost{*this, sbar}, app.FileList),
       cookies(app.platform, forms::PageHost{*this, sbar}, app.ShowIndexDat, wipe.chkSecureForAll),
-      cache(app.platform, forms::PageHost{*this, sbar}),
+      cache(app.platform, forms::PageHost{*this, sbar}, &wipe.chkSecureForAll),
       history(app.platform, forms::PageHost{*this, sbar}, app.history()),
       app_(app) {}
 
@@ -116,7 +116,7 @@ void frmmain::chkEmptyRecycleBin_Click() {
   if (chkEmptyRecycleBin.Value() != 1) return;
   sbar.setPanelText(1, "Emptying Recycle bin...");
   sbar.Refresh();
-  areas::EmptyRecycleBin(app_.platform);
+  areas::EmptyRecycleBin(app_.platform, wipe.chkSecureForAll.Value() == 1);
   sbar.setPanelText(1, "");
 }
 

@@ -80,9 +80,11 @@ class frmmain : public forms::Form {
 
   // The pages' routines under the program's names.
   void loadCookiesList() { cookies.loadCookiesList(); }
-  void deletecookies(bool ask) { cookies.deletecookies(ask); }
+  void deletecookies(bool ask, platform::ClearOutcome* outcome = nullptr) {
+    cookies.deletecookies(ask, outcome);
+  }
   void loadCacheContents() { cache.loadCacheContents(); }
-  void deletecache() { cache.deletecache(); }
+  void deletecache(platform::ClearOutcome* outcome = nullptr) { cache.deletecache(outcome); }
   void loadURLHistory() { history.loadURLHistory(); }
   void wipeOut() { wipe.wipeOut(); }
   void checkForUpdates();

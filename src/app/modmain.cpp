@@ -151,7 +151,7 @@ void Modmain::ClearChosenAreas(forms::Label& progress) {
   }
   if (main.chkEmptyRecycleBin.Value() == 1) {
     step("Emptying Recycle Bin...");
-    areas::EmptyRecycleBin(platform);
+    areas::EmptyRecycleBin(platform, main.wipe.chkSecureForAll.Value() == 1);
   }
   if (main.chkdeltempfiles.Value() == 1) {
     step("Deleting temp files...");

@@ -43,7 +43,18 @@ void ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
   erasure::WipeFiles(platform, paths, 1, options);
 }
 
-void EmptyRecycleBin(platform::Platform& platform) {
+void EmptyRecycleBin(platform::Platform& platform, bool overwrite) {
+  if (overwrite) {
+    for (const std::string& bin : platform.trash.binFolders()) {
+      std::vector<std::string> paths;
+      platform.files.walkFiles(
+          bin, [&](const std::string& relative) { paths.push_back(bin + "/" + relative); });
+      erasure::BatchOptions options;
+      options.ownedByUserOnly = true;
+      options.root = bin;
+      if (!paths.empty()) erasure::WipeFiles(platform, paths, 1, options);
+    }
+  }
   platform.trash.emptyAll();
 }
 

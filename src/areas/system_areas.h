@@ -12,7 +12,8 @@ namespace areas {
 void ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
                      erasure::FileList& fileList);
 
-// Empties the recycle bins of every drive, without asking.
-void EmptyRecycleBin(platform::Platform& platform);
+// Empties the recycle bins of every drive, without asking. overwrite first
+// wipes every trashed file with one pass ("Secure Wipe all other areas").
+void EmptyRecycleBin(platform::Platform& platform, bool overwrite = false);
 
 }  // namespace areas

@@ -1,6 +1,9 @@
 // The recycle bins of every drive.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace platform {
 
 class Trash {
@@ -8,6 +11,10 @@ class Trash {
   virtual ~Trash() = default;
   // Empties every bin without asking. Failures are not reported.
   virtual void emptyAll() = 0;
+  // The folders holding the trashed files of every bin that emptyAll
+  // empties, so that their files can be destroyed first; empty when the bins
+  // cannot be reached as folders.
+  virtual std::vector<std::string> binFolders() { return {}; }
 };
 
 }  // namespace platform

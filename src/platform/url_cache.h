@@ -64,6 +64,10 @@ class UrlCache {
   // removed (ERROR_SHARING_VIOLATION while its browser runs).
   virtual bool DeleteUrlCacheEntry(const std::string& sourceUrlName) = 0;
   virtual std::uint32_t GetLastError() const = 0;
+  // Plain words for what refused the last failed deletion, e.g. "Firefox
+  // (profile default-esr) is running"; "" when there is nothing more to say
+  // than the error number.
+  virtual std::string LastFailureReason() const { return {}; }
 };
 
 // What an implementation knows of one entry, before it is packed.

@@ -5,6 +5,11 @@
 #include <new>
 #include <vector>
 
+#include "forms/message_box.h"
+#include "identity.h"
+#include "platform/cache_wipe_options.h"
+#include "traces/clear_failures.h"
+
 namespace traces {
 
 namespace {
@@ -85,8 +90,29 @@ class CacheWalk {
 
 }  // namespace
 
-CachePage::CachePage(platform::Platform& platform, forms::PageHost host)
-    : platform_(platform), host_(host) {}
+CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
+                     const forms::CheckBox* secureForAll)
+    : platform_(platform), host_(host), secureForAll_(secureForAll) {}
+
+void CachePage::withSecureRemoval(const std::function<void()>& deletions) {
+  auto* options = dynamic_cast<platform::CacheWipeOptions*>(&platform_.urlCache);
+  if (!options || !secureForAll_ || secureForAll_->Value() != 1) {
+    deletions();
+    return;
+  }
+  // One session for the whole batch: what other programs hold open is read
+  // once.
+  std::unique_ptr<platform::OverwriteSession> session =
+      platform_.files.beginOverwrite(platform::OverwriteOptions{});
+  options->setOverwriteSession(session.get());
+  try {
+    deletions();
+  } catch (...) {
+    options->setOverwriteSession(nullptr);
+    throw;
+  }
+  options->setOverwriteSession(nullptr);
+}
 
 void CachePage::GetCacheURLList() {
   forms::HourglassGuard busy(host_.form);
@@ -105,16 +131,52 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
   return std::string(address, std::strlen(address));
 }
 
-void CachePage::deletecache() {
-  forms::HourglassGuard busy(host_.form);
-  const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
-  const std::int64_t last = List1.ListCount() - 1;
-  for (std::int64_t i = 0; i <= last; ++i) {
-    const std::string& name = List1.List(i);
-    if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
-    platform_.urlCache.DeleteUrlCacheEntry(name);
+// Deletes one entry; what could not be deleted goes into outcome with the
+// reason. An entry already gone is no failure.
+void CachePage::deleteEntry(const std::string& name, platform::ClearOutcome& outcome) {
+  if (platform_.urlCache.DeleteUrlCacheEntry(name)) {
+    ++outcome.removed;
+    return;
   }
-  GetCacheURLList();
+  const std::uint32_t error = platform_.urlCache.GetLastError();
+  if (error == platform::ERROR_FILE_NOT_FOUND) return;
+  std::string reason = platform_.urlCache.LastFailureReason();
+  if (reason.empty())
+    reason = error == platform::ERROR_SHARING_VIOLATION ? "its browser is running"
+                                                        : "it could not be removed";
+  outcome.fail(name, reason);
+}
+
+void CachePage::deletecache(platform::ClearOutcome* outcome) {
+  platform::ClearOutcome result;
+  {
+    forms::HourglassGuard busy(host_.form);
+    const bool deleteCookies = chkDelCachedPasswords.Value() == 1;
+    const std::int64_t last = List1.ListCount() - 1;
+    withSecureRemoval([&] {
+      for (std::int64_t i = 0; i <= last; ++i) {
+        // The view repaints the status bar as the progress changes.
+        host_.sbar.setProgress(i + 1, last + 1);
+        const std::string& name = List1.List(i);
+        if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
+        deleteEntry(name, result);
+      }
+    });
+    host_.sbar.setProgress(0, 0);
+    GetCacheURLList();
+  }
+  if (outcome) outcome->add(result);
+  lastOutcome_ = std::move(result);
+}
+
+void CachePage::tellFailures(const platform::ClearOutcome& outcome) {
+  if (outcome.ok()) return;
+  const std::size_t n = outcome.failures.size();
+  platform_.msgbox.show(
+      notClearedText(std::to_string(n) + (n == 1 ? " cache entry was" : " cache entries were") +
+                         " not deleted:",
+                     outcome, "entry", "entries"),
+      forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
 }
 
 void CachePage::invertsel() {
@@ -127,18 +189,23 @@ void CachePage::invertsel() {
 
 void CachePage::cmdDelSelFromCache_Click() {
   // Every selected entry goes, not only the focused one; none selected deletes nothing.
+  platform::ClearOutcome outcome;
   {
     forms::HourglassGuard busy(host_.form);
-    for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
-      if (List1.Selected(i)) platform_.urlCache.DeleteUrlCacheEntry(List1.List(i));
+    withSecureRemoval([&] {
+      for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
+        if (List1.Selected(i)) deleteEntry(List1.List(i), outcome);
+    });
   }
   GetCacheURLList();
+  tellFailures(outcome);
 }
 
 void CachePage::cmdDelAllFromCache_Click() {
   host_.sbar.setPanelText(1, "Clearing cache...");
   deletecache();
   host_.sbar.setPanelText(1, "");
+  tellFailures(lastOutcome_);
 }
 
 void CachePage::cmdinvertcachesel_Click() {

@@ -1,6 +1,11 @@
 #include "traces/cookies_page.h"
 
+#include <vector>
+
+#include "forms/message_box.h"
+#include "identity.h"
 #include "platform/cookie_wipe_options.h"
+#include "traces/clear_failures.h"
 #include "traces/mod_reg.h"
 
 namespace traces {
@@ -32,6 +37,7 @@ void CookiesPage::EnumCookies(const std::string& folder) {
   const std::uint64_t listing = ++listings_;
   std::string dir = folder;
   if (dir.empty() || dir.back() != kPathSeparator) dir += kPathSeparator;
+  auto* view = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files);
   for (const platform::DirEntry& entry : platform_.files.listFolder(dir)) {
     // The interface stays live while a large folder is listed. A click that
     // lists the folder anew (a deletion, the tab) makes this listing moot.
@@ -40,38 +46,104 @@ void CookiesPage::EnumCookies(const std::string& folder) {
     if (entry.attributes & platform::kAttrDirectory) continue;
     if (entry.name == kIndexFile && !showIndexDat_) continue;
     std::int64_t index = lstcookies.Add(entry.name, dir + entry.name);
-    lstcookies.setSubItem(index, 1, dir + entry.name);
+    // Where the cookies really are: a view's entry names the browser's
+    // database, a plain folder's file is itself the place.
+    std::string where = view ? view->entryLocation(dir + entry.name) : std::string();
+    lstcookies.setSubItem(index, 1, where.empty() ? dir + entry.name : where);
   }
   if (lstcookies.Count() > 0) lstcookies.setSelected(lstcookies.Count(), true);
 }
 
 // Deletes the file of item i; true when it is gone. A read-only file (75) is
-// made normal and tried once more.
-bool CookiesPage::deleteItemFile(std::int64_t index) {
+// made normal and tried once more. A failure is added to outcome.
+bool CookiesPage::deleteItemFile(std::int64_t index, platform::ClearOutcome& outcome) {
   const std::string path = lstcookies.Item(index).Key;
   int error = platform_.files.deleteFile(path);
   if (error == platform::kErrPathFileAccess) {
     platform_.files.setAttributes(path, platform::kAttrNormal);
     error = platform_.files.deleteFile(path);
   }
+  if (error == 0)
+    ++outcome.removed;
+  else if (error != platform::kErrFileNotFound)
+    outcome.fail(path, platform_.files.errorText(error));
   return error == 0;
 }
 
-void CookiesPage::deletecookies(bool ask) {
+// The entries of a cookie view go in batches, one per browser database. As
+// with a file, an entry that gives 75 is made normal and tried once more;
+// only the last attempt's failures are kept.
+void CookiesPage::deleteEntries(platform::CookieWipeOptions& view,
+                                const std::vector<std::int64_t>& indexes,
+                                platform::ClearOutcome& outcome) {
+  std::vector<std::string> paths;
+  for (std::int64_t i : indexes) paths.push_back(lstcookies.Item(i).Key);
+  // The view repaints the status bar as its progress changes (at most every
+  // few tens of milliseconds), also while SQLite works on one database.
+  auto progress = [this](std::int64_t done, std::int64_t total) {
+    host_.sbar.setProgress(done, total);
+  };
+  platform::ClearOutcome first;
+  std::vector<int> errors = view.deleteEntries(paths, progress, first);
+  outcome.removed += first.removed;
+  std::vector<std::string> again;
+  std::vector<std::size_t> againAt;
+  for (std::size_t k = 0; k < errors.size(); ++k) {
+    if (errors[k] != platform::kErrPathFileAccess) continue;
+    platform_.files.setAttributes(paths[k], platform::kAttrNormal);
+    again.push_back(paths[k]);
+    againAt.push_back(k);
+  }
+  if (!again.empty()) {
+    platform::ClearOutcome second;
+    std::vector<int> retried = view.deleteEntries(again, progress, second);
+    for (std::size_t k = 0; k < retried.size(); ++k) errors[againAt[k]] = retried[k];
+    outcome.removed += second.removed;
+    first.failures = std::move(second.failures);
+  }
+  outcome.failures.insert(outcome.failures.end(), first.failures.begin(), first.failures.end());
+  host_.sbar.setProgress(0, 0);
+  // The indexes run from the last item to the first, so removing one does
+  // not shift those still to come.
+  for (std::size_t k = 0; k < indexes.size(); ++k)
+    if (errors[k] == 0) lstcookies.Remove(indexes[k]);
+}
+
+void CookiesPage::deletecookies(bool ask, platform::ClearOutcome* outcome) {
   showIndexDat_ = false;
   if (ask &&
       platform_.msgbox.show("Are you sure you wish to delete the selected cookies?",
                             forms::vbYesNo | forms::vbQuestion, "Delete Cookies") != forms::vbYes)
     return;
-  forms::HourglassGuard hourglass(host_.form);
-  if (auto* options = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files))
-    options->setVacuumAfterDelete(secureForAll_.Value() == 1);
-  // Last to first, so that removing an item does not shift those still to come.
-  for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
-    const forms::ListItem& item = lstcookies.Item(i);
-    if (item.Text.empty() || (ask && !item.Selected)) continue;
-    if (deleteItemFile(i)) lstcookies.Remove(i);
+  platform::ClearOutcome result;
+  auto* view = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files);
+  {
+    forms::HourglassGuard hourglass(host_.form);
+    if (view) view->setVacuumAfterDelete(secureForAll_.Value() == 1);
+    // Last to first, so that removing an item does not shift those still to come.
+    std::vector<std::int64_t> chosen;
+    for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
+      const forms::ListItem& item = lstcookies.Item(i);
+      if (item.Text.empty() || (ask && !item.Selected)) continue;
+      if (view)
+        chosen.push_back(i);
+      else if (deleteItemFile(i, result))
+        lstcookies.Remove(i);
+    }
+    if (view && !chosen.empty()) deleteEntries(*view, chosen, result);
   }
+  // The automatic run stays quiet: its caller reads the outcome.
+  if (ask && !result.ok()) {
+    const std::string n = std::to_string(result.failures.size());
+    const bool one = result.failures.size() == 1;
+    const std::string heading =
+        view ? "The cookies of " + n + (one ? " site" : " sites") + " were not deleted:"
+             : n + (one ? " cookie file was" : " cookie files were") + " not deleted:";
+    platform_.msgbox.show(
+        notClearedText(heading, result, view ? "site" : "file", view ? "sites" : "files"),
+        forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
+  }
+  if (outcome) outcome->add(result);
 }
 
 void CookiesPage::cmddelcookies_Click() {

@@ -3,8 +3,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "forms/page_host.h"
+#include "platform/clear_outcome.h"
+#include "platform/cookie_wipe_options.h"
 #include "platform/platform.h"
 
 namespace traces {
@@ -28,14 +31,20 @@ class CookiesPage {
 
   void loadCookiesList();
   void EnumCookies(const std::string& folder);
-  void deletecookies(bool ask);
+  // ask true: asks, deletes the selected entries and tells the user of any
+  // that could not be deleted. ask false (the automatic run): deletes every
+  // entry and tells nobody. Either way outcome, when given, receives what was
+  // removed and what was left, with the reasons.
+  void deletecookies(bool ask, platform::ClearOutcome* outcome = nullptr);
   void cmddelcookies_Click();
   void cmdselectallcookies_Click();
   void cmdselectnocookies_Click();
   void cmdinvertcookiesselection_Click();
 
  private:
-  bool deleteItemFile(std::int64_t index);
+  bool deleteItemFile(std::int64_t index, platform::ClearOutcome& outcome);
+  void deleteEntries(platform::CookieWipeOptions& view, const std::vector<std::int64_t>& indexes,
+                     platform::ClearOutcome& outcome);
 
   platform::Platform& platform_;
   forms::PageHost host_;

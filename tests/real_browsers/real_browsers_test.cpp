@@ -35,8 +35,9 @@ using testsupport::RunningBrowser;
 using testsupport::runScript;
 
 const fs::path kScripts = fs::path(__FILE__).parent_path();
-const std::vector<std::string> kSites = {"alpha.test", "beta.test", "gamma.test", "www.gamma.test",
-                                         "my_site.test"};
+// The sites the Cookies page lists: the visited www.gamma.test sets cookies for
+// itself and for gamma.test, all of them inside the one site gamma.test.
+const std::vector<std::string> kSites = {"alpha.test", "beta.test", "gamma.test", "my_site.test"};
 
 // Every row of a table, read from a private copy (the browser may hold it).
 std::vector<std::string> cookieRows(const std::string& database, const std::string& sql) {

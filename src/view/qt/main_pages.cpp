@@ -99,6 +99,8 @@ QWidget* buildCookiesPage(traces::CookiesPage& p) {
 
   auto* list = new QTableView(box);
   bindListView(p.lstcookies, list);
+  // A long path keeps its end (the file that holds the cookies) in sight.
+  list->setTextElideMode(Qt::ElideMiddle);
   layout->addWidget(label(p.lblCookies, box), 1, 0, 1, 2);
   layout->addWidget(list, 2, 0, 1, 2);
 
@@ -146,7 +148,13 @@ QWidget* buildWipePage(erasure::WipePage& p) {
   QGroupBox* box = nullptr;
   QWidget* page = framedPage(p.Frame6, &box);
   auto* layout = new QVBoxLayout(box);
-  layout->addWidget(checkBox(p.chkSecureForAll, box));
+  QWidget* secureForAll = checkBox(p.chkSecureForAll, box);
+  secureForAll->setToolTip(
+      "When ticked, what the program clears is destroyed, not just removed: cache and trash "
+      "files are overwritten once before they are deleted, and the browsers' cookie databases "
+      "are rebuilt (vacuumed) after a deletion. Deleted cookies and history are always "
+      "overwritten inside the databases (secure delete).");
+  layout->addWidget(secureForAll);
 
   // One row per target: its label, its path and its browse button.
   auto pathFrame = [box](forms::Frame& model, forms::Label& caption, forms::TextBox& text,

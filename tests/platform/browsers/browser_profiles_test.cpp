@@ -159,3 +159,79 @@ TEST(BrowserRunning, ChromiumBySingletonLockOfALiveProcessOnThisHost) {
   ASSERT_EQ(symlink((hostName() + "-" + std::to_string(child)).c_str(), lock.c_str()), 0);
   EXPECT_FALSE(browserRunning(all[0]));
 }
+
+TEST(BrowserFamilies, OperaIsItsRootFloorpAndZenHaveTheirOwnRoots) {
+  browsertest::FakeHome home;
+  home.write(".config/opera/Preferences", "{}");
+  home.write(".config/opera/Local State", "{}");
+  home.write(".var/app/com.opera.Opera/config/opera/Preferences", "{}");
+  home.write(".floorp/profiles.ini",
+             "[Profile0]\nName=default-release\nIsRelative=1\nPath=f.default-release\n");
+  home.write(".floorp/f.default-release/prefs.js", "");
+  home.write(".zen/z.Default (release)/places.sqlite", "");
+  home.write(".var/app/app.zen_browser.zen/.zen/q.Default (release)/cookies.sqlite", "");
+
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 5u);
+  const BrowserProfile* opera = byName(all, "opera", "Default");
+  ASSERT_TRUE(opera);
+  EXPECT_EQ(opera->family, BrowserFamily::Chromium);
+  EXPECT_EQ(opera->profileDir, home.path(".config/opera"));
+  EXPECT_EQ(opera->userDataDir, home.path(".config/opera"));
+  EXPECT_EQ(opera->cacheDir, home.path(".cache/opera"));
+  EXPECT_EQ(displayName(*opera), "Opera (profile Default)");
+  const BrowserProfile* operaFlatpak = byName(all, "opera-flatpak", "Default");
+  ASSERT_TRUE(operaFlatpak);
+  EXPECT_EQ(operaFlatpak->cacheDir, home.path(".var/app/com.opera.Opera/cache/opera"));
+  const BrowserProfile* floorp = byName(all, "floorp", "default-release");
+  ASSERT_TRUE(floorp);
+  EXPECT_EQ(floorp->family, BrowserFamily::Firefox);
+  EXPECT_EQ(floorp->cacheDir, home.path(".cache/floorp/f.default-release"));
+  const BrowserProfile* zen = byName(all, "zen", "z.Default (release)");
+  ASSERT_TRUE(zen);
+  EXPECT_EQ(zen->cacheDir, home.path(".cache/zen/z.Default (release)"));
+  const BrowserProfile* zenFlatpak = byName(all, "zen-flatpak", "q.Default (release)");
+  ASSERT_TRUE(zenFlatpak);
+  EXPECT_TRUE(zenFlatpak->sandboxed);
+  EXPECT_EQ(zenFlatpak->cacheDir,
+            home.path(".var/app/app.zen_browser.zen/cache/zen/q.Default (release)"));
+  EXPECT_EQ(displayName(*zenFlatpak), "Zen (flatpak) (profile q.Default (release))");
+}
+
+// A flatpak browser writes the pid of its own pid namespace into its lock
+// link; that number means nothing here, so the link itself decides.
+TEST(BrowserRunning, FlatpakChromiumByItsLockLinkNotByAPidFromAnotherNamespace) {
+  browsertest::FakeHome home;
+  const std::string data = ".var/app/org.chromium.Chromium/config/chromium";
+  home.write(data + "/Default/Preferences", "{}");
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_TRUE(all[0].sandboxed);
+  EXPECT_FALSE(browserRunning(all[0]));
+  const std::string lock = home.path(data + "/SingletonLock");
+  // Pid 2 inside the sandbox: here no such process of ours may exist at all.
+  ASSERT_EQ(symlink((hostName() + "-2").c_str(), lock.c_str()), 0);
+  EXPECT_TRUE(browserRunning(all[0]));
+  std::filesystem::remove(lock);
+  EXPECT_FALSE(browserRunning(all[0]));  // removed by a clean exit
+}
+
+TEST(BrowserRunning, FirefoxByItsLockLinkWhereThereIsNoParentLock) {
+  browsertest::FakeHome home;
+  home.write(".zen/z.default/places.sqlite", "");
+  home.write(".var/app/app.zen_browser.zen/.zen/q.default/places.sqlite", "");
+  auto all = findBrowserProfiles();
+  ASSERT_EQ(all.size(), 2u);
+  for (const BrowserProfile& p : all) {
+    const std::string lock = p.profileDir + "/lock";
+    // Our own pid is alive here; inside a sandbox it would mean nothing, and
+    // the link counts by itself.
+    ASSERT_EQ(symlink(("127.0.1.1:+" + std::to_string(getpid())).c_str(), lock.c_str()), 0);
+    EXPECT_TRUE(browserRunning(p)) << p.browser;
+    std::filesystem::remove(lock);
+    ASSERT_EQ(symlink("127.0.1.1:+999999999", lock.c_str()), 0);  // no such process
+    EXPECT_EQ(browserRunning(p), p.sandboxed) << p.browser;
+    std::filesystem::remove(lock);
+    EXPECT_FALSE(browserRunning(p)) << p.browser;
+  }
+}

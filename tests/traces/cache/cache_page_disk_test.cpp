@@ -6,6 +6,7 @@
 #include "../../platform/cache/cache_files.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/cache/linux_url_cache.h"
+#include "platform/linux/files/linux_file_layer.h"
 #include "temp_dir.h"
 #include "traces/cache_page.h"
 
@@ -58,4 +59,80 @@ TEST_F(CachePageOnDiskTest, ClearCacheEmptiesBothCachesButTheCookieEntries) {
   EXPECT_EQ(page.List1.ListCount(), 0);
   EXPECT_TRUE(fs::is_empty(profiles.cache2() / "entries"));
   EXPECT_TRUE(fs::is_empty(profiles.cache2() / "doomed"));
+}
+
+namespace {
+
+// The real overwrite session, which also reads each file back when its
+// overwrite is done, before the cache removes it.
+class ReadBackLayer : public platform::fake::FakeFileLayer {
+ public:
+  struct Target : platform::OverwriteTarget {
+    Target(std::unique_ptr<platform::OverwriteTarget> real, std::string path,
+           std::vector<std::string>& seen)
+        : real_(std::move(real)), path_(std::move(path)), seen_(seen) {}
+    int length(std::int64_t& bytes) override { return real_->length(bytes); }
+    int writeAt(std::int64_t offset, const unsigned char* data, std::size_t size) override {
+      return real_->writeAt(offset, data, size);
+    }
+    int syncData() override { return real_->syncData(); }
+    void close() override {
+      real_->close();
+      seen_.push_back(testsupport::readFile(path_));
+    }
+    int remove() override { return real_->remove(); }
+    std::unique_ptr<platform::OverwriteTarget> real_;
+    std::string path_;
+    std::vector<std::string>& seen_;
+  };
+  struct Session : platform::OverwriteSession {
+    Session(std::unique_ptr<platform::OverwriteSession> real, std::vector<std::string>& seen)
+        : real_(std::move(real)), seen_(seen) {}
+    platform::OverwriteOpen open(const std::string& path) override {
+      platform::OverwriteOpen opened = real_->open(path);
+      if (opened.target)
+        opened.target = std::make_unique<Target>(std::move(opened.target), path, seen_);
+      return opened;
+    }
+    int syncAll() override { return real_->syncAll(); }
+    std::unique_ptr<platform::OverwriteSession> real_;
+    std::vector<std::string>& seen_;
+  };
+  std::unique_ptr<platform::OverwriteSession> beginOverwrite(
+      const platform::OverwriteOptions& options) override {
+    return std::make_unique<Session>(real.beginOverwrite(options), seen);
+  }
+  platform::linux_os::LinuxFileLayer real;
+  std::vector<std::string> seen;  // each overwritten file's bytes, just before removal
+};
+
+}  // namespace
+
+TEST_F(CachePageOnDiskTest, SecureWipeOfOtherAreasOverwritesEntryFilesBeforeRemoval) {
+  ReadBackLayer files;
+  platform::Platform securePlatform{files,        fake.registry, fake.settings, cache,
+                                    fake.history, fake.trash,    fake.shell,    fake.downloader,
+                                    fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
+                                    fake.tray};
+  forms::CheckBox secureForAll{"chkSecureForAll"};
+  traces::CachePage securePage{securePlatform, forms::PageHost{frmmain, sbar}, &secureForAll};
+  profiles.addFirefox(":http://plain.example/");
+  securePage.loadCacheContents();
+  securePage.cmdDelAllFromCache_Click();
+  EXPECT_TRUE(files.seen.empty());  // unticked: only removed
+  EXPECT_TRUE(fs::is_empty(profiles.cache2() / "entries"));
+
+  secureForAll.setValue(1);
+  profiles.addFirefox(":http://secret.example/");
+  profiles.addChromium("https://secret.example/app.js", true);
+  securePage.loadCacheContents();
+  securePage.cmdDelAllFromCache_Click();
+  EXPECT_EQ(securePage.List1.ListCount(), 0);
+  ASSERT_GE(files.seen.size(), 3u);  // the Firefox entry, Chromium's _0 and _1
+  for (const std::string& bytes : files.seen) {
+    EXPECT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.find_first_not_of('\x01'), std::string::npos);
+  }
+  EXPECT_TRUE(fs::is_empty(profiles.cache2() / "entries"));
+  EXPECT_TRUE(fake.msgbox.shown.empty());
 }

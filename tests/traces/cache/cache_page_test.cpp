@@ -77,9 +77,16 @@ TEST_F(CachePageTest, ClearCacheSparesCookieEntriesUnlessCachedPasswordsAreTicke
         "http://b.example/setCookies.html"});
   page.loadCacheContents();
   std::vector<std::string> statusTexts;
-  sbar.setChangeListener([&] { statusTexts.push_back(sbar.PanelText(1)); });
+  std::int64_t progressMax = 0;
+  sbar.setChangeListener([&] {  // the text as it changes, and the progress bar's length
+    if (statusTexts.empty() || statusTexts.back() != sbar.PanelText(1))
+      statusTexts.push_back(sbar.PanelText(1));
+    progressMax = std::max(progressMax, sbar.ProgressMax());
+  });
   page.cmdDelAllFromCache_Click();
   EXPECT_EQ(statusTexts, (std::vector<std::string>{"Clearing cache...", ""}));
+  EXPECT_EQ(progressMax, 4);
+  EXPECT_EQ(sbar.ProgressMax(), 0);
   EXPECT_EQ(fake.urlCache.deleted,
             (std::vector<std::string>{"http://a.example/", "http://b.example/cookie.js"}));
   EXPECT_EQ(listed(), (std::vector<std::string>{"http://a.example/Cookie:user@site/",
@@ -101,13 +108,25 @@ TEST_F(CachePageTest, ClearCacheDeletesOnlyWhatTheListHolds) {
   EXPECT_EQ(listed(), std::vector<std::string>{"http://arrived-later.example/"});
 }
 
-TEST_F(CachePageTest, AnEntryThatCannotBeDeletedIsListedAgain) {
+TEST_F(CachePageTest, AnEntryThatCannotBeDeletedIsListedAgainAndSaidOnlyToTheUser) {
   fill({"http://busy.example/", "http://free.example/"});
   fake.urlCache.undeletable.insert("http://busy.example/");
   page.loadCacheContents();
+  platform::ClearOutcome outcome;
+  page.deletecache(&outcome);  // as the automatic run does: quietly
+  EXPECT_TRUE(fake.msgbox.shown.empty());
+  EXPECT_EQ(outcome.removed, 1);
+  ASSERT_EQ(outcome.failures.size(), 1u);
+  EXPECT_EQ(outcome.failures[0].item, "http://busy.example/");
+  EXPECT_EQ(outcome.failures[0].reason, "its browser is running");
+
   page.cmdDelAllFromCache_Click();
   EXPECT_EQ(listed(), std::vector<std::string>{"http://busy.example/"});
-  EXPECT_TRUE(fake.msgbox.shown.empty());
+  ASSERT_EQ(fake.msgbox.shown.size(), 1u);
+  EXPECT_EQ(fake.msgbox.shown[0].text,
+            "1 cache entry was not deleted:\n\nIts browser is running (1 entry).\n\n"
+            "Please close the browser and try again.");
+  EXPECT_EQ(fake.msgbox.shown[0].style, forms::vbOKOnly | forms::vbExclamation);
 }
 
 TEST_F(CachePageTest, DeleteSelectedDeletesEverySelectedEntryAndNothingElse) {

@@ -1,6 +1,5 @@
 #include "platform/linux/browsers/cookie_folder_file_layer.h"
 
-#include <optional>
 #include <set>
 
 #include "platform/linux/browsers/cookie_store.h"
@@ -44,20 +43,27 @@ std::string labelPart(const std::string& text) {
   return out;
 }
 
-struct EntryTarget {
-  BrowserProfile profile;
-  std::string site;
-};
+// The failure of an entry in plain words.
+std::string reasonFor(const BrowserProfile& profile, CookieDeleteResult result) {
+  if (result == CookieDeleteResult::InUse)
+    return browserRunning(profile)
+               ? displayName(profile) + " is running"
+               : "the cookies of " + displayName(profile) + " are locked by another program";
+  return "the cookies of " + displayName(profile) + " could not be changed";
+}
 
-// The profile and site that an entry name stands for.
-std::optional<EntryTarget> targetOf(const std::string& name) {
-  const std::size_t at = name.find('@');
-  if (at == std::string::npos) return std::nullopt;
-  const std::string label = name.substr(0, at);
-  for (LabelledProfile& labelled : labelledProfiles(findBrowserProfiles()))
-    if (labelled.label == label)
-      return EntryTarget{std::move(labelled.profile), name.substr(at + 1)};
-  return std::nullopt;
+int errorOf(CookieDeleteResult result) {
+  switch (result) {
+    case CookieDeleteResult::Deleted:
+      return 0;
+    case CookieDeleteResult::NotFound:
+      return kErrFileNotFound;
+    case CookieDeleteResult::InUse:
+      return kErrPathFileAccess;
+    case CookieDeleteResult::Failed:
+      break;
+  }
+  return kErrDeviceIo;
 }
 
 }  // namespace
@@ -74,31 +80,108 @@ std::vector<LabelledProfile> labelledProfiles(const std::vector<BrowserProfile>&
   return labelled;
 }
 
+struct CookieFolderFileLayer::Target {
+  BrowserProfile profile;
+  std::string label;
+  std::string site;
+};
+
+std::optional<CookieFolderFileLayer::Target> CookieFolderFileLayer::targetOf(
+    const std::string& name, bool fresh) {
+  const std::size_t at = name.find('@');
+  if (at == std::string::npos) return std::nullopt;
+  const std::string label = name.substr(0, at);
+  if (fresh || !listed_.contains(label)) {
+    listed_.clear();
+    for (LabelledProfile& labelled : labelledProfiles(findBrowserProfiles()))
+      listed_.emplace(labelled.label, std::move(labelled.profile));
+  }
+  auto it = listed_.find(label);
+  if (it == listed_.end()) return std::nullopt;
+  return Target{it->second, label, name.substr(at + 1)};
+}
+
 std::vector<DirEntry> CookieFolderFileLayer::listFolder(const std::string& folder) {
   if (!isCookieFolder(folder)) return inner_.listFolder(folder);
   std::vector<DirEntry> entries;
-  for (const LabelledProfile& labelled : labelledProfiles(findBrowserProfiles()))
+  listed_.clear();
+  for (LabelledProfile& labelled : labelledProfiles(findBrowserProfiles())) {
     for (const std::string& site : listCookieSites(labelled.profile))
       entries.push_back({labelled.label + "@" + site, kAttrNormal});
+    listed_.emplace(labelled.label, std::move(labelled.profile));
+  }
   return entries;
 }
 
 int CookieFolderFileLayer::deleteFile(const std::string& path) {
+  if (!entryName(path)) return inner_.deleteFile(path);
+  ClearOutcome outcome;
+  return deleteEntries({path}, {}, outcome).front();
+}
+
+std::string CookieFolderFileLayer::entryLocation(const std::string& path) {
   std::optional<std::string> name = entryName(path);
-  if (!name) return inner_.deleteFile(path);
-  std::optional<EntryTarget> target = targetOf(*name);
-  if (!target) return kErrFileNotFound;
-  switch (deleteCookieSite(target->profile, target->site, vacuum_)) {
-    case CookieDeleteResult::Deleted:
-      return 0;
-    case CookieDeleteResult::NotFound:
-      return kErrFileNotFound;
-    case CookieDeleteResult::InUse:
-      return kErrPathFileAccess;
-    case CookieDeleteResult::Failed:
-      break;
+  if (!name) return {};
+  std::optional<Target> target = targetOf(*name, false);
+  return target ? cookieDatabasePath(target->profile) : std::string();
+}
+
+// The entries are grouped by profile, so each database is opened, changed in
+// one transaction and checkpointed once.
+std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::string>& paths,
+                                                      const Progress& progress,
+                                                      ClearOutcome& outcome) {
+  std::vector<int> errors(paths.size(), kErrFileNotFound);
+  struct Group {
+    BrowserProfile profile;
+    std::vector<std::size_t> indexes;
+    std::vector<std::string> sites;
+  };
+  std::map<std::string, Group> byProfile;
+  bool fresh = true;  // the profiles are found anew once per call
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    std::optional<std::string> name = entryName(paths[i]);
+    if (!name) {
+      errors[i] = inner_.deleteFile(paths[i]);
+      if (errors[i] == 0)
+        ++outcome.removed;
+      else if (errors[i] != kErrFileNotFound)
+        outcome.fail(paths[i], inner_.errorText(errors[i]));
+      continue;
+    }
+    std::optional<Target> target = targetOf(*name, fresh);
+    fresh = false;
+    if (!target) continue;
+    Group& group = byProfile[target->label];
+    group.profile = std::move(target->profile);
+    group.indexes.push_back(i);
+    group.sites.push_back(std::move(target->site));
   }
-  return kErrDeviceIo;
+  const auto total = static_cast<std::int64_t>(paths.size());
+  std::int64_t done = total;
+  for (const auto& [label, group] : byProfile)
+    done -= static_cast<std::int64_t>(group.indexes.size());
+  auto tell = [&] {
+    if (progress) progress(done, total);
+  };
+  tell();
+  for (const auto& [label, group] : byProfile) {
+    const auto& [profile, indexes, sites] = group;
+    const std::vector<CookieDeleteResult> results = deleteCookieSites(
+        profile, sites, vacuum_, progress ? std::function<void()>(tell) : nullptr);
+    std::string reason;
+    for (std::size_t k = 0; k < indexes.size(); ++k) {
+      errors[indexes[k]] = errorOf(results[k]);
+      if (results[k] == CookieDeleteResult::Deleted) ++outcome.removed;
+      if (results[k] != CookieDeleteResult::InUse && results[k] != CookieDeleteResult::Failed)
+        continue;
+      if (reason.empty()) reason = reasonFor(profile, results[k]);
+      outcome.fail(label + "@" + sites[k], reason);
+    }
+    done += static_cast<std::int64_t>(indexes.size());
+    tell();
+  }
+  return errors;
 }
 
 // Entries carry no attributes: resetting them succeeds while the entry's
@@ -106,13 +189,13 @@ int CookieFolderFileLayer::deleteFile(const std::string& path) {
 int CookieFolderFileLayer::setAttributes(const std::string& path, int attributes) {
   std::optional<std::string> name = entryName(path);
   if (!name) return inner_.setAttributes(path, attributes);
-  return targetOf(*name) ? 0 : kErrFileNotFound;
+  return targetOf(*name, false) ? 0 : kErrFileNotFound;
 }
 
 int CookieFolderFileLayer::fileLength(const std::string& path, std::int64_t& length) {
   std::optional<std::string> name = entryName(path);
   if (!name) return inner_.fileLength(path, length);
-  if (!targetOf(*name)) return kErrFileNotFound;
+  if (!targetOf(*name, false)) return kErrFileNotFound;
   length = 0;
   return 0;
 }

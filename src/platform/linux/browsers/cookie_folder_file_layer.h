@@ -3,12 +3,15 @@
 // to the layer it wraps.
 //
 // The folder lists one entry per site per profile, "<browser>.<profile>@<site>"
-// (e.g. "firefox.default-esr@example.com"). Deleting an entry deletes every
-// cookie of that site from that profile's database. While the browser runs
+// (e.g. "firefox.default-esr@example.com"), a site being what the browsers
+// group cookies by (cookie_site.h). Deleting an entry deletes exactly the
+// cookies it stands for from that profile's database. While the browser runs
 // the deletion fails as in use (75), also after its attributes are reset, so
 // the entry stays; an entry that is not there gives 53.
 #pragma once
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,10 +36,19 @@ class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
   std::string homeFolder() override;
 
   void setVacuumAfterDelete(bool on) override { vacuum_ = on; }
+  std::string entryLocation(const std::string& path) override;
+  std::vector<int> deleteEntries(const std::vector<std::string>& paths, const Progress& progress,
+                                 ClearOutcome& outcome) override;
 
  private:
+  struct Target;
+  // The profile and site an entry name stands for; the profiles of the last
+  // listing serve while they name it, else the profiles are found anew.
+  std::optional<Target> targetOf(const std::string& name, bool fresh);
+
   FileLayer& inner_;
   bool vacuum_ = false;
+  std::map<std::string, BrowserProfile> listed_;  // label -> profile, of the last listing
 };
 
 // A profile with the unique "<browser>.<profile>" label that its entries

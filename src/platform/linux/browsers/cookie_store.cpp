@@ -6,7 +6,7 @@
 #include <optional>
 #include <set>
 
-#include "platform/linux/browsers/partition_site.h"
+#include "platform/linux/browsers/cookie_site.h"
 #include "platform/linux/common/sqlite_copy.h"
 
 namespace platform::linux_os {
@@ -15,10 +15,8 @@ namespace {
 
 struct CookieSchema {
   std::string table;
-  std::string host;
-  // SQL giving the top-level site of a partitioned cookie (NULL for others);
-  // "" when the database keeps no partitions.
-  std::string partitionSite;
+  // SQL giving each row's site.
+  std::string site;
 };
 
 bool isRegularFile(const std::string& path) {
@@ -27,17 +25,14 @@ bool isRegularFile(const std::string& path) {
 }
 
 std::optional<CookieSchema> detectSchema(sqlite3* db, BrowserFamily family) {
-  const bool functions = registerPartitionFunctions(db);
-  if (family == BrowserFamily::Firefox) {
-    if (!hasTable(db, "moz_cookies") || !hasColumn(db, "moz_cookies", "host")) return std::nullopt;
-    const bool partitions = functions && hasColumn(db, "moz_cookies", "originAttributes");
-    return CookieSchema{"moz_cookies", "host",
-                        partitions ? "tracesweep_partition_site(originAttributes)" : ""};
-  }
-  if (!hasTable(db, "cookies") || !hasColumn(db, "cookies", "host_key")) return std::nullopt;
-  const bool partitions = functions && hasColumn(db, "cookies", "top_frame_site_key");
-  return CookieSchema{"cookies", "host_key",
-                      partitions ? "tracesweep_top_frame_site(top_frame_site_key)" : ""};
+  if (!registerCookieSiteFunction(db, family)) return std::nullopt;
+  const bool firefox = family == BrowserFamily::Firefox;
+  const std::string table = firefox ? "moz_cookies" : "cookies";
+  const std::string host = firefox ? "host" : "host_key";
+  const std::string partition = firefox ? "originAttributes" : "top_frame_site_key";
+  if (!hasTable(db, table) || !hasColumn(db, table, host)) return std::nullopt;
+  const std::string partitionArg = hasColumn(db, table, partition) ? partition : "NULL";
+  return CookieSchema{table, "tracesweep_cookie_site(" + host + ", " + partitionArg + ")"};
 }
 
 // A site is listed only when it can stand as the last part of a file name.
@@ -49,30 +44,24 @@ bool plausibleSite(const std::string& site) {
   });
 }
 
-void collectColumn(sqlite3* db, const std::string& sql, std::set<std::string>& out) {
+std::set<std::string> readSites(sqlite3* db, const CookieSchema& schema) {
+  std::set<std::string> sites;
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return;
+  const std::string sql = "SELECT DISTINCT " + schema.site + " FROM " + schema.table;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return sites;
   while (sqlite3_step(stmt) == SQLITE_ROW) {
     const unsigned char* text = sqlite3_column_text(stmt, 0);
     if (!text) continue;
     std::string value(reinterpret_cast<const char*>(text),
                       static_cast<std::size_t>(sqlite3_column_bytes(stmt, 0)));
-    if (plausibleSite(value)) out.insert(value);
+    if (plausibleSite(value)) sites.insert(value);
   }
   sqlite3_finalize(stmt);
-}
-
-std::set<std::string> readSites(sqlite3* db, const CookieSchema& schema) {
-  std::set<std::string> sites;
-  collectColumn(db, "SELECT DISTINCT ltrim(" + schema.host + ", '.') FROM " + schema.table, sites);
-  if (!schema.partitionSite.empty())
-    collectColumn(db, "SELECT DISTINCT " + schema.partitionSite + " FROM " + schema.table, sites);
   return sites;
 }
 
-// "www.example.com" -> "com\1example\1www": a parent sorts before its
-// sub-domains, so a deletion loop that runs from the last entry to the first
-// meets the sub-domains before the parent that would take them along.
+// "mail.example.com" -> "com\1example\1mail": the sites of one domain sort
+// together.
 std::string domainOrderKey(const std::string& site) {
   std::vector<std::string> labels;
   for (std::size_t start = 0;;) {
@@ -89,17 +78,24 @@ std::string domainOrderKey(const std::string& site) {
   return key;
 }
 
-// The cookies of ?1: its exact host, its domain cookies and those of its
-// sub-domains, and the cookies partitioned under it. No LIKE: "_" and "%" in
-// a site name are ordinary characters.
-std::string deleteStatement(const CookieSchema& schema) {
-  auto ofSite = [](const std::string& column) {
-    return column + " = ?1 OR " + column + " = '.' || ?1 OR substr(" + column +
-           ", -length(?1) - 1) = '.' || ?1";
-  };
-  std::string sql = "DELETE FROM " + schema.table + " WHERE " + ofSite(schema.host);
-  if (!schema.partitionSite.empty()) sql += " OR " + ofSite(schema.partitionSite);
-  return sql;
+// tracesweep_doomed(site): 1 for a site of the set handed over as user data.
+void doomedFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+  const auto* doomed = static_cast<const std::set<std::string>*>(sqlite3_user_data(context));
+  const unsigned char* text = sqlite3_value_text(argv[0]);
+  bool found =
+      text && doomed->contains(std::string(reinterpret_cast<const char*>(text),
+                                           static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))));
+  sqlite3_result_int(context, found ? 1 : 0);
+}
+
+int runDelete(sqlite3* db, const CookieSchema& schema, const std::set<std::string>& doomed) {
+  int rc = sqlite3_create_function(
+      db, "tracesweep_doomed", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
+      const_cast<std::set<std::string>*>(&doomed), doomedFunction, nullptr, nullptr);
+  if (rc != SQLITE_OK) return rc;
+  const std::string sql =
+      "DELETE FROM " + schema.table + " WHERE tracesweep_doomed(" + schema.site + ")";
+  return execSql(db, sql.c_str());
 }
 
 bool busy(int rc) {
@@ -107,24 +103,9 @@ bool busy(int rc) {
   return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
-CookieDeleteResult failure(sqlite3* db, int rc) {
-  if (!sqlite3_get_autocommit(db)) execSql(db, "ROLLBACK");
-  return busy(rc) ? CookieDeleteResult::InUse : CookieDeleteResult::Failed;
-}
-
-int runDelete(sqlite3* db, const CookieSchema& schema, const std::string& site) {
-  sqlite3_stmt* stmt = nullptr;
-  int rc = sqlite3_prepare_v2(db, deleteStatement(schema).c_str(), -1, &stmt, nullptr);
-  if (rc != SQLITE_OK) return rc;
-  sqlite3_bind_text(stmt, 1, site.c_str(), static_cast<int>(site.size()), SQLITE_TRANSIENT);
-  rc = sqlite3_step(stmt);
-  sqlite3_finalize(stmt);
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
-}
-
 // In WAL mode a commit need not reach the disk by itself: the checkpoint that
-// follows every deletion syncs the WAL and then the database before it
-// returns. (In rollback mode the full setting stays.)
+// follows syncs the WAL and then the database before it returns. (In
+// rollback mode the full setting stays.)
 void relaxCommitSyncInWalMode(sqlite3* db) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &stmt, nullptr) != SQLITE_OK) return;
@@ -132,6 +113,35 @@ void relaxCommitSyncInWalMode(sqlite3* db) {
              std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) == "wal";
   sqlite3_finalize(stmt);
   if (wal) execSql(db, "PRAGMA synchronous = NORMAL");
+}
+
+int onProgress(void* busy) {
+  (*static_cast<const std::function<void()>*>(busy))();
+  return 0;
+}
+
+// The whole change in one transaction: the sites found, or the failure.
+CookieDeleteResult deleteInTransaction(sqlite3* db, BrowserFamily family,
+                                       const std::set<std::string>& doomed,
+                                       std::set<std::string>& found) {
+  auto failure = [db](int rc) {
+    if (!sqlite3_get_autocommit(db)) execSql(db, "ROLLBACK");
+    return busy(rc) ? CookieDeleteResult::InUse : CookieDeleteResult::Failed;
+  };
+  if (int rc = execSql(db, "PRAGMA secure_delete = ON"); rc != SQLITE_OK) return failure(rc);
+  relaxCommitSyncInWalMode(db);
+  if (int rc = execSql(db, "BEGIN IMMEDIATE"); rc != SQLITE_OK) return failure(rc);
+  std::optional<CookieSchema> schema = detectSchema(db, family);
+  if (!schema) return failure(SQLITE_ERROR);
+  for (const std::string& site : readSites(db, *schema))
+    if (doomed.contains(site)) found.insert(site);
+  if (found.empty()) {
+    execSql(db, "ROLLBACK");
+    return CookieDeleteResult::NotFound;
+  }
+  if (int rc = runDelete(db, *schema, found); rc != SQLITE_OK) return failure(rc);
+  if (int rc = execSql(db, "COMMIT"); rc != SQLITE_OK) return failure(rc);
+  return CookieDeleteResult::Deleted;
 }
 
 }  // namespace
@@ -150,40 +160,52 @@ std::vector<std::string> listCookieSites(const BrowserProfile& profile) {
   if (!copy) return {};
   std::optional<CookieSchema> schema = detectSchema(copy->db(), profile.family);
   if (!schema) return {};
-  std::set<std::string> found = readSites(copy->db(), *schema);
   std::vector<std::pair<std::string, std::string>> ordered;
-  for (const std::string& site : found) ordered.emplace_back(domainOrderKey(site), site);
+  for (const std::string& site : readSites(copy->db(), *schema))
+    ordered.emplace_back(domainOrderKey(site), site);
   std::sort(ordered.begin(), ordered.end());
   std::vector<std::string> sites;
   for (auto& [key, site] : ordered) sites.push_back(std::move(site));
   return sites;
 }
 
-CookieDeleteResult deleteCookieSite(const BrowserProfile& profile, const std::string& site,
-                                    bool vacuum) {
-  if (!plausibleSite(site)) return CookieDeleteResult::NotFound;
+std::vector<CookieDeleteResult> deleteCookieSites(const BrowserProfile& profile,
+                                                  const std::vector<std::string>& sites,
+                                                  bool vacuum, const std::function<void()>& busy) {
+  std::vector<CookieDeleteResult> results(sites.size(), CookieDeleteResult::NotFound);
+  std::set<std::string> doomed;
+  for (const std::string& site : sites)
+    if (plausibleSite(site)) doomed.insert(site);
+  if (doomed.empty()) return results;
+  auto all = [&](CookieDeleteResult result) {
+    std::fill(results.begin(), results.end(), result);
+    return results;
+  };
   // A running browser keeps its cookies in memory and writes them back.
-  if (browserRunning(profile)) return CookieDeleteResult::InUse;
+  if (browserRunning(profile)) return all(CookieDeleteResult::InUse);
   const std::string path = cookieDatabasePath(profile);
-  if (!isRegularFile(path)) return CookieDeleteResult::NotFound;
+  if (!isRegularFile(path)) return results;
   SqliteConnection db = openLiveDatabase(path);
-  if (!db) return CookieDeleteResult::Failed;
-  if (int rc = execSql(db.get(), "PRAGMA secure_delete = ON"); rc != SQLITE_OK)
-    return failure(db.get(), rc);
-  relaxCommitSyncInWalMode(db.get());
-  if (int rc = execSql(db.get(), "BEGIN IMMEDIATE"); rc != SQLITE_OK) return failure(db.get(), rc);
-  std::optional<CookieSchema> schema = detectSchema(db.get(), profile.family);
-  if (!schema) return failure(db.get(), SQLITE_ERROR);
-  if (!readSites(db.get(), *schema).contains(site)) {
-    execSql(db.get(), "ROLLBACK");
-    return CookieDeleteResult::NotFound;
-  }
-  if (int rc = runDelete(db.get(), *schema, site); rc != SQLITE_OK) return failure(db.get(), rc);
-  if (int rc = execSql(db.get(), "COMMIT"); rc != SQLITE_OK) return failure(db.get(), rc);
+  if (!db) return all(CookieDeleteResult::Failed);
+  if (busy)
+    sqlite3_progress_handler(db.get(), 20000, onProgress,
+                             const_cast<std::function<void()>*>(&busy));
+  std::set<std::string> found;
+  const CookieDeleteResult outcome = deleteInTransaction(db.get(), profile.family, doomed, found);
+  if (outcome != CookieDeleteResult::Deleted)
+    return outcome == CookieDeleteResult::NotFound ? results : all(outcome);
+  for (std::size_t i = 0; i < sites.size(); ++i)
+    if (found.contains(sites[i])) results[i] = CookieDeleteResult::Deleted;
   // The cookies are gone; what follows only shrinks what is left of them.
   if (vacuum) execSql(db.get(), "VACUUM");
   execSql(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)");
-  return CookieDeleteResult::Deleted;
+  sqlite3_progress_handler(db.get(), 0, nullptr, nullptr);
+  return results;
+}
+
+CookieDeleteResult deleteCookieSite(const BrowserProfile& profile, const std::string& site,
+                                    bool vacuum) {
+  return deleteCookieSites(profile, {site}, vacuum).front();
 }
 
 }  // namespace platform::linux_os

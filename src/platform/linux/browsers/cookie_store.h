@@ -1,7 +1,8 @@
 // The cookie databases of both browser families: which sites have cookies in
-// a profile, and deleting every cookie of one site.
+// a profile, and deleting every cookie of some sites.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,9 @@ namespace platform::linux_os {
 // under Network/ once the profile's network data has moved there.
 std::string cookieDatabasePath(const BrowserProfile& profile);
 
-// The sites (host names without the leading dot of domain cookies) that have
-// cookies in the profile, read from a private copy of its database, never the
-// live file. A parent domain comes before its sub-domains. Empty when there
-// is no readable database.
+// The sites (see cookie_site.h) that have cookies in the profile, read from a
+// private copy of its database, never the live file; sorted so that the sites
+// of one domain stand together. Empty when there is no readable database.
 std::vector<std::string> listCookieSites(const BrowserProfile& profile);
 
 enum class CookieDeleteResult {
@@ -26,10 +26,17 @@ enum class CookieDeleteResult {
   Failed,    // not a cookie database we know, or SQLite failed: nothing changed
 };
 
-// Deletes every cookie of the site (the exact host, the domain cookies of the
-// site and those of its sub-domains, and the cookies partitioned
-// under the site) with secure_delete on, then checkpoints the WAL. vacuum
-// also rebuilds the database so that no deleted cookie survives in free pages.
+// Deletes every cookie of each site (the cookies whose site it is, and no
+// other) in one transaction with secure_delete on, then checkpoints the WAL
+// once. vacuum also rebuilds the database so that no deleted cookie survives
+// in free pages. One result per site, in the order given; a failure of the
+// database (InUse, Failed) is the result of every site. busy, when set, is
+// called now and then while SQLite works, so that a window can repaint.
+std::vector<CookieDeleteResult> deleteCookieSites(const BrowserProfile& profile,
+                                                  const std::vector<std::string>& sites,
+                                                  bool vacuum,
+                                                  const std::function<void()>& busy = {});
+
 CookieDeleteResult deleteCookieSite(const BrowserProfile& profile, const std::string& site,
                                     bool vacuum);
 

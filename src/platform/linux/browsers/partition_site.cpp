@@ -38,21 +38,6 @@ std::vector<std::string> split(const std::string& text, char separator) {
   return parts;
 }
 
-template <std::string (*Parse)(const std::string&)>
-void sqlFunction(sqlite3_context* context, int, sqlite3_value** argv) {
-  const unsigned char* text = sqlite3_value_text(argv[0]);
-  if (!text) {
-    sqlite3_result_null(context);
-    return;
-  }
-  std::string site = Parse(std::string(reinterpret_cast<const char*>(text),
-                                       static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))));
-  if (site.empty())
-    sqlite3_result_null(context);
-  else
-    sqlite3_result_text(context, site.c_str(), static_cast<int>(site.size()), SQLITE_TRANSIENT);
-}
-
 }  // namespace
 
 std::string siteOfTopFrameKey(const std::string& key) {
@@ -77,15 +62,6 @@ std::string siteOfOriginAttributes(const std::string& attributes) {
     return parts[1].find_first_of(":/") == std::string::npos ? parts[1] : std::string();
   }
   return {};
-}
-
-bool registerPartitionFunctions(sqlite3* db) {
-  const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY;
-  return sqlite3_create_function(db, "tracesweep_top_frame_site", 1, flags, nullptr,
-                                 sqlFunction<siteOfTopFrameKey>, nullptr, nullptr) == SQLITE_OK &&
-         sqlite3_create_function(db, "tracesweep_partition_site", 1, flags, nullptr,
-                                 sqlFunction<siteOfOriginAttributes>, nullptr,
-                                 nullptr) == SQLITE_OK;
 }
 
 }  // namespace platform::linux_os

@@ -3,8 +3,6 @@
 // cookie's originAttributes ("^partitionKey=%28https%2Cnews.example%29").
 #pragma once
 
-#include <sqlite3.h>
-
 #include <string>
 
 namespace platform::linux_os {
@@ -15,11 +13,5 @@ std::string siteOfTopFrameKey(const std::string& key);
 // "^userContextId=1&partitionKey=%28https%2Cnews.example%29" -> "news.example";
 // "" when the cookie is not partitioned or the text is not understood.
 std::string siteOfOriginAttributes(const std::string& attributes);
-
-// Makes both available to SQL on this connection as
-// tracesweep_top_frame_site(text) and tracesweep_partition_site(text); they
-// give NULL where there is no site. Only our statements use them: nothing of
-// them is stored in the database.
-bool registerPartitionFunctions(sqlite3* db);
 
 }  // namespace platform::linux_os

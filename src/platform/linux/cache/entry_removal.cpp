@@ -31,8 +31,13 @@ class Folder {
   int fd_;
 };
 
+// The hook of the removal under way (see removeCacheEntry).
+thread_local const BeforeRemove* beforeRemove_ = nullptr;
+thread_local const std::string* removingIn_ = nullptr;
+
 // unlinkat never follows a link: a planted link is removed, its target kept.
 bool removeFile(int dirFd, const std::string& name) {
+  if (beforeRemove_ && *beforeRemove_) (*beforeRemove_)(*removingIn_ + "/" + name);
   return unlinkat(dirFd, name.c_str(), 0) == 0 || errno == ENOENT;
 }
 
@@ -65,8 +70,15 @@ bool removeChromiumFiles(const CacheSnapshot& snapshot, const EntryRef& ref, int
 }  // namespace
 
 RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref,
-                              const std::string& url) {
+                              const std::string& url, const BeforeRemove& beforeRemove) {
   const CacheFolder& folder = snapshot.folders.at(ref.folder);
+  struct Hook {
+    Hook(const BeforeRemove& hook, const std::string& in) {
+      beforeRemove_ = &hook;
+      removingIn_ = &in;
+    }
+    ~Hook() { beforeRemove_ = nullptr; }
+  } hook(beforeRemove, folder.path);
   Folder dir(folder.path);
   if (dir.fd() < 0) return RemoveResult::Stale;
   const auto info = readEntryFile(dir.fd(), ref.name.c_str(), folder.format);

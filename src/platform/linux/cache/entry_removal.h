@@ -3,6 +3,7 @@
 // rebuild its index of the folder at its next start.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/linux/cache/cache_snapshot.h"
@@ -15,7 +16,12 @@ enum class RemoveResult {
   Failed,   // it could not be removed
 };
 
+// beforeRemove, when set, is called with the path of each file of the entry
+// once the entry is known to be the one asked for, just before the file's
+// name is removed.
+using BeforeRemove = std::function<void(const std::string& path)>;
+
 RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref,
-                              const std::string& url);
+                              const std::string& url, const BeforeRemove& beforeRemove = {});
 
 }  // namespace platform::linux_os

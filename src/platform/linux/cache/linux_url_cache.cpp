@@ -1,6 +1,7 @@
 #include "platform/linux/cache/linux_url_cache.h"
 
 #include "platform/linux/cache/entry_removal.h"
+#include "platform/linux/cache/overwrite_once.h"
 
 namespace platform::linux_os {
 
@@ -99,6 +100,7 @@ std::vector<EntryRef>* LinuxUrlCache::lookUp(const std::string& url) {
 
 bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
   ++calls_;
+  lastFailureReason_.clear();
   std::vector<EntryRef>* found = lookUp(sourceUrlName);
   if (!found || found->empty()) {
     lastError_ = ERROR_FILE_NOT_FOUND;
@@ -112,11 +114,14 @@ bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
     const std::size_t profile = latest_->folders[ref.folder].profile;
     if (running[profile] < 0) running[profile] = running_(latest_->profiles[profile]) ? 1 : 0;
     if (running[profile] == 1) {
+      if (!inUse) lastFailureReason_ = displayName(latest_->profiles[profile]) + " is running";
       inUse = true;
       kept.push_back(std::move(ref));
       continue;
     }
-    switch (removeCacheEntry(*latest_, ref, sourceUrlName)) {
+    BeforeRemove destroy;
+    if (overwrite_) destroy = [this](const std::string& path) { overwriteOnce(*overwrite_, path); };
+    switch (removeCacheEntry(*latest_, ref, sourceUrlName, destroy)) {
       case RemoveResult::Removed:
         removed = true;
         break;

@@ -10,13 +10,14 @@
 #include <memory>
 #include <vector>
 
+#include "platform/cache_wipe_options.h"
 #include "platform/linux/cache/cache_enumeration.h"
 #include "platform/linux/common/browser_profiles.h"
 #include "platform/url_cache.h"
 
 namespace platform::linux_os {
 
-class LinuxUrlCache : public UrlCache {
+class LinuxUrlCache : public UrlCache, public CacheWipeOptions {
  public:
   using ProfileProvider = std::function<std::vector<BrowserProfile>()>;
   using RunningCheck = std::function<bool(const BrowserProfile&)>;
@@ -33,6 +34,8 @@ class LinuxUrlCache : public UrlCache {
   void FindCloseUrlCache(CacheHandle handle) override;
   bool DeleteUrlCacheEntry(const std::string& sourceUrlName) override;
   std::uint32_t GetLastError() const override { return lastError_; }
+  std::string LastFailureReason() const override { return lastFailureReason_; }
+  void setOverwriteSession(OverwriteSession* session) override { overwrite_ = session; }
 
  private:
   std::shared_ptr<CacheSnapshot> newSnapshot() const;
@@ -42,6 +45,8 @@ class LinuxUrlCache : public UrlCache {
   ProfileProvider profiles_;
   RunningCheck running_;
   std::uint32_t lastError_ = 0;
+  std::string lastFailureReason_;
+  OverwriteSession* overwrite_ = nullptr;
   std::map<CacheHandle, std::unique_ptr<CacheEnumeration>> open_;
   CacheHandle nextHandle_ = 1;
   // A first-entry probe prepares the walk that the fetch right after it uses,

@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <map>
 #include <set>
 
+#include "platform/linux/common/browser_families.h"
 #include "platform/linux/common/profile_search.h"
 
 namespace platform::linux_os {
@@ -82,12 +82,37 @@ std::vector<BrowserProfile> findBrowserProfiles() {
   return unique;
 }
 
+// Whether the process named by a lock link's pid digits is alive here. A
+// sandboxed browser's pid is not ours to look up: its link alone counts.
+static bool lockHolderAlive(const BrowserProfile& profile, const std::string& digits) {
+  if (profile.sandboxed) return true;
+  if (digits.empty() || digits.size() > 9 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  pid_t pid = static_cast<pid_t>(std::stol(digits));
+  if (pid <= 0) return false;
+  return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+static std::string linkTarget(const std::string& path) {
+  char target[512];
+  ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
 // Firefox holds an fcntl write lock on .parentlock while it runs; the file
-// itself outlives the browser.
+// itself outlives the browser. Where there is no .parentlock to ask, the link
+// "lock" -> "<address>:+<pid>", which Firefox removes on a clean exit, decides.
 static bool firefoxRunning(const BrowserProfile& profile) {
-  int fd = open((profile.profileDir + "/.parentlock").c_str(),
+  int fd = open((profile.profileDir + "/" + kFirefoxParentLock).c_str(),
                 O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    const std::string text = linkTarget(profile.profileDir + "/" + kFirefoxLockLink);
+    const std::size_t plus = text.rfind(":+");
+    return !text.empty() &&
+           (plus == std::string::npos ? profile.sandboxed
+                                      : lockHolderAlive(profile, text.substr(plus + 2)));
+  }
   struct flock lock {};
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
@@ -96,26 +121,20 @@ static bool firefoxRunning(const BrowserProfile& profile) {
   return running;
 }
 
-// Chromium's SingletonLock is a link to "<hostname>-<pid>"; it also outlives
-// the browser, so the process must be alive on this host.
+// Chromium's SingletonLock is a link to "<hostname>-<pid>" that it removes on
+// a clean exit. It outlives a crash, so where the process can be seen it must
+// be alive on this host. A sandboxed browser's pid belongs to its own pid
+// namespace: there the link itself is the only sign, and it counts.
 static bool chromiumRunning(const BrowserProfile& profile) {
   const std::string dataDir =
       profile.userDataDir.empty() ? profile.profileDir : profile.userDataDir;
-  char target[512];
-  ssize_t n = readlink((dataDir + "/SingletonLock").c_str(), target, sizeof target - 1);
-  if (n <= 0) return false;
-  std::string text(target, static_cast<std::size_t>(n));
+  const std::string text = linkTarget(dataDir + "/" + kChromiumSingletonLock);
+  if (text.empty()) return false;
   std::size_t dash = text.rfind('-');
-  if (dash == std::string::npos || dash + 1 >= text.size()) return false;
+  if (dash == std::string::npos || dash + 1 >= text.size()) return profile.sandboxed;
   char host[256] = {};
   if (gethostname(host, sizeof host - 1) != 0 || text.substr(0, dash) != host) return false;
-  std::string digits = text.substr(dash + 1);
-  if (digits.size() > 9 ||
-      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return false;
-  pid_t pid = static_cast<pid_t>(std::stol(digits));
-  if (pid <= 0) return false;
-  return kill(pid, 0) == 0 || errno == EPERM;
+  return lockHolderAlive(profile, text.substr(dash + 1));
 }
 
 bool browserRunning(const BrowserProfile& profile) {
@@ -124,35 +143,7 @@ bool browserRunning(const BrowserProfile& profile) {
 }
 
 std::string displayName(const BrowserProfile& profile) {
-  static const std::map<std::string, std::string> kTitles = {
-      {"firefox", "Firefox"},
-      {"firefox-snap", "Firefox (snap)"},
-      {"firefox-flatpak", "Firefox (flatpak)"},
-      {"librewolf", "LibreWolf"},
-      {"librewolf-flatpak", "LibreWolf (flatpak)"},
-      {"waterfox", "Waterfox"},
-      {"chromium", "Chromium"},
-      {"chromium-snap", "Chromium (snap)"},
-      {"chromium-flatpak", "Chromium (flatpak)"},
-      {"chrome", "Google Chrome"},
-      {"chrome-beta", "Google Chrome Beta"},
-      {"chrome-unstable", "Google Chrome Dev"},
-      {"chrome-flatpak", "Google Chrome (flatpak)"},
-      {"brave", "Brave"},
-      {"brave-beta", "Brave Beta"},
-      {"brave-nightly", "Brave Nightly"},
-      {"brave-flatpak", "Brave (flatpak)"},
-      {"vivaldi", "Vivaldi"},
-      {"vivaldi-snapshot", "Vivaldi Snapshot"},
-      {"vivaldi-flatpak", "Vivaldi (flatpak)"},
-      {"edge", "Microsoft Edge"},
-      {"edge-beta", "Microsoft Edge Beta"},
-      {"edge-dev", "Microsoft Edge Dev"},
-      {"edge-flatpak", "Microsoft Edge (flatpak)"},
-  };
-  auto it = kTitles.find(profile.browser);
-  const std::string title = it == kTitles.end() ? profile.browser : it->second;
-  return title + " (profile " + profile.name + ")";
+  return browserTitle(profile.browser) + " (profile " + profile.name + ")";
 }
 
 }  // namespace platform::linux_os

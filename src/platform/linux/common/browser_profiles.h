@@ -16,16 +16,19 @@ struct BrowserProfile {
   std::string profileDir;   // the profile folder (history, cookies)
   std::string cacheDir;     // the profile's cache ("local") folder
   std::string userDataDir;  // Chromium: the user-data folder holding SingletonLock
+  bool sandboxed = false;   // flatpak: the browser's pids are not ours to read
 };
 
 // Every profile of the user, found from the live environment (HOME, XDG_*).
 std::vector<BrowserProfile> findBrowserProfiles();
 
 // Whether the profile's browser runs now, judged by the profile's own lock
-// (never by process names).
+// files (never by process names). A lock link whose process cannot be seen
+// from here (a flatpak's own pid namespace) counts as running.
 bool browserRunning(const BrowserProfile& profile);
 
 // Plain words naming the browser for the user, e.g. "Firefox (profile default-esr)".
+// Every browser covered is listed in browser_families.cpp.
 std::string displayName(const BrowserProfile& profile);
 
 }  // namespace platform::linux_os

@@ -3,39 +3,12 @@
 #include <set>
 #include <sstream>
 
+#include "platform/linux/common/browser_families.h"
 #include "platform/linux/common/profile_search.h"
-#include "platform/linux/common/xdg_paths.h"
 
 namespace platform::linux_os::profiles {
 
 namespace {
-
-struct FirefoxRoot {
-  std::string browser;
-  std::string root;       // holds profiles.ini and (usually) the profiles
-  std::string cacheRoot;  // where relative profiles keep their cache
-};
-
-std::vector<FirefoxRoot> firefoxRoots() {
-  const std::string home = homeFolder();
-  const std::string config = xdgConfigHome();
-  const std::string cache = xdgCacheHome();
-  const std::string flatpak = home + "/.var/app/org.mozilla.firefox";
-  const std::string librewolfFlatpak = home + "/.var/app/io.gitlab.librewolf-community";
-  return {
-      {"firefox", home + "/.mozilla/firefox", cache + "/mozilla/firefox"},
-      {"firefox", config + "/mozilla/firefox", cache + "/mozilla/firefox"},
-      {"firefox-snap", home + "/snap/firefox/common/.mozilla/firefox",
-       home + "/snap/firefox/common/.cache/mozilla/firefox"},
-      {"firefox-flatpak", flatpak + "/.mozilla/firefox", flatpak + "/cache/mozilla/firefox"},
-      {"firefox-flatpak", flatpak + "/config/mozilla/firefox", flatpak + "/cache/mozilla/firefox"},
-      {"librewolf", home + "/.librewolf", cache + "/librewolf"},
-      {"librewolf", config + "/librewolf/librewolf", cache + "/librewolf"},
-      {"librewolf-flatpak", librewolfFlatpak + "/.librewolf",
-       librewolfFlatpak + "/cache/librewolf"},
-      {"waterfox", home + "/.waterfox", cache + "/waterfox"},
-  };
-}
 
 std::string trim(const std::string& text) {
   const char* blanks = " \t\r\n";
@@ -104,7 +77,7 @@ std::string cacheFolder(const std::string& profileDir, const std::string& usual)
 }
 
 void addProfile(std::vector<BrowserProfile>& out, std::set<std::string>& listed,
-                const FirefoxRoot& root, const std::string& name, const std::string& dir,
+                const BrowserRoot& root, const std::string& name, const std::string& dir,
                 const std::string& usualCache) {
   if (!isDirectory(dir) || !listed.insert(dir).second) return;
   BrowserProfile profile;
@@ -113,24 +86,25 @@ void addProfile(std::vector<BrowserProfile>& out, std::set<std::string>& listed,
   profile.name = name.empty() ? lastPart(dir) : name;
   profile.profileDir = dir;
   profile.cacheDir = cacheFolder(dir, usualCache);
+  profile.sandboxed = root.sandboxed;
   out.push_back(std::move(profile));
 }
 
-void scanRoot(const FirefoxRoot& root, std::vector<BrowserProfile>& out) {
-  if (!isDirectory(root.root)) return;
+void scanRoot(const BrowserRoot& root, std::vector<BrowserProfile>& out) {
+  if (!isDirectory(root.dataDir)) return;
   std::set<std::string> listed;
-  for (IniSection& section : profileSections(readSmallFile(root.root + "/profiles.ini"))) {
+  for (IniSection& section : profileSections(readSmallFile(root.dataDir + "/profiles.ini"))) {
     const std::string path = section["Path"];
     if (path.empty()) continue;
     const bool relative = section["IsRelative"] != "0";
     if (!relative && path[0] != '/') continue;
-    const std::string dir = relative ? root.root + "/" + path : path;
+    const std::string dir = relative ? root.dataDir + "/" + path : path;
     addProfile(out, listed, root, section["Name"], dir,
                relative ? root.cacheRoot + "/" + path : dir);
   }
   // Profiles that profiles.ini does not (or no longer) name still hold traces.
-  for (const std::string& folder : subFolders(root.root)) {
-    const std::string dir = root.root + "/" + folder;
+  for (const std::string& folder : subFolders(root.dataDir)) {
+    const std::string dir = root.dataDir + "/" + folder;
     if (isFile(dir + "/places.sqlite") || isFile(dir + "/cookies.sqlite"))
       addProfile(out, listed, root, folder, dir, root.cacheRoot + "/" + folder);
   }
@@ -139,7 +113,7 @@ void scanRoot(const FirefoxRoot& root, std::vector<BrowserProfile>& out) {
 }  // namespace
 
 void findFirefoxProfiles(std::vector<BrowserProfile>& out) {
-  for (const FirefoxRoot& root : firefoxRoots()) scanRoot(root, out);
+  for (const BrowserRoot& root : browserRoots(BrowserFamily::Firefox)) scanRoot(root, out);
 }
 
 }  // namespace platform::linux_os::profiles

@@ -7,14 +7,13 @@
 
 #include "platform/linux/common/xdg_paths.h"
 #include "platform/linux/trash/mountinfo.h"
-#include "platform/linux/trash/trash_folders.h"
 
 namespace platform::linux_os {
 
 FreedesktopTrash::FreedesktopTrash(std::string mountInfoPath, std::string homeTrash)
     : mountInfoPath_(std::move(mountInfoPath)), homeTrash_(std::move(homeTrash)) {}
 
-void FreedesktopTrash::emptyAll() {
+std::vector<TrashFolder> FreedesktopTrash::openAll() const {
   const uid_t uid = getuid();
   std::vector<TrashFolder> folders =
       OpenHomeTrash(homeTrash_.empty() ? xdgDataHome() + "/Trash" : homeTrash_, uid);
@@ -25,11 +24,21 @@ void FreedesktopTrash::emptyAll() {
   }
   // A folder reached through a bind mount or a second mount point is the
   // same folder: empty it once.
-  std::set<std::pair<dev_t, ino_t>> done;
-  for (const TrashFolder& folder : folders) {
-    if (!done.insert({folder.device, folder.inode}).second) continue;
-    EmptyTrashFolder(folder);  // failures are not reported
-  }
+  std::set<std::pair<dev_t, ino_t>> seen;
+  std::vector<TrashFolder> unique;
+  for (TrashFolder& folder : folders)
+    if (seen.insert({folder.device, folder.inode}).second) unique.push_back(std::move(folder));
+  return unique;
+}
+
+void FreedesktopTrash::emptyAll() {
+  for (const TrashFolder& folder : openAll()) EmptyTrashFolder(folder);  // failures not reported
+}
+
+std::vector<std::string> FreedesktopTrash::binFolders() {
+  std::vector<std::string> bins;
+  for (const TrashFolder& folder : openAll()) bins.push_back(folder.path + "/files");
+  return bins;
 }
 
 }  // namespace platform::linux_os

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "platform/linux/trash/trash_folders.h"
 #include "platform/trash.h"
 
 namespace platform::linux_os {
@@ -19,8 +21,13 @@ class FreedesktopTrash : public Trash {
   // Empties the home trash and the trash folders of every writable, real
   // file system; each folder once, however many mounts reach it.
   void emptyAll() override;
+  // The files/ folder of each of those trash folders.
+  std::vector<std::string> binFolders() override;
 
  private:
+  // Every trash folder of the user, each once.
+  std::vector<TrashFolder> openAll() const;
+
   std::string mountInfoPath_;
   std::string homeTrash_;
 };

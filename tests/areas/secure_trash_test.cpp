@@ -1,0 +1,45 @@
+// "Secure Wipe all other areas" over a real freedesktop.org trash: every
+// trashed file is overwritten once before the bin is emptied.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "../erase/pass_counting_layer.h"
+#include "areas/system_areas.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/linux/files/linux_file_layer.h"
+#include "platform/linux/trash/freedesktop_trash.h"
+#include "temp_dir.h"
+
+namespace {
+
+void fillTrash(const testsupport::TempDir& dir) {
+  dir.write("Trash/files/letter.txt", "dear sir");
+  dir.write("Trash/files/album/photo.jpg", std::string(5000, 'p'));
+  dir.write("Trash/info/letter.txt.trashinfo", "[Trash Info]\nPath=/letter.txt\n");
+  dir.write("Trash/info/album.trashinfo", "[Trash Info]\nPath=/album\n");
+}
+
+}  // namespace
+
+TEST(EmptyRecycleBin, SecureWipeOfOtherAreasOverwritesEveryTrashedFileOnceFirst) {
+  testsupport::TempDir dir;
+  platform::linux_os::FreedesktopTrash trash(dir.str() + "/no-mountinfo", dir.str() + "/Trash");
+  platform::linux_os::LinuxFileLayer real;
+  erasetest::PassCountingLayer files(real);
+  platform::fake::FakePlatform fake;
+  platform::Platform platform{files,        fake.registry, fake.settings, fake.urlCache,
+                              fake.history, trash,         fake.shell,    fake.downloader,
+                              fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
+                              fake.tray};
+  fillTrash(dir);
+  areas::EmptyRecycleBin(platform);
+  EXPECT_EQ(files.passes, 0);  // unticked: only emptied
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "Trash/files"));
+
+  fillTrash(dir);
+  areas::EmptyRecycleBin(platform, true);
+  EXPECT_EQ(files.passes, 2);  // one pass each
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "Trash/files"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "Trash/info"));
+}
