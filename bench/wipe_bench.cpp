@@ -1,6 +1,7 @@
 // The engine's side of bench/wipe_vs_shred.sh:
 //   wipe_bench file PATH PASSES     wipe one file (WipeFile)
-//   wipe_bench tree DIR PASSES      wipe every file under DIR (EnumFiles + WipeFiles)
+//   wipe_bench tree DIR PASSES      wipe every file under DIR as the wipe page does
+//                                   (WipeChoice: opened once, listed, wiped through it)
 //   wipe_bench mktree DIR COUNT     make COUNT files of 1-8 KiB in sub-folders of DIR
 // It exits non-zero when anything was not wiped.
 #include <fcntl.h>
@@ -13,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "erase/enum_files.h"
 #include "erase/secure_wipe.h"
+#include "erase/wipe_choice.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/files/linux_file_layer.h"
 
@@ -50,10 +51,13 @@ int makeTree(const std::string& root, long count) {
 
 int wipeTree(Bundle& bundle, const std::string& root, int passes) {
   erasure::FileList list;
-  erasure::EnumFiles(bundle.platform, list, root);
-  std::vector<std::string> paths(list.entries.begin() + 1, list.entries.end());
+  erasure::WipeChoice choice(bundle.platform, root);
+  if (!choice.list(&list)) {
+    std::fprintf(stderr, "%s\n", choice.problem().c_str());
+    return 1;
+  }
   int failures = 0;
-  for (const auto& result : erasure::WipeFiles(bundle.platform, paths, passes))
+  for (const auto& result : choice.wipe(passes).results)
     if (!result.destroyed()) {
       std::fprintf(stderr, "%s: %s\n", result.path.c_str(), result.reason.c_str());
       ++failures;

@@ -13,7 +13,9 @@
 #
 # Environment: BUILD_DIR (default <repo>/build-bench; wipe_bench is built there
 # when missing), WORK_DIR (where the files are made; default $TMPDIR or /tmp),
-# ROUNDS (default 3), TREE_FILES (default 20000), SIZES in MiB (default "256 1024").
+# ROUNDS (default 3), TREE_FILES (default 20000), SIZES in MiB (default "256 1024"),
+# TREE_ONLY=1 (only the tree against rm -rf: the tree_vs_rm figure, without
+# the long shred runs).
 set -eu
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -54,8 +56,9 @@ make_tree() {
 
 record() { echo "$1 $2 $3" >>"$results"; }  # case tool seconds
 
+tree_only=${TREE_ONLY:-}
 for round in $(seq 1 "$rounds"); do
-  for mib in ${SIZES:-256 1024}; do
+  [ -n "$tree_only" ] || for mib in ${SIZES:-256 1024}; do
     for passes in 3 7; do
       make_file "$work/ours" "$mib"
       make_file "$work/theirs" "$mib"
@@ -71,10 +74,11 @@ for round in $(seq 1 "$rounds"); do
     done
   done
   make_tree "$work/tree-ours"
-  make_tree "$work/tree-shred"
+  [ -n "$tree_only" ] || make_tree "$work/tree-shred"
   make_tree "$work/tree-rm"
   # Each tool takes each place in the order once every three rounds.
   for turn in 0 1 2; do
+    [ -n "$tree_only" ] && [ $(((round + turn) % 3)) -eq 1 ] && continue
     case $(((round + turn) % 3)) in
       0) record tree-1p wipe "$(time_of "$driver" tree "$work/tree-ours" 1)" ;;
       1) record tree-1p shred "$(time_of find "$work/tree-shred" -type f -exec shred -n1 -u {} +)" ;;
@@ -91,13 +95,14 @@ times_of() { awk -v c="$1" -v t="$2" '$1 == c && $2 == t { print $3 }' "$results
 ratio() {
   times_of "$1" "$2" >"$work/a"
   times_of "$1" "$3" >"$work/b"
-  paste "$work/a" "$work/b" | awk '{ printf "%.4f\n", $1 / $2 }' | median
+  paste "$work/a" "$work/b" | awk '$2 > 0 { printf "%.4f\n", $1 / $2 }' | median
 }
 
 printf '%-14s %10s %10s %10s %12s %12s\n' case wipe_s shred_s rm_s wipe/shred wipe/rm
 for c in $(awk '{ print $1 }' "$results" | awk '!seen[$0]++'); do
   w=$(times_of "$c" wipe | median)
   s=$(times_of "$c" shred | median)
+  s=${s:-0}
   r=$(times_of "$c" rm | median)
   rr=-
   [ -n "$r" ] && rr=$(ratio "$c" wipe rm) && r=$(printf '%.2f' "$r")

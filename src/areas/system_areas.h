@@ -3,14 +3,17 @@
 
 #include "erase/file_list.h"
 #include "forms/form.h"
+#include "platform/clear_outcome.h"
 #include "platform/platform.h"
 
 namespace areas {
 
 // Wipes every file under the temporary folder with one pass; folders stay.
-// Shows the wait cursor over mainWindow while it runs.
-void ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
-                     erasure::FileList& fileList);
+// Shows the wait cursor over mainWindow while it runs. A temporary folder
+// that the folder-safety rule protects (the root, home, a system folder ...)
+// is not touched at all. Returns what was removed and what was left, and why.
+platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
+                                       erasure::FileList& fileList);
 
 // Empties the recycle bins of every drive, without asking. overwrite first
 // wipes every trashed file with one pass ("Secure Wipe all other areas").

@@ -71,12 +71,20 @@ void removeOnly(platform::Platform& platform, platform::OverwriteOpen& opened, W
   }
   if (opened.kind == OverwriteKind::SymbolicLink) {
     result.outcome = WipeOutcome::LinkRemoved;
-    result.reason = "it is a link: the link was removed and what it points to was left untouched";
+    result.reason =
+        "it is a link: the link was removed, and the file it pointed to was left "
+        "untouched";
   } else if (opened.kind == OverwriteKind::HardLinked) {
     result.outcome = WipeOutcome::Deleted;
     result.reason =
         "it has other names (hard links): only this name was removed, its content was not "
         "overwritten";
+  } else if (opened.kind == OverwriteKind::OldCopiesKept) {
+    result.outcome = WipeOutcome::OldCopiesKept;
+    result.fileSystem = opened.fileSystem;
+    result.reason = opened.sharedBlocks
+                        ? std::string(kSharedBlocksReason)
+                        : std::string(kOldCopiesReason) + " (" + opened.fileSystem + ")";
   } else {
     result.outcome = WipeOutcome::Deleted;
     result.reason = "it was deleted without being overwritten";

@@ -12,6 +12,11 @@ namespace erasure::detail {
 
 inline constexpr std::int64_t kBlockSize = 1024;
 
+// Why a file was removed without overwriting where no overwrite reaches.
+inline constexpr const char* kOldCopiesReason = "this file system keeps old copies";
+inline constexpr const char* kSharedBlocksReason =
+    "its data is shared with a copy of it, which keeps the old data";
+
 // The bytes a pass covers for a file of the given length: up to the next
 // multiple of the block size past the end, so always at least one block more
 // than the whole blocks the file holds.

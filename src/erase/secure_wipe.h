@@ -13,21 +13,29 @@
 namespace erasure {
 
 enum class WipeOutcome {
-  Wiped,        // overwritten and removed
-  Deleted,      // removed without overwriting (0 passes, or a file with other hard links)
-  LinkRemoved,  // a symbolic link: the link is gone, its target untouched
-  InUse,        // another process holds it open: left as it was
-  NotRegular,   // FIFO, socket, device, folder: left as it was
-  NotOwned,     // skipped because it belongs to another user (when asked to)
-  Missing,      // nothing of that name
-  Failed,       // could not be overwritten or removed; see reason
+  Wiped,          // overwritten and removed
+  Deleted,        // removed without overwriting (0 passes, or a file with other hard links)
+  LinkRemoved,    // a symbolic link: the link is gone, its target untouched
+  OldCopiesKept,  // removed without overwriting: no overwrite reaches its old data there
+  InUse,          // another process holds it open: left as it was
+  NotRegular,     // FIFO, socket, device, folder: left as it was
+  NotOwned,       // skipped because it belongs to another user (when asked to)
+  Missing,        // nothing of that name
+  Failed,         // could not be overwritten or removed; see reason
 };
 
 struct WipeResult {
   std::string path;
   WipeOutcome outcome = WipeOutcome::Failed;
-  std::string reason;  // plain words for the user when not Wiped
+  std::string reason;      // plain words for the user when not Wiped
+  std::string fileSystem;  // for OldCopiesKept: its name ("btrfs"), "" for shared blocks
+  std::int64_t bytes = 0;  // its length when it was opened, where known
   bool destroyed() const { return outcome == WipeOutcome::Wiped; }
+  // The name is gone, its content overwritten or not.
+  bool removed() const {
+    return outcome == WipeOutcome::Wiped || outcome == WipeOutcome::Deleted ||
+           outcome == WipeOutcome::LinkRemoved || outcome == WipeOutcome::OldCopiesKept;
+  }
 };
 
 // Destroys one file. Callers that do not look at the result get the quiet
@@ -49,18 +57,25 @@ bool FileExists(platform::Platform& platform, const std::string& path);
 
 struct BatchOptions {
   bool ownedByUserOnly = false;  // skip files of other users (the shared /tmp)
-  // The folder the files were listed from: each is reached from it without
-  // following a link, and a path outside it is refused. Empty for files the
-  // user named one by one.
-  std::string root;
-  // Called before each file: (files done, total, path).
+  // (files done, total, path): called as each file's last pass begins and
+  // as each file that is not overwritten is settled; files done counts the
+  // files overwritten or settled before, so the count never runs ahead of
+  // the work. A last call (total, total, "") ends the batch.
   std::function<void(std::int64_t, std::int64_t, const std::string&)> progress;
+  // Called with each path just before its file is opened (a seam for tests).
+  std::function<void(const std::string&)> beforeOpen;
 };
 
-// Destroys many files with one sync of the file system for the whole batch,
-// then removes them. The results are in the order of paths.
+// Destroys many files the user named with one sync of the file system for
+// the whole batch, then removes them. The results are in the order of paths.
 std::vector<WipeResult> WipeFiles(platform::Platform& platform,
                                   const std::vector<std::string>& paths, int passes,
                                   const BatchOptions& options = {});
+
+// The same for files below a chosen folder, given relative to it and reached
+// only through it; the results' paths are the folder's path joined with them.
+std::vector<WipeResult> WipeFilesBelow(platform::Platform& platform, platform::ChosenFolder& folder,
+                                       const std::vector<std::string>& relative, int passes,
+                                       const BatchOptions& options = {});
 
 }  // namespace erasure

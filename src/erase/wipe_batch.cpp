@@ -23,22 +23,28 @@ struct Pending {
 
 class BatchWipe {
  public:
-  BatchWipe(platform::Platform& platform, int passes, std::vector<WipeResult>& results,
-            const BatchOptions& options)
-      : platform_(platform), passes_(passes), results_(results) {
-    options_.ownedByUserOnly = options.ownedByUserOnly;
-    options_.root = options.root;
-    session_ = platform.files.beginOverwrite(options_);
-  }
+  BatchWipe(platform::Platform& platform, std::unique_ptr<platform::OverwriteSession> session,
+            int passes, std::vector<WipeResult>& results, const BatchOptions& options)
+      : platform_(platform),
+        passes_(passes),
+        results_(results),
+        options_(options),
+        session_(std::move(session)) {}
 
-  void add(std::size_t index) {
+  void add(std::size_t index, const std::string& path) {
     WipeResult& result = results_[index];
-    platform::OverwriteOpen opened = session_->open(result.path);
-    if (!opened.target) return detail::describeSkip(platform_, opened, result);
-    if (opened.kind != OverwriteKind::Opened || passes_ <= 0)
-      return detail::removeOnly(platform_, opened, result);
+    if (options_.beforeOpen) options_.beforeOpen(path);
+    platform::OverwriteOpen opened = session_->open(path);
+    if (!opened.target || opened.kind != OverwriteKind::Opened || passes_ <= 0) {
+      if (!opened.target)
+        detail::describeSkip(platform_, opened, result);
+      else
+        detail::removeOnly(platform_, opened, result);
+      return settled(result.path);
+    }
     std::int64_t length = 0;
     opened.target->length(length);
+    result.bytes = length;
     group_.push_back({index, std::move(opened.target)});
     groupBytes_ += detail::passLength(length) + passes_ * detail::kBlockSize;
     if (group_.size() >= kGroupFiles || groupBytes_ >= kGroupBytes) overwriteGroup();
@@ -65,18 +71,33 @@ class BatchWipe {
     written_.clear();
   }
 
+  void end() {
+    if (options_.progress) options_.progress(total_, total_, std::string());
+  }
+
+  std::int64_t total_ = 0;
+
  private:
+  void settled(const std::string& path) {
+    ++done_;
+    if (options_.progress) options_.progress(done_, total_, path);
+  }
+
   void overwriteGroup() {
     for (int pass = 1; pass <= passes_ && !group_.empty(); ++pass) {
       for (Pending& file : group_) {
         if (!file.target) continue;
-        if (int error = detail::overwritePass(*file.target)) fail(file, error);
+        if (pass == passes_ && options_.progress)
+          options_.progress(done_, total_, results_[file.index].path);
+        int error = detail::overwritePass(*file.target);
+        if (pass == passes_) ++done_;
+        if (error) fail(file, error, pass < passes_);
       }
       // Every pass but the last is synced here; the last one once for the batch.
       if (pass < passes_) {
         if (int error = session_->syncAll())
           for (Pending& file : group_)
-            if (file.target) fail(file, error);
+            if (file.target) fail(file, error, true);
       }
     }
     for (Pending& file : group_) {
@@ -88,7 +109,9 @@ class BatchWipe {
     groupBytes_ = 0;
   }
 
-  void fail(Pending& file, int error) {
+  // A file given up before its last pass is settled here.
+  void fail(Pending& file, int error, bool beforeLastPass) {
+    if (beforeLastPass) ++done_;
     file.target->close();
     file.target.reset();
     results_[file.index].outcome = WipeOutcome::Failed;
@@ -98,8 +121,9 @@ class BatchWipe {
   platform::Platform& platform_;
   int passes_;
   std::vector<WipeResult>& results_;
-  platform::OverwriteOptions options_;
+  const BatchOptions& options_;
   std::unique_ptr<platform::OverwriteSession> session_;
+  std::int64_t done_ = 0;
   std::vector<Pending> group_;
   std::int64_t groupBytes_ = 0;
   std::vector<Pending> written_;
@@ -107,19 +131,40 @@ class BatchWipe {
 
 }  // namespace
 
+namespace {
+
+std::vector<WipeResult> wipeAll(platform::Platform& platform,
+                                std::unique_ptr<platform::OverwriteSession> session,
+                                const std::vector<std::string>& paths, const std::string& prefix,
+                                int passes, const BatchOptions& options) {
+  std::vector<WipeResult> results(paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) results[i].path = prefix + paths[i];
+  BatchWipe batch(platform, std::move(session), passes, results, options);
+  batch.total_ = static_cast<std::int64_t>(paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) batch.add(i, paths[i]);
+  batch.finish();
+  batch.end();
+  return results;
+}
+
+}  // namespace
+
 std::vector<WipeResult> WipeFiles(platform::Platform& platform,
                                   const std::vector<std::string>& paths, int passes,
                                   const BatchOptions& options) {
-  std::vector<WipeResult> results(paths.size());
-  BatchWipe batch(platform, passes, results, options);
-  const auto total = static_cast<std::int64_t>(paths.size());
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    results[i].path = paths[i];
-    if (options.progress) options.progress(static_cast<std::int64_t>(i), total, paths[i]);
-    batch.add(i);
-  }
-  batch.finish();
-  return results;
+  platform::OverwriteOptions open;
+  open.ownedByUserOnly = options.ownedByUserOnly;
+  return wipeAll(platform, platform.files.beginOverwrite(open), paths, std::string(), passes,
+                 options);
+}
+
+std::vector<WipeResult> WipeFilesBelow(platform::Platform& platform, platform::ChosenFolder& folder,
+                                       const std::vector<std::string>& relative, int passes,
+                                       const BatchOptions& options) {
+  platform::OverwriteOptions open;
+  open.ownedByUserOnly = options.ownedByUserOnly;
+  const std::string prefix = folder.path() == "/" ? "/" : folder.path() + "/";
+  return wipeAll(platform, folder.beginOverwrite(open), relative, prefix, passes, options);
 }
 
 }  // namespace erasure

@@ -1,11 +1,7 @@
 #include "erase/wipe_page.h"
 
-#include <map>
-#include <vector>
-
-#include "erase/enum_files.h"
 #include "erase/secure_wipe.h"
-#include "erase/system_folders.h"
+#include "erase/wipe_choice.h"
 #include "forms/message_box.h"
 #include "identity.h"
 
@@ -20,28 +16,6 @@ constexpr const char* kWarning =
 std::string fileNameOf(const std::string& path) {
   auto slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// "2 file(s) could not be wiped: 1 in use by another program, 1 ..."
-std::string notWipedSummary(const std::vector<WipeResult>& results) {
-  std::map<WipeOutcome, std::int64_t> counts;
-  std::int64_t total = 0;
-  for (const WipeResult& result : results)
-    if (!result.destroyed()) ++counts[result.outcome], ++total;
-  if (total == 0) return {};
-  static const std::map<WipeOutcome, const char*> kWords = {
-      {WipeOutcome::Deleted, "deleted without being overwritten (other hard links)"},
-      {WipeOutcome::LinkRemoved, "links removed, what they point to left untouched"},
-      {WipeOutcome::InUse, "in use by another program"},
-      {WipeOutcome::NotRegular, "not regular files (pipes, sockets, devices)"},
-      {WipeOutcome::NotOwned, "belonging to another user"},
-      {WipeOutcome::Missing, "gone before they could be wiped"},
-      {WipeOutcome::Failed, "could not be overwritten or deleted (access denied or a disk error)"},
-  };
-  std::string text = std::to_string(total) + " file(s) could not be wiped:";
-  for (const auto& [outcome, count] : counts)
-    text += "\n" + std::to_string(count) + " " + kWords.at(outcome);
-  return text;
 }
 
 }  // namespace
@@ -69,58 +43,69 @@ void WipePage::wipeSingleFile(const std::string& path, int passes) {
     forms::HourglassGuard hourglass(host_.form);
     result = WipeFile(platform_, path, passes);
   }
+  const std::string name = fileNameOf(path);
   if (result.destroyed()) {
-    platform_.msgbox.show(fileNameOf(path) + " wiped", forms::vbInformation, identity::kAppTitle);
+    platform_.msgbox.show(name + " wiped", forms::vbInformation, identity::kAppTitle);
+  } else if (result.outcome == WipeOutcome::LinkRemoved) {
+    // Removing the link is all that was asked of a link.
+    platform_.msgbox.show(name +
+                              " is a link: the link was removed, and the file it pointed to "
+                              "was left untouched.",
+                          forms::vbInformation, identity::kAppTitle);
+  } else if (result.removed()) {
+    platform_.msgbox.show(name + " was removed without overwriting: " + result.reason + ".",
+                          forms::vbExclamation, identity::kAppTitle);
   } else {
-    platform_.msgbox.show(fileNameOf(path) + " could not be wiped: " + result.reason + ".",
+    platform_.msgbox.show(name + " could not be wiped: " + result.reason + ".",
                           forms::vbExclamation, identity::kAppTitle);
   }
 }
 
-bool WipePage::listFolder(const std::string& folder) {
-  forms::HourglassGuard hourglass(host_.form);
-  fileList_.reset();
-  try {
-    EnumFiles(platform_, fileList_, folder);
-  } catch (const EnumError& error) {
-    fileList_.reset();
-    platform_.msgbox.show(std::string(error.what()) + ". Nothing was wiped.", forms::vbExclamation,
-                          identity::kAppTitle);
-    return false;
-  }
-  return true;
-}
-
-bool WipePage::confirmSystemFolder(const std::string& folder, std::int64_t count) {
-  if (!IsWholeSystemFolder(folder, platform_.files.homeFolder())) return true;
-  std::string text = folder + " is a whole system folder or holds your home folder. " +
-                     std::to_string(count) +
+bool WipePage::confirmProtected(const WipeChoice& choice) {
+  if (choice.protection() == platform::FolderProtection::None) return true;
+  std::string text = choice.path() + " is " + choice.protectionWords() + ". " +
+                     std::to_string(choice.files().size()) +
                      " file(s) in it and in every folder below it would be destroyed. Are you "
                      "sure?";
-  return platform_.msgbox.show(text, forms::vbOKCancel | forms::vbExclamation,
+  // Enter and Escape both keep the files: only a deliberate OK destroys them.
+  return platform_.msgbox.show(text,
+                               forms::vbOKCancel | forms::vbExclamation | forms::vbDefaultButton2,
                                identity::kAppTitle) == forms::vbOK;
 }
 
 void WipePage::wipeFolder(const std::string& folder, int passes) {
-  if (!listFolder(folder)) return;
-  const std::int64_t n = fileList_.lastIndex();
-  if (!confirmSystemFolder(folder, n)) return;
+  fileList_.reset();
+  WipeChoice choice(platform_, folder);
+  if (choice.missing()) {
+    // Nothing there: nothing listed, nothing wiped.
+    platform_.msgbox.show("0File(s) wiped", forms::vbInformation, identity::kAppTitle);
+    return;
+  }
+  bool listed = false;
+  if (choice.opened()) {
+    forms::HourglassGuard hourglass(host_.form);
+    listed = choice.list(&fileList_);
+  }
+  if (!listed) {
+    fileList_.reset();
+    platform_.msgbox.show(choice.problem(), forms::vbExclamation, identity::kAppTitle);
+    return;
+  }
+  if (!confirmProtected(choice)) return;
 
-  std::vector<WipeResult> results;
+  WipeReport report;
   {
     forms::HourglassGuard hourglass(host_.form);
-    std::vector<std::string> paths(fileList_.entries.begin() + 1, fileList_.entries.end());
     BatchOptions options;
-    options.root = folder;
     options.progress = [&](std::int64_t done, std::int64_t total, const std::string& path) {
       // The previous file is done: its line is cleared before the next is shown.
-      if (done > 0) host_.sbar.setPanelText(1, "");
-      host_.sbar.setPanelText(1, "Currently wiping" + path);
-      host_.sbar.setProgress(done + 1, total);
+      if (!host_.sbar.PanelText(1).empty()) host_.sbar.setPanelText(1, "");
+      if (!path.empty()) host_.sbar.setPanelText(1, "Currently wiping" + path);
+      host_.sbar.setProgress(done, total);
       host_.sbar.Refresh();
     };
     try {
-      results = WipeFiles(platform_, paths, passes, options);
+      report = choice.wipe(passes, options);
     } catch (...) {
       host_.sbar.setPanelText(1, "");
       host_.sbar.setProgress(0, 0);
@@ -129,12 +114,14 @@ void WipePage::wipeFolder(const std::string& folder, int passes) {
     host_.sbar.setPanelText(1, "");
     host_.sbar.setProgress(0, 0);
   }
-
-  std::int64_t wiped = 0;
-  for (const WipeResult& result : results) wiped += result.destroyed() ? 1 : 0;
-  std::string text = std::to_string(wiped) + "File(s) wiped";
-  if (std::string summary = notWipedSummary(results); !summary.empty()) text += "\n\n" + summary;
-  platform_.msgbox.show(text, forms::vbInformation, identity::kAppTitle);
+  if (report.folderChanged) {
+    platform_.msgbox.show(choice.path() +
+                              " was moved, renamed or replaced after it was chosen; nothing was "
+                              "wiped.",
+                          forms::vbExclamation, identity::kAppTitle);
+    return;
+  }
+  platform_.msgbox.show(report.summary(), forms::vbInformation, identity::kAppTitle);
 }
 
 void WipePage::cmdBrowseForFile_Click() {

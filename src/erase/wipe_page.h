@@ -5,6 +5,7 @@
 #include <string>
 
 #include "erase/file_list.h"
+#include "erase/wipe_choice.h"
 #include "forms/page_host.h"
 #include "platform/platform.h"
 
@@ -37,10 +38,9 @@ class WipePage {
  private:
   void wipeSingleFile(const std::string& path, int passes);
   void wipeFolder(const std::string& folder, int passes);
-  // Fills FileList; false (after saying why) when it could not be completed.
-  bool listFolder(const std::string& folder);
-  // Asks again before destroying the root, a system folder or the home folder.
-  bool confirmSystemFolder(const std::string& folder, std::int64_t count);
+  // Asks again, Cancel by default, before destroying a folder that the
+  // folder-safety rule protects.
+  bool confirmProtected(const WipeChoice& choice);
 
   platform::Platform& platform_;
   forms::PageHost host_;

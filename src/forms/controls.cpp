@@ -1,5 +1,6 @@
 #include "forms/controls.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace forms {
@@ -123,6 +124,7 @@ void ListBox::AddItem(std::string item) {
 
 void ListBox::RemoveItem(std::int64_t index) {
   if (index < 0 || index >= ListCount()) throw std::out_of_range("ListBox::RemoveItem");
+  if (index < static_cast<std::int64_t>(details_.size())) details_.erase(details_.begin() + index);
   items_.erase(items_.begin() + index);
   selected_.erase(selected_.begin() + index);
   if (listIndex_ >= ListCount()) listIndex_ = ListCount() - 1;
@@ -131,16 +133,35 @@ void ListBox::RemoveItem(std::int64_t index) {
 
 void ListBox::Clear() {
   items_.clear();
+  details_.clear();
   selected_.clear();
   listIndex_ = -1;
   changed();
 }
 
 void ListBox::setItems(std::vector<std::string> items) {
+  setItems(std::move(items), {});
+}
+
+void ListBox::setItems(std::vector<std::string> items,
+                       std::vector<std::vector<std::string>> details) {
   items_ = std::move(items);
+  details_ = std::move(details);
+  details_.resize(std::min(details_.size(), items_.size()));
   selected_.assign(items_.size(), false);
   listIndex_ = -1;
   changed();
+}
+
+void ListBox::setColumnHeaders(std::vector<std::string> headers) {
+  headers_ = std::move(headers);
+  changed();
+}
+
+const std::vector<std::string>& ListBox::Details(std::int64_t index) const {
+  static const std::vector<std::string> kNone;
+  if (index < 0 || index >= static_cast<std::int64_t>(details_.size())) return kNone;
+  return details_[static_cast<std::size_t>(index)];
 }
 
 void ListBox::setSelection(std::vector<bool> selected) {

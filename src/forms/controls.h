@@ -162,8 +162,19 @@ class ListBox : public Control {
   // lists); a shorter vector leaves the remaining items unselected.
   void setSelection(std::vector<bool> selected);
 
+  // Columns: with headers set, the list shows them, the item's text under
+  // the first and its details under the others.
+  const std::vector<std::string>& ColumnHeaders() const { return headers_; }
+  void setColumnHeaders(std::vector<std::string> headers);
+  // The further column texts of an item; empty when it has none.
+  const std::vector<std::string>& Details(std::int64_t index) const;
+  // Replaces all items and their details in one change.
+  void setItems(std::vector<std::string> items, std::vector<std::vector<std::string>> details);
+
  private:
   std::vector<std::string> items_;
+  std::vector<std::vector<std::string>> details_;  // parallel to items_, or shorter
+  std::vector<std::string> headers_;
   std::vector<bool> selected_;
   std::int64_t listIndex_ = -1;
 };

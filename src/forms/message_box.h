@@ -11,6 +11,8 @@ inline constexpr int vbYesNo = 4;
 inline constexpr int vbQuestion = 32;
 inline constexpr int vbExclamation = 48;
 inline constexpr int vbInformation = 64;
+// The second button (Cancel, No) is the default: Enter does not confirm.
+inline constexpr int vbDefaultButton2 = 256;
 
 inline constexpr int vbOK = 1;
 inline constexpr int vbCancel = 2;

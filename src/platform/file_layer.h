@@ -39,6 +39,11 @@ enum class OverwriteKind {
   NotOwned,      // belongs to another user and the session skips those
   Missing,       // nothing of that name
   Failed,        // could not be opened; error says why
+  // A regular file whose earlier data no overwrite can reach: its file system
+  // writes new data elsewhere and keeps the old blocks (copy-on-write), keeps
+  // it in memory and swap, or its blocks are shared with another file. Only
+  // the name may be removed.
+  OldCopiesKept,
 };
 
 // One file opened for overwriting. It is held by descriptor, so writes reach
@@ -62,17 +67,18 @@ class OverwriteTarget {
 struct OverwriteOpen {
   OverwriteKind kind = OverwriteKind::Failed;
   int error = 0;  // for Failed
-  // Set for Opened, HardLinked and SymbolicLink (the last two only remove).
+  // For OldCopiesKept: the file system's name ("btrfs", "tmpfs"), and
+  // whether it is the file's blocks, shared with another file, that keep the
+  // old data (rather than the file system as a whole).
+  std::string fileSystem;
+  bool sharedBlocks = false;
+  // Set for Opened, HardLinked, SymbolicLink and OldCopiesKept (all but
+  // Opened only remove).
   std::unique_ptr<OverwriteTarget> target;
 };
 
 struct OverwriteOptions {
   bool ownedByUserOnly = false;  // report other users' files as NotOwned
-  // The folder whose files this session wipes; every file must lie below it
-  // and is reached from it one name at a time without following links and
-  // without leaving its mount. Empty: each file's folder is resolved once
-  // (realpath) and then opened from "/" one name at a time.
-  std::string root;
 };
 
 // One secure-erasure operation: whatever it learns once (which files other
@@ -80,10 +86,67 @@ struct OverwriteOptions {
 class OverwriteSession {
  public:
   virtual ~OverwriteSession() = default;
+  // A session of a ChosenFolder takes a path relative to that folder ("/"
+  // separated, no ".."), and reaches the file from the held folder one name
+  // at a time, never through a link, never into another mount and never
+  // through a folder that is not the one its listing went through. A session
+  // of the file layer takes a file the user named: its folder is resolved
+  // once, when it is opened.
   virtual OverwriteOpen open(const std::string& path) = 0;
   // Puts everything written so far on the storage of every file system that
   // the session's files live on (one syncfs each).
   virtual int syncAll() = 0;
+};
+
+// Why a folder must not be destroyed wholesale without asking again (the
+// wipe page) or at all (the temporary folder's clearing).
+enum class FolderProtection {
+  None,
+  Root,            // the root of the file system
+  Home,            // the user's home folder
+  HoldsHome,       // a folder that holds the user's home folder
+  System,          // a folder of the operating system, or one inside it
+  OtherUsersHome,  // another user's home folder
+  MountRoot,       // the root of another mounted file system (a drive)
+};
+
+// A folder chosen for destruction: opened once and from then on known only
+// by what was opened, so that a rename, a swap or a link placed on its path
+// afterwards changes nothing that is listed or destroyed.
+class ChosenFolder {
+ public:
+  virtual ~ChosenFolder() = default;
+  // The absolute path it had when it was opened, links resolved (for words).
+  virtual const std::string& path() const = 0;
+  // The folder-safety rule's verdict on the folder that was opened (judged
+  // by its identity and that of the folders above it, never by its name).
+  virtual FolderProtection protection() const = 0;
+  // As FileLayer::walkFiles, through the held folder. The folders it goes
+  // through are remembered: a session of this folder reaches files only in
+  // those very folders.
+  virtual int walkFiles(const std::function<void(const std::string& relative)>& onFile) = 0;
+  // True while path() still leads, through the same folders, to the folder
+  // that was opened; false once it or a folder above it was moved, renamed
+  // or replaced.
+  virtual bool unchanged() = 0;
+  // A session whose open() takes paths relative to this folder.
+  virtual std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) = 0;
+};
+
+enum class ChosenFolderState {
+  Opened,
+  Missing,    // nothing of that name, or a folder on the way is missing
+  NotFolder,  // a file or something else that is not a folder
+  IsLink,     // the name itself is a link: not followed; linkTarget says where it leads
+  Failed,     // could not be opened; error says why
+};
+
+struct ChosenFolderOpen {
+  ChosenFolderState state = ChosenFolderState::Failed;
+  int error = 0;                         // for Failed
+  std::string path;                      // the absolute path that was looked at
+  std::string linkTarget;                // for IsLink
+  std::unique_ptr<ChosenFolder> folder;  // for Opened
 };
 
 class FileLayer {
@@ -106,8 +169,17 @@ class FileLayer {
   // else an error number (the walk was cut short).
   virtual int walkFiles(const std::string& folder,
                         const std::function<void(const std::string& relative)>& onFile) = 0;
+  // A session for files the user named one by one.
   virtual std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) = 0;
-  // The user's home folder, so that destroying all of it can be asked again.
+  // Makes folder absolute against the program's working folder and opens it,
+  // once. A layer that cannot hold folders open refuses every folder.
+  virtual ChosenFolderOpen chooseFolder(const std::string& folder) {
+    ChosenFolderOpen refused;
+    refused.path = folder;
+    refused.error = kErrPathFileAccess;
+    return refused;
+  }
+  // The user's home folder.
   virtual std::string homeFolder() { return {}; }
 };
 

@@ -18,8 +18,9 @@ void copyString(char* to, std::string_view text) {
 }  // namespace
 
 std::uint32_t cacheEntryInfoSize(const CacheEntryFields& fields) {
-  const std::size_t total =
-      kFixedSize + fields.sourceUrlName.size() + 1 + fields.localFileName.size() + 1;
+  const std::size_t total = kFixedSize + fields.sourceUrlName.size() + 1 +
+                            fields.localFileName.size() + 1 +
+                            (fields.browser.empty() ? 0 : fields.browser.size() + 1);
   // Entries are capped far below this by their parsers; saturate rather than wrap.
   return total > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(total);
 }
@@ -41,6 +42,11 @@ bool fillCacheEntryBuffer(const CacheEntryFields& fields, void* buffer, std::uin
   copyString(url, fields.sourceUrlName);
   char* local = url + fields.sourceUrlName.size() + 1;
   copyString(local, fields.localFileName);
+  char* browser = nullptr;
+  if (!fields.browser.empty()) {
+    browser = local + fields.localFileName.size() + 1;
+    copyString(browser, fields.browser);
+  }
 
   UrlCacheEntryInfo info{};
   info.dwStructSize = static_cast<std::uint32_t>(kFixedSize);
@@ -53,6 +59,7 @@ bool fillCacheEntryBuffer(const CacheEntryFields& fields, void* buffer, std::uin
   info.LastModifiedTime = fields.lastModified;
   info.ExpireTime = fields.expire;
   info.LastAccessTime = fields.lastAccess;
+  info.lpszBrowser = browser;
   // The caller's buffer is raw bytes of any alignment: copy, never cast.
   std::memcpy(bytes, &info, kFixedSize);
   *size = needed;

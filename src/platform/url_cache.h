@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clear_outcome.h"
 #include "platform/registry.h"  // ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE
 
 namespace platform {
@@ -51,6 +52,9 @@ struct UrlCacheEntryInfo {
   std::uint32_t dwHeaderInfoSize;
   const char* lpszFileExtension;
   std::uint32_t dwExemptDelta;
+  // Beyond the Windows record: the browser and profile whose cache holds the
+  // entry (a string in the same buffer), or null when not known.
+  const char* lpszBrowser;
 };
 
 class UrlCache {
@@ -68,12 +72,27 @@ class UrlCache {
   // (profile default-esr) is running"; "" when there is nothing more to say
   // than the error number.
   virtual std::string LastFailureReason() const { return {}; }
+
+  // As DeleteUrlCacheEntry, limited to the entries of one browser and
+  // profile (lpszBrowser of the listing); an empty browser means every one.
+  virtual bool DeleteUrlCacheEntryOf(const std::string& sourceUrlName, const std::string& browser) {
+    (void)browser;
+    return DeleteUrlCacheEntry(sourceUrlName);
+  }
+  // Removes the entry files whose record cannot be read (cut short, damaged)
+  // and which are therefore never listed, sparing those whose bytes hold
+  // "Cookie" when spareCookies is set.
+  virtual ClearOutcome DeleteDamagedEntries(bool spareCookies) {
+    (void)spareCookies;
+    return {};
+  }
 };
 
 // What an implementation knows of one entry, before it is packed.
 struct CacheEntryFields {
   std::string_view sourceUrlName;
   std::string_view localFileName;
+  std::string_view browser;  // "" when not known: lpszBrowser is then null
   std::uint32_t type = NORMAL_CACHE_ENTRY;
   std::uint32_t useCount = 0;
   std::uint64_t size = 0;
@@ -82,7 +101,7 @@ struct CacheEntryFields {
   FileTime lastAccess = 0;
 };
 
-// Bytes the record of these fields needs: the fixed part and both strings
+// Bytes the record of these fields needs: the fixed part and its strings
 // with their NULs.
 std::uint32_t cacheEntryInfoSize(const CacheEntryFields& fields);
 

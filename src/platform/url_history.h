@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/clear_outcome.h"
 
 namespace platform {
 
@@ -23,6 +27,7 @@ struct STATURL {
   bool hasTitle = false;
   FILETIME ftLastVisited, ftLastUpdated, ftExpires;
   std::uint32_t dwFlags = 0;
+  std::string browser;  // the browser and profile the record is of; "" when unknown
 };
 
 class EnumSTATURL {
@@ -40,8 +45,22 @@ class UrlHistoryStg {
   virtual HRESULT DeleteUrl(const std::string& url, std::uint32_t flags) = 0;
   virtual HRESULT EnumUrls(std::unique_ptr<EnumSTATURL>& out) = 0;
   virtual HRESULT ClearHistory() = 0;
+  // Deletes many URLs, in one change of each database where the store can;
+  // by default one DeleteUrl after the other, stopping at the first failure.
+  virtual HRESULT DeleteUrls(const std::vector<std::string>& urls) {
+    for (const std::string& url : urls)
+      if (HRESULT hr = DeleteUrl(url, 0); hr < 0) return hr;
+    return S_OK;
+  }
   // Plain words for the last failure, e.g. which browser must be closed.
   virtual std::string lastErrorText() const = 0;
+  // What the last DeleteUrl or ClearHistory removed, and every part of the
+  // store it could not clear with the reason; empty for a store that does
+  // not tell.
+  virtual ClearOutcome lastOutcome() const { return {}; }
+  // Told as a long change goes on: steps done of the total.
+  using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
+  virtual void setProgress(Progress) {}
 };
 
 class UrlHistoryFactory {

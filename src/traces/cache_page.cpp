@@ -25,21 +25,28 @@ EntryBuffer allocateEntryBuffer(std::uint32_t size) {
   return buffer;
 }
 
-// The entry's name when it is a normal entry whose name lies inside the
-// buffer; nothing otherwise.
-const char* normalEntryName(const unsigned char* buffer, std::uint32_t size) {
-  if (size < sizeof(platform::UrlCacheEntryInfo)) return nullptr;
+// A string of the record when it lies wholly inside the buffer; null otherwise.
+const char* stringInBuffer(const unsigned char* buffer, std::uint32_t size, const char* text) {
+  // Compared as addresses: a string pointing outside the buffer is never read.
+  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
+  const auto at = reinterpret_cast<std::uintptr_t>(text);
+  if (!text || at < begin || at >= begin + size) return nullptr;
+  if (!std::memchr(text, '\0', size - (at - begin))) return nullptr;
+  return text;
+}
+
+// The entry's name and browser when it is a normal entry whose name lies
+// inside the buffer; false otherwise.
+bool normalEntry(const unsigned char* buffer, std::uint32_t size, const char*& name,
+                 const char*& browser) {
+  if (size < sizeof(platform::UrlCacheEntryInfo)) return false;
   platform::UrlCacheEntryInfo info;
   std::memcpy(&info, buffer, sizeof info);
   if ((info.CacheEntryType & platform::NORMAL_CACHE_ENTRY) != platform::NORMAL_CACHE_ENTRY)
-    return nullptr;
-  const auto* name = reinterpret_cast<const unsigned char*>(info.lpszSourceUrlName);
-  // Compared as addresses: a name pointing outside the buffer is never read.
-  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
-  const auto at = reinterpret_cast<std::uintptr_t>(name);
-  if (at < begin || at >= begin + size) return nullptr;
-  if (!std::memchr(name, '\0', size - (at - begin))) return nullptr;
-  return info.lpszSourceUrlName;
+    return false;
+  name = stringInBuffer(buffer, size, info.lpszSourceUrlName);
+  browser = stringInBuffer(buffer, size, info.lpszBrowser);
+  return name != nullptr;
 }
 
 // One enumeration of the cache: a size probe before every fetch, one buffer
@@ -55,9 +62,10 @@ class CacheWalk {
   CacheWalk(const CacheWalk&) = delete;
   CacheWalk& operator=(const CacheWalk&) = delete;
 
-  // Appends the name of every normal entry, in the cache's order; a failed
-  // probe, allocation or fetch ends the walk with the names found so far.
-  void readAll(std::vector<std::string>& names) {
+  // Appends the name and browser of every normal entry, in the cache's
+  // order; a failed probe, allocation or fetch ends the walk with the names
+  // found so far.
+  void readAll(std::vector<std::string>& names, std::vector<std::vector<std::string>>& browsers) {
     std::uint32_t size = 0;
     handle_ = cache_.FindFirstUrlCacheEntry(nullptr, &size);
     if (handle_ != 0 || cache_.GetLastError() != platform::ERROR_INSUFFICIENT_BUFFER) return;
@@ -65,8 +73,12 @@ class CacheWalk {
     handle_ = cache_.FindFirstUrlCacheEntry(buffer_.get(), &size);
     bool fetched = handle_ != 0;
     while (fetched) {
-      if (const char* name = normalEntryName(buffer_.get(), allocated_))
+      const char* name = nullptr;
+      const char* browser = nullptr;
+      if (normalEntry(buffer_.get(), allocated_, name, browser)) {
         names.push_back(CachePage::GetStrFromPtrA(name));
+        browsers.push_back({CachePage::GetStrFromPtrA(browser)});
+      }
       buffer_.reset();
       size = 0;
       cache_.FindNextUrlCacheEntry(handle_, nullptr, &size);
@@ -92,7 +104,9 @@ class CacheWalk {
 
 CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
                      const forms::CheckBox* secureForAll)
-    : platform_(platform), host_(host), secureForAll_(secureForAll) {}
+    : platform_(platform), host_(host), secureForAll_(secureForAll) {
+  List1.setColumnHeaders({"URL", "Browser"});
+}
 
 void CachePage::withSecureRemoval(const std::function<void()>& deletions) {
   auto* options = dynamic_cast<platform::CacheWipeOptions*>(&platform_.urlCache);
@@ -117,9 +131,11 @@ void CachePage::withSecureRemoval(const std::function<void()>& deletions) {
 void CachePage::GetCacheURLList() {
   forms::HourglassGuard busy(host_.form);
   List1.Clear();
-  std::vector<std::string> names;  // shown in one change when the walk ends
-  CacheWalk(platform_.urlCache).readAll(names);
-  List1.setItems(std::move(names));
+  // Shown in one change when the walk ends.
+  std::vector<std::string> names;
+  std::vector<std::vector<std::string>> browsers;
+  CacheWalk(platform_.urlCache).readAll(names, browsers);
+  List1.setItems(std::move(names), std::move(browsers));
 }
 
 void CachePage::loadCacheContents() {
@@ -131,10 +147,14 @@ std::string CachePage::GetStrFromPtrA(const char* address) {
   return std::string(address, std::strlen(address));
 }
 
-// Deletes one entry; what could not be deleted goes into outcome with the
-// reason. An entry already gone is no failure.
-void CachePage::deleteEntry(const std::string& name, platform::ClearOutcome& outcome) {
-  if (platform_.urlCache.DeleteUrlCacheEntry(name)) {
+// Deletes the entries of item i (its URL in its browser and profile); what
+// could not be deleted goes into outcome with the reason. An entry already
+// gone (with an earlier line of the same URL) is no failure.
+void CachePage::deleteEntry(std::int64_t i, platform::ClearOutcome& outcome) {
+  const std::string& name = List1.List(i);
+  const std::vector<std::string>& details = List1.Details(i);
+  const std::string browser = details.empty() ? std::string() : details.front();
+  if (platform_.urlCache.DeleteUrlCacheEntryOf(name, browser)) {
     ++outcome.removed;
     return;
   }
@@ -144,7 +164,7 @@ void CachePage::deleteEntry(const std::string& name, platform::ClearOutcome& out
   if (reason.empty())
     reason = error == platform::ERROR_SHARING_VIOLATION ? "its browser is running"
                                                         : "it could not be removed";
-  outcome.fail(name, reason);
+  outcome.fail(browser.empty() ? name : name + " (" + browser + ")", reason);
 }
 
 void CachePage::deletecache(platform::ClearOutcome* outcome) {
@@ -157,10 +177,11 @@ void CachePage::deletecache(platform::ClearOutcome* outcome) {
       for (std::int64_t i = 0; i <= last; ++i) {
         // The view repaints the status bar as the progress changes.
         host_.sbar.setProgress(i + 1, last + 1);
-        const std::string& name = List1.List(i);
-        if (!deleteCookies && name.find("Cookie") != std::string::npos) continue;
-        deleteEntry(name, result);
+        if (!deleteCookies && List1.List(i).find("Cookie") != std::string::npos) continue;
+        deleteEntry(i, result);
       }
+      // Entries too damaged to be listed go too, under the same rule for cookies.
+      result.add(platform_.urlCache.DeleteDamagedEntries(!deleteCookies));
     });
     host_.sbar.setProgress(0, 0);
     GetCacheURLList();
@@ -194,7 +215,7 @@ void CachePage::cmdDelSelFromCache_Click() {
     forms::HourglassGuard busy(host_.form);
     withSecureRemoval([&] {
       for (std::int64_t i = List1.ListCount() - 1; i >= 0; --i)
-        if (List1.Selected(i)) deleteEntry(List1.List(i), outcome);
+        if (List1.Selected(i)) deleteEntry(i, outcome);
     });
   }
   GetCacheURLList();

@@ -36,7 +36,7 @@ class CachePage {
   void cmdinvertcachesel_Click();
 
  private:
-  void deleteEntry(const std::string& name, platform::ClearOutcome& outcome);
+  void deleteEntry(std::int64_t i, platform::ClearOutcome& outcome);
   // Runs deletions, with the entries' files overwritten first while the
   // secure box is ticked and the cache can do it.
   void withSecureRemoval(const std::function<void()>& deletions);

@@ -1,5 +1,6 @@
 #include "traces/ole_date.h"
 
+#include <langinfo.h>
 #include <locale.h>
 #include <time.h>
 
@@ -203,6 +204,10 @@ GeneralDateFormat::GeneralDateFormat() : locale_(userTimeLocale()) {
   probe.tm_min = 45;
   probe.tm_sec = 56;
   plainTime_ = formatTm("%X", probe, locale_) == "13:45:56";
+  const char* shortDate = nl_langinfo_l(D_FMT, locale_);
+  dateFormat_ = shortDate && *shortDate ? shortDate : "%m/%d/%Y";
+  for (std::size_t at = 0; (at = dateFormat_.find("%y", at)) != std::string::npos; at += 2)
+    dateFormat_[at + 1] = 'Y';
 }
 
 // The long time, written by hand where the locale's is plain hh:mm:ss: the
@@ -234,7 +239,7 @@ std::string GeneralDateFormat::operator()(double date) {
     text.assign(buffer, appendTime(buffer, sizeof buffer, fields));
   } else {
     if (days != dayOfText_) {
-      dayText_ = formatTm("%x", fields, locale_);
+      dayText_ = formatTm(dateFormat_.c_str(), fields, locale_);
       dayOfText_ = days;
     }
     if (midnight) {

@@ -39,7 +39,8 @@ CalendarTime calendarFromDateValue(double date);
 double fileTimeToLocalDateValue(std::uint64_t fileTime);
 
 // The general date format of the user's locale (LC_TIME from the environment):
-// the short date and the long time; the time is left out at exactly midnight
+// the short date (its year always in four digits, so that 2001 and 1601 read
+// apart) and the long time; the time is left out at exactly midnight
 // and the date when the whole-day part is 0.
 std::string formatGeneralDate(double date);
 
@@ -60,6 +61,7 @@ class GeneralDateFormat {
   std::size_t appendTime(char* out, std::size_t room, const struct tm& fields) const;
 
   locale_t locale_;
+  std::string dateFormat_;  // the locale's short date, its year in four digits
   bool plainTime_ = false;  // the locale's long time is hh:mm:ss (24 hours)
   Recent recent_[4];
   std::size_t nextSlot_ = 0;

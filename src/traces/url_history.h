@@ -34,6 +34,10 @@ class URLHistoryItem {
   std::uint32_t Flags() const { return Stat.dwFlags; }
   // Empty when the record has no title.
   const std::string& Title() const { return Stat.title; }
+  // The browser and profile the record is of; empty when the store does not say.
+  const std::string& Browser() const { return Stat.browser; }
+  // The record as the store gave it, its times in UTC (0 for none).
+  const platform::STATURL& Record() const { return Stat; }
 
  private:
   friend class CURLHistory;
@@ -64,6 +68,20 @@ class CURLHistory {
   void Remove(std::int32_t index);
   // Deletes a URL from the store, then refreshes with no filter.
   void DeleteURL(const std::string& url, std::uint32_t flags);
+
+  // Deletes many URLs from the store in one change of each database, then
+  // refreshes with no filter.
+  void DeleteURLs(const std::vector<std::string>& urls);
+
+  // Clear without raising: what went and every failure, in words the run's
+  // report can log. The snapshot is refreshed as far as the store allows.
+  platform::ClearOutcome ClearQuietly();
+  // What the last change of the store removed and could not remove.
+  platform::ClearOutcome LastOutcome() const { return store_->lastOutcome(); }
+  // Told as a long change goes on.
+  void setProgress(platform::UrlHistoryStg::Progress progress) {
+    store_->setProgress(std::move(progress));
+  }
 
   // The snapshot in the store's order, entry by entry.
   using const_iterator = std::vector<const URLHistoryItem*>::const_iterator;

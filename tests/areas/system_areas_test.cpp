@@ -23,15 +23,9 @@ class ScriptedShell : public platform::Shell {
     if (fail) throw std::runtime_error("no temp path");
     return temp;
   }
-  bool mayClearFolder(const std::string& folder) override {
-    judged.push_back(folder);
-    return clearable;
-  }
   std::string temp = "/fake/tmp/";
-  bool clearable = true;
   bool fail = false;
   int pointerWhileAsked = -1;
-  std::vector<std::string> judged;
 
  private:
   forms::Form& window_;
@@ -56,14 +50,16 @@ struct Fixture {
 
 TEST(ClearTempFolder, WipesEveryListedFileUnderTheWaitCursor) {
   Fixture f;
-  ClearTempFolder(f.platform, f.window, f.fileList);
+  platform::ClearOutcome outcome = ClearTempFolder(f.platform, f.window, f.fileList);
   EXPECT_EQ(f.shell.pointerWhileAsked, forms::vbHourglass);
   EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);
-  EXPECT_EQ(f.shell.judged, std::vector<std::string>{"/fake/tmp/"});
   EXPECT_EQ(f.fileList.entries,
             (std::vector<std::string>{"", "/fake/tmp/a.txt", "/fake/tmp/sub/b.dat"}));
   EXPECT_EQ(f.fake.files.deleted,
             (std::vector<std::string>{"/fake/tmp/a.txt", "/fake/tmp/sub/b.dat"}));
+  EXPECT_EQ(outcome.removed, 2);
+  EXPECT_EQ(outcome.bytes, 30);
+  EXPECT_TRUE(outcome.ok());
 }
 
 TEST(ClearTempFolder, UnknownOrRefusedFolderClearsNothing) {
@@ -72,8 +68,13 @@ TEST(ClearTempFolder, UnknownOrRefusedFolderClearsNothing) {
     if (unknown)
       f.shell.temp = "";
     else
-      f.shell.clearable = false;
-    ClearTempFolder(f.platform, f.window, f.fileList);
+      f.fake.files.protections["/fake/tmp"] = platform::FolderProtection::HoldsHome;
+    platform::ClearOutcome outcome = ClearTempFolder(f.platform, f.window, f.fileList);
+    ASSERT_EQ(outcome.failures.size(), 1u);
+    if (!unknown) {
+      EXPECT_EQ(outcome.failures[0].reason,
+                "it is a folder that holds your home folder; nothing was cleared");
+    }
     EXPECT_TRUE(f.fake.files.deleted.empty());
     EXPECT_EQ(f.fileList.lastIndex(), 0) << "the list is reset whatever happens";
     EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);

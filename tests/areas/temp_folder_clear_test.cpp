@@ -30,9 +30,16 @@ using testsupport::readFile;
 namespace areas {
 namespace {
 
-// A file layer that touches nothing and records whether a walk was asked.
+// A file layer that touches nothing and records whether a walk was asked;
+// the folders it is given are judged by the real rule.
 class RecordingFileLayer : public platform::fake::FakeFileLayer {
  public:
+  platform::ChosenFolderOpen chooseFolder(const std::string& folder) override {
+    auto real = platform::linux_os::LinuxFileLayer().chooseFolder(folder);
+    if (!real.folder) return real;
+    protections[real.folder->path()] = real.folder->protection();
+    return FakeFileLayer::chooseFolder(real.folder->path());
+  }
   int walkFiles(const std::string& folder,
                 const std::function<void(const std::string&)>& onFile) override {
     walked.push_back(folder);

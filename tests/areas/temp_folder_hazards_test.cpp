@@ -35,11 +35,33 @@ class HookedSession : public platform::OverwriteSession {
   std::function<void()>& hook_;
 };
 
-class HookedFileLayer : public platform::linux_os::LinuxFileLayer {
+class HookedFolder : public platform::ChosenFolder {
  public:
+  HookedFolder(std::unique_ptr<platform::ChosenFolder> inner, std::function<void()>& hook)
+      : inner_(std::move(inner)), hook_(hook) {}
+  const std::string& path() const override { return inner_->path(); }
+  platform::FolderProtection protection() const override { return inner_->protection(); }
+  int walkFiles(const std::function<void(const std::string&)>& onFile) override {
+    return inner_->walkFiles(onFile);
+  }
+  bool unchanged() override { return inner_->unchanged(); }
   std::unique_ptr<platform::OverwriteSession> beginOverwrite(
       const platform::OverwriteOptions& options) override {
-    return std::make_unique<HookedSession>(LinuxFileLayer::beginOverwrite(options), beforeFirst);
+    return std::make_unique<HookedSession>(inner_->beginOverwrite(options), hook_);
+  }
+
+ private:
+  std::unique_ptr<platform::ChosenFolder> inner_;
+  std::function<void()>& hook_;
+};
+
+class HookedFileLayer : public platform::linux_os::LinuxFileLayer {
+ public:
+  platform::ChosenFolderOpen chooseFolder(const std::string& folder) override {
+    auto chosen = LinuxFileLayer::chooseFolder(folder);
+    if (chosen.folder)
+      chosen.folder = std::make_unique<HookedFolder>(std::move(chosen.folder), beforeFirst);
+    return chosen;
   }
   std::function<void()> beforeFirst;
 };
@@ -71,6 +93,7 @@ TEST(TempFolderHazards, FolderSwappedForALinkAfterListingLeadsNowhere) {
   erasure::FileList fileList;
   ClearTempFolder(platform, window, fileList);
   ASSERT_EQ(fileList.lastIndex(), 1);
+  EXPECT_FALSE(files.beforeFirst) << "the swap took place during the wipe";
   EXPECT_EQ(testsupport::readFile(documents / "report.txt"), "my report");
 }
 

@@ -26,6 +26,11 @@ class PassCountingLayer : public platform::FileLayer {
       const platform::OverwriteOptions& options) override {
     return std::make_unique<Session>(real_.beginOverwrite(options), passes);
   }
+  platform::ChosenFolderOpen chooseFolder(const std::string& folder) override {
+    auto chosen = real_.chooseFolder(folder);
+    if (chosen.folder) chosen.folder = std::make_unique<Folder>(std::move(chosen.folder), passes);
+    return chosen;
+  }
 
  private:
   class Target : public platform::OverwriteTarget {
@@ -59,6 +64,25 @@ class PassCountingLayer : public platform::FileLayer {
 
    private:
     std::unique_ptr<platform::OverwriteSession> s_;
+    int& passes_;
+  };
+  class Folder : public platform::ChosenFolder {
+   public:
+    Folder(std::unique_ptr<platform::ChosenFolder> f, int& passes)
+        : f_(std::move(f)), passes_(passes) {}
+    const std::string& path() const override { return f_->path(); }
+    platform::FolderProtection protection() const override { return f_->protection(); }
+    int walkFiles(const std::function<void(const std::string&)>& onFile) override {
+      return f_->walkFiles(onFile);
+    }
+    bool unchanged() override { return f_->unchanged(); }
+    std::unique_ptr<platform::OverwriteSession> beginOverwrite(
+        const platform::OverwriteOptions& options) override {
+      return std::make_unique<Session>(f_->beginOverwrite(options), passes_);
+    }
+
+   private:
+    std::unique_ptr<platform::ChosenFolder> f_;
     int& passes_;
   };
   platform::FileLayer& real_;

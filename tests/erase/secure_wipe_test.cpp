@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -235,25 +236,27 @@ TEST_F(SecureWipeTest, BatchWipesEveryFileAndReportsEachOutcome) {
   EXPECT_EQ(results[300].outcome, WipeOutcome::LinkRemoved);
   EXPECT_EQ(results[301].outcome, WipeOutcome::Missing);
   EXPECT_EQ(readFile(target), "keep");
-  ASSERT_EQ(progress.size(), paths.size());
+  // One call as each file's last pass begins or as it is settled, then the end.
+  ASSERT_EQ(progress.size(), paths.size() + 1);
   EXPECT_EQ(progress.front(), 0);
-  EXPECT_EQ(progress.back(), 301);
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_EQ(progress.back(), 302);
 }
 
-// The batch's root reaches the file layer: below it no link is followed, and
-// a path outside it is refused.
-TEST_F(SecureWipeTest, BatchGivenARootStaysInsideIt) {
+// A batch below a chosen folder reaches every file through it: below it no
+// link is followed, and a path climbing out of it is refused.
+TEST_F(SecureWipeTest, BatchBelowAChosenFolderStaysInsideIt) {
   testsupport::TempDir outside;
   auto precious = outside.write("sub/f", "precious");
-  auto stray = outside.write("stray", "stray");
+  auto stray = dir.write("stray", "stray");
   auto inside = dir.write("tree/own", "own");
   fs::create_directory_symlink(outside.path() / "sub", dir.path() / "tree" / "sub");
-  erasure::BatchOptions options;
-  options.root = (dir.path() / "tree").string() + "/";
-  auto results = erasure::WipeFiles(
-      platform, {inside.string(), (dir.path() / "tree/sub/f").string(), stray.string()}, 1,
-      options);
+  auto chosen = platform.files.chooseFolder((dir.path() / "tree").string() + "/");
+  ASSERT_TRUE(chosen.folder);
+  chosen.folder->walkFiles([](const std::string&) {});
+  auto results = erasure::WipeFilesBelow(platform, *chosen.folder, {"own", "sub/f", "../stray"}, 1);
   ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].path, inside.string());
   EXPECT_EQ(results[0].outcome, WipeOutcome::Wiped) << results[0].reason;
   EXPECT_EQ(results[1].outcome, WipeOutcome::Missing);
   EXPECT_EQ(results[2].outcome, WipeOutcome::Failed);

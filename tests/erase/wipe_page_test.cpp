@@ -145,8 +145,14 @@ TEST_F(WipePageTest, FolderCountsOnlyWhatWasDestroyedAndLeavesOutsideAlone) {
   page.wipeOut();
 
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text.rfind("1File(s) wiped\n\n6 file(s) could not be wiped:", 0), 0u)
-      << boxes.shown[0].text;
+  EXPECT_EQ(boxes.shown[0].text,
+            "1File(s) wiped\n\n"
+            "4 file(s) removed without overwriting:\n"
+            "3 links (the files they point to were left untouched)\n"
+            "1 with other names (hard links): only this name was removed\n\n"
+            "2 file(s) could not be wiped:\n"
+            "1 in use by another program\n"
+            "1 not regular files (pipes, sockets, devices)");
   EXPECT_EQ(readFile(secret), "outside");
   EXPECT_EQ(readFile(shared), "shared");
   EXPECT_EQ(readFile(busy), "busy");
@@ -155,18 +161,42 @@ TEST_F(WipePageTest, FolderCountsOnlyWhatWasDestroyedAndLeavesOutsideAlone) {
   EXPECT_TRUE(fs::exists(outside.path() / "secret"));
 }
 
-TEST_F(WipePageTest, WholeSystemFolderAsksAgainWithTheCount) {
+// Enter on the second question keeps the files: Cancel is its default.
+TEST_F(WipePageTest, WholeSystemFolderAsksAgainWithTheCountAndCancelByDefault) {
   testsupport::EnvGuard home("HOME", dir.str());
   dir.write("a", "1");
   dir.write("b/c", "2");
   page.txtFolderToWipe.setText(dir.str() + "/");
-  boxes.answers = {forms::vbCancel};
   page.wipeOut();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_NE(boxes.shown[0].text.find(" 2 file(s)"), std::string::npos) << boxes.shown[0].text;
-  EXPECT_EQ(boxes.shown[0].style, forms::vbOKCancel | forms::vbExclamation);
+  EXPECT_EQ(boxes.shown[0].text,
+            fs::canonical(dir.path()).string() +
+                " is your home folder. 2 file(s) in it and in every folder below it would be "
+                "destroyed. Are you sure?");
+  EXPECT_EQ(boxes.shown[0].style,
+            forms::vbOKCancel | forms::vbExclamation | forms::vbDefaultButton2);
   EXPECT_TRUE(fs::exists(dir.path() / "a"));
   EXPECT_TRUE(fs::exists(dir.path() / "b" / "c"));
+}
+
+TEST_F(WipePageTest, LinksAreNamedAsLinksAndTheirTargetsLeft) {
+  auto target = dir.write("real/keep", "keep");
+  fs::create_directory_symlink(dir.path() / "real", dir.path() / "folder-link");
+  fs::create_symlink(target, dir.path() / "file-link");
+  page.txtFileToWipe.setText((dir.path() / "file-link").string());
+  page.txtFolderToWipe.setText((dir.path() / "folder-link").string());
+  page.wipeOut();
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  EXPECT_EQ(boxes.shown[0].text,
+            "file-link is a link: the link was removed, and the file it pointed to was left "
+            "untouched.");
+  EXPECT_EQ(boxes.shown[0].style, forms::vbInformation);
+  EXPECT_EQ(boxes.shown[1].text, (dir.path() / "folder-link").string() + " is a link to " +
+                                     fs::canonical(dir.path() / "real").string() +
+                                     "; nothing was wiped.");
+  EXPECT_EQ(readFile(target), "keep");
+  EXPECT_FALSE(fs::is_symlink(dir.path() / "file-link"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "folder-link"));
 }
 
 TEST_F(WipePageTest, PassCountFollowsTheShreddingLevel) {

@@ -27,6 +27,7 @@ PIXEL = (b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x
 
 def page(host):
     return f"""<!doctype html><html><head><title>Page of {host}</title>
+<link rel="icon" href="/favicon.ico" type="image/gif">
 <script src="/app.js"></script></head>
 <body><h1>{host}</h1><img src="/pixel.gif" alt=""></body></html>""".encode()
 
@@ -71,7 +72,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_error(404)
             return
         label = host.split(".")[0].replace("-", "_")
-        if path == "/pixel.gif":
+        if path in ("/pixel.gif", "/favicon.ico"):
             self.reply(200, PIXEL, "image/gif", cache=True)
         elif path == "/app.js":
             js = f'document.cookie = "js_{label}=1; max-age=86400; path=/";'

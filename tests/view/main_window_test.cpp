@@ -5,11 +5,11 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <memory>
 
@@ -71,7 +71,7 @@ class MainWindowTest : public QObject {
     tabs->setCurrentIndex(app::kTabCache);
     QCOMPARE(main_->SSTab1.Tab(), app::kTabCache);
     QCOMPARE(main_->cache.List1.ListCount(), 2);
-    auto* list = find<QListView>("List1");
+    auto* list = find<QTreeView>("List1");
     QTRY_COMPARE(list->model()->rowCount(), 2);
 
     // A tab selected by the program reloads nothing.

@@ -1,7 +1,6 @@
 #include "platform/fake/fake_services.h"
 
 #include <algorithm>
-
 #include <fstream>
 
 namespace platform::fake {
@@ -18,7 +17,9 @@ int FakeFileLayer::deleteFile(const std::string& path) {
   return result;
 }
 
-int FakeFileLayer::setAttributes(const std::string&, int) { return 0; }
+int FakeFileLayer::setAttributes(const std::string&, int) {
+  return 0;
+}
 
 int FakeFileLayer::fileLength(const std::string& path, std::int64_t& length) {
   auto it = lengths.find(path);
@@ -52,9 +53,7 @@ namespace {
 class FakeTarget : public OverwriteTarget {
  public:
   FakeTarget(FakeFileLayer& layer, std::string path) : layer_(layer), path_(std::move(path)) {}
-  int length(std::int64_t& bytes) override {
-    return layer_.fileLength(path_, bytes);
-  }
+  int length(std::int64_t& bytes) override { return layer_.fileLength(path_, bytes); }
   int writeAt(std::int64_t offset, const unsigned char*, std::size_t size) override {
     std::int64_t& length = layer_.lengths[path_];
     length = std::max(length, offset + static_cast<std::int64_t>(size));
@@ -74,8 +73,10 @@ class FakeTarget : public OverwriteTarget {
 
 class FakeSession : public OverwriteSession {
  public:
-  explicit FakeSession(FakeFileLayer& layer) : layer_(layer) {}
-  OverwriteOpen open(const std::string& path) override {
+  explicit FakeSession(FakeFileLayer& layer, std::string root = {})
+      : layer_(layer), root_(std::move(root)) {}
+  OverwriteOpen open(const std::string& relative) override {
+    const std::string path = root_ + relative;
     OverwriteOpen result;
     if (!layer_.lengths.count(path)) {
       result.kind = OverwriteKind::Missing;
@@ -89,8 +90,46 @@ class FakeSession : public OverwriteSession {
 
  private:
   FakeFileLayer& layer_;
+  std::string root_;
+};
+
+class FakeChosenFolder : public ChosenFolder {
+ public:
+  FakeChosenFolder(FakeFileLayer& layer, std::string root, FolderProtection protection)
+      : layer_(layer), root_(std::move(root)), path_(root_), protection_(protection) {
+    if (path_.size() > 1) path_.pop_back();
+  }
+  const std::string& path() const override { return path_; }
+  FolderProtection protection() const override { return protection_; }
+  int walkFiles(const std::function<void(const std::string&)>& onFile) override {
+    return layer_.walkFiles(root_, onFile);
+  }
+  bool unchanged() override { return !layer_.moved.count(path_); }
+  std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions&) override {
+    return std::make_unique<FakeSession>(layer_, root_);
+  }
+
+ private:
+  FakeFileLayer& layer_;
+  std::string root_, path_;
+  FolderProtection protection_;
 };
 }  // namespace
+
+ChosenFolderOpen FakeFileLayer::chooseFolder(const std::string& folder) {
+  ChosenFolderOpen result;
+  std::string root = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  result.path = root.size() > 1 ? root.substr(0, root.size() - 1) : root;
+  if (!folders.count(root)) {
+    result.state = ChosenFolderState::Missing;
+    return result;
+  }
+  auto protection = protections.find(result.path);
+  result.state = ChosenFolderState::Opened;
+  result.folder = std::make_unique<FakeChosenFolder>(
+      *this, root, protection == protections.end() ? FolderProtection::None : protection->second);
+  return result;
+}
 
 std::unique_ptr<OverwriteSession> FakeFileLayer::beginOverwrite(const OverwriteOptions&) {
   return std::make_unique<FakeSession>(*this);

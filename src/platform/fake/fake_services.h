@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,15 @@ class FakeFileLayer : public FileLayer {
   // Files are the paths in `lengths`: writes lengthen them, removal erases
   // them and records the path in `deleted`.
   std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) override;
+  // A folder that is a key of `folders`; its protection from `protections`
+  // (by the path as given, without a trailing "/"), None when absent. Its
+  // session takes paths relative to it; it reports itself changed once its
+  // path is in `moved`.
+  ChosenFolderOpen chooseFolder(const std::string& folder) override;
 
   std::map<std::string, std::vector<DirEntry>> folders;
+  std::map<std::string, FolderProtection> protections;
+  std::set<std::string> moved;
   std::map<std::string, std::int64_t> lengths;
   std::map<std::string, int> deleteResults;  // by path; default 0
   std::vector<std::string> deleted;

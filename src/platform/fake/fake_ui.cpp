@@ -11,7 +11,11 @@ int FakeMessageBox::show(const std::string& text, int style, const std::string& 
     answers.pop_front();
     return answer;
   }
-  return (style & 0xF) == forms::vbYesNo ? forms::vbYes : forms::vbOK;
+  // Unscripted, the box is answered as Enter answers it: its default button.
+  const bool second = (style & 0x300) == forms::vbDefaultButton2;
+  if ((style & 0xF) == forms::vbYesNo) return second ? forms::vbNo : forms::vbYes;
+  if ((style & 0xF) == forms::vbOKCancel && second) return forms::vbCancel;
+  return forms::vbOK;
 }
 
 std::string FakeDialogs::openFile(const std::string& filter, forms::Form*) {
@@ -44,7 +48,9 @@ void FakeWindowManager::unload(forms::Form& form) {
   std::erase(visible, &form);
 }
 
-void FakeWindowManager::setTopmost(forms::Form& form) { log.push_back("topmost " + form.Name()); }
+void FakeWindowManager::setTopmost(forms::Form& form) {
+  log.push_back("topmost " + form.Name());
+}
 
 void FakeWindowManager::popupMenu(const std::vector<forms::MenuItem*>& items) {
   log.push_back("menu");

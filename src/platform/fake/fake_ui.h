@@ -23,7 +23,7 @@ class FakeMessageBox : public forms::MessageBoxService {
  public:
   int show(const std::string& text, int style, const std::string& caption) override;
   std::vector<ShownBox> shown;
-  std::deque<int> answers;  // next answers; when empty: OK, or Yes for Yes/No boxes
+  std::deque<int> answers;  // next answers; when empty: the default button (as Enter)
 };
 
 class FakeDialogs : public forms::DialogService {
@@ -61,7 +61,9 @@ class FakeTray : public forms::TrayService {
  public:
   bool available() const override { return isAvailable; }
   bool addIcon(const std::string& tip, std::function<void(int)> onMessage) override;
-  void send(int message) { if (handler) handler(message); }
+  void send(int message) {
+    if (handler) handler(message);
+  }
   bool isAvailable = true;
   int added = 0;
   std::string tip;

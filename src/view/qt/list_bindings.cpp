@@ -5,6 +5,7 @@
 #include <QItemSelection>
 #include <QListView>
 #include <QTableView>
+#include <QTreeView>
 
 #include "view/qt/control_binding.h"
 #include "view/qt/list_models.h"
@@ -146,12 +147,20 @@ class ListViewBinding : public ControlBinding {
 
 class ListBoxBinding : public ControlBinding {
  public:
-  ListBoxBinding(forms::ListBox& list, QListView* view)
+  ListBoxBinding(forms::ListBox& list, QAbstractItemView* view)
       : ControlBinding(list, view), list_(list), view_(view) {
     model_ = new ListBoxModel(list, this);
     view->setModel(model_);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setUniformItemSizes(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    if (auto* plain = qobject_cast<QListView*>(view)) plain->setUniformItemSizes(true);
+    if (auto* tree = qobject_cast<QTreeView*>(view)) {
+      // A flat list with columns: no branches, rows of one height.
+      tree->setRootIsDecorated(false);
+      tree->setUniformRowHeights(true);
+      tree->setItemsExpandable(false);
+      tree->setAllColumnsShowFocus(true);
+    }
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     auto* selection = view->selectionModel();
     connect(selection, &QItemSelectionModel::selectionChanged, this,
@@ -178,14 +187,15 @@ class ListBoxBinding : public ControlBinding {
     applying_ = true;
     model_->refreshFromList();
     int rows = model_->rowCount();
-    QItemSelection selection =
-        selectedRuns(model_, rows, 0, [&](int row) { return list_.Selected(row); });
+    QItemSelection selection = selectedRuns(model_, rows, model_->columnCount() - 1,
+                                            [&](int row) { return list_.Selected(row); });
     auto* model = view_->selectionModel();
     model->select(selection, QItemSelectionModel::ClearAndSelect);
     std::int64_t current = list_.ListIndex();
-    model->setCurrentIndex(
-        current >= 0 && current < rows ? model_->index(static_cast<int>(current)) : QModelIndex(),
-        QItemSelectionModel::NoUpdate);
+    model->setCurrentIndex(current >= 0 && current < rows
+                               ? model_->index(static_cast<int>(current), 0)
+                               : QModelIndex(),
+                           QItemSelectionModel::NoUpdate);
     applying_ = false;
   }
 
@@ -197,7 +207,7 @@ class ListBoxBinding : public ControlBinding {
   }
 
   forms::ListBox& list_;
-  QListView* view_;
+  QAbstractItemView* view_;
   ListBoxModel* model_;
   bool applying_ = false;
 };
@@ -210,7 +220,7 @@ void bindListView(forms::ListView& list, QTableView* widget,
   new ListViewBinding(list, widget, std::move(onColumnClick));
 }
 
-void bindListBox(forms::ListBox& list, QListView* widget) {
+void bindListBox(forms::ListBox& list, QAbstractItemView* widget) {
   widget->setObjectName(QString::fromStdString(list.Name()));
   new ListBoxBinding(list, widget);
 }

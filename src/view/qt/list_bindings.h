@@ -5,6 +5,7 @@
 
 #include "forms/controls.h"
 
+class QAbstractItemView;
 class QListView;
 class QTableView;
 
@@ -14,7 +15,8 @@ namespace view_qt {
 // list is sorted whenever the model says Sorted, by its SortKey.
 void bindListView(forms::ListView& list, QTableView* widget,
                   std::function<void(int)> onColumnClick = {});
-void bindListBox(forms::ListBox& list, QListView* widget);
+// The view is a QListView, or a QTreeView that shows the list's columns.
+void bindListBox(forms::ListBox& list, QAbstractItemView* widget);
 
 // Writes the list view widget's width into its model, as the window's
 // activation handler reads it (also for a page that was never shown).

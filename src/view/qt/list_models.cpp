@@ -84,7 +84,7 @@ bool ListViewSorter::lessThan(const QModelIndex& left, const QModelIndex& right)
 }
 
 ListBoxModel::ListBoxModel(forms::ListBox& list, QObject* parent)
-    : QAbstractListModel(parent), list_(&list) {
+    : QAbstractTableModel(parent), list_(&list) {
   refreshFromList();
 }
 
@@ -92,20 +92,35 @@ int ListBoxModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;
 }
 
+int ListBoxModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : std::max(1, static_cast<int>(headers_.size()));
+}
+
 QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
   if (!list_ || !index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
   if (index.row() >= list_->ListCount()) return {};
-  return QString::fromStdString(list_->List(index.row()));
+  if (index.column() == 0) return QString::fromStdString(list_->List(index.row()));
+  const auto& details = list_->Details(index.row());
+  const auto column = static_cast<std::size_t>(index.column() - 1);
+  return column < details.size() ? QString::fromStdString(details[column]) : QString();
+}
+
+QVariant ListBoxModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section < 0 || section >= static_cast<int>(headers_.size())) return {};
+  return QString::fromStdString(headers_[static_cast<std::size_t>(section)]);
 }
 
 void ListBoxModel::refreshFromList() {
   int rows = list_ ? clampRows(list_->ListCount()) : 0;
-  if (rows != rows_) {
+  std::vector<std::string> headers = list_ ? list_->ColumnHeaders() : std::vector<std::string>{};
+  if (rows != rows_ || headers != headers_) {
     beginResetModel();
     rows_ = rows;
+    headers_ = std::move(headers);
     endResetModel();
   } else if (rows_ > 0) {
-    emit dataChanged(index(0), index(rows_ - 1), {Qt::DisplayRole});
+    emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1), {Qt::DisplayRole});
   }
 }
 

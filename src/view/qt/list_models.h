@@ -47,18 +47,23 @@ class ListViewSorter : public QSortFilterProxyModel {
   bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 };
 
-class ListBoxModel : public QAbstractListModel {
+// The items of a list box: one column, or the list's columns when it has
+// headers (the item's text, then its details).
+class ListBoxModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   explicit ListBoxModel(forms::ListBox& list, QObject* parent = nullptr);
   int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   void refreshFromList();
   void detach();
 
  private:
   forms::ListBox* list_;
   int rows_ = 0;
+  std::vector<std::string> headers_;
 };
 
 }  // namespace view_qt

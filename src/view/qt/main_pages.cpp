@@ -4,12 +4,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "app/frmmain.h"
@@ -120,8 +121,12 @@ QWidget* buildCachePage(traces::CachePage& p) {
   QWidget* page = framedPage(p.Frame3, &box);
   auto* layout = new QVBoxLayout(box);
 
-  auto* list = new QListView(box);
+  // A flat tree view, for the list's columns (the URL, then its browser).
+  auto* list = new QTreeView(box);
   bindListBox(p.List1, list);
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
   layout->addWidget(list, 1);
   layout->addWidget(checkBox(p.chkDelCachedPasswords, box));
   layout->addLayout(

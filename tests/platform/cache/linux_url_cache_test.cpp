@@ -71,8 +71,9 @@ TEST_F(LinuxUrlCacheTest, ProbeThenFetchThenNoMoreItems) {
   EXPECT_EQ(cache.FindFirstUrlCacheEntry(nullptr, &size), 0u);
   EXPECT_EQ(cache.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
   const std::uint32_t needed = size;
+  const std::string browser = linux_os::displayName(profiles.firefox);
   EXPECT_EQ(needed, sizeof(UrlCacheEntryInfo) + std::strlen("http://one.example/") + 1 +
-                        file.string().size() + 1);
+                        file.string().size() + 1 + browser.size() + 1);
 
   std::vector<unsigned char> buffer(needed);
   size = needed - 1;  // one byte short
@@ -86,6 +87,7 @@ TEST_F(LinuxUrlCacheTest, ProbeThenFetchThenNoMoreItems) {
   EXPECT_EQ(info.dwStructSize, sizeof(UrlCacheEntryInfo));
   EXPECT_STREQ(info.lpszSourceUrlName, "http://one.example/");
   EXPECT_EQ(info.lpszLocalFileName, file.string());
+  EXPECT_EQ(info.lpszBrowser, browser);
   EXPECT_EQ(info.CacheEntryType, NORMAL_CACHE_ENTRY);
   EXPECT_EQ(info.dwUseCount, 3u);
   EXPECT_EQ(info.dwSizeLow, fs::file_size(file));
@@ -246,4 +248,76 @@ TEST_F(LinuxUrlCacheTest, AGigabyteEntryIsListedFromItsTailAlone) {
   close(fd);
   LinuxUrlCache cache(profiles.both());
   EXPECT_EQ(listAll(cache), std::vector<std::string>{"https://huge.example/movie.mp4"});
+}
+
+// Entry files whose record cannot be read are never listed; clearing removes
+// them, a Chromium one with every file of its hash, except those whose bytes
+// hold "Cookie" while cookies are spared, and a running browser's.
+TEST_F(LinuxUrlCacheTest, DamagedEntriesAreNeverListedAndGoUnlessTheyHoldCookie) {
+  profiles.addFirefox(":http://fine.example/");
+  profiles.addFirefox(":about:home");  // read, just not listed: it stays
+  auto cutShort = [&](const std::string& key) {
+    const auto path = profiles.cache2() / "entries" / cachefiles::firefoxFileName(key);
+    const std::string whole = cachefiles::firefoxEntry(key);
+    cachefiles::writeFile(path, whole.substr(0, whole.size() - 9));  // ends mid-record
+    return path;
+  };
+  const auto cut = cutShort(":http://cut.example/");
+  const auto cookie = cutShort(":http://site.example/Cookie");
+  const auto emptyDoomed = profiles.cache2() / "doomed" / "17";
+  cachefiles::writeFile(emptyDoomed, "");
+  cachefiles::writeFile(profiles.cache2() / "index", std::string(64, '\0'));
+  const std::string key = cachefiles::chromiumKey("http://cut.example/");
+  const std::string h = cachefiles::chromiumHash(key);
+  cachefiles::writeFile(profiles.cacheData() / (h + "_0"),
+                        cachefiles::chromiumHeader(key).substr(0, 40));  // key cut short
+  cachefiles::writeFile(profiles.cacheData() / (h + "_1"), cachefiles::chromiumHeader(key));
+  cachefiles::writeFile(profiles.cacheData() / "index", "index magic");
+  profiles.addChromium("http://fine.example/");
+
+  bool chromiumRuns = true;
+  LinuxUrlCache cache(profiles.both(), [&](const linux_os::BrowserProfile& p) {
+    return chromiumRuns && p.family == linux_os::BrowserFamily::Chromium;
+  });
+  const std::vector<std::string> fine = {"http://fine.example/", "http://fine.example/"};
+  EXPECT_EQ(listAll(cache), fine);
+
+  ClearOutcome outcome = cache.DeleteDamagedEntries(true);
+  EXPECT_EQ(outcome.removed, 2);  // the cut Firefox entry and the empty doomed one
+  ASSERT_EQ(outcome.failures.size(), 1u);
+  EXPECT_NE(outcome.failures[0].reason.find(linux_os::displayName(profiles.chromium)),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(cut));
+  EXPECT_FALSE(fs::exists(emptyDoomed));
+  EXPECT_TRUE(fs::exists(cookie));
+  EXPECT_FALSE(fs::exists(profiles.cache2() / "index"));  // rebuilt at the next start
+  EXPECT_TRUE(
+      fs::exists(profiles.cache2() / "entries" / cachefiles::firefoxFileName(":about:home")));
+
+  chromiumRuns = false;
+  outcome = cache.DeleteDamagedEntries(false);
+  EXPECT_EQ(outcome.removed, 2);  // the cookie one and the Chromium entry
+  EXPECT_TRUE(outcome.ok());
+  EXPECT_FALSE(fs::exists(cookie));
+  EXPECT_FALSE(fs::exists(profiles.cacheData() / (h + "_0")));
+  EXPECT_FALSE(fs::exists(profiles.cacheData() / (h + "_1")));
+  EXPECT_TRUE(fs::exists(profiles.cacheData() / "index"));
+  EXPECT_EQ(listAll(cache), fine);
+}
+
+// The same URL in two profiles is two lines, told apart by their browser;
+// deleting one line leaves the other profile's entry.
+TEST_F(LinuxUrlCacheTest, DeletingOneBrowsersLineKeepsTheOtherProfilesEntry) {
+  const auto ff = profiles.addFirefox(":http://both.example/");
+  const std::string h = profiles.addChromium("http://both.example/");
+  LinuxUrlCache cache(profiles.both(), [](const linux_os::BrowserProfile&) { return false; });
+  ASSERT_EQ(listAll(cache).size(), 2u);
+  EXPECT_TRUE(cache.DeleteUrlCacheEntryOf("http://both.example/",
+                                          linux_os::displayName(profiles.chromium)));
+  EXPECT_TRUE(fs::exists(ff));
+  EXPECT_FALSE(fs::exists(profiles.cacheData() / (h + "_0")));
+  EXPECT_FALSE(cache.DeleteUrlCacheEntryOf("http://both.example/",
+                                           linux_os::displayName(profiles.chromium)));
+  EXPECT_EQ(cache.GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_TRUE(fs::exists(ff));
 }

@@ -119,7 +119,7 @@ TEST_F(LinuxFileLayerTest, OtherUsersFilesAreSkippedWhenAsked) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to give a file to another user";
   auto path = dir.write("theirs", "t");
   ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
-  auto session = files.beginOverwrite({.ownedByUserOnly = true, .root = {}});
+  auto session = files.beginOverwrite({.ownedByUserOnly = true});
   EXPECT_EQ(session->open(path.string()).kind, platform::OverwriteKind::NotOwned);
   EXPECT_EQ(readFile(path), "t");
 }

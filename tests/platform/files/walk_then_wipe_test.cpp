@@ -1,11 +1,13 @@
-// Wiping what a walk listed: a session given the walked folder as its root
-// reaches everything below it one name at a time, never through a link and
-// never into another mount, while links in the root the caller named are the
-// caller's and are followed. A session without a root remembers nothing of
-// earlier walks.
+// Wiping what a walk listed: a chosen folder is opened once and known from
+// then on only by what was opened. Its session reaches everything below it
+// one name at a time, never through a link, never into another mount and
+// only into the folders its walk went through, while links on the path the
+// caller typed are the caller's and are followed once, when it is chosen. A
+// session of files the user named remembers nothing of earlier walks.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
+using platform::ChosenFolderState;
 using platform::OverwriteKind;
 using platform::linux_os::LinuxFileLayer;
 using testsupport::readFile;
@@ -21,18 +24,16 @@ namespace {
 
 class WalkThenWipe : public ::testing::Test {
  protected:
-  std::vector<std::string> walk(const fs::path& root) {
-    std::vector<std::string> found;
-    EXPECT_EQ(files.walkFiles(root.string() + "/",
-                              [&](const std::string& relative) { found.push_back(relative); }),
-              0);
-    return found;
+  std::unique_ptr<platform::ChosenFolder> choose(const fs::path& root) {
+    auto chosen = files.chooseFolder(root.string() + "/");
+    EXPECT_EQ(chosen.state, ChosenFolderState::Opened) << root;
+    return std::move(chosen.folder);
   }
 
-  std::unique_ptr<platform::OverwriteSession> sessionFor(const fs::path& root) {
-    platform::OverwriteOptions options;
-    options.root = root.string() + "/";
-    return files.beginOverwrite(options);
+  static std::vector<std::string> walk(platform::ChosenFolder& folder) {
+    std::vector<std::string> found;
+    EXPECT_EQ(folder.walkFiles([&](const std::string& relative) { found.push_back(relative); }), 0);
+    return found;
   }
 
   LinuxFileLayer files;
@@ -40,51 +41,57 @@ class WalkThenWipe : public ::testing::Test {
   testsupport::TempDir outside;
 };
 
-TEST_F(WalkThenWipe, AFolderSwappedForALinkAnywhereBelowTheRootLeadsNowhere) {
+TEST_F(WalkThenWipe, AFolderSwappedAnywhereBelowTheRootLeadsNowhere) {
   fs::path root = dir.path() / "tree";
   dir.write("tree/a/b/secret", "decoy");
+  dir.write("tree/m/secret", "decoy");
   auto precious = outside.write("b/secret", "precious");
-  ASSERT_EQ(walk(root), std::vector<std::string>{"a/b/secret"});
+  auto moved = outside.write("m/secret", "moved in");
+  auto chosen = choose(root);
+  auto listed = walk(*chosen);
+  std::sort(listed.begin(), listed.end());
+  ASSERT_EQ(listed, (std::vector<std::string>{"a/b/secret", "m/secret"}));
+  // One folder becomes a link, another is replaced by a folder from outside.
   fs::rename(root / "a", dir.path() / "a.old");
   fs::create_directory_symlink(outside.path(), root / "a");
-  auto session = sessionFor(root);
-  EXPECT_EQ(session->open((root / "a/b/secret").string()).kind, OverwriteKind::Missing);
-  // Nor can ".." climb out of the root.
-  EXPECT_EQ(session->open((root / "../a.old/b/secret").string()).kind, OverwriteKind::Failed);
+  fs::rename(root / "m", dir.path() / "m.old");
+  fs::rename(outside.path() / "m", root / "m");
+  auto session = chosen->beginOverwrite({});
+  EXPECT_EQ(session->open("a/b/secret").kind, OverwriteKind::Missing);
+  EXPECT_EQ(session->open("m/secret").kind, OverwriteKind::Missing);
+  // Nor can ".." or an absolute path climb out of the folder.
+  EXPECT_EQ(session->open("../a.old/b/secret").kind, OverwriteKind::Failed);
+  EXPECT_EQ(session->open(precious.string()).kind, OverwriteKind::Failed);
   EXPECT_EQ(readFile(precious), "precious");
+  EXPECT_EQ(readFile(root / "m/secret"), "moved in");
 }
 
-TEST_F(WalkThenWipe, PathsOutsideTheRootAreRefusedUntouched) {
-  fs::path root = dir.path() / "tree";
-  dir.write("tree/f", "inside");
-  auto sibling = dir.write("tree2/f", "sibling");
-  auto elsewhere = outside.write("f", "elsewhere");
-  auto session = sessionFor(root);
-  for (const fs::path& path : {sibling, elsewhere, dir.path() / "tree"}) {
-    auto opened = session->open(path.string());
-    EXPECT_EQ(opened.kind, OverwriteKind::Failed) << path;
-    EXPECT_FALSE(opened.target) << path;
-  }
-  EXPECT_EQ(readFile(sibling), "sibling");
-  EXPECT_EQ(readFile(elsewhere), "elsewhere");
-  EXPECT_EQ(session->open((root / "f").string()).kind, OverwriteKind::Opened);
-  // A root that is not there has no files.
-  auto gone = sessionFor(dir.path() / "absent");
-  EXPECT_EQ(gone->open((dir.path() / "absent/f").string()).kind, OverwriteKind::Missing);
+TEST_F(WalkThenWipe, WhatCannotBeOpenedIsNamedForWhatItIs) {
+  auto file = dir.write("file", "f");
+  fs::create_directories(dir.path() / "real");
+  fs::create_directory_symlink(dir.path() / "real", dir.path() / "link");
+  EXPECT_EQ(files.chooseFolder((dir.path() / "absent").string()).state, ChosenFolderState::Missing);
+  EXPECT_EQ(files.chooseFolder(file.string()).state, ChosenFolderState::NotFolder);
+  // The folder named is itself a link: it is never followed, and says where it leads.
+  auto link = files.chooseFolder((dir.path() / "link").string() + "/");
+  EXPECT_EQ(link.state, ChosenFolderState::IsLink);
+  EXPECT_EQ(link.linkTarget, fs::canonical(dir.path() / "real").string());
+  EXPECT_FALSE(link.folder);
 }
 
-TEST_F(WalkThenWipe, LinksInTheRootTheCallerNamedAreFollowedOnce) {
+TEST_F(WalkThenWipe, LinksOnThePathTheCallerTypedAreFollowedOnce) {
   dir.write("real/tree/sub/f", "data");
   fs::create_directory_symlink(dir.path() / "real", dir.path() / "alias");
-  fs::path root = dir.path() / "alias" / "tree";
-  ASSERT_EQ(walk(root), std::vector<std::string>{"sub/f"});
-  auto session = sessionFor(root);
-  auto opened = session->open((root / "sub/f").string());
+  auto chosen = choose(dir.path() / "alias" / "tree");
+  EXPECT_EQ(chosen->path(), fs::canonical(dir.path() / "real/tree").string());
+  ASSERT_EQ(walk(*chosen), std::vector<std::string>{"sub/f"});
+  auto session = chosen->beginOverwrite({});
+  auto opened = session->open("sub/f");
   ASSERT_EQ(opened.kind, OverwriteKind::Opened);
   opened.target->close();
   EXPECT_EQ(opened.target->remove(), 0);
   EXPECT_FALSE(fs::exists(dir.path() / "real/tree/sub/f"));
-  // A single file the user named, with no root: its links are theirs too.
+  // A single file the user named: its links are theirs too.
   auto single = dir.write("real/other/g", "g");
   auto alone = files.beginOverwrite({});
   EXPECT_EQ(alone->open((dir.path() / "alias/other/g").string()).kind, OverwriteKind::Opened);
@@ -96,7 +103,7 @@ TEST_F(WalkThenWipe, LinksInTheRootTheCallerNamedAreFollowedOnce) {
 TEST_F(WalkThenWipe, ASingleFileWipeAfterAWalkStillFollowsTheUsersLink) {
   fs::path root = dir.path() / "tree";
   dir.write("tree/f", "listed");
-  walk(root);
+  walk(*choose(root));
   auto single = outside.write("docs/g", "g");
   fs::create_directory_symlink(outside.path() / "docs", root / "docs");
   auto session = files.beginOverwrite({});
@@ -109,11 +116,12 @@ TEST_F(WalkThenWipe, ASingleFileWipeAfterAWalkStillFollowsTheUsersLink) {
 
 TEST_F(WalkThenWipe, RemovalAfterCloseDoesNotFollowAFolderSwappedMeanwhile) {
   fs::path root = dir.path() / "tree";
-  auto file = dir.write("tree/sub/f", "mine");
+  dir.write("tree/sub/f", "mine");
   auto precious = outside.write("f", "precious");
-  walk(root);
-  auto session = sessionFor(root);
-  auto opened = session->open(file.string());
+  auto chosen = choose(root);
+  walk(*chosen);
+  auto session = chosen->beginOverwrite({});
+  auto opened = session->open("sub/f");
   ASSERT_EQ(opened.kind, OverwriteKind::Opened);
   opened.target->close();  // a batch closes its files before it removes them
   fs::rename(root / "sub", dir.path() / "sub.old");
@@ -122,22 +130,20 @@ TEST_F(WalkThenWipe, RemovalAfterCloseDoesNotFollowAFolderSwappedMeanwhile) {
   EXPECT_EQ(readFile(precious), "precious");
 }
 
-// The root is resolved when the session begins: a folder replaced between
-// an earlier walk and the session is simply the folder there now, and a root
-// swapped for a link after the session began is never followed.
-TEST_F(WalkThenWipe, TheRootIsTheFolderThatWasThereWhenTheSessionBegan) {
+// The folder is the one that was opened: swapped for a link afterwards, it
+// says so, and what is still reached through it is its own files only.
+TEST_F(WalkThenWipe, TheChosenFolderIsTheFolderThatWasOpened) {
   fs::path root = dir.path() / "tree";
-  dir.write("tree/f", "old");
-  walk(root);
-  fs::remove_all(root);
-  auto file = dir.write("tree/g", "new");
-  auto session = sessionFor(root);
-  EXPECT_EQ(session->open(file.string()).kind, OverwriteKind::Opened);
-
+  dir.write("tree/g", "mine");
+  auto chosen = choose(root);
+  walk(*chosen);
+  EXPECT_TRUE(chosen->unchanged());
   auto precious = outside.write("g", "precious");
   fs::rename(root, dir.path() / "tree.old");
   fs::create_directory_symlink(outside.path(), root);
-  auto opened = session->open((root / "g").string());
+  EXPECT_FALSE(chosen->unchanged());
+  auto session = chosen->beginOverwrite({});
+  auto opened = session->open("g");
   ASSERT_EQ(opened.kind, OverwriteKind::Opened);
   opened.target->close();
   EXPECT_EQ(opened.target->remove(), 0);
@@ -156,11 +162,14 @@ TEST_F(WalkThenWipe, AMountInsideTheFolderIsNeitherWalkedNorWiped) {
     fs::path point;
     ~Unmount() { ::umount2(point.c_str(), MNT_DETACH); }
   } unmount{root / "usb"};
-  EXPECT_EQ(walk(root), std::vector<std::string>{"own"});
+  auto chosen = choose(root);
+  EXPECT_EQ(walk(*chosen), std::vector<std::string>{"own"});
   // Named by hand below the root, it is still not reached.
-  auto session = sessionFor(root);
-  EXPECT_EQ(session->open((root / "usb/photo.jpg").string()).kind, OverwriteKind::Failed);
+  auto session = chosen->beginOverwrite({});
+  EXPECT_EQ(session->open("usb/photo.jpg").kind, OverwriteKind::Failed);
   EXPECT_EQ(readFile(photo), "holiday");
+  // And the mount itself, chosen, is the top of another file system.
+  EXPECT_EQ(choose(root / "usb")->protection(), platform::FolderProtection::MountRoot);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "platform/linux/common/browser_profiles.h"
 #include "platform/linux/common/sqlite_copy.h"
 #include "platform/linux/history/linux_url_history.h"
+#include "platform/linux/history/moz_lz4.h"
 #include "temp_dir.h"
 #include "traces/history_page.h"
 
@@ -35,6 +36,29 @@ using testsupport::runScript;
 
 const fs::path kScripts = fs::path(__FILE__).parent_path().parent_path();
 const std::vector<std::string> kSites = {"alpha.test", "beta.test"};
+// Chromium's profile holds a bookmark of it; Firefox's does not.
+const std::string kBookmarked = "http://kept.test/";
+
+// The files under dir (or dir itself, a file) that hold the text: as UTF-8,
+// as UTF-16, or inside a decompressed mozLz4 file.
+std::vector<std::string> filesHolding(const fs::path& dir, const std::string& text) {
+  std::string wide;
+  for (char c : text) wide += std::string{c, '\0'};
+  std::vector<fs::path> files;
+  if (fs::is_regular_file(dir))
+    files.push_back(dir);
+  else
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+      if (!entry.is_symlink() && entry.is_regular_file()) files.push_back(entry.path());
+  std::vector<std::string> found;
+  for (const fs::path& file : files) {
+    std::string bytes = testsupport::readFile(file);
+    if (auto plain = platform::linux_os::history::decompressMozLz4(bytes)) bytes += *plain;
+    if (bytes.find(text) != std::string::npos || bytes.find(wide) != std::string::npos)
+      found.push_back(file.string());
+  }
+  return found;
+}
 
 // The first column of every row, read from a private copy.
 std::vector<std::string> column(const std::string& database, const std::string& sql) {
@@ -61,7 +85,12 @@ class RealHistories : public ::testing::Test {
     std::string sites;
     for (const std::string& s : kSites) sites += " " + s;
     made_ = runScript("bash '" + (kScripts / "make_profiles.sh").string() + "' '" + homePath() +
-                      "'" + sites + " >'" + home_->str() + "/make.log' 2>&1");
+                      "'" + sites + " kept.test >'" + home_->str() + "/make.log' 2>&1");
+    // Firefox writes its session files and the sites' icons only in an
+    // ordinary window.
+    if (made_ == 0)
+      made_ = runScript("bash '" + (kScripts / "browse_a_while.sh").string() + "' '" + homePath() +
+                        "'" + sites + " >>'" + home_->str() + "/make.log' 2>&1");
   }
   static void TearDownTestSuite() { home_.reset(); }
 
@@ -165,10 +194,37 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
   for (const std::string& site : kSites)
     EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://" + site + "/"), 2) << site;
 
+  const std::string firefoxDir = profile(BrowserFamily::Firefox).profileDir;
+  const std::string chromiumData = profile(BrowserFamily::Chromium).userDataDir;
+  for (const std::string& site : kSites) {
+    ASSERT_FALSE(filesHolding(firefoxDir, "http://" + site).empty()) << site;
+    ASSERT_FALSE(filesHolding(chromiumData, "http://" + site).empty()) << site;
+  }
+  ASSERT_FALSE(
+      filesHolding(firefoxDir + "/sessionstore-backups", "http://" + kSites.front()).empty());
+
   page_->cmdClearHistory_Click();
   EXPECT_EQ(fakes_.msgbox.shown.size(), 2u) << fakes_.msgbox.shown.back().text;
+  EXPECT_TRUE(history_->LastOutcome().ok());
   EXPECT_EQ(history_->Count(), 0);
-  EXPECT_TRUE(listedUrls().empty());
+  const std::vector<std::string> left = listedUrls();
+  EXPECT_TRUE(left.empty()) << left.front();
+
+  // No file of either profile holds a visited page that is not bookmarked:
+  // not the databases, the session files, the icons or the preferences.
+  for (const std::string& site : kSites) {
+    EXPECT_EQ(filesHolding(firefoxDir, "http://" + site), std::vector<std::string>{}) << site;
+    EXPECT_EQ(filesHolding(chromiumData, "http://" + site), std::vector<std::string>{}) << site;
+  }
+  EXPECT_EQ(filesHolding(firefoxDir, kBookmarked), std::vector<std::string>{});
+  // The session files that stay are whole sessions the browser can read.
+  for (const auto& entry : fs::directory_iterator(firefoxDir + "/sessionstore-backups")) {
+    const auto json =
+        platform::linux_os::history::decompressMozLz4(testsupport::readFile(entry.path()));
+    ASSERT_TRUE(json) << entry.path();
+    EXPECT_NE(json->find("\"windows\":["), std::string::npos) << *json;
+  }
+  EXPECT_FALSE(filesHolding(chromiumData + "/Default/Bookmarks", kBookmarked).empty());
   EXPECT_EQ(column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1"), firefoxBookmarks);
   EXPECT_EQ(column(places(), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
   EXPECT_TRUE(column(places(), "PRAGMA foreign_key_check").empty());
@@ -186,4 +242,13 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
   EXPECT_EQ(column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1"), firefoxBookmarks);
   EXPECT_FALSE(fs::exists(profile(BrowserFamily::Firefox).profileDir + "/places.sqlite.corrupt"));
   EXPECT_EQ(column(chromiumHistory(), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+  EXPECT_FALSE(filesHolding(chromiumData + "/Default/Bookmarks", kBookmarked).empty());
+  for (const char* store : {"Favicons", "Top Sites", "Shortcuts", "Network Action Predictor"}) {
+    const std::string path = chromiumData + "/Default/" + store;
+    if (fs::exists(path)) {
+      EXPECT_EQ(column(path, "PRAGMA integrity_check"), std::vector<std::string>{"ok"}) << store;
+    }
+  }
+  EXPECT_EQ(column(firefoxDir + "/favicons.sqlite", "PRAGMA integrity_check"),
+            std::vector<std::string>{"ok"});
 }

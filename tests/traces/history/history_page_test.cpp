@@ -45,19 +45,24 @@ class HistoryPageTest : public ::testing::Test {
   std::unique_ptr<traces::HistoryPage> page;
 };
 
-TEST_F(HistoryPageTest, LoadListsEveryEntryInSixColumns) {
+TEST_F(HistoryPageTest, LoadListsEveryEntryInSevenColumns) {
   platform::STATURL full = record("https://a.example/", "Page A", kVisited);
   full.dwFlags = 3;
   state.records = {full, record("https://untitled.example/", nullptr, kVisited)};
   open();
   page->loadURLHistory();
-  ASSERT_EQ(page->URLs.ColumnHeaders().size(), 6u);
+  ASSERT_EQ(page->URLs.ColumnHeaders().size(), 7u);
   EXPECT_EQ(page->URLs.ColumnHeaders()[3].Text, "Last Updated");
+  EXPECT_EQ(page->URLs.ColumnHeaders()[6].Text, "Browser");
+  // Each column as wide as its longest text: the URL is not cut short.
+  EXPECT_GT(page->URLs.ColumnHeaders()[1].Width, page->URLs.ColumnHeaders()[5].Width);
   ASSERT_EQ(page->URLs.Count(), 2);
   const forms::ListItem& line = page->URLs.Item(1);
   EXPECT_EQ(line.Text, "Page A");
-  EXPECT_EQ(line.SubItems, (std::vector<std::string>{"https://a.example/", "01/02/26 03:04:05",
-                                                     "01/02/26 03:04:05", "01/01/01", "3"}));
+  // Four-digit years; an expiry the store does not know stays blank.
+  EXPECT_EQ(line.SubItems,
+            (std::vector<std::string>{"https://a.example/", "01/02/2026 03:04:05",
+                                      "01/02/2026 03:04:05", "", "3", ""}));
   EXPECT_EQ(page->URLs.Item(2).Text, "");
   EXPECT_EQ(page->URLs.Item(2).SubItems[0], "https://untitled.example/");
 }
@@ -69,7 +74,7 @@ TEST_F(HistoryPageTest, EachLoadRebuildsFromTheStore) {
   state.records = {};
   page->loadURLHistory();
   EXPECT_EQ(page->URLs.Count(), 0);
-  EXPECT_EQ(page->URLs.ColumnHeaders().size(), 6u);
+  EXPECT_EQ(page->URLs.ColumnHeaders().size(), 7u);
 }
 
 TEST_F(HistoryPageTest, ClearShowsProgressClearsTheStoreAndKeepsTheLines) {

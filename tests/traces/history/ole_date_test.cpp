@@ -68,11 +68,11 @@ TEST(DateValue, LocalOffsetOfTheMomentIsApplied) {
 
 TEST(GeneralDate, ShortDateAndLongTimeWithMidnightAndDayZeroLeftOut) {
   testsupport::EnvGuard lang("LC_ALL", "C");
-  EXPECT_EQ(formatGeneralDate(2.5), "01/01/00 12:00:00");
-  EXPECT_EQ(formatGeneralDate(2.0), "01/01/00");
+  EXPECT_EQ(formatGeneralDate(2.5), "01/01/1900 12:00:00");
+  EXPECT_EQ(formatGeneralDate(2.0), "01/01/1900");
   EXPECT_EQ(formatGeneralDate(0.25), "06:00:00");
   EXPECT_EQ(formatGeneralDate(0.0), "00:00:00");
-  EXPECT_EQ(formatGeneralDate(-109205.0), "01/01/01");
+  EXPECT_EQ(formatGeneralDate(-109205.0), "01/01/1601");
 }
 
 TEST(GeneralDate, FollowsTheUsersLocale) {

@@ -215,6 +215,10 @@ std::unique_ptr<OverwriteSession> CookieFolderFileLayer::beginOverwrite(
   return inner_.beginOverwrite(options);
 }
 
+ChosenFolderOpen CookieFolderFileLayer::chooseFolder(const std::string& folder) {
+  return inner_.chooseFolder(folder);
+}
+
 std::string CookieFolderFileLayer::homeFolder() {
   return inner_.homeFolder();
 }

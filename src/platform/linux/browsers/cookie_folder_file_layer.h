@@ -33,6 +33,7 @@ class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
   int walkFiles(const std::string& folder,
                 const std::function<void(const std::string& relative)>& onFile) override;
   std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) override;
+  ChosenFolderOpen chooseFolder(const std::string& folder) override;
   std::string homeFolder() override;
 
   void setVacuumAfterDelete(bool on) override { vacuum_ = on; }

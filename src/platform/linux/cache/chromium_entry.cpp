@@ -36,7 +36,10 @@ std::optional<std::string_view> chromiumKeyUrl(std::string_view key) {
   return rest;
 }
 
-std::optional<std::string> parseChromiumEntry(ByteSource& file) {
+std::optional<std::string> parseChromiumEntry(ByteSource& file, bool* damaged) {
+  bool ignored = false;
+  bool& broken = damaged ? *damaged : ignored;
+  broken = true;
   std::string bytes;
   if (!file.read(0, kSimpleCacheHeaderSize, bytes)) return std::nullopt;
   if (loadLittleEndian64(bytes.data()) != kSimpleCacheMagic) return std::nullopt;
@@ -46,7 +49,9 @@ std::optional<std::string> parseChromiumEntry(ByteSource& file) {
   if (keyLength == 0 || keyLength > kMaxCacheKeyBytes) return std::nullopt;
   if (!file.read(kSimpleCacheHeaderSize, keyLength, bytes)) return std::nullopt;
   const auto url = chromiumKeyUrl(bytes);
-  if (!url || !isListableUrl(*url)) return std::nullopt;
+  if (!url) return std::nullopt;
+  broken = false;
+  if (!isListableUrl(*url)) return std::nullopt;
   return std::string(*url);
 }
 

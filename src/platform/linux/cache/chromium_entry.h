@@ -20,7 +20,9 @@ std::optional<std::string_view> chromiumKeyUrl(std::string_view key);
 
 // Reads the header and key at the start of an entry file; nothing for a file
 // that is not an entry or whose key is not a listable http(s) URL.
-std::optional<std::string> parseChromiumEntry(ByteSource& file);
+// damaged (when given): true when the header or key cannot be read, false
+// when the entry was read and is simply not listed.
+std::optional<std::string> parseChromiumEntry(ByteSource& file, bool* damaged = nullptr);
 
 // Whether a Cache_Data file name is `<16 lower-case hex>_<suffix>`; gives the hash.
 std::optional<std::string_view> simpleCacheHash(std::string_view fileName);

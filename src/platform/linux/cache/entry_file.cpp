@@ -82,13 +82,21 @@ FileTime fileTimeFromUnix(std::int64_t seconds) {
   return static_cast<FileTime>(seconds + kEpochDelta) * 10'000'000u;
 }
 
-std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFormat format) {
+std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFormat format,
+                                           bool* damaged) {
+  bool ignored = false;
+  bool& broken = damaged ? *damaged : ignored;
+  broken = false;
   // O_NONBLOCK: opening a FIFO planted in the folder must not hang.
   const int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return std::nullopt;
   FdCloser closer(fd);
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return std::nullopt;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (st.st_size <= 0) {
+    broken = true;
+    return std::nullopt;
+  }
   const auto size = static_cast<std::uint64_t>(st.st_size);
 
   FileSource source(fd, size);
@@ -99,7 +107,7 @@ std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFor
     const std::size_t window =
         static_cast<std::size_t>(std::min<std::uint64_t>(size, kFirefoxWindow));
     if (!source.preload(size - window, window)) return std::nullopt;
-    auto entry = parseFirefoxEntry(source);
+    auto entry = parseFirefoxEntry(source, &broken);
     if (!entry) return std::nullopt;
     info.url = std::move(entry->url);
     info.useCount = entry->fetchCount;
@@ -110,7 +118,7 @@ std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFor
     const std::size_t window =
         static_cast<std::size_t>(std::min<std::uint64_t>(size, kChromiumWindow));
     if (!source.preload(0, window)) return std::nullopt;
-    auto url = parseChromiumEntry(source);
+    auto url = parseChromiumEntry(source, &broken);
     if (!url) return std::nullopt;
     info.url = std::move(*url);
     info.lastAccess = fileTimeFromUnix(st.st_atim.tv_sec);

@@ -23,7 +23,12 @@ struct EntryFileInfo {
 
 // Opens `name` inside the open folder dirFd without following a link and
 // parses it; nothing for anything but a regular file holding a listable entry.
-std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFormat format);
+// damaged (when given) is set when the name is a regular file whose record
+// cannot be read (empty, cut short, not of the format); it stays false for
+// anything else that is not listed (links, other files, entries of other
+// schemes).
+std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFormat format,
+                                           bool* damaged = nullptr);
 
 FileTime fileTimeFromUnix(std::int64_t seconds);
 

@@ -69,6 +69,15 @@ bool removeChromiumFiles(const CacheSnapshot& snapshot, const EntryRef& ref, int
 
 }  // namespace
 
+void dropFolderIndex(const CacheFolder& folder) {
+  if (folder.format == EntryFormat::Firefox) {
+    dropFirefoxIndex(folder);
+    return;
+  }
+  Folder dir(folder.path);
+  if (dir.fd() >= 0) dropChromiumIndex(dir.fd());
+}
+
 RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref,
                               const std::string& url, const BeforeRemove& beforeRemove) {
   const CacheFolder& folder = snapshot.folders.at(ref.folder);

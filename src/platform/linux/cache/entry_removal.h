@@ -24,4 +24,7 @@ using BeforeRemove = std::function<void(const std::string& path)>;
 RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref,
                               const std::string& url, const BeforeRemove& beforeRemove = {});
 
+// Makes the browser rebuild its index of the folder at its next start.
+void dropFolderIndex(const CacheFolder& folder);
+
 }  // namespace platform::linux_os

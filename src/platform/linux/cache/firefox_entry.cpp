@@ -49,7 +49,10 @@ std::optional<std::string_view> firefoxKeyUri(std::string_view key) {
   return std::nullopt;
 }
 
-std::optional<FirefoxEntry> parseFirefoxEntry(ByteSource& file) {
+std::optional<FirefoxEntry> parseFirefoxEntry(ByteSource& file, bool* damaged) {
+  bool ignored = false;
+  bool& broken = damaged ? *damaged : ignored;
+  broken = true;
   const std::uint64_t size = file.size();
   std::string bytes;
   if (size < 4 || !file.read(size - 4, 4, bytes)) return std::nullopt;
@@ -81,7 +84,9 @@ std::optional<FirefoxEntry> parseFirefoxEntry(ByteSource& file) {
   if (bytes.back() != '\0') return std::nullopt;
   bytes.pop_back();
   const auto uri = firefoxKeyUri(bytes);
-  if (!uri || !isListableUrl(*uri)) return std::nullopt;
+  if (!uri) return std::nullopt;
+  broken = false;
+  if (!isListableUrl(*uri)) return std::nullopt;
   entry.url.assign(*uri);
   return entry;
 }

@@ -29,6 +29,8 @@ std::optional<std::string_view> firefoxKeyUri(std::string_view key);
 
 // Parses the metadata at the end of an entry; nothing for a file that is not
 // an entry of a known version, or whose key is not a listable http(s) URL.
-std::optional<FirefoxEntry> parseFirefoxEntry(ByteSource& file);
+// damaged (when given) tells the two apart: true when the record itself
+// cannot be read, false when it was read and is simply not listed.
+std::optional<FirefoxEntry> parseFirefoxEntry(ByteSource& file, bool* damaged = nullptr);
 
 }  // namespace platform::linux_os

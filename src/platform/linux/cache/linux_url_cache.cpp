@@ -1,5 +1,6 @@
 #include "platform/linux/cache/linux_url_cache.h"
 
+#include "platform/linux/cache/damaged_entries.h"
 #include "platform/linux/cache/entry_removal.h"
 #include "platform/linux/cache/overwrite_once.h"
 
@@ -28,11 +29,14 @@ bool LinuxUrlCache::fetch(CacheEnumeration& enumeration, void* buffer, std::uint
     lastError_ = ERROR_NO_MORE_ITEMS;
     return false;
   }
-  const std::string localFile =
-      enumeration.snapshot().folders[entry->folder].path + "/" + entry->name;
+  const CacheSnapshot& snapshot = enumeration.snapshot();
+  const CacheFolder& folder = snapshot.folders[entry->folder];
+  const std::string localFile = folder.path + "/" + entry->name;
+  const std::string browser = displayName(snapshot.profiles[folder.profile]);
   CacheEntryFields fields;
   fields.sourceUrlName = entry->info.url;
   fields.localFileName = localFile;
+  fields.browser = browser;
   fields.type = NORMAL_CACHE_ENTRY;
   fields.useCount = entry->info.useCount;
   fields.size = entry->info.size;
@@ -99,6 +103,23 @@ std::vector<EntryRef>* LinuxUrlCache::lookUp(const std::string& url) {
 }
 
 bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
+  return deleteEntries(sourceUrlName, {});
+}
+
+bool LinuxUrlCache::DeleteUrlCacheEntryOf(const std::string& sourceUrlName,
+                                          const std::string& browser) {
+  return deleteEntries(sourceUrlName, browser);
+}
+
+ClearOutcome LinuxUrlCache::DeleteDamagedEntries(bool spareCookies) {
+  ++calls_;
+  const std::shared_ptr<CacheSnapshot> snapshot = newSnapshot();
+  BeforeRemove destroy;
+  if (overwrite_) destroy = [this](const std::string& path) { overwriteOnce(*overwrite_, path); };
+  return removeDamagedEntries(*snapshot, running_, spareCookies, destroy);
+}
+
+bool LinuxUrlCache::deleteEntries(const std::string& sourceUrlName, const std::string& browser) {
   ++calls_;
   lastFailureReason_.clear();
   std::vector<EntryRef>* found = lookUp(sourceUrlName);
@@ -108,13 +129,19 @@ bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
   }
   std::vector<EntryRef>& refs = *found;
   std::vector<int> running(latest_->profiles.size(), -1);  // -1 not yet asked
-  bool inUse = false, failed = false, removed = false;
+  bool inUse = false, failed = false, removed = false, mine = false;
   std::vector<EntryRef> kept;
   for (EntryRef& ref : refs) {
     const std::size_t profile = latest_->folders[ref.folder].profile;
-    if (running[profile] < 0) running[profile] = running_(latest_->profiles[profile]) ? 1 : 0;
+    const BrowserProfile& owner = latest_->profiles[profile];
+    if (!browser.empty() && displayName(owner) != browser) {
+      kept.push_back(std::move(ref));
+      continue;
+    }
+    mine = true;
+    if (running[profile] < 0) running[profile] = running_(owner) ? 1 : 0;
     if (running[profile] == 1) {
-      if (!inUse) lastFailureReason_ = displayName(latest_->profiles[profile]) + " is running";
+      if (!inUse) lastFailureReason_ = displayName(owner) + " is running";
       inUse = true;
       kept.push_back(std::move(ref));
       continue;
@@ -134,6 +161,10 @@ bool LinuxUrlCache::DeleteUrlCacheEntry(const std::string& sourceUrlName) {
     }
   }
   refs = std::move(kept);  // an emptied URL stays known, so it is never looked for again
+  if (!mine) {
+    lastError_ = ERROR_FILE_NOT_FOUND;
+    return false;
+  }
   if (inUse) {
     lastError_ = ERROR_SHARING_VIOLATION;
     return false;

@@ -34,6 +34,8 @@ class LinuxUrlCache : public UrlCache, public CacheWipeOptions {
   void FindCloseUrlCache(CacheHandle handle) override;
   bool DeleteUrlCacheEntry(const std::string& sourceUrlName) override;
   std::uint32_t GetLastError() const override { return lastError_; }
+  bool DeleteUrlCacheEntryOf(const std::string& sourceUrlName, const std::string& browser) override;
+  ClearOutcome DeleteDamagedEntries(bool spareCookies) override;
   std::string LastFailureReason() const override { return lastFailureReason_; }
   void setOverwriteSession(OverwriteSession* session) override { overwrite_ = session; }
 
@@ -41,6 +43,7 @@ class LinuxUrlCache : public UrlCache, public CacheWipeOptions {
   std::shared_ptr<CacheSnapshot> newSnapshot() const;
   bool fetch(CacheEnumeration& enumeration, void* buffer, std::uint32_t* size);
   std::vector<EntryRef>* lookUp(const std::string& url);
+  bool deleteEntries(const std::string& url, const std::string& browser);
 
   ProfileProvider profiles_;
   RunningCheck running_;

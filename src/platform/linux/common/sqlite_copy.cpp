@@ -8,7 +8,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 #include <vector>
+
+#include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace platform::linux_os {
 
@@ -21,44 +25,24 @@ std::string tempBase() {
   return "/tmp";
 }
 
-struct Fd {
-  int fd = -1;
-  explicit Fd(int f) : fd(f) {}
-  ~Fd() {
-    if (fd >= 0) close(fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-};
-
-bool writeAll(int fd, const char* data, ssize_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, static_cast<size_t>(size));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= n;
-  }
-  return true;
-}
-
 enum class CopyResult { Copied, Missing, Failed };
 
 // Copies one regular file (never through a link) to a new file of ours.
 CopyResult copyFile(const std::string& from, const std::string& to) {
-  Fd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-  if (in.fd < 0) return errno == ENOENT ? CopyResult::Missing : CopyResult::Failed;
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (!in.valid()) return errno == ENOENT ? CopyResult::Missing : CopyResult::Failed;
   struct stat st {};
-  if (fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return CopyResult::Failed;
-  Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (out.fd < 0) return CopyResult::Failed;
+  if (fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return CopyResult::Failed;
+  UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!out.valid()) return CopyResult::Failed;
   std::vector<char> buffer(1 << 20);
   for (;;) {
-    ssize_t n = read(in.fd, buffer.data(), buffer.size());
+    ssize_t n = read(in.get(), buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return CopyResult::Failed;
     if (n == 0) break;
-    if (!writeAll(out.fd, buffer.data(), n)) return CopyResult::Failed;
+    if (!writeAll(out.get(), std::string_view(buffer.data(), static_cast<std::size_t>(n))))
+      return CopyResult::Failed;
   }
   return CopyResult::Copied;
 }

@@ -1,44 +1,46 @@
-// Opening the folders of an overwrite session's files. With a root (the
-// folder whose files the session wipes) every folder below it is reached
-// from it one name at a time, never through a link and never into another
-// mount, so a folder swapped for a link after the listing (anyone may do that
-// in the shared /tmp) leads nowhere. Without one, a file's folder is the
-// user's to name: its links are followed once, then it is opened from "/".
+// Opening the folders of an overwrite session's files. A session of a chosen
+// folder reaches every folder from the folder it holds, one name at a time,
+// never through a link, never into another mount, and only into the very
+// folders its listing went through: a folder swapped after the listing (for
+// a link, or for another folder) leads nowhere. A session of files the user
+// named resolves each file's folder once, when the file is opened: its links
+// are the user's.
 #pragma once
 
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
+#include <unordered_map>
 
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/files/safe_path.h"
-#include "platform/linux/files/unique_fd.h"
 
 namespace platform::linux_os {
 
+// The folders a listing went through: path relative to the chosen folder
+// ("" for itself, no trailing "/") and inode.
+struct ListedFolders {
+  std::unordered_map<std::string, ino_t> inodes;
+};
+
 class FolderResolver {
  public:
-  // Resolves root (realpath) and opens it once, for the whole session. An
-  // empty root resolves each folder on its own.
-  explicit FolderResolver(const std::string& root);
+  FolderResolver() = default;
+  FolderResolver(UniqueFd root, const FolderIdentity& identity,
+                 std::shared_ptr<const ListedFolders> listed);
 
-  // Whether the root was given but could not be opened; rootError() is the
-  // errno it gave.
-  bool rootMissing() const { return hasRoot_ && !rootFd_.valid(); }
-  int rootError() const { return rootErrno_; }
-  // Whether path lies below the root (always, when there is none).
-  bool governs(const std::string& path) const;
+  bool rooted() const { return root_.valid(); }
 
-  // An invalid descriptor with errno set when the folder cannot be opened
-  // that way; a folder not below the root is refused with EACCES.
+  // Rooted: folder is relative to the root. An invalid descriptor with errno
+  // set when it cannot be opened that way (ENOENT for a folder that is not
+  // the one listed under that name).
   UniqueFd open(const std::string& folder) const;
 
  private:
-  bool hasRoot_ = false;
-  std::string given_;  // the root as the caller named it, without a trailing "/"
-  std::string real_;   // the link-free path it had when the session began
-  UniqueFd rootFd_;
+  UniqueFd root_;
   FolderIdentity rootIdentity_;  // its device and inode, and thus its mount
-  int rootErrno_ = 0;
+  std::shared_ptr<const ListedFolders> listed_;
 };
 
 }  // namespace platform::linux_os

@@ -8,11 +8,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/common/xdg_paths.h"
+#include "platform/linux/files/chosen_folder.h"
 #include "platform/linux/files/file_errors.h"
 #include "platform/linux/files/overwrite_session.h"
 #include "platform/linux/files/tree_walk.h"
-#include "platform/linux/files/unique_fd.h"
 
 namespace platform::linux_os {
 
@@ -122,7 +123,11 @@ int LinuxFileLayer::walkFiles(const std::string& folder,
 }
 
 std::unique_ptr<OverwriteSession> LinuxFileLayer::beginOverwrite(const OverwriteOptions& options) {
-  return std::make_unique<LinuxOverwriteSession>(options);
+  return std::make_unique<LinuxOverwriteSession>(options, std::make_shared<const FolderResolver>());
+}
+
+ChosenFolderOpen LinuxFileLayer::chooseFolder(const std::string& folder) {
+  return LinuxChosenFolder::open(folder);
 }
 
 std::string LinuxFileLayer::homeFolder() {

@@ -19,6 +19,7 @@ class LinuxFileLayer : public FileLayer {
   int walkFiles(const std::string& folder,
                 const std::function<void(const std::string&)>& onFile) override;
   std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) override;
+  ChosenFolderOpen chooseFolder(const std::string& folder) override;
   std::string homeFolder() override;
 };
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/linux/files/unique_fd.h"
+#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "platform/linux/files/file_errors.h"
+#include "platform/linux/files/old_copies.h"
 #include "platform/linux/files/overwrite_target.h"
 #include "platform/linux/files/pseudo_file_systems.h"
 
@@ -44,11 +46,37 @@ UniqueFd reopenForWriting(int pathFd) {
   return UniqueFd(open(procPath(pathFd).c_str(), kWriteFlags));
 }
 
+// A path below a chosen folder: relative, and never climbing out of it.
+bool staysBelow(const std::string& path) {
+  if (path.empty() || path[0] == '/') return false;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    if (path.compare(start, end - start, "..") == 0) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
-LinuxOverwriteSession::LinuxOverwriteSession(const OverwriteOptions& options)
-    : options_(options), folders_(std::make_shared<const FolderResolver>(options.root)) {
+LinuxOverwriteSession::LinuxOverwriteSession(const OverwriteOptions& options,
+                                             std::shared_ptr<const FolderResolver> folders)
+    : options_(options), folders_(std::move(folders)) {
   ensureLeaseSignalHandled();
+}
+
+OldCopies LinuxOverwriteSession::oldCopies(dev_t dev, int fd) {
+  auto known = fileSystemTypes_.find(dev);
+  if (known == fileSystemTypes_.end()) {
+    struct statfs fs {};
+    known = fileSystemTypes_.emplace(dev, fstatfs(fd, &fs) == 0 ? long(fs.f_type) : 0L).first;
+  }
+  OldCopies copies = oldCopiesOfFileSystem(known->second);
+  if (!copies.kept && mayShareBlocks(known->second) && hasSharedBlocks(fd))
+    copies = {true, std::string(), true};
+  return copies;
 }
 
 bool LinuxOverwriteSession::heldByOthers(dev_t dev, ino_t ino) {
@@ -63,15 +91,12 @@ void LinuxOverwriteSession::rememberFileSystem(dev_t dev, int dirFd) {
 }
 
 OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
+  // A file outside the folder the session wipes is none of its business.
+  if (folders_->rooted() && !staysBelow(path))
+    return outcome(OverwriteKind::Failed, errorFromErrno(EACCES));
   PathParts parts = splitPath(path);
   if (parts.name.empty() || parts.name == "." || parts.name == "..")
     return outcome(OverwriteKind::NotRegular);
-  // A file outside the folder the session wipes is none of its business.
-  if (!folders_->governs(path)) return outcome(OverwriteKind::Failed, errorFromErrno(EACCES));
-  if (folders_->rootMissing())
-    return folders_->rootError() == ENOENT
-               ? outcome(OverwriteKind::Missing)
-               : outcome(OverwriteKind::Failed, errorFromErrno(folders_->rootError()));
   // One name at a time: a folder on the way that became a link (or a mount)
   // since the listing is not entered, and the file is not there any more.
   UniqueFd folder = folders_->open(parts.folder);
@@ -128,6 +153,14 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
   if (leaseError == EAGAIN || leaseError == EBUSY || heldByOthers(st.st_dev, st.st_ino)) {
     target->close();
     return outcome(OverwriteKind::InUse);
+  }
+  // Where the old data stays whatever is written, the file is only removed.
+  if (OldCopies copies = oldCopies(st.st_dev, target->fileDescriptor()); copies.kept) {
+    result.kind = OverwriteKind::OldCopiesKept;
+    result.fileSystem = copies.fileSystem;
+    result.sharedBlocks = copies.sharedBlocks;
+    result.target = std::move(target);
+    return result;
   }
   rememberFileSystem(st.st_dev, target->folderDescriptor());
   result.kind = OverwriteKind::Opened;

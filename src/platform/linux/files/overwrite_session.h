@@ -9,29 +9,33 @@
 #include <optional>
 
 #include "platform/file_layer.h"
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/files/folder_resolver.h"
+#include "platform/linux/files/old_copies.h"
 #include "platform/linux/files/open_files_snapshot.h"
-#include "platform/linux/files/unique_fd.h"
 
 namespace platform::linux_os {
 
 class LinuxOverwriteSession : public OverwriteSession {
  public:
-  // The root of options, if any, is resolved and opened here, once; files
-  // below it are reached from it one name at a time (see FolderResolver).
-  explicit LinuxOverwriteSession(const OverwriteOptions& options);
+  // folders opens the folders of the files (see FolderResolver): rooted in a
+  // chosen folder, or resolving the folders of files the user named.
+  LinuxOverwriteSession(const OverwriteOptions& options,
+                        std::shared_ptr<const FolderResolver> folders);
   OverwriteOpen open(const std::string& path) override;
   int syncAll() override;
 
  private:
   bool heldByOthers(dev_t dev, ino_t ino);
   void rememberFileSystem(dev_t dev, int dirFd);
+  OldCopies oldCopies(dev_t dev, int fd);
 
   OverwriteOptions options_;
   std::shared_ptr<const FolderResolver> folders_;  // shared with the targets, which reopen folders
   // Taken at the first file that needs it, then kept for the operation.
   std::optional<OpenFilesSnapshot> snapshot_;
   std::map<dev_t, UniqueFd> fileSystems_;  // a folder on each file system written to
+  std::map<dev_t, long> fileSystemTypes_;  // statfs f_type of each file system met
 };
 
 }  // namespace platform::linux_os

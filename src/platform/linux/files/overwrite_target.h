@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/file_layer.h"
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/files/folder_resolver.h"
-#include "platform/linux/files/unique_fd.h"
 
 namespace platform::linux_os {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/linux/files/unique_fd.h"
+#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/file_layer.h"
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/files/pseudo_file_systems.h"
 #include "platform/linux/files/safe_path.h"
-#include "platform/linux/files/unique_fd.h"
 
 namespace platform::linux_os {
 
@@ -102,13 +102,19 @@ bool onAnotherMount(int folderFd, dev_t walkDev) {
 
 int walkTree(const std::string& folder,
              const std::function<void(const std::string& relative)>& onFile) {
-  std::vector<Level> stack;
   // The named folder itself is not followed either when it is a link.
-  UniqueFd rootFd(open(withoutTrailingSlashes(folder).c_str(), kDirFlags));
+  return walkTreeFrom(UniqueFd(open(withoutTrailingSlashes(folder).c_str(), kDirFlags)), onFile,
+                      nullptr);
+}
+
+int walkTreeFrom(UniqueFd rootFd, const std::function<void(const std::string& relative)>& onFile,
+                 const std::function<void(const std::string& folder, ino_t ino)>& onFolder) {
+  std::vector<Level> stack;
   if (!rootFd.valid() || onPseudoFileSystem(rootFd.get())) return 0;
   FolderIdentity root;
   if (!identify(rootFd.get(), root)) return 0;
   if (!openLevel(std::move(rootFd), std::string(), stack)) return 0;
+  if (onFolder) onFolder(std::string(), stack.back().ino);
 
   while (!stack.empty()) {
     Level& top = stack.back();
@@ -132,6 +138,8 @@ int walkTree(const std::string& folder,
     if (onPseudoFileSystem(child.get()) || onAnotherMount(child.get(), root.dev)) continue;
     std::string prefix = top.prefix + entry.name + "/";
     if (!openLevel(std::move(child), std::move(prefix), stack)) continue;
+    if (onFolder)
+      onFolder(stack.back().prefix.substr(0, stack.back().prefix.size() - 1), stack.back().ino);
     if (stack.size() > kOpenDepth) stack[stack.size() - 2].fd.reset();
   }
   return 0;

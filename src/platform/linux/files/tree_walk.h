@@ -1,8 +1,12 @@
 // Walks a folder tree without following links and without recursion.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
+
+#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 
@@ -11,5 +15,11 @@ namespace platform::linux_os {
 // drive mounted inside the folder is not the folder's files).
 int walkTree(const std::string& folder,
              const std::function<void(const std::string& relative)>& onFile);
+
+// The same below a folder already open (a readable descriptor); onFolder,
+// when given, hears of every folder entered ("" for the top one, then paths
+// relative to it without a trailing "/") with its inode, before its files.
+int walkTreeFrom(UniqueFd folder, const std::function<void(const std::string& relative)>& onFile,
+                 const std::function<void(const std::string& folder, ino_t ino)>& onFolder);
 
 }  // namespace platform::linux_os

@@ -32,7 +32,9 @@ std::string ifTable(sqlite3* db, const char* table, const std::string& sql) {
 
 // Fills TEMP keep with the bookmarked URLs.
 int collectBookmarks(sqlite3* db, const UrlSet& bookmarks, std::string& error) {
-  int rc = run(db, "CREATE TEMP TABLE keep(url TEXT PRIMARY KEY)", error);
+  int rc =
+      runAll(db, {"DROP TABLE IF EXISTS temp.keep", "CREATE TEMP TABLE keep(url TEXT PRIMARY KEY)"},
+             error);
   if (rc != SQLITE_OK) return rc;
   Statement insert(db, "INSERT OR IGNORE INTO keep(url) VALUES (?1)");
   for (const std::string& url : bookmarks) {
@@ -129,11 +131,10 @@ int clearAll(sqlite3* db, const UrlSet& bookmarks, std::string& error) {
   if (rc != SQLITE_OK) return rc;
   rc = collectBookmarks(db, bookmarks, error);
   if (rc != SQLITE_OK) return rc;
-  return runAll(
-      db,
-      {"DELETE FROM urls WHERE url IS NULL OR url NOT IN (SELECT url FROM keep)",
-       "UPDATE urls SET visit_count = 0, typed_count = 0, last_visit_time = 0", "DROP TABLE keep"},
-      error);
+  return runAll(db,
+                {"DELETE FROM urls WHERE url IS NULL OR url NOT IN (SELECT url FROM keep)",
+                 "UPDATE urls SET visit_count = 0, typed_count = 0, last_visit_time = 0"},
+                error);
 }
 
 int afterCommit(sqlite3* db, bool cleared, std::string& error) {

@@ -34,6 +34,7 @@ void recordFromRow(const Statement& row, STATURL& out);
 
 int prepareConnection(sqlite3* db, std::string& error);
 int deleteUrl(sqlite3* db, const std::string& url, const UrlSet& bookmarks, std::string& error);
+// Leaves the bookmarked URLs in TEMP keep for the stores cleared after it.
 int clearAll(sqlite3* db, const UrlSet& bookmarks, std::string& error);
 // After the commit of a clearing: VACUUM, so no deleted page survives.
 int afterCommit(sqlite3* db, bool cleared, std::string& error);

@@ -35,6 +35,7 @@ std::vector<HistorySource> historySources(const std::vector<BrowserProfile>& pro
 std::unique_ptr<SourceCursor> SourceCursor::open(const HistorySource& source) {
   std::unique_ptr<SourceCursor> cursor(new SourceCursor());
   cursor->family_ = source.profile.family;
+  cursor->browser_ = displayName(source.profile);
   // A WAL left beside a closed browser's database (after a crash) is read
   // through a copy as well, so that nothing of ours lands beside it.
   if (!source.browserRunning && !exists(source.databasePath + "-wal")) {
@@ -76,6 +77,7 @@ bool SourceCursor::next(STATURL& out) {
     firefox::recordFromRow(*query_, out);
   else
     chromium::recordFromRow(*query_, out);
+  out.browser = browser_;
   return true;
 }
 

@@ -37,6 +37,7 @@ class SourceCursor {
   bool prepare(sqlite3* db);
 
   BrowserFamily family_ = BrowserFamily::Firefox;
+  std::string browser_;  // the records' browser and profile
   SqliteConnection live_;
   std::unique_ptr<SqliteCopy> copy_;
   std::unique_ptr<Statement> query_;

@@ -1,6 +1,7 @@
 #include "platform/linux/history/linux_url_history.h"
 
 #include <optional>
+#include <unordered_set>
 
 #include "platform/linux/common/sqlite_copy.h"
 #include "platform/linux/history/chromium_history.h"
@@ -8,6 +9,8 @@
 #include "platform/linux/history/history_listing.h"
 #include "platform/linux/history/history_records.h"
 #include "platform/linux/history/history_sql.h"
+#include "platform/linux/history/profile_traces.h"
+#include "platform/linux/history/visited_site_stores.h"
 
 namespace platform::linux_os {
 
@@ -18,6 +21,8 @@ struct LinuxUrlHistory::Target {
   HistorySource source;
   SqliteConnection db;
   history::chromium::UrlSet bookmarks;
+  std::vector<history::AttachedStore> stores;  // attached beside the history
+  std::int64_t listedBefore = 0;
   bool firefox() const { return source.profile.family == BrowserFamily::Firefox; }
 };
 
@@ -39,9 +44,13 @@ std::string closeBrowsersText(const std::vector<std::string>& names) {
 
 enum class Opened { Ready, Locked, Unknown, Failed };
 
-// Opens the database, sets the family's connection settings and takes the
-// write lock (BEGIN IMMEDIATE). Unknown: not a history database we know.
-Opened openForChange(const HistorySource& source, SqliteConnection& db, std::string& error) {
+// Opens the database, sets the family's connection settings, attaches the
+// stores beside it that also remember visited pages, and takes the write
+// lock on all of them (BEGIN IMMEDIATE). Unknown: not a history database we
+// know.
+Opened openForChange(const HistorySource& source, SqliteConnection& db,
+                     std::vector<history::AttachedStore>& stores, std::vector<std::string>& skipped,
+                     std::string& error) {
   db = openLiveDatabase(source.databasePath);
   if (!db) {
     error = "the file cannot be opened";
@@ -50,12 +59,31 @@ Opened openForChange(const HistorySource& source, SqliteConnection& db, std::str
   const bool firefox = source.profile.family == BrowserFamily::Firefox;
   int rc = firefox ? history::firefox::prepareConnection(db.get(), error)
                    : history::chromium::prepareConnection(db.get(), error);
+  // Attached after secure_delete is set, so they take it over.
+  if (rc == SQLITE_OK) stores = history::attachVisitedSiteStores(db.get(), source.profile, skipped);
   if (rc == SQLITE_OK) rc = history::run(db.get(), "BEGIN IMMEDIATE", error);
   if (history::isLockedCode(rc)) return Opened::Locked;
   if (rc != SQLITE_OK) return Opened::Failed;
   const bool known =
       firefox ? history::firefox::recognised(db.get()) : history::chromium::recognised(db.get());
   return known ? Opened::Ready : Opened::Unknown;
+}
+
+// The records the listing shows of this database now.
+std::int64_t countListed(sqlite3* db, bool firefox) {
+  history::Statement count(db, firefox ? "SELECT count(*) FROM moz_places WHERE last_visit_date "
+                                         "IS NOT NULL"
+                                       : "SELECT count(*) FROM urls WHERE last_visit_time != 0");
+  return count.step() == SQLITE_ROW ? count.integer(0) : 0;
+}
+
+// The URLs a Firefox profile keeps through a clearing: its bookmarks and
+// keywords.
+std::unordered_set<std::string> keptPlaces(sqlite3* db) {
+  std::unordered_set<std::string> urls;
+  history::Statement query(db, "SELECT url FROM moz_places WHERE foreign_count > 0");
+  while (query.step() == SQLITE_ROW) urls.insert(query.text(0));
+  return urls;
 }
 
 }  // namespace
@@ -82,84 +110,155 @@ HRESULT LinuxUrlHistory::EnumUrls(std::unique_ptr<EnumSTATURL>& out) {
 }
 
 HRESULT LinuxUrlHistory::DeleteUrl(const std::string& url, std::uint32_t) {
+  return DeleteUrls({url});
+}
+
+// Every URL in one transaction per database: one commit and one checkpoint,
+// however many URLs go.
+HRESULT LinuxUrlHistory::DeleteUrls(const std::vector<std::string>& urls) {
   return changeEverywhere(
-      [&url](Target& target, std::string& error) {
-        return target.firefox()
-                   ? history::firefox::deleteUrl(target.db.get(), url, error)
-                   : history::chromium::deleteUrl(target.db.get(), url, target.bookmarks, error);
+      [&urls](Target& target, std::string& error) {
+        sqlite3* db = target.db.get();
+        const auto family = target.source.profile.family;
+        for (std::size_t i = 0; i < urls.size(); ++i) {
+          const std::string& url = urls[i];
+          int rc = target.firefox()
+                       ? history::firefox::deleteUrl(db, url, error)
+                       : history::chromium::deleteUrl(db, url, target.bookmarks, error);
+          if (rc == SQLITE_OK)
+            rc = history::deleteFromVisitedSiteStores(db, family, target.stores, url,
+                                                      target.bookmarks.count(url) > 0, error);
+          if (rc != SQLITE_OK) return rc;
+        }
+        return SQLITE_OK;
       },
-      false);
+      &urls);
 }
 
 HRESULT LinuxUrlHistory::ClearHistory() {
   return changeEverywhere(
       [](Target& target, std::string& error) {
-        return target.firefox()
-                   ? history::firefox::clearAll(target.db.get(), error)
-                   : history::chromium::clearAll(target.db.get(), target.bookmarks, error);
+        sqlite3* db = target.db.get();
+        const int rc = target.firefox() ? history::firefox::clearAll(db, error)
+                                        : history::chromium::clearAll(db, target.bookmarks, error);
+        if (rc != SQLITE_OK) return rc;
+        return history::clearVisitedSiteStores(db, target.source.profile.family, target.stores,
+                                               error);
       },
-      true);
+      nullptr);
 }
 
 // Every database is checked and locked before any is written; a failure
 // anywhere leaves every profile as it was (the open transactions roll back
-// when their connections close).
-HRESULT LinuxUrlHistory::changeEverywhere(const Change& change, bool clearing) {
+// when their connections close). urls: the URLs deleted, null to clear.
+HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
+                                          const std::vector<std::string>* urls) {
+  outcome_ = {};
+  const bool clearing = urls == nullptr;
+  const std::unordered_set<std::string> going =
+      urls ? std::unordered_set<std::string>(urls->begin(), urls->end())
+           : std::unordered_set<std::string>();
   const std::vector<HistorySource> sources = history::historySources(profiles_());
   std::vector<std::string> busy;
   for (const HistorySource& source : sources)
     if (running_(source.profile)) busy.push_back(displayName(source.profile));
-  if (!busy.empty()) return fail(history::E_SHARING_VIOLATION, closeBrowsersText(busy));
+  auto refuse = [this, &busy] {
+    for (const std::string& name : busy) outcome_.fail(name, name + " is running");
+    return fail(history::E_SHARING_VIOLATION, closeBrowsersText(busy));
+  };
+  auto failAll = [this](HRESULT code, const std::string& item, std::string text) {
+    outcome_.fail(item, text);
+    return fail(code, std::move(text));
+  };
+  if (!busy.empty()) return refuse();
 
+  // Steps: opening each database, changing it, and its other files.
+  const auto total = static_cast<std::int64_t>(sources.size() * 3);
+  std::int64_t done = 0;
   std::vector<Target> targets;
+  std::vector<std::string> skipped;
   for (const HistorySource& source : sources) {
-    Target target{source, nullptr, {}};
+    step(done++, total);
+    Target target{source, nullptr, {}, {}, 0};
     std::string error;
-    switch (openForChange(source, target.db, error)) {
+    std::vector<std::string> notAttached;
+    switch (openForChange(source, target.db, target.stores, notAttached, error)) {
       case Opened::Locked:
         busy.push_back(displayName(source.profile));
         continue;
       case Opened::Unknown:
         continue;
       case Opened::Failed:
-        return fail(E_FAIL, "The history of " + displayName(source.profile) +
-                                " cannot be changed (" + error + "); nothing was changed.");
+        return failAll(E_FAIL, source.databasePath,
+                       "The history of " + displayName(source.profile) + " cannot be changed (" +
+                           error + "); nothing was changed.");
       case Opened::Ready:
         break;
     }
+    for (const std::string& store : notAttached)
+      skipped.push_back(displayName(source.profile) + ": " + store);
     if (!target.firefox()) {
       std::optional<history::chromium::UrlSet> bookmarks =
           history::chromium::readBookmarkUrls(source.profile.profileDir);
       if (!bookmarks)
-        return fail(E_FAIL, "The bookmarks of " + displayName(source.profile) +
-                                " cannot be read, so its history was left alone; nothing was "
-                                "changed.");
+        return failAll(E_FAIL, source.profile.profileDir + "/Bookmarks",
+                       "The bookmarks of " + displayName(source.profile) +
+                           " cannot be read, so its history was left alone; nothing was "
+                           "changed.");
       target.bookmarks = std::move(*bookmarks);
     }
+    target.listedBefore = countListed(target.db.get(), target.firefox());
     targets.push_back(std::move(target));
   }
-  if (!busy.empty()) return fail(history::E_SHARING_VIOLATION, closeBrowsersText(busy));
+  if (!busy.empty()) return refuse();
 
   for (Target& target : targets) {
+    step(done++, total);
     std::string error;
     if (change(target, error) != SQLITE_OK)
-      return fail(E_FAIL, "The history of " + displayName(target.source.profile) +
-                              " could not be changed (" + error + "); nothing was changed.");
+      return failAll(E_FAIL, target.source.databasePath,
+                     "The history of " + displayName(target.source.profile) +
+                         " could not be changed (" + error + "); nothing was changed.");
   }
   for (Target& target : targets) {
     std::string error;
     if (history::run(target.db.get(), "COMMIT", error) != SQLITE_OK)
-      return fail(E_FAIL, "The history of " + displayName(target.source.profile) +
-                              " could not be saved (" + error + ").");
+      return failAll(E_FAIL, target.source.databasePath,
+                     "The history of " + displayName(target.source.profile) +
+                         " could not be saved (" + error + ").");
+    outcome_.removed += target.listedBefore - countListed(target.db.get(), target.firefox());
   }
   // The deleted rows must not survive in the WAL or in free pages. A failure
-  // here leaves the change made; SQLite folds the WAL in when we close.
+  // here leaves the change made; SQLite folds the WAL in when we close. Then
+  // the files outside the databases that remember the same pages.
   for (Target& target : targets) {
+    step(done++, total);
     std::string error;
-    if (target.firefox())
-      history::firefox::afterCommit(target.db.get(), error);
-    else
-      history::chromium::afterCommit(target.db.get(), clearing, error);
+    sqlite3* db = target.db.get();
+    std::unordered_set<std::string> kept;
+    if (target.firefox()) {
+      history::firefox::afterCommit(db, error);
+      kept = keptPlaces(db);
+    } else {
+      history::chromium::afterCommit(db, clearing, error);
+      if (clearing) history::compactVisitedSiteStores(db, target.stores);
+      kept.insert(target.bookmarks.begin(), target.bookmarks.end());
+    }
+    target.db.reset();
+    history::KeepUrl keep = [&](const std::string& u) {
+      return kept.count(u) > 0 || (urls && going.count(u) == 0);
+    };
+    history::clearProfileFiles(target.source.profile, keep, clearing, urls, outcome_);
+  }
+  step(total, total);
+  for (const std::string& store : skipped) outcome_.fail(store, "it could not be opened");
+  if (!outcome_.ok()) {
+    std::string text =
+        "The history was cleared, but some of what the browsers keep of the "
+        "visited sites could not be removed:";
+    for (const ClearFailure& failure : outcome_.failures)
+      text += "\n" + failure.item + ": " + failure.reason;
+    return fail(E_FAIL, text);
   }
   lastError_.clear();
   return S_OK;

@@ -30,19 +30,27 @@ class LinuxUrlHistory : public UrlHistoryStg {
 
   HRESULT AddUrl(const std::string& url, const std::string& title, std::uint32_t flags) override;
   HRESULT DeleteUrl(const std::string& url, std::uint32_t flags) override;
+  HRESULT DeleteUrls(const std::vector<std::string>& urls) override;
   HRESULT EnumUrls(std::unique_ptr<EnumSTATURL>& out) override;
   HRESULT ClearHistory() override;
   std::string lastErrorText() const override { return lastError_; }
+  ClearOutcome lastOutcome() const override { return outcome_; }
+  void setProgress(Progress progress) override { progress_ = std::move(progress); }
 
  private:
   struct Target;
   using Change = std::function<int(Target&, std::string& error)>;
-  HRESULT changeEverywhere(const Change& change, bool clearing);
+  HRESULT changeEverywhere(const Change& change, const std::vector<std::string>* urls);
   HRESULT fail(HRESULT code, std::string text);
+  void step(std::int64_t done, std::int64_t total) const {
+    if (progress_) progress_(done, total);
+  }
 
   ProfileProvider profiles_;
   RunningCheck running_;
   std::string lastError_;
+  ClearOutcome outcome_;
+  Progress progress_;
 };
 
 class LinuxHistoryFactory : public UrlHistoryFactory {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/linux/common/posix_files.h"
+
 namespace platform::linux_os {
 
 class DownloadTarget {
@@ -18,7 +20,7 @@ class DownloadTarget {
   DownloadTarget(const DownloadTarget&) = delete;
   DownloadTarget& operator=(const DownloadTarget&) = delete;
 
-  bool created() const { return fd_ >= 0; }
+  bool created() const { return file_.created(); }
   // Drops what was written so far (the body of a redirect answer).
   bool restart();
   // False when the data would pass the size limit or cannot be written.
@@ -28,12 +30,10 @@ class DownloadTarget {
   bool commit();
 
  private:
-  std::string destination_;
-  std::string tempPath_;
+  AtomicFile file_;
   std::int64_t maxBytes_;
   std::int64_t written_ = 0;
   bool overLimit_ = false;
-  int fd_ = -1;
 };
 
 }  // namespace platform::linux_os

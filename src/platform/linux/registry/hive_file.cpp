@@ -11,15 +11,6 @@
 
 namespace platform::linux_os {
 
-namespace {
-
-std::string folderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-}  // namespace
-
 std::string HiveFile::defaultPath() {
   return xdgConfigHome() + "/tracesweep/registry.reg";
 }

@@ -1,37 +1,10 @@
-// An owned file descriptor of the trash code, closed when it goes.
+// The trash code's name for the one descriptor owner.
 #pragma once
 
-#include <unistd.h>
-
-#include <utility>
+#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 
-class OwnedFd {
- public:
-  OwnedFd() = default;
-  explicit OwnedFd(int fd) : fd_(fd) {}
-  ~OwnedFd() { reset(); }
-  OwnedFd(OwnedFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  OwnedFd& operator=(OwnedFd&& other) noexcept {
-    if (this != &other) {
-      reset();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  OwnedFd(const OwnedFd&) = delete;
-  OwnedFd& operator=(const OwnedFd&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  void reset() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
+using OwnedFd = UniqueFd;
 
 }  // namespace platform::linux_os

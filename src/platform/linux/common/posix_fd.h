@@ -1,4 +1,4 @@
-// A file descriptor that closes itself.
+// The one owner of a POSIX file descriptor: closes it when it goes.
 #pragma once
 
 #include <unistd.h>

@@ -1,0 +1,27 @@
+// Entry files of the cache folders whose record cannot be read: cut short
+// mid-record, empty, or not of the folder's format. They are never listed,
+// so clearing the listed entries would leave them, with the addresses they
+// may still hold; clearing the cache removes them too.
+#pragma once
+
+#include <functional>
+
+#include "platform/clear_outcome.h"
+#include "platform/linux/cache/cache_snapshot.h"
+#include "platform/linux/cache/entry_removal.h"
+
+namespace platform::linux_os {
+
+// Removes the damaged entry files of every folder of the snapshot (a
+// Chromium entry with every file of its hash), sparing those whose bytes
+// hold "Cookie" when spareCookies is set. A running browser's files are left
+// and named as failures; so is a file that cannot be removed.
+// beforeRemove (when set) runs on every file just before it is removed.
+ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
+                                  const std::function<bool(const BrowserProfile&)>& running,
+                                  bool spareCookies, const BeforeRemove& beforeRemove = {});
+
+// Whether the file's bytes hold the text anywhere.
+bool fileHoldsText(int dirFd, const char* name, std::string_view text);
+
+}  // namespace platform::linux_os

@@ -1,0 +1,32 @@
+// Whole-file reads and replacements of the small files a profile keeps
+// beside its databases (session files, Preferences). No link is followed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform::linux_os::history {
+
+enum class FileRead { Read, Missing, Failed };
+
+// Reads a regular file of at most maxBytes into content.
+FileRead readProfileFile(const std::string& path, std::string& content,
+                         std::size_t maxBytes = 256u << 20);
+
+// Replaces a file's content atomically: a new file beside it with the old
+// one's permissions, written and synced, then renamed over it. False with
+// error set when anything fails; the old file is then left as it was.
+bool replaceProfileFile(const std::string& path, const std::string& content, std::string& error);
+
+// Removes a file (a link itself, never its target); true when it is gone.
+bool removeProfileFile(const std::string& path, std::string& error);
+
+// The names of the regular files directly inside a folder, sorted; none when
+// the folder is missing or a link.
+std::vector<std::string> filesIn(const std::string& folder);
+
+// Whether the bytes hold the text as UTF-8 or as UTF-16 (little-endian).
+bool holdsText(const std::string& bytes, const std::string& text);
+
+}  // namespace platform::linux_os::history

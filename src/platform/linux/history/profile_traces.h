@@ -1,0 +1,37 @@
+// The files outside the history databases that remember visited pages,
+// changed after the databases were committed (the browser is closed):
+//   Firefox family:  the session files (sessionstore.jsonlz4 and the files
+//                    of sessionstore-backups/), rewritten without the pages;
+//                    a file that cannot be rewritten safely is deleted, and
+//                    the browser starts with a new session.
+//   Chromium family: the session files (Sessions/, Sessions_Encrypted/, and
+//                    the older Current/Last Session/Tabs), deleted when they
+//                    hold a page that goes (every one on a clearing); the
+//                    "Visited Links" table on a clearing (the browser
+//                    rebuilds it from History); the site- and media-
+//                    engagement entries of Preferences; the pages in the
+//                    user-data folder's URL-keyed metrics
+//                    (segmentation_platform/ukm_db).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/clear_outcome.h"
+#include "platform/linux/common/browser_profiles.h"
+#include "platform/linux/history/firefox_session.h"
+
+namespace platform::linux_os::history {
+
+using UrlList = std::vector<std::string>;
+
+// keep: whether a URL stays; clearing: the whole history goes; urls: the
+// URLs deleted (null when clearing). Whatever cannot be changed is a failure.
+void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
+                       const UrlList* urls, ClearOutcome& outcome);
+
+// The "scheme://host:port" origin of an http(s) URL, as Chromium's content
+// settings name it; "" for anything else.
+std::string settingsOrigin(const std::string& url);
+
+}  // namespace platform::linux_os::history
