@@ -1,6 +1,8 @@
 #include "traces/ole_date.h"
 
+#ifndef _WIN32
 #include <langinfo.h>
+#endif
 #include <locale.h>
 #include <time.h>
 
@@ -103,7 +105,14 @@ bool localTime(time_t utc, struct tm& local) {
   local.tm_sec = static_cast<int>(rest % 60);
   return true;
 }
+// The short date format of the locale; the Windows C runtime tells none.
+const char* shortDateFormat(locale_t) {
+  return nullptr;
+}
 #else
+const char* shortDateFormat(locale_t locale) {
+  return nl_langinfo_l(D_FMT, locale);
+}
 locale_t newTimeLocale(const char* name) {
   return newlocale(LC_TIME_MASK, name, static_cast<locale_t>(nullptr));
 }
@@ -204,7 +213,7 @@ GeneralDateFormat::GeneralDateFormat() : locale_(userTimeLocale()) {
   probe.tm_min = 45;
   probe.tm_sec = 56;
   plainTime_ = formatTm("%X", probe, locale_) == "13:45:56";
-  const char* shortDate = nl_langinfo_l(D_FMT, locale_);
+  const char* shortDate = shortDateFormat(locale_);
   dateFormat_ = shortDate && *shortDate ? shortDate : "%m/%d/%Y";
   for (std::size_t at = 0; (at = dateFormat_.find("%y", at)) != std::string::npos; at += 2)
     dateFormat_[at + 1] = 'Y';

@@ -3,6 +3,9 @@
 // clearing of the temporary folder past a junction and a file held open.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/frmmain.h"
 #include "app/modmain.h"
 #include "areas/system_areas.h"
@@ -137,7 +140,7 @@ TEST(WindowsFileLayer, TempFolderIsClearedButNeverPastAJunctionOrAFileInUse) {
   }
 }
 
-TEST(WindowsFileLayer, FolderSafetyJudgesWhereAJunctionLeads) {
+TEST(WindowsFileLayer, ChosenFoldersAreJudgedAndNeverLeftThroughAJunction) {
   TestFolder folder("safety");
   char windows[MAX_PATH + 1] = {};
   GetWindowsDirectoryA(windows, sizeof windows);
@@ -145,16 +148,41 @@ TEST(WindowsFileLayer, FolderSafetyJudgesWhereAJunctionLeads) {
   ASSERT_TRUE(windows_test::makeJunction(junction, windows));
   EXPECT_EQ(platform::windows_os::judgeFolder(junction),
             platform::windows_os::FolderVerdict::SystemFolder);
-  EXPECT_TRUE(platform::windows_os::mayClearFolder(folder.path()));
+  const std::string kept = folder.write("sub\\file.txt", "below");
 
-  // A session rooted in the folder refuses a file reached through the junction.
   windows_test::RealWindows real;
-  platform::OverwriteOptions options;
-  options.root = folder.path();
-  auto session = real.platform().files.beginOverwrite(options);
-  const auto opened = session->open(junction + "\\win.ini");
-  EXPECT_NE(opened.kind, platform::OverwriteKind::Opened);
-  EXPECT_FALSE(opened.target);
+  auto& files = real.platform().files;
+  using platform::ChosenFolderState;
+  using platform::FolderProtection;
+  EXPECT_EQ(files.chooseFolder(junction).state, ChosenFolderState::IsLink);
+  EXPECT_EQ(files.chooseFolder(folder.path() + "\\none").state, ChosenFolderState::Missing);
+  EXPECT_EQ(files.chooseFolder(kept).state, ChosenFolderState::NotFolder);
+  EXPECT_EQ(files.chooseFolder(windows).folder->protection(), FolderProtection::System);
+  EXPECT_EQ(files.chooseFolder(std::string(windows, 3)).folder->protection(),
+            FolderProtection::Root);
+  EXPECT_EQ(files.chooseFolder(files.homeFolder()).folder->protection(), FolderProtection::Home);
+  EXPECT_EQ(files.chooseFolder(files.homeFolder() + "\\..").folder->protection(),
+            FolderProtection::HoldsHome);
+
+  auto chosen = files.chooseFolder(folder.path() + "\\.\\");
+  ASSERT_EQ(chosen.state, ChosenFolderState::Opened);
+  EXPECT_EQ(chosen.folder->protection(), FolderProtection::None);
+  std::vector<std::string> listed;
+  ASSERT_EQ(chosen.folder->walkFiles([&](const std::string& r) { listed.push_back(r); }), 0);
+  // The junction is listed as itself and never entered.
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), "looks-harmless"), 1);
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), "sub/file.txt"), 1);
+  EXPECT_EQ(listed.size(), 2u);
+  EXPECT_TRUE(chosen.folder->unchanged());
+
+  // A session of the folder reaches only folders its listing went through.
+  auto session = chosen.folder->beginOverwrite({});
+  EXPECT_FALSE(session->open("looks-harmless/win.ini").target);
+  EXPECT_FALSE(session->open("sub/../../outside.txt").target);
+  auto opened = session->open("sub/file.txt");
+  EXPECT_EQ(opened.kind, platform::OverwriteKind::Opened);
+  opened.target.reset();
+  chosen.folder.reset();
   RemoveDirectoryA(junction.c_str());
 }
 

@@ -75,7 +75,10 @@ std::string finalPathOfHandle(void* handle) {
 }
 
 FolderVerdict judgeFolder(const std::string& folder) {
-  const std::string path = finalPath(folder);
+  return judgeFinalPath(finalPath(folder));
+}
+
+FolderVerdict judgeFinalPath(const std::string& path) {
   if (path.empty()) return FolderVerdict::Missing;
   if (isRoot(path)) return FolderVerdict::DriveRoot;
   for (int csidl : {CSIDL_WINDOWS, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86})
@@ -89,6 +92,33 @@ FolderVerdict judgeFolder(const std::string& folder) {
   if (cut != std::string::npos && cut > 2 && within(path, profile.substr(0, cut)))
     return FolderVerdict::OtherUser;
   return FolderVerdict::Allowed;
+}
+
+}  // namespace platform::windows_os
+
+namespace platform::windows_os {
+
+FolderProtection protectionOf(const std::string& path) {
+  switch (judgeFinalPath(path)) {
+    case FolderVerdict::Allowed:
+      return FolderProtection::None;
+    case FolderVerdict::DriveRoot: {
+      const std::string windows = knownFolder(CSIDL_WINDOWS);
+      const bool systemDrive = windows.size() >= 2 && path.size() >= 2 &&
+                               lower(windows.substr(0, 2)) == lower(path.substr(0, 2));
+      return systemDrive ? FolderProtection::Root : FolderProtection::MountRoot;
+    }
+    case FolderVerdict::SystemFolder:
+      return FolderProtection::System;
+    case FolderVerdict::ProfileOrAbove:
+      return lower(path) == lower(knownFolder(CSIDL_PROFILE)) ? FolderProtection::Home
+                                                              : FolderProtection::HoldsHome;
+    case FolderVerdict::OtherUser:
+      return FolderProtection::OtherUsersHome;
+    case FolderVerdict::Missing:
+      break;
+  }
+  return FolderProtection::System;  // what cannot be judged is not destroyed
 }
 
 }  // namespace platform::windows_os

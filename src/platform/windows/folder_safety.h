@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/file_layer.h"
+
 namespace platform::windows_os {
 
 enum class FolderVerdict {
@@ -18,6 +20,11 @@ enum class FolderVerdict {
 };
 
 FolderVerdict judgeFolder(const std::string& folder);
+// The same for a folder known by its final path.
+FolderVerdict judgeFinalPath(const std::string& path);
+// The verdict in the words of the file layer: the drive of Windows is the
+// root, another drive's top folder a mount root, the profile folder the home.
+FolderProtection protectionOf(const std::string& finalPath);
 inline bool mayClearFolder(const std::string& folder) {
   return judgeFolder(folder) == FolderVerdict::Allowed;
 }

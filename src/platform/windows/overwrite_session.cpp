@@ -57,6 +57,20 @@ bool ownedByUser(HANDLE file) {
   return own;
 }
 
+// A path below a folder: names joined by "/", none of them empty, "." or "..".
+bool plainRelative(const std::string& path) {
+  std::size_t start = 0;
+  for (;;) {
+    const auto end = path.find('/', start);
+    const std::string name = path.substr(start, end - start);
+    if (name.empty() || name == "." || name == ".." || name.find('\\') != std::string::npos ||
+        name.find(':') != std::string::npos)
+      return false;
+    if (end == std::string::npos) return true;
+    start = end + 1;
+  }
+}
+
 // Sets or clears the read-only mark, keeping every other attribute.
 bool setReadOnly(HANDLE file, FILE_BASIC_INFO basic, bool readOnly) {
   DWORD attributes =
@@ -185,18 +199,27 @@ OverwriteOpen of(OverwriteKind kind) {
 }  // namespace
 
 WindowsOverwriteSession::WindowsOverwriteSession(const OverwriteOptions& options)
-    : options_(options), state_(std::make_shared<SessionState>()) {
-  if (!options_.root.empty()) {
-    state_->root = finalPath(backslashed(options_.root));
-    state_->rootMissing = state_->root.empty();
-  }
+    : options_(options), state_(std::make_shared<SessionState>()) {}
+
+WindowsOverwriteSession::WindowsOverwriteSession(const OverwriteOptions& options,
+                                                 std::string rootPath, FolderCheck listed)
+    : options_(options), state_(std::make_shared<SessionState>()), listed_(std::move(listed)) {
+  state_->root = std::move(rootPath);
+  state_->rootMissing = state_->root.empty();
 }
 
 WindowsOverwriteSession::~WindowsOverwriteSession() = default;
 
 OverwriteOpen WindowsOverwriteSession::open(const std::string& given) {
   if (state_->rootMissing) return failed(kErrPathNotFound);
-  const std::string path = backslashed(given);
+  std::string path = backslashed(given);
+  if (listed_) {
+    // Below the chosen folder: only in folders its listing went through.
+    const auto cut = given.find_last_of('/');
+    const std::string folder = cut == std::string::npos ? "" : given.substr(0, cut);
+    if (!plainRelative(given) || !listed_(folder)) return failed(kErrPathNotFound);
+    path = state_->root + (state_->root.back() == '\\' ? "" : "\\") + path;
+  }
   // First the entry itself, never what it points to, with no data access,
   // so that it neither conflicts with nor waits for another program.
   HANDLE meta =
@@ -223,7 +246,12 @@ OverwriteOpen WindowsOverwriteSession::open(const std::string& given) {
   if (!state_->root.empty() && !pathWithin(finalPathOfHandle(meta), state_->root))
     return failed(kErrPathNotFound);
 
-  const DWORD attributes = info.dwFileAttributes;
+  // The name is looked at too: a system that follows some links when
+  // opening (Wine, links of its host) still marks them by name.
+  const DWORD named = GetFileAttributesA(path.c_str());
+  const DWORD attributes =
+      info.dwFileAttributes |
+      (named != INVALID_FILE_ATTRIBUTES ? named & FILE_ATTRIBUTE_REPARSE_POINT : 0);
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
     OverwriteOpen result = of(OverwriteKind::SymbolicLink);
     result.target = std::make_unique<OverwriteTargetImpl>(nullptr, path, id, state_);

@@ -4,6 +4,7 @@
 // elsewhere is a sharing violation (32), which means "in use".
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,9 +18,17 @@ struct SessionState;
 
 class WindowsOverwriteSession : public OverwriteSession {
  public:
-  // The root of options, if any, is resolved here, once: a file counts as
-  // below it only when the file that was opened lies below that folder.
+  // Says whether a folder below the chosen folder ("a/b", "" for the chosen
+  // folder itself) is one its listing went through.
+  using FolderCheck = std::function<bool(const std::string& relativeFolder)>;
+
+  // For files the user named: full paths.
   explicit WindowsOverwriteSession(const OverwriteOptions& options);
+  // For the files below a chosen folder (rootPath, its final path): paths
+  // relative to it, "/"-separated; a file counts only when it lies in a
+  // folder the listing went through and the file opened lies below rootPath.
+  WindowsOverwriteSession(const OverwriteOptions& options, std::string rootPath,
+                          FolderCheck listed);
   ~WindowsOverwriteSession() override;
   OverwriteOpen open(const std::string& path) override;
   // Flushes every file still open and reports the first failed flush of the
@@ -29,6 +38,7 @@ class WindowsOverwriteSession : public OverwriteSession {
  private:
   OverwriteOptions options_;
   std::shared_ptr<SessionState> state_;
+  FolderCheck listed_;
 };
 
 }  // namespace platform::windows_os

@@ -1,5 +1,6 @@
 #include "platform/windows/windows_file_layer.h"
 
+#include "platform/windows/chosen_folder.h"
 #include "platform/windows/file_errors.h"
 #include "platform/windows/overwrite_session.h"
 #include "platform/windows/win32.h"
@@ -138,6 +139,10 @@ int WindowsFileLayer::walkFiles(const std::string& folder,
 std::unique_ptr<OverwriteSession> WindowsFileLayer::beginOverwrite(
     const OverwriteOptions& options) {
   return std::make_unique<WindowsOverwriteSession>(options);
+}
+
+ChosenFolderOpen WindowsFileLayer::chooseFolder(const std::string& folder) {
+  return chooseWindowsFolder(folder);
 }
 
 std::string WindowsFileLayer::homeFolder() {

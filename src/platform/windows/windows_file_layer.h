@@ -18,6 +18,7 @@ class WindowsFileLayer : public FileLayer {
   int walkFiles(const std::string& folder,
                 const std::function<void(const std::string&)>& onFile) override;
   std::unique_ptr<OverwriteSession> beginOverwrite(const OverwriteOptions& options) override;
+  ChosenFolderOpen chooseFolder(const std::string& folder) override;
   // The user's profile folder.
   std::string homeFolder() override;
 };
