@@ -103,8 +103,8 @@ TEST(WindowsFileLayer, WipeOverwritesInPlaceEveryPassAndRemovesReadOnlyFiles) {
 }
 
 TEST(WindowsFileLayer, TempFolderIsClearedButNeverPastAJunctionOrAFileInUse) {
+  TestFolder outside("outside");  // goes last: the link in temp leads there
   TestFolder temp("temp");
-  TestFolder outside("outside");
   const std::string kept = outside.write("keep.txt", "not the temporary folder's");
   temp.write("a.txt", "a");
   temp.write("sub\\deep\\b.txt", "b");

@@ -40,7 +40,7 @@ void makeFolders(const std::string& path) {
 
 TestFolder::TestFolder(const std::string& name)
     : path_(localAppData() + "\\tracesweep-tests\\" + name + "-" +
-            std::to_string(GetCurrentProcessId())) {
+            std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64())) {
   removeTree(path_);
   makeFolders(path_);
 }
@@ -97,21 +97,32 @@ std::string hostPath(const std::string& path) {
   return result;
 }
 
-// Wine starts programs of the host too: ln makes the link.
-bool makeHostLink(const std::string& link, const std::string& target) {
-  const std::string from = hostPath(target), to = hostPath(link);
-  if (from.empty() || to.empty()) return false;
-  std::string command = "/bin/ln -s \"" + from + "\" \"" + to + "\"";
+// Waits up to five seconds for a path to come (or go): a program of the
+// host that Wine started may still run when Wine says it ended.
+bool settles(const std::string& path, bool present) {
+  for (int i = 0; i < 100 && exists(path) != present; ++i) Sleep(50);
+  return exists(path) == present;
+}
+
+// Wine starts programs of the host too.
+bool runHost(const std::string& program, std::string command) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA("Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))
     return false;
   WaitForSingleObject(process.hProcess, 10000);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return exists(link);
+  return true;
+}
+
+bool makeHostLink(const std::string& link, const std::string& target) {
+  const std::string from = hostPath(target), to = hostPath(link);
+  if (from.empty() || to.empty() || exists(link)) return false;
+  runHost("Z:\\bin\\ln", "/bin/ln -s \"" + from + "\" \"" + to + "\"");
+  return settles(link, true);
 }
 
 }  // namespace
@@ -164,7 +175,11 @@ void removeTree(const std::string& path) {
       FindClose(find);
     }
   }
-  if (!RemoveDirectoryA(path.c_str())) DeleteFileA(path.c_str());
+  if (RemoveDirectoryA(path.c_str()) || DeleteFileA(path.c_str())) return;
+  // A link of Wine's host that leads to a folder goes only from the host side.
+  const std::string host = underWine() ? hostPath(path) : "";
+  if (!host.empty() && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    if (runHost("Z:\\bin\\rm", "/bin/rm -f \"" + host + "\"")) settles(path, false);
 }
 
 }  // namespace windows_test
