@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
-# Screenshots of the program as a user sees it: under Xvfb, with trayer as the
-# notification area, xdotool clicking the tray icon and switching the pages.
+# Screenshots of the program as a user sees it: under Xvfb, with openbox as the
+# window manager and trayer as the notification area, xdotool clicking the
+# tray icon and switching the pages.
 #
 #   scripts/screenshots.sh OUTDIR [PROGRAM]
 #
 # PROGRAM defaults to build/src/tracesweep. Writes OUTDIR/NN-name.png. Runs in
 # a throwaway HOME, so nothing of the user's own is read or changed
 # (SHOTS_HOME_FROM=DIR starts it as a copy of DIR).
+#   SHOTS_SCALE=2      draws the program at twice the size (QT_SCALE_FACTOR)
+#   SHOTS_LATE_TRAY=1  starts the panel after the program, as at log-in, then
+#                      takes the panel away again (OUTDIR/late-*.png)
 set -euo pipefail
 
 out=$(realpath -m "${1:?usage: $0 OUTDIR [PROGRAM]}")
 here=$(cd "$(dirname "$0")/.." && pwd)
 prog=$(realpath "${2:-$here/build/src/tracesweep}")
-for tool in Xvfb trayer xdotool import; do
-  command -v "$tool" >/dev/null || { echo "missing: $tool (apt-get install xvfb trayer xdotool imagemagick)" >&2; exit 1; }
+for tool in Xvfb openbox trayer xdotool import; do
+  command -v "$tool" >/dev/null || { echo "missing: $tool (apt-get install xvfb openbox trayer xdotool imagemagick)" >&2; exit 1; }
 done
+scale=${SHOTS_SCALE:-1}
+export QT_SCALE_FACTOR=$scale
+px() { echo $(($1 * scale)); }  # a distance inside the program's windows
 mkdir -p "$out"
 
 work=$(mktemp -d)
@@ -40,16 +47,21 @@ unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORM
 display=99
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
 export DISPLAY=:$display
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 $((1024 * scale))x$((768 * scale))x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 # A desktop-like background, so the windows stand out.
 xsetroot -solid '#4a6078' 2>/dev/null || true
 
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-  --transparent false --tint 0x303841 --expand true >/dev/null 2>&1 &
+openbox >/dev/null 2>&1 &
 pids+=($!)
-sleep 1
+start_tray() {
+  trayer --edge top --align right --widthtype request --height $((24 * scale)) --SetDockType true \
+    --transparent false --tint 0x303841 --expand true >/dev/null 2>&1 &
+  tray_pid=$!
+  pids+=("$tray_pid")
+  sleep 1
+}
 
 shot() {
   import -window root "$out/$1.png"
@@ -62,11 +74,19 @@ wait_for() {  # wait_for <seconds> <command...>: until the command succeeds
   return 1
 }
 main_window() { xdotool search --onlyvisible --name '^ Norrick Tracesweep$' | head -1; }
+main_window_shown() { [ -n "$(main_window)" ]; }
+main_window_gone() { [ -z "$(main_window)" ]; }
+tray_icon_shown() {  # trayer grows from nothing to the icon's width
+  local t
+  t=$(xdotool search --onlyvisible --class trayer | tail -1) || return 1
+  eval "$(xdotool getwindowgeometry --shell "$t")"
+  [ "$WIDTH" -gt 4 ]
+}
 # The splash: the program's window of 490 by 280 (the tray icon is one too).
 splash_visible() {
   local w
   for w in $(xdotool search --onlyvisible --class tracesweep 2>/dev/null); do
-    xdotool getwindowgeometry "$w" | grep -q 'Geometry: 490x280' && return 0
+    xdotool getwindowgeometry "$w" | grep -q "Geometry: $((490 * scale))x$((280 * scale))" && return 0
   done
   return 1
 }
@@ -75,6 +95,37 @@ splash_gone() { ! splash_visible; }
 "$prog" > "$work/program.log" 2>&1 &
 prog_pid=$!
 pids+=("$prog_pid")
+
+if [ "${SHOTS_LATE_TRAY:-0}" = 1 ]; then
+  echo "late panel: no notification area at start"
+  wait_for 30 splash_gone
+  wait_for 10 main_window_shown
+  sleep 0.6
+  shot late-01-no-tray-main-window
+  echo "the panel comes"
+  start_tray
+  wait_for 10 tray_icon_shown
+  sleep 2  # the program looks for the panel once a second
+  shot late-02-panel-came
+  win=$(main_window)
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  sleep 0.3
+  xdotool key alt+F4  # the window manager's close
+  wait_for 5 main_window_gone
+  sleep 0.5
+  kill -0 "$prog_pid" || { echo "closing the window ended the program" >&2; exit 1; }
+  shot late-03-closed-into-the-tray
+  echo "the panel goes"
+  kill "$tray_pid"
+  wait_for 10 main_window_shown
+  sleep 0.6
+  shot late-04-panel-gone-window-back
+  kill "$prog_pid"  # SIGTERM, as at log-out
+  wait_for 10 bash -c "! kill -0 $prog_pid"
+  echo "the program ended on SIGTERM"
+  exit 0
+fi
+start_tray
 
 echo "splash"
 wait_for 10 splash_visible
@@ -122,10 +173,12 @@ for i in $(seq 1 150); do head -c 262144 /dev/urandom > "$victim/file$i.bin"; do
 echo "keep out" > "$victim/sub/notes.txt"
 xdotool key ctrl+shift+Tab  # back to "Secure Wipe"
 sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove $((X + 300)) $((Y + 204)) click 1  # the folder box
+# xwininfo, not xdotool: under a window manager xdotool counts the frame twice.
+X=$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {print $NF}')
+Y=$(xwininfo -id "$win" | awk '/Absolute upper-left Y/ {print $NF}')
+xdotool mousemove $((X + $(px 300))) $((Y + $(px 204))) click 1  # the folder box
 xdotool type --delay 5 "$victim"
-xdotool mousemove $((X + 586)) $((Y + 414)) click 1  # "&Wipe"
+xdotool key alt+w  # "&Wipe"
 sleep 0.8
 shot 10a-wipe-warning
 xdotool key Return
@@ -146,6 +199,11 @@ sleep 0.6
 xdotool key Down Down Return  # "About"
 sleep 0.8
 shot 11-about-from-tray
+xdotool key alt+c  # "&Check for updates..."
+sleep 0.8
+shot 11b-update-check
+xdotool key Return
+sleep 0.4
 
 echo "exit question"
 click_icon 3

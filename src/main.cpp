@@ -27,8 +27,7 @@ int main(int argc, char** argv) {
   {
     app::Modmain app(services.platform());
     app.Main();
-    // Main may already have ended the program (a second copy).
-    if (!windows.ended()) result = QApplication::exec();
+    result = view_qt::runUntilEnd(app, windows);
     // The widgets go before the windows' models they mirror.
     windows.unloadAll();
   }

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "app/about_texts.h"
+#include "app/help_page.h"
 #include "app/modmain.h"
 #include "app/preferences.h"
 #include "areas/system_areas.h"
 #include "identity.h"
-#include "update/update_check.h"
 
 namespace app {
 
@@ -18,7 +18,10 @@ frmmain::frmmain(Modmain& app)
       cookies(app.platform, forms::PageHost{*this, sbar}, app.ShowIndexDat, wipe.chkSecureForAll),
       cache(app.platform, forms::PageHost{*this, sbar}, &wipe.chkSecureForAll),
       history(app.platform, forms::PageHost{*this, sbar}, app.history()),
-      app_(app) {}
+      app_(app),
+      updates_(
+          app.platform, *this, [this](const std::string& url) { app_.OpenURL(url); },
+          app.makerUrl) {}
 
 void frmmain::Form_Load() {
   setCaption(identity::kAppTitle);
@@ -97,11 +100,11 @@ void frmmain::cmdok_Click() {
 }
 
 void frmmain::cmdhelp_Click() {
-  app_.OpenURL(identity::helpUrl());
+  app_.OpenURL(helpLocation(app_.platform, {}, app_.makerUrl));
 }
 
 void frmmain::lblurl_Click() {
-  app_.OpenURL(identity::homeUrl());
+  app_.OpenURL(homeLocation(app_.platform, app_.makerUrl));
 }
 
 void frmmain::chkdeltempfiles_Click() {
@@ -125,8 +128,7 @@ void frmmain::cmdcheckForUpdates_Click() {
 }
 
 void frmmain::checkForUpdates() {
-  update::checkForUpdates(app_.platform, *this,
-                          [this](const std::string& url) { app_.OpenURL(url); });
+  updates_.start();
 }
 
 }  // namespace app

@@ -11,6 +11,7 @@
 #include "traces/cache_page.h"
 #include "traces/cookies_page.h"
 #include "traces/history_page.h"
+#include "update/update_check.h"
 
 namespace app {
 
@@ -88,9 +89,12 @@ class frmmain : public forms::Form {
   void loadURLHistory() { history.loadURLHistory(); }
   void wipeOut() { wipe.wipeOut(); }
   void checkForUpdates();
+  // Whether an update check started from this window is still waiting for its answer.
+  bool checkingForUpdates() const { return updates_.running(); }
 
  private:
   Modmain& app_;
+  update::UpdateCheck updates_;
 };
 
 }  // namespace app

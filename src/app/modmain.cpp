@@ -21,7 +21,7 @@ void Modmain::Main() {
   tray_ = std::make_unique<frmtray>(*this);
   platform.windows.load(*tray_);
   tray_->Form_Load();
-  hasTray_ = platform.tray.available();
+  platform.tray.watchAvailability([this](bool available) { trayAvailabilityChanged(available); });
 
   // A history store that cannot be opened leaves the program without a
   // history page, not without a program.
@@ -84,8 +84,17 @@ void Modmain::unloadMainForm() {
   retire(std::move(main_));
 }
 
+void Modmain::trayAvailabilityChanged(bool available) {
+  // While the start-up sequence runs, its end shows the window when needed.
+  if (!available && tray_ && !splash_) showMainForm();
+}
+
+void Modmain::sessionEnd() {
+  unloadMainForm();
+}
+
 void Modmain::closeMainForm() {
-  if (hasTray_)
+  if (hasTray())
     unloadMainForm();
   else
     exitSequence();
@@ -122,7 +131,7 @@ void Modmain::startupSequence(frmSplash& splash) {
   platform.windows.unload(splash);
   retire(std::move(splash_));
   // Without a notification area the main window is the only way in.
-  if (!hasTray_) showMainForm();
+  if (!hasTray()) showMainForm();
 }
 
 void Modmain::ClearChosenAreas(forms::Label& progress) {

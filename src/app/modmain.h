@@ -9,6 +9,7 @@
 #include "app/frmmain.h"
 #include "app/small_forms.h"
 #include "erase/file_list.h"
+#include "identity.h"
 #include "platform/platform.h"
 #include "traces/url_history.h"
 
@@ -39,6 +40,14 @@ class Modmain {
   // notification area closing it ends the program through the exit sequence.
   void closeMainForm();
 
+  // The notification area came or went: without one the main window is the
+  // only way in, so it is shown; with one, closing it leaves the program in the tray.
+  void trayAvailabilityChanged(bool available);
+  // The desktop session ends (SIGTERM at log-out): the main window, when
+  // loaded, is unloaded as a close would, so the autostart box applies.
+  // Nothing is asked and nothing is cleared.
+  void sessionEnd();
+
   void startupSequence(frmSplash& splash);
   void ClearChosenAreas(forms::Label& progress);
   void exitSequence();  // the tray menu's "Exit"
@@ -47,9 +56,11 @@ class Modmain {
   frmtray* trayForm() const { return tray_.get(); }
   frmSplash* splashForm() const { return splash_.get(); }
   frmCleanUp* cleanUpForm() const { return cleanUp_.get(); }
-  bool hasTray() const { return hasTray_; }
+  bool hasTray() const { return platform.tray.available(); }
 
   platform::Platform& platform;
+  // Scheme and host of the maker's server: the build's own; tests point it elsewhere.
+  std::string makerUrl = identity::kMakerUrl;
   bool ShowIndexDat = true;
   erasure::FileList FileList;
 
@@ -64,7 +75,6 @@ class Modmain {
   std::unique_ptr<traces::CURLHistory> history_;
   // Windows unloaded inside one of their own handlers live until it returns.
   std::vector<std::unique_ptr<forms::Form>> retired_;
-  bool hasTray_ = false;
 };
 
 }  // namespace app

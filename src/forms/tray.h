@@ -19,6 +19,9 @@ class TrayService {
   virtual bool available() const = 0;
   // Adds the icon with its tip; onMessage receives each mouse message number.
   virtual bool addIcon(const std::string& tip, std::function<void(int)> onMessage) = 0;
+  // Reports every later change of available(): a panel started after the
+  // program, or one that goes away while it runs.
+  virtual void watchAvailability(std::function<void(bool)> /*onChange*/) {}
 };
 
 }  // namespace forms

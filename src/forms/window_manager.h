@@ -1,6 +1,7 @@
 // Window lifecycle, provided by the view toolkit (Qt) or by a scripted fake.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "forms/form.h"
@@ -26,6 +27,10 @@ class WindowManager {
   virtual void popupMenu(const std::vector<MenuItem*>& items) = 0;
   // Ends the program at once: no window's close handler runs.
   virtual void endProcess() = 0;
+  // Runs task on the user-interface thread, from its event loop; may be
+  // called from any thread. Work done elsewhere hands its result back so.
+  // A manager without an event loop of its own runs the task at once.
+  virtual void post(std::function<void()> task) { task(); }
 };
 
 }  // namespace forms

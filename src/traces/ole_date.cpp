@@ -15,6 +15,30 @@ namespace traces {
 
 namespace {
 
+#ifdef _WIN32
+// The POSIX calls under the names of the Windows C runtime.
+constexpr int LC_TIME_MASK = LC_TIME;
+locale_t newlocale(int category, const char* name, locale_t) {
+  return _create_locale(category, name);
+}
+// The runtime the program links (msvcrt) formats in the process's locale only.
+std::size_t strftime_l(char* out, std::size_t room, const char* format, const struct tm* fields,
+                       locale_t) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  return strftime(out, room, format, fields);
+#pragma GCC diagnostic pop
+}
+struct tm* localtime_r(const time_t* moment, struct tm* out) {
+  return localtime_s(out, moment) == 0 ? out : nullptr;
+}
+// No locale's own short-date pattern to ask for: the default below.
+constexpr int D_FMT = 0;
+const char* nl_langinfo_l(int, locale_t) {
+  return nullptr;
+}
+#endif
+
 constexpr std::int64_t kDaysFrom1970To1899 = -25569;  // 1899-12-30 counted from 1970-01-01
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
 constexpr std::uint64_t kTicksPerSecond = 10000000;

@@ -12,7 +12,7 @@
 namespace traces {
 
 #ifdef _WIN32
-// The Windows C runtime spells the locale type with a leading underscore.
+// The C runtime of Windows names the locale type with an underscore.
 using locale_t = _locale_t;
 #endif
 

@@ -1,61 +1,74 @@
 #include "update/update_check.h"
 
 #include "identity.h"
-#include "update/download_file.h"
 #include "update/version_file.h"
 
 namespace update {
 
-namespace {
-
-// "upd.txt" in the folder; "" when the folder is unknown.
 std::string localCopyIn(std::string folder) {
   if (folder.empty()) return "";
   if (folder.back() == '/') folder.pop_back();
   return folder + "/upd.txt";
 }
 
-std::optional<double> fetchPublishedVersion(platform::Platform& platform) {
-  auto localCopy = downloadVersionFile(platform);
-  if (!localCopy) return std::nullopt;
-  return readPublishedVersion(*localCopy);
+UpdateCheck::UpdateCheck(platform::Platform& platform, forms::Form& window, OpenUrl openUrl,
+                         std::string makerUrl)
+    : platform_(platform),
+      window_(window),
+      openUrl_(std::move(openUrl)),
+      makerUrl_(std::move(makerUrl)) {}
+
+void UpdateCheck::start() {
+  if (running_) return;
+  if (!identity::makerConfigured(makerUrl_)) {
+    platform_.msgbox.show(kServerNotConfigured, forms::vbOKOnly | forms::vbInformation,
+                          identity::kAppTitle);
+    return;
+  }
+  running_ = true;
+  window_.setMousePointer(forms::vbHourglass);
+  download(localCopyIn(platform_.process.programFolder()), true);
 }
 
-}  // namespace
-
-std::optional<std::string> downloadVersionFile(platform::Platform& platform) {
-  const std::string url = identity::versionFileUrl();
-  std::string localCopy = localCopyIn(platform.process.programFolder());
-  if (!localCopy.empty()) {
-    int status = 0;
-    if (DownloadFile(platform.downloader, url, localCopy, &status)) return localCopy;
-    if (status != platform::kDownloadFolderNotWritable) return std::nullopt;
+void UpdateCheck::download(const std::string& localCopy, bool mayTryDataFolder) {
+  if (localCopy.empty()) {
+    downloaded(localCopy, mayTryDataFolder, platform::kDownloadFolderNotWritable);
+    return;
   }
-  localCopy = localCopyIn(platform.process.userDataFolder());
-  if (!localCopy.empty() && DownloadFile(platform.downloader, url, localCopy)) return localCopy;
-  return std::nullopt;
+  std::weak_ptr<int> alive = alive_;
+  forms::WindowManager& windows = platform_.windows;
+  platform_.downloader.downloadInBackground(
+      identity::versionFileUrl(makerUrl_), localCopy,
+      [this, alive, &windows, localCopy, mayTryDataFolder](int status) {
+        windows.post([this, alive, localCopy, mayTryDataFolder, status] {
+          if (!alive.expired()) downloaded(localCopy, mayTryDataFolder, status);
+        });
+      });
 }
 
-void checkForUpdates(platform::Platform& platform, forms::Form& window,
-                     const std::function<void(const std::string&)>& openUrl) {
-  std::optional<double> published;
-  {
-    // The download is synchronous; the hourglass goes before any box is shown.
-    forms::HourglassGuard hourglass(window);
-    published = fetchPublishedVersion(platform);
+void UpdateCheck::downloaded(const std::string& localCopy, bool mayTryDataFolder, int status) {
+  if (status == 0) {
+    // A missing or unreadable version counts as no version file at all.
+    finish(readPublishedVersion(localCopy));
+  } else if (status == platform::kDownloadFolderNotWritable && mayTryDataFolder) {
+    download(localCopyIn(platform_.process.userDataFolder()), false);
+  } else {
+    finish(std::nullopt);
   }
-  // A missing or unreadable version counts as no version file at all.
+}
+
+void UpdateCheck::finish(std::optional<double> published) {
+  // The hourglass goes before any box is shown.
+  window_.setMousePointer(forms::vbDefault);
   if (!published) {
-    platform.msgbox.show(kUpdateFileNotFound, forms::vbOKOnly, identity::kAppTitle);
-    return;
+    platform_.msgbox.show(kUpdateFileNotFound, forms::vbOKOnly, identity::kAppTitle);
+  } else if (ownVersion() >= *published) {
+    platform_.msgbox.show(kUpToDate, forms::vbOKOnly | forms::vbInformation, identity::kAppTitle);
+  } else if (platform_.msgbox.show(kNewerAvailable, forms::vbYesNo | forms::vbInformation,
+                                   identity::kAppTitle) == forms::vbYes) {
+    openUrl_(identity::downloadPageUrl(makerUrl_));
   }
-  if (ownVersion() >= *published) {
-    platform.msgbox.show(kUpToDate, forms::vbOKOnly | forms::vbInformation, identity::kAppTitle);
-    return;
-  }
-  int answer = platform.msgbox.show(kNewerAvailable, forms::vbYesNo | forms::vbInformation,
-                                    identity::kAppTitle);
-  if (answer == forms::vbYes) openUrl(identity::downloadPageUrl());
+  running_ = false;
 }
 
 }  // namespace update

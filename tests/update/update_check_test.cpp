@@ -21,6 +21,8 @@ using testsupport::HttpReply;
 using testsupport::readFile;
 
 constexpr const char* kVersionPath = "/products/ts/version.txt";
+// A maker's address as a build that names one has it; requests go to the test's server.
+constexpr const char* kMaker = "https://updates.tracesweep.test";
 
 // The real downloader, with the maker's address sent to the test's server. It
 // also notes the window's pointer while each download runs.
@@ -31,7 +33,7 @@ class ToTestServer : public platform::Downloader {
     urls.push_back(url);
     files.push_back(file);
     pointers.push_back(window_.MousePointer());
-    std::string maker = identity::kMakerUrl;
+    std::string maker = kMaker;
     return real_.download(url.starts_with(maker) ? base_ + url.substr(maker.size()) : url, file);
   }
   std::string base_;
@@ -63,7 +65,10 @@ class CheckForUpdatesTest : public ::testing::Test {
   // Runs the check and returns the boxes it showed.
   std::vector<platform::fake::ShownBox> check() {
     fake.msgbox.shown.clear();
-    checkForUpdates(platform, window, [this](const std::string& url) { opened.push_back(url); });
+    UpdateCheck updates(
+        platform, window, [this](const std::string& url) { opened.push_back(url); }, kMaker);
+    updates.start();
+    EXPECT_FALSE(updates.running());  // this downloader answers at once
     return fake.msgbox.shown;
   }
 
@@ -98,7 +103,7 @@ TEST_F(CheckForUpdatesTest, PublishedVersionNotNewerIsUpToDate) {
     EXPECT_EQ(localCopy(), text);
   }
   EXPECT_TRUE(opened.empty());
-  EXPECT_EQ(downloader.urls.front(), identity::versionFileUrl());
+  EXPECT_EQ(downloader.urls.front(), identity::versionFileUrl(kMaker));
   EXPECT_EQ(downloader.files.front(), (programFolder / "upd.txt").string());
 }
 
@@ -113,7 +118,7 @@ TEST_F(CheckForUpdatesTest, NewerVersionOffersTheDownloadPage) {
 
     fake.msgbox.answers = {forms::vbYes};
     expectOnlyBox(kNewerAvailable, forms::vbYesNo | forms::vbInformation);
-    EXPECT_EQ(opened, std::vector<std::string>{identity::downloadPageUrl()});
+    EXPECT_EQ(opened, std::vector<std::string>{identity::downloadPageUrl(kMaker)});
     opened.clear();
   }
 }
@@ -181,6 +186,61 @@ TEST_F(CheckForUpdatesTest, HourglassWhileDownloadingOnly) {
   server.serve(kVersionPath, HttpReply::text("gone", 404));
   check();
   EXPECT_EQ(downloader.pointers, (std::vector<int>{forms::vbHourglass, forms::vbHourglass}));
+  EXPECT_EQ(window.MousePointer(), forms::vbDefault);
+}
+
+// The real program's downloader answers from another thread, later: one check
+// runs at a time, the window keeps its hourglass meanwhile, and an answer for
+// a window that has gone is dropped.
+TEST(UpdateCheckInBackground, OneCheckAtATimeAnsweredWhenTheDownloadEnds) {
+  testsupport::TempDir dir;
+  platform::fake::FakePlatform fake;
+  platform::Platform platform = fake.platform();
+  fake.process.folder = dir.path().string();
+  fake.downloader.hold = true;
+  fake.downloader.content = "1.1";
+  forms::Form window{"frmmain"};
+  std::vector<std::string> opened;
+  auto open = [&opened](const std::string& url) { opened.push_back(url); };
+
+  UpdateCheck updates(platform, window, open, kMaker);
+  updates.start();
+  EXPECT_TRUE(updates.running());
+  EXPECT_EQ(window.MousePointer(), forms::vbHourglass);
+  EXPECT_TRUE(fake.msgbox.shown.empty());
+  updates.start();  // a second click while the first check runs
+  EXPECT_EQ(fake.downloader.held.size(), 1u);
+
+  fake.msgbox.answers = {forms::vbYes};
+  fake.downloader.finishHeld();
+  EXPECT_FALSE(updates.running());
+  EXPECT_EQ(window.MousePointer(), forms::vbDefault);
+  ASSERT_EQ(fake.msgbox.shown.size(), 1u);
+  EXPECT_EQ(fake.msgbox.shown[0].text, kNewerAvailable);
+  EXPECT_EQ(opened, std::vector<std::string>{identity::downloadPageUrl(kMaker)});
+  EXPECT_EQ(fake.downloader.urls, std::vector<std::string>{identity::versionFileUrl(kMaker)});
+
+  {
+    UpdateCheck gone(platform, window, open, kMaker);
+    gone.start();
+  }
+  fake.downloader.finishHeld();
+  EXPECT_EQ(fake.msgbox.shown.size(), 1u);
+}
+
+// Without a maker's server named at build time nothing is fetched: the check
+// says why instead of reporting a download that could never work.
+TEST(UpdateCheckInBackground, PlaceholderServerIsNotConfigured) {
+  platform::fake::FakePlatform fake;
+  platform::Platform platform = fake.platform();
+  forms::Form window{"frmmain"};
+  UpdateCheck updates(
+      platform, window, [](const std::string&) {}, std::string(identity::kPlaceholderMakerUrl));
+  updates.start();
+  EXPECT_FALSE(updates.running());
+  EXPECT_TRUE(fake.downloader.urls.empty());
+  ASSERT_EQ(fake.msgbox.shown.size(), 1u);
+  EXPECT_EQ(fake.msgbox.shown[0].text, kServerNotConfigured);
   EXPECT_EQ(window.MousePointer(), forms::vbDefault);
 }
 

@@ -121,12 +121,13 @@ class MainWindowTest : public QObject {
   }
 
   void linkAndHelpOpenTheirAddresses() {
+    app_->makerUrl = "https://www.maker.test";
     auto* link = find<QLabel>("lblurl");
     QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
     QCOMPARE(env_->fake.shell.opened.size(), std::size_t(1));
-    QCOMPARE(env_->fake.shell.opened.back(), identity::homeUrl());
+    QCOMPARE(env_->fake.shell.opened.back(), identity::homeUrl(app_->makerUrl));
     QTest::mouseClick(find<QPushButton>("cmdhelp"), Qt::LeftButton);
-    QCOMPARE(env_->fake.shell.opened.back(), identity::helpUrl());
+    QCOMPARE(env_->fake.shell.opened.back(), identity::helpUrl(app_->makerUrl));
     QCOMPARE(find<QPushButton>("cmdok")->text(), QString("&Ok"));
   }
 
@@ -138,6 +139,7 @@ class MainWindowTest : public QObject {
 
   void closeBoxAsksTheModelAndKeepsTheWindow() {
     // Without a notification area a close runs the exit sequence; Cancel.
+    env_->fake.tray.isAvailable = false;
     env_->fake.msgbox.answers = {forms::vbCancel};
     QVERIFY(!window()->close());
     QCOMPARE(env_->fake.msgbox.shown.size(), std::size_t(1));

@@ -2,6 +2,7 @@
 // window system activates the splash or never does; the main window's
 // activation handler runs when it becomes the program's active window, not
 // when the focus merely comes back; a user's close goes to the model.
+#include <QScopeGuard>
 #include <QtTest>
 #include <memory>
 
@@ -39,6 +40,8 @@ class StartupTest : public QObject {
   void splashStartsUpOnceWhenActivated() {
     ViewEnv env;
     app::Modmain app(env.platform);
+    // The widgets go before the window models they mirror, as in main().
+    auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });
     CountingSplash splash(app);
     runSplash(env, splash, nullptr);
     QTRY_VERIFY(app.mainForm() != nullptr);
@@ -51,6 +54,8 @@ class StartupTest : public QObject {
   void splashStartsUpOnceWithoutActivation() {
     ViewEnv env;
     app::Modmain app(env.platform);
+    // The widgets go before the window models they mirror, as in main().
+    auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });
     CountingSplash splash(app);
     EatActivation eater;
     runSplash(env, splash, &eater);
@@ -63,6 +68,8 @@ class StartupTest : public QObject {
   void mainWindowActivationReloadsOnlyWhenItBecomesActive() {
     ViewEnv env;
     app::Modmain app(env.platform);
+    // The widgets go before the window models they mirror, as in main().
+    auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });
     app::frmmain& main = app.loadMainForm();
     env.windows.show(main);
     QTRY_VERIFY(main.cookies.lstcookies.Width() > 0);  // Form_Activate ran
@@ -79,6 +86,8 @@ class StartupTest : public QObject {
   void mainIsLoadedHiddenAndItsCloseBoxUnloadsIt() {
     ViewEnv env;
     app::Modmain app(env.platform);
+    // The widgets go before the window models they mirror, as in main().
+    auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });
     app.Main();  // the fake tray is available
     QTRY_VERIFY(app.splashForm() == nullptr);
     app::frmmain* main = app.mainForm();
@@ -101,6 +110,8 @@ class StartupTest : public QObject {
     env.fake.settings.SaveSetting(" Norrick Tracesweep", "Settings", "runonshutdown", "1");
     env.fake.settings.SaveSetting(" Norrick Tracesweep", "Settings", "autoemptyrecyclebin", "1");
     app::Modmain app(env.platform);
+    // The widgets go before the window models they mirror, as in main().
+    auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });
     app.Main();
     QTRY_VERIFY(app.splashForm() == nullptr);
     app.exitSequence();  // the fake box answers OK

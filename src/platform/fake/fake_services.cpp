@@ -176,4 +176,19 @@ int FakeDownloader::download(const std::string& url, const std::string& file) {
   return status;
 }
 
+void FakeDownloader::downloadInBackground(const std::string& url, const std::string& file,
+                                          std::function<void(int)> done) {
+  if (!hold) {
+    done(download(url, file));
+    return;
+  }
+  held.push_back([this, url, file, done = std::move(done)] { done(download(url, file)); });
+}
+
+void FakeDownloader::finishHeld() {
+  auto now = std::move(held);
+  held.clear();
+  for (auto& finish : now) finish();
+}
+
 }  // namespace platform::fake

@@ -66,6 +66,13 @@ class FakeShell : public Shell {
 class FakeDownloader : public Downloader {
  public:
   int download(const std::string& url, const std::string& file) override;
+  // At once, unless `hold`: then the download waits for finishHeld().
+  void downloadInBackground(const std::string& url, const std::string& file,
+                            std::function<void(int)> done) override;
+  // Completes the held downloads as download() would.
+  void finishHeld();
+  bool hold = false;
+  std::vector<std::function<void()>> held;
   std::vector<std::string> urls;
   std::string content;  // written into the file when status is 0
   int status = 0;

@@ -64,6 +64,15 @@ class FakeTray : public forms::TrayService {
   void send(int message) {
     if (handler) handler(message);
   }
+  void watchAvailability(std::function<void(bool)> onChange) override {
+    availabilityHandler = std::move(onChange);
+  }
+  // The panel comes or goes, as the view would report it.
+  void setAvailable(bool available) {
+    isAvailable = available;
+    if (availabilityHandler) availabilityHandler(available);
+  }
+  std::function<void(bool)> availabilityHandler;
   bool isAvailable = true;
   int added = 0;
   std::string tip;

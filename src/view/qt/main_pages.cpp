@@ -44,6 +44,14 @@ QLabel* label(forms::Label& model, QWidget* parent) {
   return widget;
 }
 
+// The name a screen reader announces, from the control's visible label:
+// "Cookie Directory:" -> "Cookie Directory", "&Wipe" -> "Wipe".
+void spokenAs(QWidget* widget, const std::string& label) {
+  QString name = QString::fromStdString(label).remove(QLatin1Char('&')).trimmed();
+  if (name.endsWith(QLatin1Char(':'))) name.chop(1);
+  widget->setAccessibleName(name);
+}
+
 // A page holding one frame that fills it.
 QWidget* framedPage(forms::Frame& model, QGroupBox** box) {
   auto* page = new QWidget;
@@ -59,6 +67,13 @@ QHBoxLayout* buttonRow(std::initializer_list<QWidget*> left,
   for (QWidget* w : left) row->addWidget(w);
   row->addStretch(1);
   for (QWidget* w : right) row->addWidget(w);
+  // Tab goes left to right, whatever order the buttons were made in.
+  QWidget* previous = nullptr;
+  for (auto group : {left, right})
+    for (QWidget* w : group) {
+      if (previous) QWidget::setTabOrder(previous, w);
+      previous = w;
+    }
   return row;
 }
 
@@ -74,16 +89,24 @@ QWidget* buildGeneralPage(app::frmmain& f) {
        {&f.chkautostart, &f.chkdelOnStart, &f.chkDelOnShutDown, &f.Chkautoclearcookies,
         &f.ChkAutoClearCache, &f.ChkAutoClearHistory})
     left->addWidget(checkBox(*box, general));
-  left->addStretch(1);
 
   QGroupBox* misc = frame(f.Frame5, page);
   auto* right = new QVBoxLayout(misc);
   right->addWidget(checkBox(f.chkEmptyRecycleBin, misc, [&f] { f.chkEmptyRecycleBin_Click(); }));
   right->addWidget(checkBox(f.chkdeltempfiles, misc, [&f] { f.chkdeltempfiles_Click(); }));
-  right->addStretch(1);
 
-  layout->addWidget(general, 3);
-  layout->addWidget(misc, 2);
+  // The less obvious boxes say what they do.
+  general->findChild<QCheckBox*>("chkdelOnStart")
+      ->setToolTip(
+          QStringLiteral("When Tracesweep starts, clear the areas ticked below and on the right."));
+  general->findChild<QCheckBox*>("chkDelOnShutDown")
+      ->setToolTip(QStringLiteral(
+          "When you end Tracesweep from its tray menu, clear the areas ticked below and on "
+          "the right. Logging out does not clear anything."));
+
+  // Each frame as tall as its boxes; the space left stays below them.
+  layout->addWidget(general, 3, Qt::AlignTop);
+  layout->addWidget(misc, 2, Qt::AlignTop);
   return page;
 }
 
@@ -95,14 +118,20 @@ QWidget* buildCookiesPage(traces::CookiesPage& p) {
   auto* dir = new QLineEdit(box);
   dir->setReadOnly(true);  // shows where the cookies are; not a choice
   bindTextBox(p.txtCookieDir, dir);
-  layout->addWidget(label(p.lblCookieDir, box), 0, 0);
+  spokenAs(dir, p.lblCookieDir.Caption());
+  QLabel* dirLabel = label(p.lblCookieDir, box);
+  dirLabel->setBuddy(dir);
+  layout->addWidget(dirLabel, 0, 0);
   layout->addWidget(dir, 0, 1);
 
   auto* list = new QTableView(box);
   bindListView(p.lstcookies, list);
   // A long path keeps its end (the file that holds the cookies) in sight.
   list->setTextElideMode(Qt::ElideMiddle);
-  layout->addWidget(label(p.lblCookies, box), 1, 0, 1, 2);
+  spokenAs(list, p.lblCookies.Caption());
+  QLabel* listLabel = label(p.lblCookies, box);
+  listLabel->setBuddy(list);
+  layout->addWidget(listLabel, 1, 0, 1, 2);
   layout->addWidget(list, 2, 0, 1, 2);
 
   layout->addLayout(
@@ -127,6 +156,7 @@ QWidget* buildCachePage(traces::CachePage& p) {
   list->header()->setStretchLastSection(false);
   list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  spokenAs(list, p.Frame3.Caption());
   layout->addWidget(list, 1);
   layout->addWidget(checkBox(p.chkDelCachedPasswords, box));
   layout->addLayout(
@@ -143,6 +173,7 @@ QWidget* buildHistoryPage(traces::HistoryPage& p) {
 
   auto* list = new QTableView(box);
   bindListView(p.URLs, list, [&p](int position) { p.URLs_ColumnClick(position); });
+  spokenAs(list, p.Frame4.Caption());
   layout->addWidget(list, 1);
   layout->addLayout(
       buttonRow({}, {button(p.cmdClearHistory, box, [&p] { p.cmdClearHistory_Click(); })}));
@@ -165,9 +196,11 @@ QWidget* buildWipePage(erasure::WipePage& p) {
   auto pathFrame = [box](forms::Frame& model, forms::Label& caption, forms::TextBox& text,
                          forms::CommandButton& browse, Handler onBrowse) {
     QGroupBox* group = frame(model, box);
+    spokenAs(group, model.Caption());
     auto* row = new QHBoxLayout(group);
     auto* edit = new QLineEdit(group);
     bindTextBox(text, edit);
+    spokenAs(edit, model.Caption());
     QLabel* name = label(caption, group);
     name->setBuddy(edit);
     row->addWidget(name);
@@ -179,6 +212,8 @@ QWidget* buildWipePage(erasure::WipePage& p) {
                                 [&p] { p.cmdBrowseForFolder_Click(); });
   QGroupBox* file = pathFrame(p.Framefile, p.lblFile, p.txtFileToWipe, p.cmdBrowseForFile,
                               [&p] { p.cmdBrowseForFile_Click(); });
+  folder->findChild<QPushButton*>()->setAccessibleName(QStringLiteral("Browse for a folder"));
+  file->findChild<QPushButton*>()->setAccessibleName(QStringLiteral("Browse for a file"));
   // The two labels share one width so the path boxes line up.
   int labelWidth = std::max(folder->findChild<QLabel*>()->sizeHint().width(),
                             file->findChild<QLabel*>()->sizeHint().width());
@@ -188,6 +223,8 @@ QWidget* buildWipePage(erasure::WipePage& p) {
   layout->addWidget(file);
 
   QGroupBox* level = frame(p.Frame9, box);
+  spokenAs(level, p.Frame9.Caption());
+  spokenAs(box, p.Frame6.Caption());
   auto* options = new QHBoxLayout(level);
   auto* quick = new QRadioButton(level);
   auto* dod = new QRadioButton(level);

@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -45,9 +46,15 @@ MainWindow::MainWindow(app::frmmain& f) : FormWindow(f) {
   banner->setFixedHeight(kBannerHeight);
   banner->setMinimumWidth(1);
   bindPlain(f.Picture1, banner);
+  banner->setAccessibleName(QStringLiteral("Tracesweep"));
   root->addWidget(banner);
 
+  // The root's spacing of 0 keeps the banner and the status bar flush; the
+  // layouts inside use the style's own spacing, not that 0.
+  int spacing = style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing);
+  if (spacing < 0) spacing = 6;  // what styles without a layout metric use
   auto* body = new QVBoxLayout;
+  body->setSpacing(spacing);
   body->setContentsMargins(10, 10, 10, 6);
   tabs_ = new QTabWidget(this);
   tabs_->addTab(buildGeneralPage(f), QString());
@@ -60,6 +67,7 @@ MainWindow::MainWindow(app::frmmain& f) : FormWindow(f) {
   body->addWidget(tabs_, 1);
 
   auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(spacing);
   buttons->setContentsMargins(0, 4, 0, 0);
   buttons->addStretch(1);
   auto* help = new QPushButton(this);
@@ -73,6 +81,7 @@ MainWindow::MainWindow(app::frmmain& f) : FormWindow(f) {
 
   auto* bar = new QStatusBar(this);
   bindStatusBar(f.sbar, bar);
+  bar->setAccessibleName(QStringLiteral("Status"));
   root->addWidget(bar);
 
   setMinimumSize(600, 460);

@@ -1,5 +1,6 @@
 #include "view/qt/pictures.h"
 
+#include <QAccessibleWidget>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -47,7 +48,35 @@ void SvgPicture::paintEvent(QPaintEvent*) {
   renderer_->render(&painter, QRectF(0, 0, art.width() * scale, art.height() * scale));
 }
 
+namespace {
+
+// A screen reader announces the link as a link, by its text, and can follow it.
+class LinkAccessible : public QAccessibleWidget {
+ public:
+  explicit LinkAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Link) {}
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+      return static_cast<QLabel*>(widget())->text();
+    return QAccessibleWidget::text(kind);
+  }
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction()) emit static_cast<LinkLabel*>(widget())->clicked();
+  }
+};
+
+QAccessibleInterface* linkAccessible(const QString& className, QObject* object) {
+  if (className == QLatin1String(LinkLabel::staticMetaObject.className()) && object &&
+      object->isWidgetType())
+    return new LinkAccessible(static_cast<QWidget*>(object));
+  return nullptr;
+}
+
+}  // namespace
+
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
+  static const bool factoryInstalled = (QAccessible::installFactory(linkAccessible), true);
+  (void)factoryInstalled;
   setTextFormat(Qt::PlainText);
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::TabFocus);

@@ -1,6 +1,7 @@
 #include "view/qt/qt_message_box.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <utility>
@@ -74,6 +75,11 @@ QWidget* ownerWindow() {
 int QtMessageBox::show(const std::string& text, int style, const std::string& caption) {
   QMessageBox box(ownerWindow());
   box.setObjectName("msgbox");
+  // A fixed-size box with a title and a close button, nothing to minimise or
+  // maximise (window managers that follow the Motif hints draw just that;
+  // openbox keeps a minimise button on every dialog by design).
+  box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                     Qt::WindowCloseButtonHint);
   box.setWindowTitle(QString::fromStdString(caption));
   box.setTextFormat(Qt::PlainText);  // file names are shown as they are
   box.setText(QString::fromStdString(text));
@@ -84,6 +90,7 @@ int QtMessageBox::show(const std::string& text, int style, const std::string& ca
   std::size_t defaultIndex = static_cast<std::size_t>((style >> 8) & 0x3);
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     QPushButton* button = box.addButton(buttons[i].first);
+    button->setIcon(QIcon());  // the style's stock pictures on buttons look dated
     if (i == defaultIndex) box.setDefaultButton(button);
     if (buttons[i].second == escape) box.setEscapeButton(button);
   }

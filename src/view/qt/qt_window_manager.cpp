@@ -154,6 +154,12 @@ void QtWindowManager::popupMenu(const std::vector<forms::MenuItem*>& items) {
   if (onClick) onClick();
 }
 
+void QtWindowManager::post(std::function<void()> task) {
+  // Queued to the application object, which lives on the user-interface thread.
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [task = std::move(task)] { task(); }, Qt::QueuedConnection);
+}
+
 void QtWindowManager::endProcess() {
   ended_ = true;
   QCoreApplication::exit(0);

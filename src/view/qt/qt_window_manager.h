@@ -32,6 +32,7 @@ class QtWindowManager : public forms::WindowManager {
   void doEvents() override;
   void popupMenu(const std::vector<forms::MenuItem*>& items) override;
   void endProcess() override;
+  void post(std::function<void()> task) override;
 
   // The widget of a loaded window; null for a window without one (the tray
   // window) or one that is not loaded.

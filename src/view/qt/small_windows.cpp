@@ -54,13 +54,15 @@ SplashWindow::SplashWindow(app::frmSplash& s)
 }
 
 CleanUpWindow::CleanUpWindow(app::frmCleanUp& c)
-    : FormWindow(c, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint) {
+    : FormWindow(c, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+  // Only a title: nothing to minimise, maximise or close while the run works.
   setWindowIcon(programIcon());
   setFixedSize(330, 50);
   auto* layout = new QHBoxLayout(this);
   auto* label = new QLabel(this);
   bindLabel(c.lblAction, label);
   label->setAlignment(Qt::AlignCenter);
+  label->setAccessibleName(QStringLiteral("Progress"));
   layout->addWidget(label);
   centreOnScreen(this);
 }

@@ -21,7 +21,12 @@ class RecordingWindows : public platform::fake::FakeWindowManager {
     if (auto* cleanUp = dynamic_cast<app::frmCleanUp*>(&form)) watch(cleanUp->lblAction);
     FakeWindowManager::load(form);
   }
+  void show(forms::Form& form) override {
+    if (dynamic_cast<app::frmSplash*>(&form) && onShowSplash) onShowSplash();
+    FakeWindowManager::show(form);
+  }
   std::vector<std::string> repainted;
+  std::function<void()> onShowSplash;  // runs before the splash shows (and starts up)
 
  private:
   void watch(forms::Label& label) {

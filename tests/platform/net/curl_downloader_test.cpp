@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "http_test_server.h"
 #include "platform/linux/net/redirect_policy.h"
@@ -138,6 +140,42 @@ TEST_F(CurlDownloaderTest, OnlyHttpAndHttpsAreFetched) {
   auto local = dir.write("secret.txt", "1.1");
   EXPECT_NE(CurlDownloader(limits).download("file://" + local.string(), target), 0);
   EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// The program ending while a check waits on a silent server must not wait
+// out the time limit: the downloader cancels its workers and reports so.
+TEST_F(CurlDownloaderTest, ABackgroundDownloadAnswersElsewhereAndEndsWithTheDownloader) {
+  server.serve("/v.txt", HttpReply::text("1.1"));
+  server.serve("/silent", HttpReply::silence());
+  limits.totalTimeout = 30s;
+  std::atomic<int> done{0}, status{-100};
+  std::chrono::steady_clock::time_point leaving;
+  {
+    CurlDownloader downloader(limits);
+    std::thread::id caller = std::this_thread::get_id(), worker;
+    std::atomic<bool> first{false};
+    downloader.downloadInBackground(server.url("/v.txt"), target, [&](int s) {
+      worker = std::this_thread::get_id();
+      EXPECT_EQ(s, 0);
+      first = true;
+    });
+    for (int i = 0; i < 500 && !first; ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(first);
+    EXPECT_NE(worker, caller);
+    EXPECT_EQ(readFile(target), "1.1");
+
+    downloader.downloadInBackground(server.url("/silent"), (dir.path() / "b.txt").string(),
+                                    [&](int s) {
+                                      status = s;
+                                      ++done;
+                                    });
+    for (int i = 0; i < 500 && server.requestedPaths().size() < 2; ++i)
+      std::this_thread::sleep_for(10ms);
+    leaving = std::chrono::steady_clock::now();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - leaving, 5s);  // not the 30 s limit
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(status, kDownloadCancelled);
 }
 
 TEST(RedirectPolicyTest, SameHostAnyPortNoDowngrade) {

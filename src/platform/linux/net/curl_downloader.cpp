@@ -40,6 +40,8 @@ int statusOf(CURLcode code, const DownloadTarget& target) {
       return kDownloadTooLarge;
     case CURLE_HTTP_RETURNED_ERROR:
       return kDownloadHttpError;
+    case CURLE_ABORTED_BY_CALLBACK:
+      return kDownloadCancelled;
     case CURLE_WRITE_ERROR:
       return target.overLimit() ? kDownloadTooLarge : kDownloadWriteFailed;
     default:
@@ -47,8 +49,14 @@ int statusOf(CURLcode code, const DownloadTarget& target) {
   }
 }
 
+// Any non-zero answer aborts the transfer at once.
+int abortWhenCancelled(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::atomic<bool>*>(user)->load() ? 1 : 0;
+}
+
 // False when a limit cannot be set: then nothing is fetched at all.
-bool setFixedOptions(CURL* curl, DownloadTarget& target, const DownloadLimits& limits) {
+bool setFixedOptions(CURL* curl, DownloadTarget& target, const DownloadLimits& limits,
+                     const std::atomic<bool>& cancelled) {
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
   // Redirects are followed by hand so that each target's host can be checked.
@@ -56,6 +64,9 @@ bool setFixedOptions(CURL* curl, DownloadTarget& target, const DownloadLimits& l
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToTarget);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &target);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "Tracesweep/1.0");
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, abortWhenCancelled);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(&cancelled));
   return curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
          curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
                           static_cast<curl_off_t>(limits.maxBytes)) == CURLE_OK;
@@ -75,13 +86,36 @@ bool setTimeLimits(CURL* curl, steady_clock::time_point deadline, milliseconds c
 
 CurlDownloader::CurlDownloader(DownloadLimits limits) : limits_(limits) {}
 
+CurlDownloader::~CurlDownloader() {
+  cancelled_ = true;
+  std::lock_guard lock(workersMutex_);
+  for (Worker& worker : workers_) worker.thread.join();
+}
+
+void CurlDownloader::downloadInBackground(const std::string& url, const std::string& file,
+                                          std::function<void(int)> done) {
+  std::lock_guard lock(workersMutex_);
+  // Workers that have finished are joined here, so they never pile up.
+  std::erase_if(workers_, [](Worker& worker) {
+    if (!worker.finished->load()) return false;
+    worker.thread.join();
+    return true;
+  });
+  auto finished = std::make_shared<std::atomic<bool>>(false);
+  std::thread thread([this, url, file, done = std::move(done), finished] {
+    done(download(url, file));
+    *finished = true;
+  });
+  workers_.push_back({std::move(thread), std::move(finished)});
+}
+
 int CurlDownloader::download(const std::string& url, const std::string& file) {
   DownloadTarget target(file, limits_.maxBytes);
   if (!target.created()) return kDownloadFolderNotWritable;
   if (initialiseCurlOnce() != CURLE_OK) return kDownloadTransferFailed;
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
   if (!curl) return kDownloadTransferFailed;
-  if (!setFixedOptions(curl.get(), target, limits_)) return kDownloadTransferFailed;
+  if (!setFixedOptions(curl.get(), target, limits_, cancelled_)) return kDownloadTransferFailed;
 
   const auto deadline = steady_clock::now() + limits_.totalTimeout;
   std::string current = url;

@@ -1,10 +1,15 @@
-// Downloads over HTTP(S) with libcurl, synchronously, within time and size
-// limits. Only a 2xx answer counts; redirects are followed within the same
-// host; the destination is replaced only when the whole resource arrived.
+// Downloads over HTTP(S) with libcurl, within time and size limits, in the
+// caller's thread or in a worker thread of its own. Only a 2xx answer counts; redirects are
+// followed within the same host; the destination is replaced only when the whole resource arrived.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "platform/downloader.h"
 
@@ -25,13 +30,30 @@ struct DownloadLimits {
   int maxRedirects = 5;
 };
 
+inline constexpr int kDownloadCancelled = 7;  // the downloader was destroyed meanwhile
+
 class CurlDownloader : public Downloader {
  public:
   explicit CurlDownloader(DownloadLimits limits = {});
+  // Cancels the downloads still running in the background and waits for
+  // their workers, which then report kDownloadCancelled.
+  ~CurlDownloader() override;
+  CurlDownloader(const CurlDownloader&) = delete;
+  CurlDownloader& operator=(const CurlDownloader&) = delete;
+
   int download(const std::string& url, const std::string& file) override;
+  void downloadInBackground(const std::string& url, const std::string& file,
+                            std::function<void(int)> done) override;
 
  private:
   DownloadLimits limits_;
+  std::atomic<bool> cancelled_{false};
+  struct Worker {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> finished;
+  };
+  std::mutex workersMutex_;
+  std::vector<Worker> workers_;
 };
 
 }  // namespace platform::linux_os

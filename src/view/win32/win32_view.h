@@ -1,0 +1,32 @@
+// The Win32 view: the window manager, message boxes, dialogs and tray, and
+// the run of the program over a bundle of platform services.
+#pragma once
+
+#include "platform/platform.h"
+#include "view/win32/win32_dialogs.h"
+#include "view/win32/win32_message_box.h"
+#include "view/win32/win32_tray.h"
+#include "view/win32/win32_window_manager.h"
+
+namespace view_win32 {
+
+class Win32View {
+ public:
+  explicit Win32View(HINSTANCE instance);
+  ~Win32View();
+  Win32View(const Win32View&) = delete;
+  Win32View& operator=(const Win32View&) = delete;
+
+  // Runs the entry point and the message loop; returns the exit code.
+  int run(platform::Platform& platform);
+
+  Win32WindowManager windows;
+  Win32MessageBox msgbox{windows};
+  Win32Dialogs dialogs{windows};
+  Win32Tray tray;
+
+ private:
+  bool comInitialised_ = false;
+};
+
+}  // namespace view_win32
