@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <limits>
 
 namespace traces {
@@ -29,8 +28,36 @@ std::size_t strftime_l(char* out, std::size_t room, const char* format, const st
   return strftime(out, room, format, fields);
 #pragma GCC diagnostic pop
 }
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d);
+void civilFromDays(std::int64_t z, int& year, int& month, int& day);
+// Its localtime knows no moment before 1970: there the offset from UTC of
+// the earliest moment it knows is applied to the UTC calendar fields.
 struct tm* localtime_r(const time_t* moment, struct tm* out) {
-  return localtime_s(out, moment) == 0 ? out : nullptr;
+  if (*moment >= 86400 && localtime_s(out, moment) == 0) return out;
+  const time_t probe = 86400;
+  struct tm local {};
+  if (localtime_s(&local, &probe) != 0) return nullptr;
+  const std::int64_t offset =
+      daysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                    static_cast<unsigned>(local.tm_mday)) *
+          86400 +
+      local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec - probe;
+  const std::int64_t seconds = static_cast<std::int64_t>(*moment) + offset;
+  std::int64_t days = seconds / 86400, rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  int year = 0, month = 0, day = 0;
+  civilFromDays(days, year, month, day);
+  *out = {};
+  out->tm_year = year - 1900;
+  out->tm_mon = month - 1;
+  out->tm_mday = day;
+  out->tm_hour = static_cast<int>(rest / 3600);
+  out->tm_min = static_cast<int>(rest / 60 % 60);
+  out->tm_sec = static_cast<int>(rest % 60);
+  return out;
 }
 // No locale's own short-date pattern to ask for: the default below.
 constexpr int D_FMT = 0;
@@ -66,85 +93,6 @@ void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
   year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
-#ifdef _WIN32
-// The Windows C runtime names the locale calls with a leading underscore, and
-// its localtime knows no moment before 1970: there the offset from UTC of the
-// earliest moment it knows is applied to the UTC calendar fields.
-locale_t newTimeLocale(const char* name) {
-  return _create_locale(LC_TIME, name);
-}
-// The C runtime that mingw-w64 links (msvcrt) formats in the program's
-// locale (setlocale) only.
-std::size_t strftime_l(char* out, std::size_t room, const char* format, const struct tm* fields,
-                       locale_t) {
-  // Nor does it format a year before 1900: such a date is formatted 400
-  // years later (the calendar repeats itself every 400 years, weekdays too)
-  // and the year written back.
-  struct tm shifted = *fields;
-  while (shifted.tm_year < 0) shifted.tm_year += 400;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  const std::size_t n = std::strftime(out, room, format, &shifted);
-#pragma GCC diagnostic pop
-  if (shifted.tm_year != fields->tm_year) {
-    const std::string from = std::to_string(shifted.tm_year + 1900);
-    const std::string to = std::to_string(fields->tm_year + 1900);
-    std::string text(out, n);
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + 1))
-      text.replace(at, from.size(), to);
-    if (text.size() < room) {
-      text.copy(out, text.size());
-      out[text.size()] = '\0';
-      return text.size();
-    }
-  }
-  return n;
-}
-bool localTime(time_t utc, struct tm& local) {
-  if (utc >= 86400 && localtime_s(&local, &utc) == 0) return true;
-  const time_t probe = 86400;
-  struct tm probeLocal {};
-  if (localtime_s(&probeLocal, &probe) != 0) return false;
-  const std::int64_t offset =
-      (daysFromCivil(probeLocal.tm_year + 1900, static_cast<unsigned>(probeLocal.tm_mon + 1),
-                     static_cast<unsigned>(probeLocal.tm_mday)) *
-           86400 +
-       probeLocal.tm_hour * 3600 + probeLocal.tm_min * 60 + probeLocal.tm_sec) -
-      probe;
-  const std::int64_t seconds = static_cast<std::int64_t>(utc) + offset;
-  std::int64_t days = seconds / 86400;
-  std::int64_t rest = seconds % 86400;
-  if (rest < 0) {
-    rest += 86400;
-    --days;
-  }
-  int year = 0, month = 0, day = 0;
-  civilFromDays(days, year, month, day);
-  local = {};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = static_cast<int>(rest / 3600);
-  local.tm_min = static_cast<int>(rest / 60 % 60);
-  local.tm_sec = static_cast<int>(rest % 60);
-  return true;
-}
-// The short date format of the locale; the Windows C runtime tells none.
-const char* shortDateFormat(locale_t) {
-  return nullptr;
-}
-#else
-const char* shortDateFormat(locale_t locale) {
-  return nl_langinfo_l(D_FMT, locale);
-}
-locale_t newTimeLocale(const char* name) {
-  return newlocale(LC_TIME_MASK, name, static_cast<locale_t>(nullptr));
-}
-bool localTime(time_t utc, struct tm& local) {
-  return localtime_r(&utc, &local) != nullptr;
-}
-#endif
-
 // The user's LC_TIME locale, made again only when the environment changed.
 // Used from the one user-interface thread.
 locale_t userTimeLocale() {
@@ -158,9 +106,9 @@ locale_t userTimeLocale() {
   }
   if (cached && key == cachedKey) return cached;
   // A locale once handed out is kept: a formatter may still hold it.
-  cached = newTimeLocale("");
+  cached = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
   // A locale named in the environment that is not installed: the C locale.
-  if (!cached) cached = newTimeLocale("C");
+  if (!cached) cached = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
   cachedKey = key;
   return cached;
 }
@@ -207,7 +155,7 @@ double fileTimeToLocalDateValue(std::uint64_t fileTime) {
   const auto utc = static_cast<time_t>(static_cast<std::int64_t>(fileTime / kTicksPerSecond) -
                                        kSecondsFrom1601To1970);
   struct tm local {};
-  if (!localTime(utc, local)) return 0;
+  if (!localtime_r(&utc, &local)) return 0;
   const int year = local.tm_year + 1900;
   if (year < 1601 || year > 9999) return 0;
   return dateValueFromCalendar(
@@ -237,7 +185,7 @@ GeneralDateFormat::GeneralDateFormat() : locale_(userTimeLocale()) {
   probe.tm_min = 45;
   probe.tm_sec = 56;
   plainTime_ = formatTm("%X", probe, locale_) == "13:45:56";
-  const char* shortDate = shortDateFormat(locale_);
+  const char* shortDate = nl_langinfo_l(D_FMT, locale_);
   dateFormat_ = shortDate && *shortDate ? shortDate : "%m/%d/%Y";
   for (std::size_t at = 0; (at = dateFormat_.find("%y", at)) != std::string::npos; at += 2)
     dateFormat_[at + 1] = 'Y';

@@ -2,7 +2,9 @@
 // URLDownloadToFileA from a small HTTP server of the test's own.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <thread>
 
 #include "platform/windows/win32.h"
@@ -130,6 +132,16 @@ TEST(WindowsDownloader, TheFileArrivesAndAnErrorPageIsAFailure) {
   EXPECT_EQ(downloader.download(server.url("/products/ts/version.txt"),
                                 folder.path() + "\\no such folder\\upd.txt"),
             platform::kDownloadFolderNotWritable);
+
+  // In the background: the status arrives on the downloader's own thread.
+  std::promise<int> status;
+  const std::string later = folder.path() + "\\later.txt";
+  downloader.downloadInBackground(server.url("/products/ts/version.txt"), later,
+                                  [&](int result) { status.set_value(result); });
+  auto arrived = status.get_future();
+  ASSERT_EQ(arrived.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+  EXPECT_EQ(arrived.get(), 0);
+  EXPECT_EQ(readAll(later), "1.1,2003-05-01\r\n");
 }
 
 }  // namespace

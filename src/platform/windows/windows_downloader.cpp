@@ -105,4 +105,25 @@ int WindowsDownloader::download(const std::string& url, const std::string& file)
   return status;
 }
 
+void WindowsDownloader::downloadInBackground(const std::string& url, const std::string& file,
+                                             std::function<void(int)> done) {
+  std::lock_guard lock(mutex_);
+  threads_.emplace_back([this, url, file, done = std::move(done)] {
+    const bool joined = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    const int status = download(url, file);
+    if (joined) CoUninitialize();
+    done(status);
+  });
+}
+
+WindowsDownloader::~WindowsDownloader() {
+  std::vector<std::thread> threads;
+  {
+    std::lock_guard lock(mutex_);
+    threads.swap(threads_);
+  }
+  for (std::thread& thread : threads)
+    if (thread.joinable()) thread.join();
+}
+
 }  // namespace platform::windows_os
