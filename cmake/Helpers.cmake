@@ -27,10 +27,29 @@ function(ts_add_gtest_folder folder)
     file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${d})
     string(REPLACE "/" "_" exe "test_${rel}")
     file(GLOB sources CONFIGURE_DEPENDS ${d}/*.cpp)
+    if(WIN32)
+      list(APPEND sources ${TRACESWEEP_MANIFEST_RC})
+    endif()
     add_executable(${exe} ${sources})
     target_link_libraries(${exe} PRIVATE ts_settings ${ARG_LIBS} ts_test_support
                           GTest::gtest_main GTest::gmock)
     gtest_discover_tests(${exe} DISCOVERY_MODE PRE_TEST
                          PROPERTIES ENVIRONMENT "TRACESWEEP_TEST=1")
   endforeach()
+endfunction()
+
+# ts_add_gtest_files(<name> FILES ... [LIBS ...]): one GoogleTest program of the
+# given files (relative to the current source folder), for builds that take
+# only some files of a folder.
+function(ts_add_gtest_files name)
+  cmake_parse_arguments(ARG "" "" "FILES;LIBS" ${ARGN})
+  list(TRANSFORM ARG_FILES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  if(WIN32)
+    list(APPEND ARG_FILES ${TRACESWEEP_MANIFEST_RC})
+  endif()
+  add_executable(${name} ${ARG_FILES})
+  target_link_libraries(${name} PRIVATE ts_settings ${ARG_LIBS} ts_test_support
+                        GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES ENVIRONMENT "TRACESWEEP_TEST=1")
 endfunction()

@@ -28,8 +28,36 @@ std::size_t strftime_l(char* out, std::size_t room, const char* format, const st
   return strftime(out, room, format, fields);
 #pragma GCC diagnostic pop
 }
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d);
+void civilFromDays(std::int64_t z, int& year, int& month, int& day);
+// Its localtime knows no moment before 1970: there the offset from UTC of
+// the earliest moment it knows is applied to the UTC calendar fields.
 struct tm* localtime_r(const time_t* moment, struct tm* out) {
-  return localtime_s(out, moment) == 0 ? out : nullptr;
+  if (*moment >= 86400 && localtime_s(out, moment) == 0) return out;
+  const time_t probe = 86400;
+  struct tm local {};
+  if (localtime_s(&local, &probe) != 0) return nullptr;
+  const std::int64_t offset =
+      daysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                    static_cast<unsigned>(local.tm_mday)) *
+          86400 +
+      local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec - probe;
+  const std::int64_t seconds = static_cast<std::int64_t>(*moment) + offset;
+  std::int64_t days = seconds / 86400, rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  int year = 0, month = 0, day = 0;
+  civilFromDays(days, year, month, day);
+  *out = {};
+  out->tm_year = year - 1900;
+  out->tm_mon = month - 1;
+  out->tm_mday = day;
+  out->tm_hour = static_cast<int>(rest / 3600);
+  out->tm_min = static_cast<int>(rest / 60 % 60);
+  out->tm_sec = static_cast<int>(rest % 60);
+  return out;
 }
 // No locale's own short-date pattern to ask for: the default below.
 constexpr int D_FMT = 0;

@@ -44,9 +44,12 @@ TEST(ParseVersionTest, AnythingButAPlainNumberIsNoVersion) {
 TEST(ParseVersionTest, IgnoresTheUserLocale) {
   // A comma locale when one is installed; the C.UTF-8 locale otherwise.
   std::string saved = std::setlocale(LC_ALL, nullptr);
-  bool comma = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+  // (Windows names its locales differently, and its C runtime has no C.UTF-8.)
+  bool comma = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr ||
+               std::setlocale(LC_ALL, "German_Germany.1252") != nullptr;
   if (!comma) {
-    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+    ASSERT_TRUE(std::setlocale(LC_ALL, "C.UTF-8") != nullptr ||
+                std::setlocale(LC_ALL, "C") != nullptr);
   }
   auto dotted = parseVersion("1.1");
   auto withComma = parseVersion("1,1");

@@ -64,7 +64,7 @@ class SampleHistory : public UrlHistoryStg {
 // can be seen.
 class SlowTrash : public Trash {
  public:
-  void emptyAll() override { Sleep(1500); }
+  void emptyAll(ClearOutcome* /*outcome*/ = nullptr) override { Sleep(1500); }
 };
 
 class SampleHistoryFactory : public UrlHistoryFactory {

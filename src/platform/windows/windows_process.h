@@ -1,0 +1,34 @@
+// The running program on Windows: its file from GetModuleFileNameA, its data
+// folder under the roaming application data, and one copy per user through a
+// named mutex, which the system removes when the last holder ends.
+#pragma once
+
+#include <string>
+
+#include "platform/process.h"
+
+namespace platform::windows_os {
+
+class WindowsProcess : public Process {
+ public:
+  WindowsProcess() = default;
+  ~WindowsProcess() override;
+  WindowsProcess(const WindowsProcess&) = delete;
+  WindowsProcess& operator=(const WindowsProcess&) = delete;
+
+  bool previousInstance() override;
+  std::string programFolder() override;
+  std::string programName() override;
+  // %APPDATA%\Tracesweep, created when missing.
+  std::string userDataFolder() override;
+
+  // The running program file's full path.
+  static std::string programFile();
+
+ private:
+  void* mutex_ = nullptr;
+  bool asked_ = false;
+  bool another_ = false;
+};
+
+}  // namespace platform::windows_os
