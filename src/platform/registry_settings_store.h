@@ -10,8 +10,8 @@ namespace platform {
 class RegistrySettingsStore : public SettingsStore {
  public:
   explicit RegistrySettingsStore(Registry& registry) : registry_(registry) {}
-  std::string GetSetting(const std::string& app, const std::string& section,
-                         const std::string& key, const std::string& defaultValue) override;
+  std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                         const std::string& defaultValue) override;
   void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                    const std::string& value) override;
 

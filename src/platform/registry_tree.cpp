@@ -66,8 +66,8 @@ long RegistryTree::RegOpenKey(HKEY root, const std::string& subKey, HKEY& key) {
   return open(root, subKey, false, key);
 }
 
-long RegistryTree::RegOpenKeyEx(HKEY root, const std::string& subKey, std::uint32_t,
-                                std::uint32_t, HKEY& key) {
+long RegistryTree::RegOpenKeyEx(HKEY root, const std::string& subKey, std::uint32_t, std::uint32_t,
+                                HKEY& key) {
   return open(root, subKey, false, key);
 }
 
@@ -139,23 +139,33 @@ long RegistryTree::RegCloseKey(HKEY key) {
 
 std::string RegistryTree::FormatMessage(long code) {
   switch (code) {
-    case ERROR_SUCCESS: return "The operation completed successfully.\r\n";
-    case ERROR_FILE_NOT_FOUND: return "The system cannot find the file specified.\r\n";
-    case 3: return "The system cannot find the path specified.\r\n";
-    case ERROR_ACCESS_DENIED: return "Access is denied.\r\n";
-    case ERROR_INVALID_HANDLE: return "The handle is invalid.\r\n";
-    case 13: return "The data is invalid.\r\n";
+    case ERROR_SUCCESS:
+      return "The operation completed successfully.\r\n";
+    case ERROR_FILE_NOT_FOUND:
+      return "The system cannot find the file specified.\r\n";
+    case 3:
+      return "The system cannot find the path specified.\r\n";
+    case ERROR_ACCESS_DENIED:
+      return "Access is denied.\r\n";
+    case ERROR_INVALID_HANDLE:
+      return "The handle is invalid.\r\n";
+    case 13:
+      return "The data is invalid.\r\n";
     case 32:
       return "The process cannot access the file because it is being used by another "
              "process.\r\n";
-    case 87: return "The parameter is incorrect.\r\n";
-    case ERROR_MORE_DATA: return "More data is available.\r\n";
-    case 1009: return "The configuration registry database is corrupt.\r\n";
+    case 87:
+      return "The parameter is incorrect.\r\n";
+    case ERROR_MORE_DATA:
+      return "More data is available.\r\n";
+    case 1009:
+      return "The configuration registry database is corrupt.\r\n";
     case 1016:
       return "An I/O operation initiated by the registry failed unrecoverably. The registry "
              "could not read in, or write out, or flush, one of the files that contain the "
              "system's image of the registry.\r\n";
-    default: return "";
+    default:
+      return "";
   }
 }
 
@@ -165,7 +175,11 @@ bool RegistryTree::liveQuery(const std::string&, const std::string&, RegValue&, 
 bool RegistryTree::liveSet(const std::string&, const std::string&, const RegValue&, long&) {
   return false;
 }
-bool RegistryTree::liveDelete(const std::string&, const std::string&, long&) { return false; }
-bool RegistryTree::liveKeyExists(const std::string&) { return false; }
+bool RegistryTree::liveDelete(const std::string&, const std::string&, long&) {
+  return false;
+}
+bool RegistryTree::liveKeyExists(const std::string&) {
+  return false;
+}
 
 }  // namespace platform

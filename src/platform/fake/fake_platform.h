@@ -22,8 +22,8 @@ struct FakePlatform {
   FakeTray tray;
 
   Platform platform() {
-    return Platform{files,   registry,   settings, urlCache, history, trash, shell,
-                    downloader, process, msgbox,   dialogs,  windows, tray};
+    return Platform{files,      registry, settings, urlCache, history, trash, shell,
+                    downloader, process,  msgbox,   dialogs,  windows, tray};
   }
 };
 

@@ -31,9 +31,8 @@ LinuxServices::LinuxServices(forms::MessageBoxService& msgbox, forms::DialogServ
                              forms::WindowManager& windows, forms::TrayService& tray)
     : impl_(std::make_unique<Impl>()) {
   platform_ = std::make_unique<Platform>(Platform{
-      impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history,
-      impl_->trash, impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs, windows,
-      tray});
+      impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history, impl_->trash,
+      impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs, windows, tray});
 }
 
 LinuxServices::~LinuxServices() = default;

@@ -60,9 +60,8 @@ TEST_F(HistoryPageTest, LoadListsEveryEntryInSevenColumns) {
   const forms::ListItem& line = page->URLs.Item(1);
   EXPECT_EQ(line.Text, "Page A");
   // Four-digit years; an expiry the store does not know stays blank.
-  EXPECT_EQ(line.SubItems,
-            (std::vector<std::string>{"https://a.example/", "01/02/2026 03:04:05",
-                                      "01/02/2026 03:04:05", "", "3", ""}));
+  EXPECT_EQ(line.SubItems, (std::vector<std::string>{"https://a.example/", "01/02/2026 03:04:05",
+                                                     "01/02/2026 03:04:05", "", "3", ""}));
   EXPECT_EQ(page->URLs.Item(2).Text, "");
   EXPECT_EQ(page->URLs.Item(2).SubItems[0], "https://untitled.example/");
 }
