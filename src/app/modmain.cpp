@@ -79,7 +79,7 @@ void Modmain::SetAutoStart(bool enable) {
       platform::ERROR_SUCCESS)
     return;
   if (enable) {
-    std::string data = platform.process.programFolder() + "/" + platform.process.programName();
+    std::string data = platform.process.programPath();
     data.push_back('\0');
     reg.RegSetValueEx(key, identity::kAppTitle, platform::REG_SZ,
                       reinterpret_cast<const std::uint8_t*>(data.data()),

@@ -15,6 +15,9 @@ class Process {
   virtual std::string programFolder() = 0;
   // The program file's name without extension.
   virtual std::string programName() = 0;
+  // The program file's full path as the system names it (with its extension,
+  // and the system's own separator).
+  virtual std::string programPath() { return programFolder() + "/" + programName(); }
   // A per-user folder the program may write to (created on demand).
   virtual std::string userDataFolder() = 0;
 };

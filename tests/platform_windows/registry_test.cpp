@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "app/modmain.h"
 #include "identity.h"
@@ -41,7 +42,10 @@ TEST(WindowsRegistry, AutostartValueIsWrittenAndRemovedInTheRunKey) {
   const std::string command =
       readText(real.services.platform().registry, kRun, identity::kAppTitle, result);
   ASSERT_EQ(result, 0);
-  EXPECT_NE(command.find(real.platform().process.programName()), std::string::npos) << command;
+  // The program folder, "\", the file name and ".exe": a file Windows can start.
+  EXPECT_EQ(command, real.platform().process.programFolder() + "\\" +
+                         real.platform().process.programName() + ".exe");
+  EXPECT_TRUE(std::filesystem::exists(command)) << command;
 
   app.SetAutoStart(false);
   readText(real.platform().registry, kRun, identity::kAppTitle, result);

@@ -19,6 +19,7 @@ class WindowsProcess : public Process {
   bool previousInstance() override;
   std::string programFolder() override;
   std::string programName() override;
+  std::string programPath() override { return programFile(); }
   // %APPDATA%\Tracesweep, created when missing.
   std::string userDataFolder() override;
 
