@@ -17,6 +17,23 @@ inline constexpr int kErrPathFileAccess = 75;
 inline constexpr int kErrPathNotFound = 76;
 inline constexpr int kErrPermissionDenied = 70;
 
+// The program's own words for its error numbers; nullptr for a number that
+// carries a system error instead.
+inline const char* programErrorText(int error) {
+  switch (error) {
+    case kErrFileNotFound:
+      return "File not found";
+    case kErrPathFileAccess:
+      return "Path/File access error";
+    case kErrPathNotFound:
+      return "Path not found";
+    case kErrPermissionDenied:
+      return "Permission denied";
+    default:
+      return nullptr;
+  }
+}
+
 inline constexpr int kAttrNormal = 0;
 inline constexpr int kAttrReadOnly = 1;
 inline constexpr int kAttrHidden = 2;

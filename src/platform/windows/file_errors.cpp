@@ -37,25 +37,14 @@ int deleteErrorFromSystem(std::uint32_t code) {
 }
 
 std::string fileErrorText(int error) {
-  switch (error) {
-    case 0:
-      return {};
-    case kErrFileNotFound:
-      return "File not found";
-    case kErrPathFileAccess:
-      return "Path/File access error";
-    case kErrPathNotFound:
-      return "Path not found";
-    case kErrPermissionDenied:
-      return "Permission denied";
-    default:
-      if (error > kSystemErrorBase) {
-        std::string text = systemErrorText(static_cast<std::uint32_t>(error - kSystemErrorBase));
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        if (!text.empty()) return text;
-      }
-      return "Error " + std::to_string(error);
+  if (error == 0) return {};
+  if (const char* text = programErrorText(error)) return text;
+  if (error > kSystemErrorBase) {
+    std::string text = systemErrorText(static_cast<std::uint32_t>(error - kSystemErrorBase));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    if (!text.empty()) return text;
   }
+  return "Error " + std::to_string(error);
 }
 
 }  // namespace platform::windows_os

@@ -37,21 +37,10 @@ int deleteErrorFromErrno(int err) {
 }
 
 std::string fileErrorText(int error) {
-  switch (error) {
-    case 0:
-      return {};
-    case kErrFileNotFound:
-      return "File not found";
-    case kErrPathFileAccess:
-      return "Path/File access error";
-    case kErrPathNotFound:
-      return "Path not found";
-    case kErrPermissionDenied:
-      return "Permission denied";
-    default:
-      if (error > kErrnoBase) return std::strerror(error - kErrnoBase);
-      return "Error " + std::to_string(error);
-  }
+  if (error == 0) return {};
+  if (const char* text = programErrorText(error)) return text;
+  if (error > kErrnoBase) return std::strerror(error - kErrnoBase);
+  return "Error " + std::to_string(error);
 }
 
 }  // namespace platform::linux_os
