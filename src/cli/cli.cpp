@@ -7,10 +7,12 @@
 #include <string>
 
 #include "cli/clear_command.h"
+#include "cli/free_space_command.h"
 #include "cli/headless_ui.h"
 #include "cli/help_text.h"
 #include "cli/options.h"
 #include "cli/wipe_command.h"
+#include "platform/linux/files/free_space_fill.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/system/run_log_file.h"
 
@@ -29,6 +31,15 @@ std::string workingFolder() {
 
 int runParsed(const Options& options) {
   const bool progress = isatty(STDERR_FILENO) == 1;
+  if (options.command == Command::WipeFreeSpace) {
+    const std::string here = workingFolder();
+    return runWipeFreeSpace(
+        options,
+        [](const std::string& folder) {
+          return platform::linux_os::LinuxFreeSpaceWipe::open(folder);
+        },
+        here, std::cout, std::cerr, progress);
+  }
   HeadlessUi ui(std::cerr);
   platform::linux_os::LinuxServices services(ui.msgbox, ui.dialogs, ui.windows, ui.tray);
   if (options.command == Command::Wipe) {

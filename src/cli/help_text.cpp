@@ -15,11 +15,17 @@ files. Without options it starts in the notification area.
   --dry-run               with --clear: list what would be removed, change
                           nothing
   --secure                with --clear: as "Secure Wipe all other areas"
-  --json                  with --clear: print the report as JSON
+  --json                  with --clear or --wipe-free-space: print the
+                          report as JSON
   --wipe PATH...          securely wipe these files and folders
-  --passes 1|3|7          with --wipe: overwrite passes (default 3)
+  --passes 1|3|7          with --wipe: overwrite passes (default 3); with
+                          --wipe-free-space: fills (default 1)
   --yes-really            with --wipe: also wipe a system folder, the home
                           folder or a folder that holds it
+  --wipe-free-space PATH  overwrite the free space of the drive that holds
+                          PATH, so that deleted files cannot be recovered
+  --include-reserved      with --wipe-free-space: also fill the space kept
+                          for the administrator (root only)
   -h, --help              print this help and exit
   -V, --version           print the version and exit
 

@@ -20,6 +20,8 @@ enum OptionId {
   kWipe,
   kPasses,
   kYesReally,
+  kWipeFreeSpace,
+  kIncludeReserved,
 };
 
 constexpr option kLongOptions[] = {
@@ -32,6 +34,8 @@ constexpr option kLongOptions[] = {
     {"wipe", no_argument, nullptr, kWipe},
     {"passes", required_argument, nullptr, kPasses},
     {"yes-really", no_argument, nullptr, kYesReally},
+    {"wipe-free-space", no_argument, nullptr, kWipeFreeSpace},
+    {"include-reserved", no_argument, nullptr, kIncludeReserved},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -66,18 +70,27 @@ std::string parseAreas(std::string_view list, Options& options) {
 std::string checkCombination(const Options& o, const std::set<int>& used) {
   if (o.command == Command::Help || o.command == Command::Version) return {};
   const bool clear = o.command == Command::Clear, wipe = o.command == Command::Wipe;
+  const bool freeSpace = o.command == Command::WipeFreeSpace;
   for (const option& known : kLongOptions) {
     if (!known.name || used.count(known.val) == 0) continue;
     const int id = known.val;
-    if ((id == kDryRun || id == kSecure || id == kJson) && !clear)
+    if (id == kJson && !clear && !freeSpace)
+      return "--json belongs to --clear and --wipe-free-space";
+    if ((id == kDryRun || id == kSecure) && !clear)
       return "--" + std::string(known.name) + " belongs to --clear";
-    if ((id == kPasses || id == kYesReally) && !wipe)
-      return "--" + std::string(known.name) + " belongs to --wipe";
+    if (id == kPasses && !wipe && !freeSpace)
+      return "--passes belongs to --wipe and --wipe-free-space";
+    if (id == kYesReally && !wipe) return "--yes-really belongs to --wipe";
+    if (id == kIncludeReserved && !freeSpace)
+      return "--include-reserved belongs to --wipe-free-space";
   }
   if (wipe && o.paths.empty()) return "--wipe needs at least one file or folder";
+  if (freeSpace && o.paths.size() != 1)
+    return "--wipe-free-space takes one folder: the drive that holds it is wiped";
   for (const std::string& path : o.paths)
     if (path.empty()) return "an empty name is not a file or folder";
-  if (!wipe && !o.paths.empty()) return "unexpected argument '" + o.paths.front() + "'";
+  if (!wipe && !freeSpace && !o.paths.empty())
+    return "unexpected argument '" + o.paths.front() + "'";
   return {};
 }
 
@@ -113,6 +126,12 @@ ParseResult parseOptions(int argc, char** argv) {
         break;
       case kWipe:
         setCommand(Command::Wipe, "--wipe");
+        break;
+      case kWipeFreeSpace:
+        setCommand(Command::WipeFreeSpace, "--wipe-free-space");
+        break;
+      case kIncludeReserved:
+        o.includeReserved = true;
         break;
       case kPasses: {
         std::string_view value(optarg);
@@ -151,6 +170,8 @@ ParseResult parseOptions(int argc, char** argv) {
   }
   if (!result.ok()) return result;
   for (int i = optind; i < argc; ++i) o.paths.push_back(argv[i]);
+  // One pass is what a drive's free space gets unless more are asked for.
+  if (o.command == Command::WipeFreeSpace && used.count(kPasses) == 0) o.passes = 1;
   result.error = checkCombination(o, used);
   return result;
 }

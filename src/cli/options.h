@@ -15,6 +15,7 @@ enum class Command {
   Version,
   Clear,
   Wipe,
+  WipeFreeSpace,
 };
 
 struct Options {
@@ -29,6 +30,8 @@ struct Options {
   std::vector<std::string> paths;
   int passes = 3;
   bool yesReally = false;
+  // --wipe-free-space (its folder is paths[0]; --passes and --json apply too)
+  bool includeReserved = false;
 };
 
 struct ParseResult {

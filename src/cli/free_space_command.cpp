@@ -1,0 +1,152 @@
+#include "cli/free_space_command.h"
+
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "app/run_report.h"
+
+namespace cli {
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+void requestStop(int) {
+  stopRequested.store(true);
+}
+
+// Ctrl+C and SIGTERM end the fill the proper way: the space is given back
+// and the report says the run was stopped.
+class StopOnSignal {
+ public:
+  StopOnSignal() {
+    stopRequested.store(false);
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~StopOnSignal() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  StopOnSignal(const StopOnSignal&) = delete;
+  StopOnSignal& operator=(const StopOnSignal&) = delete;
+
+ private:
+  struct sigaction oldInt_ {
+  }, oldTerm_{};
+};
+
+std::string durationText(std::int64_t seconds) {
+  if (seconds < 60) return std::to_string(seconds) + " s";
+  if (seconds < 3600)
+    return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
+  return std::to_string(seconds / 3600) + " h " + std::to_string(seconds % 3600 / 60) + " min";
+}
+
+// "written 1.2 GB of 40 GB, 180 MB/s, about 3 min 40 s left", at most
+// five times a second.
+std::function<void(std::int64_t, std::int64_t)> progressLine(std::ostream& err) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  return
+      [&err, start, shown = Clock::time_point()](std::int64_t written, std::int64_t total) mutable {
+        const Clock::time_point now = Clock::now();
+        if (now - shown < std::chrono::milliseconds(200)) return;
+        shown = now;
+        const double seconds = std::chrono::duration<double>(now - start).count();
+        const double speed = seconds > 0 ? written / seconds : 0;
+        err << "\r\033[Kwritten " << app::byteText(written) << " of " << app::byteText(total);
+        if (speed > 0) {
+          err << ", " << app::byteText(static_cast<std::int64_t>(speed)) << "/s";
+          if (total > written)
+            err << ", about " << durationText(static_cast<std::int64_t>((total - written) / speed))
+                << " left";
+        }
+        err << std::flush;
+      };
+}
+
+void reportText(const std::string& typed, const platform::FreeSpaceDrive& drive,
+                const platform::FreeSpaceResult& result, int passes, std::ostream& out) {
+  const std::string where = drive.mountPoint + " (" + drive.fileSystem + ")";
+  out << typed << ": ";
+  if (result.ok())
+    out << "the free space of " << where << " was wiped: ";
+  else if (result.cancelled)
+    out << "the wipe of the free space of " << where << " was stopped; the space is free again: ";
+  else
+    out << "the wipe of the free space of " << where << " failed (" << result.failure
+        << "); the space is free again: ";
+  out << app::byteText(result.bytesWritten) << " written, " << result.passesDone << " of " << passes
+      << (passes == 1 ? " fill" : " fills");
+  if (result.inodesReached > 0) out << ", " << result.inodesReached << " free inode slots reached";
+  out << "\n";
+  if (result.bytesHeldBack > 0)
+    out << "  not reached: " << app::byteText(result.bytesHeldBack)
+        << " that the file system kept back when the drive was full\n";
+  for (const std::string& note : drive.notes) out << "  not reached: " << note << "\n";
+}
+
+void reportJson(const std::string& typed, const platform::FreeSpaceDrive& drive,
+                const platform::FreeSpaceResult& result, int passes, std::ostream& out) {
+  nlohmann::ordered_json root;
+  root["path"] = typed;
+  root["mountPoint"] = drive.mountPoint;
+  root["fileSystem"] = drive.fileSystem;
+  root["freeBytes"] = drive.freeBytes;
+  root["reservedBytes"] = drive.reservedBytes;
+  root["bytesWritten"] = result.bytesWritten;
+  root["passes"] = passes;
+  root["passesDone"] = result.passesDone;
+  root["inodesReached"] = result.inodesReached;
+  root["bytesHeldBack"] = result.bytesHeldBack;
+  root["cancelled"] = result.cancelled;
+  root["ok"] = drive.refusal.empty() && result.ok();
+  root["failure"] = drive.refusal.empty() ? result.failure : drive.refusal;
+  root["notes"] = drive.notes;
+  out << root.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+}
+
+}  // namespace
+
+int runWipeFreeSpace(const Options& options, const FreeSpaceOpener& open,
+                     const std::string& workingFolder, std::ostream& out, std::ostream& err,
+                     bool showProgress) {
+  const std::string& typed = options.paths.front();
+  if (typed.front() != '/' && workingFolder.empty()) {
+    err << "tracesweep: the working folder cannot be read; nothing was written\n";
+    return 1;
+  }
+  const std::string absolute = typed.front() == '/' ? typed : workingFolder + "/" + typed;
+  std::unique_ptr<platform::FreeSpaceWipe> wipe = open(absolute);
+  const platform::FreeSpaceDrive& drive = wipe->drive();
+  platform::FreeSpaceResult result;
+  if (drive.refusal.empty()) {
+    StopOnSignal stop;
+    platform::FreeSpaceOptions fill;
+    fill.passes = options.passes;
+    fill.includeReserved = options.includeReserved;
+    fill.cancel = &stopRequested;
+    if (showProgress) fill.progress = progressLine(err);
+    result = wipe->run(fill);
+    if (showProgress) err << "\r\033[K" << std::flush;
+  } else if (!options.json) {
+    err << "tracesweep: " << drive.refusal << "; nothing was written\n";
+  }
+  if (options.json)
+    reportJson(typed, drive, result, options.passes, out);
+  else if (drive.refusal.empty())
+    reportText(typed, drive, result, options.passes, out);
+  out.flush();
+  const bool done = drive.refusal.empty() && result.ok();
+  return done && out.good() ? 0 : 1;
+}
+
+}  // namespace cli

@@ -1,0 +1,195 @@
+#include "platform/linux/files/free_space_survey.h"
+
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace platform::linux_os {
+
+namespace {
+
+enum class Reach { Fills, InMemory, KeepsCopies, Elsewhere, NotFiles, Unknown };
+
+struct FillKind {
+  unsigned long magic;
+  const char* name;
+  Reach reach;
+};
+
+// Where a fill of the free space overwrites what deleted files left behind.
+constexpr std::array<FillKind, 30> kKinds = {{
+    {EXT4_SUPER_MAGIC, "ext4", Reach::Fills},
+    {0x58465342, "XFS", Reach::Fills},
+    {MSDOS_SUPER_MAGIC, "FAT", Reach::Fills},
+    {0x2011bab0, "exFAT", Reach::Fills},
+    {0x7366746e, "NTFS", Reach::Fills},
+    {0x482b, "HFS+", Reach::Fills},
+    {0x3153464a, "JFS", Reach::Fills},
+    {REISERFS_SUPER_MAGIC, "ReiserFS", Reach::Fills},
+    {TMPFS_MAGIC, "tmpfs", Reach::InMemory},
+    {RAMFS_MAGIC, "ramfs", Reach::InMemory},
+    {BTRFS_SUPER_MAGIC, "btrfs", Reach::KeepsCopies},
+    {0x2fc12fc1, "ZFS", Reach::KeepsCopies},
+    {0xca451a4e, "bcachefs", Reach::KeepsCopies},
+    {F2FS_SUPER_MAGIC, "F2FS", Reach::KeepsCopies},
+    {NILFS_SUPER_MAGIC, "NILFS", Reach::KeepsCopies},
+    {0x24051905, "UBIFS", Reach::KeepsCopies},
+    {JFFS2_SUPER_MAGIC, "JFFS2", Reach::KeepsCopies},
+    {OVERLAYFS_SUPER_MAGIC, "overlayfs", Reach::Elsewhere},
+    {0x65735546, "FUSE", Reach::Elsewhere},
+    {NFS_SUPER_MAGIC, "NFS", Reach::Elsewhere},
+    {SMB_SUPER_MAGIC, "SMB", Reach::Elsewhere},
+    {0xfe534d42, "SMB", Reach::Elsewhere},
+    {0xff534d42, "CIFS", Reach::Elsewhere},
+    {V9FS_MAGIC, "9p", Reach::Elsewhere},
+    {0x00c36400, "Ceph", Reach::Elsewhere},
+    {PROC_SUPER_MAGIC, "proc", Reach::NotFiles},
+    {SYSFS_MAGIC, "sysfs", Reach::NotFiles},
+    {DEVPTS_SUPER_MAGIC, "devpts", Reach::NotFiles},
+    {CGROUP2_SUPER_MAGIC, "cgroup2", Reach::NotFiles},
+    {0x42494e4d, "binfmt_misc", Reach::NotFiles},
+}};
+
+std::string refusalFor(Reach reach, const std::string& name) {
+  switch (reach) {
+    case Reach::Fills:
+      return {};
+    case Reach::InMemory:
+      return "it is " + name + ", which lives in memory: nothing of it is on a disk";
+    case Reach::KeepsCopies:
+      return "it is " + name +
+             ", which writes new data beside the old and may keep snapshots: what deleted files "
+             "left is not all in its free space";
+    case Reach::Elsewhere:
+      return "it is " + name +
+             ", whose data lives elsewhere (another disk, a server or a layer "
+             "below): a fill here does not reach it";
+    case Reach::NotFiles:
+      return "it is " + name + ", which is not a place of files";
+    case Reach::Unknown:
+      break;
+  }
+  return "Tracesweep does not know how this file system (" + name +
+         ") stores data, so it cannot promise that a fill reaches what was deleted";
+}
+
+std::string hex(unsigned long value) {
+  static const char* digits = "0123456789abcdef";
+  std::string text;
+  do text.insert(text.begin(), digits[value & 15]), value >>= 4;
+  while (value);
+  return "0x" + text;
+}
+
+std::string pathOf(int fd) {
+  std::string buffer(4096, '\0');
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t length = readlink(link.c_str(), buffer.data(), buffer.size());
+  return length > 0 ? buffer.substr(0, static_cast<std::size_t>(length)) : std::string();
+}
+
+bool isMountRoot(int fd) {
+  struct statx stx {};
+  return statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &stx) == 0 &&
+         (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+         (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+}
+
+// Climbs from folder to the top folder of its mount, as far as it may.
+UniqueFd topFolderOf(int folder) {
+  UniqueFd current(fcntl(folder, F_DUPFD_CLOEXEC, 0));
+  for (int depth = 0; depth < 4096 && current.valid() && !isMountRoot(current.get()); ++depth) {
+    UniqueFd parent(openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat here {
+    }, above{};
+    if (!parent.valid() || fstat(current.get(), &here) != 0 || fstat(parent.get(), &above) != 0 ||
+        above.st_dev != here.st_dev || (above.st_ino == here.st_ino))
+      break;
+    current = std::move(parent);
+  }
+  return current;
+}
+
+// "1" rotational, "0" flash; the disk of a partition holds the queue.
+bool onFlash(dev_t device) {
+  const std::string base =
+      "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  for (const char* queue : {"/queue/rotational", "/../queue/rotational"}) {
+    std::ifstream in(base + queue);
+    char flag = 0;
+    if (in >> flag) return flag == '0';
+  }
+  return false;
+}
+
+std::string errorWords(int error) {
+  std::string text = std::strerror(error);
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(text[0]));
+  return text;
+}
+
+void addNotes(SurveyedDrive& out, const struct stat& st) {
+  FreeSpaceDrive& drive = out.drive;
+  drive.notes.push_back("the names of deleted files, which their folders keep");
+  drive.notes.push_back(
+      "the space the file system keeps back from ordinary files, for the administrator and "
+      "for itself (its journal; on ext4 about 2% of the drive)");
+  if (onFlash(st.st_dev))
+    drive.notes.push_back(
+        "this is flash memory: its controller may keep copies of old blocks that no fill "
+        "reaches; full-disk encryption is what protects a flash drive");
+}
+
+}  // namespace
+
+SurveyedDrive surveyDrive(const std::string& folder) {
+  SurveyedDrive out;
+  FreeSpaceDrive& drive = out.drive;
+  out.folder = UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  struct stat st {};
+  struct statfs fs {};
+  struct statvfs vfs {};
+  if (!out.folder.valid() || fstat(out.folder.get(), &st) != 0 ||
+      fstatfs(out.folder.get(), &fs) != 0 || fstatvfs(out.folder.get(), &vfs) != 0) {
+    drive.refusal = folder + " cannot be opened: " + errorWords(errno);
+    return out;
+  }
+  out.top = topFolderOf(out.folder.get());
+  drive.mountPoint = pathOf(out.top.valid() ? out.top.get() : out.folder.get());
+  const auto magic = static_cast<unsigned long>(fs.f_type) & 0xffffffffUL;
+  Reach reach = Reach::Unknown;
+  drive.fileSystem = hex(magic);
+  for (const FillKind& kind : kKinds)
+    if (kind.magic == magic) reach = kind.reach, drive.fileSystem = kind.name;
+  out.blockSize = static_cast<long>(vfs.f_bsize);
+  const auto unit = static_cast<std::int64_t>(vfs.f_frsize);
+  drive.totalBytes = static_cast<std::int64_t>(vfs.f_blocks) * unit;
+  drive.freeBytes = static_cast<std::int64_t>(vfs.f_bavail) * unit;
+  drive.reservedBytes = static_cast<std::int64_t>(vfs.f_bfree - vfs.f_bavail) * unit;
+  if (std::string why = refusalFor(reach, drive.fileSystem); !why.empty()) {
+    drive.refusal = "the free space of " + drive.mountPoint + " cannot be wiped: " + why;
+    return out;
+  }
+  if (vfs.f_flag & ST_RDONLY) {
+    drive.refusal = drive.mountPoint + " is read-only; nothing can be written there";
+    return out;
+  }
+  if (out.top.valid() && flock(out.top.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    drive.refusal = "the free space of " + drive.mountPoint + " is being wiped by another run";
+    return out;
+  }
+  addNotes(out, st);
+  return out;
+}
+
+}  // namespace platform::linux_os
