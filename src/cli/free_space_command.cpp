@@ -107,6 +107,7 @@ void reportJson(const std::string& typed, const platform::FreeSpaceDrive& drive,
   root["passesDone"] = result.passesDone;
   root["inodesReached"] = result.inodesReached;
   root["bytesHeldBack"] = result.bytesHeldBack;
+  root["fillSeconds"] = result.fillSeconds;
   root["cancelled"] = result.cancelled;
   root["ok"] = drive.refusal.empty() && result.ok();
   root["failure"] = drive.refusal.empty() ? result.failure : drive.refusal;

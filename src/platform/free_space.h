@@ -47,6 +47,7 @@ struct FreeSpaceResult {
   // system keeps back from ordinary files (its own reserve and, unless asked,
   // the administrator's). This fill did not reach it.
   std::int64_t bytesHeldBack = 0;
+  double fillSeconds = 0;  // writing and flushing the data, inode slots apart
   bool cancelled = false;
   std::string failure;  // non-empty: the fill stopped on an error, in plain words
   bool ok() const { return failure.empty() && !cancelled; }

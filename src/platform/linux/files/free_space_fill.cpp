@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -84,7 +85,8 @@ class Fill {
   // false when it stopped on an error or a cancel (failure_ / cancelled_).
   bool fillData(const AlignedBuffer& buffer);
   void fillInodeSlack();
-  bool flush();
+  bool flushData();
+  bool flushInodes();
   void release() { files_.clear(), slack_.clear(); }
 
   std::int64_t written() const { return written_; }
@@ -192,7 +194,7 @@ void Fill::fillInodeSlack() {
   }
 }
 
-bool Fill::flush() {
+bool Fill::flushData() {
   for (const UniqueFd& file : files_) {
     if (cancelRequested()) return !(cancelled_ = true);
     if (fdatasync(file.get()) != 0 && errno != EINVAL) {
@@ -200,12 +202,14 @@ bool Fill::flush() {
       return false;
     }
   }
-  // The inode slots and the journal reach the device too, in one go.
-  if (syncfs(folder_) != 0) {
-    failure_ = "the fill could not be flushed to the drive: " + words(errno);
-    return false;
-  }
   return true;
+}
+
+bool Fill::flushInodes() {
+  // The inode slots and the journal reach the device, in one go.
+  if (syncfs(folder_) == 0) return true;
+  failure_ = "the fill could not be flushed to the drive: " + words(errno);
+  return false;
 }
 
 }  // namespace
@@ -240,10 +244,15 @@ FreeSpaceResult LinuxFreeSpaceWipe::run(const FreeSpaceOptions& options) {
   const std::int64_t total = std::max<std::int64_t>(room, 0) * passes;
   for (int pass = 1; pass <= passes; ++pass) {
     Fill fill(folder_.get(), blockSize_, options, total, result.bytesWritten);
-    bool done = fill.fillData(buffer);
+    const auto start = std::chrono::steady_clock::now();
+    bool done = fill.fillData(buffer) && fill.flushData();
+    result.fillSeconds +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // While the data blocks are held, the last pass reaches the inode slots.
-    if (done && pass == passes) fill.fillInodeSlack();
-    done = done && fill.flush();
+    if (done && pass == passes) {
+      fill.fillInodeSlack();
+      done = fill.flushInodes();
+    }
     fill.release();  // the space goes back at once, whatever happened
     result.bytesWritten = fill.written();
     result.inodesReached = std::max(result.inodesReached, fill.inodes());
