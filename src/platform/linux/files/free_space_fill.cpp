@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "platform/linux/files/free_space_survey.h"
@@ -69,6 +70,17 @@ std::string words(int error) {
   std::string text = std::strerror(error);
   if (!text.empty()) text[0] = static_cast<char>(std::tolower(text[0]));
   return text;
+}
+
+// XFS frees closed files in the background: the run ends when the space is
+// back (or after two seconds, when someone else took it meanwhile).
+void awaitSpaceBack(int folder, std::int64_t freeBefore) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  const std::int64_t enough = freeBefore - freeBefore / 100;
+  while (roomLeft(folder, true) < enough && std::chrono::steady_clock::now() < deadline) {
+    syncfs(folder);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 // One pass: fills the free space and flushes it, holding the files open.
@@ -244,6 +256,10 @@ FreeSpaceResult LinuxFreeSpaceWipe::run(const FreeSpaceOptions& options) {
   const std::int64_t total = std::max<std::int64_t>(room, 0) * passes;
   for (int pass = 1; pass <= passes; ++pass) {
     Fill fill(folder_.get(), blockSize_, options, total, result.bytesWritten);
+    // Files deleted a moment ago give their blocks back only once the file
+    // system has committed (XFS frees them in the background): commit first.
+    syncfs(folder_.get());
+    const std::int64_t freeBefore = roomLeft(folder_.get(), true);
     const auto start = std::chrono::steady_clock::now();
     bool done = fill.fillData(buffer) && fill.flushData();
     result.fillSeconds +=
@@ -254,6 +270,7 @@ FreeSpaceResult LinuxFreeSpaceWipe::run(const FreeSpaceOptions& options) {
       done = fill.flushInodes();
     }
     fill.release();  // the space goes back at once, whatever happened
+    awaitSpaceBack(folder_.get(), freeBefore);
     result.bytesWritten = fill.written();
     result.inodesReached = std::max(result.inodesReached, fill.inodes());
     result.bytesHeldBack = fill.heldBack();

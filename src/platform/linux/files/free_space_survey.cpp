@@ -143,7 +143,8 @@ void addNotes(SurveyedDrive& out, const struct stat& st) {
   drive.notes.push_back("the names of deleted files, which their folders keep");
   drive.notes.push_back(
       "the space the file system keeps back from ordinary files, for the administrator and "
-      "for itself (its journal; on ext4 about 2% of the drive)");
+      "for itself (its journal; on ext4 about 2% of the drive, on XFS a few MiB in each "
+      "allocation group)");
   if (onFlash(st.st_dev))
     drive.notes.push_back(
         "this is flash memory: its controller may keep copies of old blocks that no fill "
