@@ -15,6 +15,7 @@ namespace app {
 frmmain::frmmain(Modmain& app)
     : Form("frmmain"),
       wipe(app.platform, forms::PageHost{*this, sbar}, app.FileList),
+      freeSpace(app.platform, forms::PageHost{*this, sbar}, wipe.cmdWipe),
       cookies(app.platform, forms::PageHost{*this, sbar}, app.ShowIndexDat, wipe.chkSecureForAll),
       cache(app.platform, forms::PageHost{*this, sbar}, &wipe.chkSecureForAll),
       history(app.platform, forms::PageHost{*this, sbar}, app.history()),

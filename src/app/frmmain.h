@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/free_space_action.h"
 #include "app/run_report.h"
 #include "erase/wipe_page.h"
 #include "forms/controls.h"
@@ -53,6 +54,7 @@ class frmmain : public forms::Form {
 
   // Cookies, Cache, Browser History, Secure Wipe
   erasure::WipePage wipe;
+  FreeSpaceAction freeSpace;  // "Wipe free space..." on the same page
   traces::CookiesPage cookies;
   traces::CachePage cache;
   traces::HistoryPage history;

@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "app/run_report.h"
+#include "app/free_space_report.h"
 
 namespace cli {
 
@@ -43,14 +43,7 @@ class StopOnSignal {
   }, oldTerm_{};
 };
 
-std::string durationText(std::int64_t seconds) {
-  if (seconds < 60) return std::to_string(seconds) + " s";
-  if (seconds < 3600)
-    return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
-  return std::to_string(seconds / 3600) + " h " + std::to_string(seconds % 3600 / 60) + " min";
-}
-
-// "written 1.2 GB of 40 GB, 180 MB/s, about 3 min 40 s left", at most
+// "written 1.2 GiB of 40.0 GiB, 180.0 MiB/s, about 4 min left", at most
 // five times a second.
 std::function<void(std::int64_t, std::int64_t)> progressLine(std::ostream& err) {
   using Clock = std::chrono::steady_clock;
@@ -61,37 +54,14 @@ std::function<void(std::int64_t, std::int64_t)> progressLine(std::ostream& err) 
         if (now - shown < std::chrono::milliseconds(200)) return;
         shown = now;
         const double seconds = std::chrono::duration<double>(now - start).count();
-        const double speed = seconds > 0 ? written / seconds : 0;
-        err << "\r\033[Kwritten " << app::byteText(written) << " of " << app::byteText(total);
-        if (speed > 0) {
-          err << ", " << app::byteText(static_cast<std::int64_t>(speed)) << "/s";
-          if (total > written)
-            err << ", about " << durationText(static_cast<std::int64_t>((total - written) / speed))
-                << " left";
-        }
+        err << "\r\033[Kwritten " << app::fillProgressText(written, total, seconds);
         err << std::flush;
       };
 }
 
 void reportText(const std::string& typed, const platform::FreeSpaceDrive& drive,
                 const platform::FreeSpaceResult& result, int passes, std::ostream& out) {
-  const std::string where = drive.mountPoint + " (" + drive.fileSystem + ")";
-  out << typed << ": ";
-  if (result.ok())
-    out << "the free space of " << where << " was wiped: ";
-  else if (result.cancelled)
-    out << "the wipe of the free space of " << where << " was stopped; the space is free again: ";
-  else
-    out << "the wipe of the free space of " << where << " failed (" << result.failure
-        << "); the space is free again: ";
-  out << app::byteText(result.bytesWritten) << " written, " << result.passesDone << " of " << passes
-      << (passes == 1 ? " fill" : " fills");
-  if (result.inodesReached > 0) out << ", " << result.inodesReached << " free inode slots reached";
-  out << "\n";
-  if (result.bytesHeldBack > 0)
-    out << "  not reached: " << app::byteText(result.bytesHeldBack)
-        << " that the file system kept back when the drive was full\n";
-  for (const std::string& note : drive.notes) out << "  not reached: " << note << "\n";
+  out << typed << ": " << app::freeSpaceSummary(drive, result, passes) << "\n";
 }
 
 void reportJson(const std::string& typed, const platform::FreeSpaceDrive& drive,

@@ -62,6 +62,13 @@ class FreeSpaceWipe {
   // Fills, flushes and gives back; the space is free again when it returns,
   // whether it finished, failed or was cancelled.
   virtual FreeSpaceResult run(const FreeSpaceOptions& options) = 0;
+  // The drive's write speed in bytes a second, from a short fill of at most
+  // a second that is given back at once; 0 when it cannot be measured.
+  virtual double measureSpeed() = 0;
 };
+
+// Opens the drive that holds a folder; where the system offers no free-space
+// wipe, the bundle holds none.
+using FreeSpaceOpener = std::function<std::unique_ptr<FreeSpaceWipe>(const std::string& folder)>;
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include "forms/window_manager.h"
 #include "platform/downloader.h"
 #include "platform/file_layer.h"
+#include "platform/free_space.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/settings_store.h"
@@ -33,6 +34,8 @@ struct Platform {
   forms::DialogService& dialogs;
   forms::WindowManager& windows;
   forms::TrayService& tray;
+  // Empty where the system has no free-space wipe yet.
+  FreeSpaceOpener freeSpace = {};
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/linux/browsers/cookie_folder_file_layer.h"
 #include "platform/linux/cache/linux_url_cache.h"
+#include "platform/linux/files/free_space_fill.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "platform/linux/history/linux_url_history.h"
 #include "platform/linux/net/curl_downloader.h"
@@ -30,9 +31,12 @@ struct LinuxServices::Impl {
 LinuxServices::LinuxServices(forms::MessageBoxService& msgbox, forms::DialogService& dialogs,
                              forms::WindowManager& windows, forms::TrayService& tray)
     : impl_(std::make_unique<Impl>()) {
-  platform_ = std::make_unique<Platform>(Platform{
-      impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history, impl_->trash,
-      impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs, windows, tray});
+  platform_ = std::make_unique<Platform>(
+      Platform{impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history,
+               impl_->trash, impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs,
+               windows, tray, [](const std::string& folder) -> std::unique_ptr<FreeSpaceWipe> {
+                 return LinuxFreeSpaceWipe::open(folder);
+               }});
 }
 
 LinuxServices::~LinuxServices() = default;

@@ -180,7 +180,7 @@ QWidget* buildHistoryPage(traces::HistoryPage& p) {
   return page;
 }
 
-QWidget* buildWipePage(erasure::WipePage& p) {
+QWidget* buildWipePage(erasure::WipePage& p, app::FreeSpaceAction& freeSpace) {
   QGroupBox* box = nullptr;
   QWidget* page = framedPage(p.Frame6, &box);
   auto* layout = new QVBoxLayout(box);
@@ -237,7 +237,14 @@ QWidget* buildWipePage(erasure::WipePage& p) {
   layout->addWidget(level);
 
   layout->addStretch(1);
-  layout->addLayout(buttonRow({}, {button(p.cmdWipe, box, [&p] { p.cmdWipe_Click(); })}));
+  QPushButton* wipeFreeSpace =
+      button(freeSpace.cmdWipeFreeSpace, box, [&freeSpace] { freeSpace.cmdWipeFreeSpace_Click(); });
+  wipeFreeSpace->setToolTip(
+      "Overwrites the free space of the drive that holds a folder you choose, so that files "
+      "deleted earlier, by any program, cannot be recovered. Nothing that is stored on the drive "
+      "is touched.");
+  layout->addLayout(
+      buttonRow({wipeFreeSpace}, {button(p.cmdWipe, box, [&p] { p.cmdWipe_Click(); })}));
   return page;
 }
 

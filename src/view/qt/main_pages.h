@@ -5,7 +5,8 @@ class QWidget;
 
 namespace app {
 class frmmain;
-}
+class FreeSpaceAction;
+}  // namespace app
 namespace erasure {
 class WipePage;
 }
@@ -21,7 +22,7 @@ QWidget* buildGeneralPage(app::frmmain& main);
 QWidget* buildCookiesPage(traces::CookiesPage& page);
 QWidget* buildCachePage(traces::CachePage& page);
 QWidget* buildHistoryPage(traces::HistoryPage& page);
-QWidget* buildWipePage(erasure::WipePage& page);
+QWidget* buildWipePage(erasure::WipePage& page, app::FreeSpaceAction& freeSpace);
 QWidget* buildAboutPage(app::frmmain& main);
 
 }  // namespace view_qt

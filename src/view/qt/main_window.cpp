@@ -61,7 +61,7 @@ MainWindow::MainWindow(app::frmmain& f) : FormWindow(f) {
   tabs_->addTab(buildCookiesPage(f.cookies), QString());
   tabs_->addTab(buildCachePage(f.cache), QString());
   tabs_->addTab(buildHistoryPage(f.history), QString());
-  tabs_->addTab(buildWipePage(f.wipe), QString());
+  tabs_->addTab(buildWipePage(f.wipe, f.freeSpace), QString());
   tabs_->addTab(buildAboutPage(f), QString());
   bindTabs(f.SSTab1, tabs_, [&f] { f.SSTab1_Click(); });
   body->addWidget(tabs_, 1);

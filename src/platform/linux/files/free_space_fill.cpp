@@ -282,4 +282,27 @@ FreeSpaceResult LinuxFreeSpaceWipe::run(const FreeSpaceOptions& options) {
   return result;
 }
 
+double LinuxFreeSpaceWipe::measureSpeed() {
+  if (!drive_.refusal.empty()) return 0;
+  AlignedBuffer buffer(kChunk);
+  if (!buffer.data) return 0;
+  UniqueFd file = namelessFile(folder_.get(), true);
+  if (!file.valid()) return 0;
+  // A quarter of the free space at most, and a second at most.
+  const std::int64_t most = std::min<std::int64_t>(drive_.freeBytes / 4, 1ll << 30);
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + std::chrono::seconds(1);
+  std::int64_t written = 0;
+  while (written + static_cast<std::int64_t>(buffer.size) <= most &&
+         std::chrono::steady_clock::now() < deadline) {
+    const ssize_t done = write(file.get(), buffer.data, buffer.size);
+    if (done <= 0) break;
+    written += done;
+  }
+  fdatasync(file.get());
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return written > 0 && seconds > 0 ? written / seconds : 0;
+}
+
 }  // namespace platform::linux_os

@@ -22,6 +22,7 @@ class LinuxFreeSpaceWipe : public FreeSpaceWipe {
 
   const FreeSpaceDrive& drive() const override { return drive_; }
   FreeSpaceResult run(const FreeSpaceOptions& options) override;
+  double measureSpeed() override;
 
  private:
   LinuxFreeSpaceWipe() = default;
