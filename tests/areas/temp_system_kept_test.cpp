@@ -84,7 +84,8 @@ TEST(TempFolderSystemKept, TheSystemsEntriesStayAndAreNamedOnceAsKept) {
   EXPECT_TRUE(run.ok());
   EXPECT_FALSE(fs::exists(temp / "plain.txt"));
   EXPECT_FALSE(fs::exists(temp / "old/plain2.txt"));
-  for (const char* stays : {".X0-lock", ".X11-unix/X0", "systemd-private-abc/tmp/f", "app-5f3e-1/state"})
+  for (const char* stays :
+       {".X0-lock", ".X11-unix/X0", "systemd-private-abc/tmp/f", "app-5f3e-1/state"})
     EXPECT_TRUE(fs::exists(temp / stays)) << stays;
 }
 

@@ -163,7 +163,7 @@ TEST_F(CachePageOnDiskTest, PreviewNamesWhatTheClearingRemovesDamagedEntriesToo)
   std::sort(run.items.begin(), run.items.end());
   EXPECT_EQ(run.items, preview.items);
   EXPECT_EQ(std::count_if(run.items.begin(), run.items.end(),
-                          [](const std::string& item) {
+                          [&cut](const std::string& item) {
                             return item.starts_with("damaged cache entry " + cut.string());
                           }),
             1);

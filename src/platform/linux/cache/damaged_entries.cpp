@@ -98,7 +98,15 @@ ClearOutcome clearDamagedEntries(const CacheSnapshot& snapshot,
   std::vector<int> runs(snapshot.profiles.size(), -1);  // -1 not yet asked
   for (const CacheFolder& folder : snapshot.folders) {
     const int dirFd = open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dirFd < 0) continue;
+    if (dirFd < 0) {
+      // A cache folder that is there but cannot be read is not "nothing to
+      // clear": what it holds stays, and that is said.
+      if (errno != ENOENT)
+        outcome.fail(folder.path, errno == ELOOP
+                                      ? std::string("it is a link; it was not followed")
+                                      : "it cannot be read: " + std::string(std::strerror(errno)));
+      continue;
+    }
     bool removedHere = false;
     for (const std::string& name : namesIn(dirFd)) {
       if (!isEntryName(folder, name)) continue;

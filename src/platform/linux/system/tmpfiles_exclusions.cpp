@@ -122,8 +122,8 @@ std::vector<KeptPattern> ReadTmpfilesExclusions(const std::string& configRoot) {
 }
 
 std::vector<KeptPattern> BuiltInExclusions(const std::string& sharedFolder) {
-  static constexpr const char* kKept[] = {".X*-lock",   ".X11-unix",         ".ICE-unix",
-                                          ".XIM-unix",  ".font-unix",        ".Test-unix",
+  static constexpr const char* kKept[] = {".X*-lock",         ".X11-unix",        ".ICE-unix",
+                                          ".XIM-unix",        ".font-unix",       ".Test-unix",
                                           "snap-private-tmp", "systemd-private-*"};
   std::vector<KeptPattern> patterns;
   for (const char* name : kKept) patterns.push_back({sharedFolder + "/" + name, true});

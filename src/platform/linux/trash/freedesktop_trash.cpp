@@ -1,8 +1,11 @@
 #include "platform/linux/trash/freedesktop_trash.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <utility>
 
@@ -15,10 +18,27 @@ namespace platform::linux_os {
 FreedesktopTrash::FreedesktopTrash(std::string mountInfoPath, std::string homeTrash)
     : mountInfoPath_(std::move(mountInfoPath)), homeTrash_(std::move(homeTrash)) {}
 
+namespace {
+
+// Why a home trash that was not opened could not be: "" when there is none.
+std::string homeTrashProblem(const std::string& path, uid_t uid) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? std::string() : std::strerror(errno);
+  if (S_ISLNK(st.st_mode)) return "it is a link, which is not followed";
+  if (!S_ISDIR(st.st_mode)) return "it is not a folder";
+  if (st.st_uid != uid) return "it belongs to another user";
+  return "it could not be opened";
+}
+
+}  // namespace
+
 FreedesktopTrash::Bins FreedesktopTrash::openAll() const {
   const uid_t uid = getuid();
-  std::vector<TrashFolder> writable =
-      OpenHomeTrash(homeTrash_.empty() ? xdgDataHome() + "/Trash" : homeTrash_, uid);
+  const std::string home = homeTrash_.empty() ? xdgDataHome() + "/Trash" : homeTrash_;
+  std::vector<TrashFolder> writable = OpenHomeTrash(home, uid);
+  // A home trash that is there and was not reached is said, never "0 removed".
+  std::string homeProblem = writable.empty() ? homeTrashProblem(home, uid) : std::string();
   std::vector<TrashFolder> readOnly;
   for (const MountEntry& mount : ReadMountInfo(mountInfoPath_)) {
     if (IsPseudoFileSystem(mount.fsType)) continue;
@@ -29,6 +49,8 @@ FreedesktopTrash::Bins FreedesktopTrash::openAll() const {
   // same folder: empty it once, through a writable mount when there is one.
   std::set<std::pair<dev_t, ino_t>> seen;
   Bins bins;
+  bins.homePath = home;
+  bins.homeProblem = std::move(homeProblem);
   for (TrashFolder& folder : writable)
     if (seen.insert({folder.device, folder.inode}).second)
       bins.writable.push_back(std::move(folder));
@@ -56,6 +78,7 @@ void FreedesktopTrash::emptyAll(ClearOutcome* outcome) {
   const Bins bins = openAll();
   for (const TrashFolder& folder : bins.writable) EmptyTrashFolder(folder, false, told);
   for (const TrashFolder& folder : bins.readOnly) tellReadOnly(folder, told);
+  if (!bins.homeProblem.empty()) told.fail(bins.homePath, bins.homeProblem);
   if (outcome) outcome->add(told);
 }
 
@@ -64,6 +87,7 @@ ClearOutcome FreedesktopTrash::previewEmptyAll() {
   const Bins bins = openAll();
   for (const TrashFolder& folder : bins.writable) EmptyTrashFolder(folder, true, outcome);
   for (const TrashFolder& folder : bins.readOnly) tellReadOnly(folder, outcome);
+  if (!bins.homeProblem.empty()) outcome.fail(bins.homePath, bins.homeProblem);
   return outcome;
 }
 

@@ -30,6 +30,9 @@ class FreedesktopTrash : public Trash {
   struct Bins {
     std::vector<TrashFolder> writable;
     std::vector<TrashFolder> readOnly;  // reached through no writable mount
+    // The home trash when it is there but was not opened as a trash, and why.
+    std::string homePath;
+    std::string homeProblem;
   };
   // Every trash folder of the user, each once.
   Bins openAll() const;
