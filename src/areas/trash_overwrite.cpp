@@ -95,5 +95,4 @@ void OverwriteBin(platform::Platform& platform, const std::string& bin, bool pre
   }
 }
 
-
 }  // namespace areas

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fnmatch.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -10,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 namespace platform::linux_os {
@@ -137,11 +137,16 @@ std::string KeptBy(const std::vector<KeptPattern>& patterns, const std::string& 
     const bool whole = end == std::string::npos;
     const std::string prefix = whole ? relative : relative.substr(0, end);
     const std::string path = sharedFolder + "/" + prefix;
-    for (const KeptPattern& pattern : patterns)
+    for (const KeptPattern& pattern : patterns) {
+      if (pattern.glob == sharedFolder) {
+        // The whole folder kept from cleaning keeps every entry in it.
+        if (pattern.withContents) return prefix;
+        continue;
+      }
       if ((pattern.withContents || whole) &&
-          (pattern.glob == sharedFolder ||
-           fnmatch(pattern.glob.c_str(), path.c_str(), FNM_PATHNAME) == 0))
-        return pattern.glob == sharedFolder ? relative.substr(0, relative.find('/')) : prefix;
+          fnmatch(pattern.glob.c_str(), path.c_str(), FNM_PATHNAME) == 0)
+        return prefix;
+    }
     if (whole) return {};
   }
 }
