@@ -98,13 +98,13 @@ platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool overwr
   // What the overwrite left (folders, files it could not overwrite) goes now.
   platform::ClearOutcome emptied;
   platform.trash.emptyAll(&emptied);
-  for (std::string& item : emptied.items)
-    if (counted.insert(item).second) {
-      ++outcome.removed;
+  for (std::string& item : emptied.items) {
+    if (counted.insert(item).second)
       outcome.items.push_back(std::move(item));
-    }
+    else
+      --emptied.removed;  // the overwrite told it already
+  }
   emptied.items.clear();
-  emptied.removed = 0;
   outcome.add(emptied);
   return outcome;
 }

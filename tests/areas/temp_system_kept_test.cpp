@@ -52,10 +52,11 @@ TEST(TempFolderSystemKept, TheSystemsEntriesStayAndAreNamedOnceAsKept) {
   dir.write("tmp/app-5f3e-1/state", "kept by a package's x line");
   dir.write("tmp/plain.txt", "ordinary");
   dir.write("tmp/old/plain2.txt", "ordinary too");
-  // A package keeps its folder (with a specifier); a second file that would
-  // keep the ordinary ones is hidden by a link to /dev/null of its name.
+  // A package keeps its folder (with a specifier), and the folder itself
+  // (not what it holds); a second file that would keep the ordinary ones is
+  // hidden by a link to /dev/null of its name.
   dir.write("root/usr/lib/tmpfiles.d/app.conf",
-            "# comment\nd /tmp/app 0755 - - -\nx /tmp/app-%b-*\n");
+            "# comment\nd /tmp/app 0755 - - -\nx /tmp/app-%b-*\nX /tmp\n");
   dir.write("root/usr/lib/tmpfiles.d/hidden.conf", "x /tmp/plain*\nx /tmp/old\n");
   fs::create_directories(dir.path() / "root/etc/tmpfiles.d");
   fs::create_symlink("/dev/null", dir.path() / "root/etc/tmpfiles.d/hidden.conf");
