@@ -199,6 +199,7 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
   RunReport report;
   report.preview = preview;
   report.started = timeNowText();
+  const bool secure = main.wipe.chkSecureForAll.Value() == 1;
   for (Area area : kAllAreas) {
     if (std::find(areas.begin(), areas.end(), area) == areas.end()) continue;
     platform::ClearOutcome outcome;
@@ -224,9 +225,8 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
         break;
       case Area::Trash:
         step("Emptying Recycle Bin...");
-        outcome = preview
-                      ? areas::PreviewRecycleBin(platform)
-                      : areas::EmptyRecycleBin(platform, main.wipe.chkSecureForAll.Value() == 1);
+        outcome = preview ? areas::PreviewRecycleBin(platform, secure)
+                          : areas::EmptyRecycleBin(platform, secure);
         break;
       case Area::Temp:
         step("Deleting temp files...");

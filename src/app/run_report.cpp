@@ -22,6 +22,8 @@ std::string areaLine(const AreaOutcome& area, bool preview) {
     line += ", " + std::to_string(o.skipped) +
             (area.area == Area::History ? " kept (bookmarked)"
                                         : " left alone (other users' files, sockets, pipes)");
+  if (!o.kept.empty())
+    line += ", " + std::to_string(o.kept.size()) + (preview ? " would be kept" : " kept");
   if (!o.failures.empty())
     line += ", " + count(static_cast<std::int64_t>(o.failures.size()), "item", "items") +
             (preview ? " would stay" : " could not be cleared");
@@ -55,8 +57,11 @@ std::string reportText(const RunReport& report, bool listItems) {
   std::string text;
   for (const AreaOutcome& area : report.areas) {
     text += areaLine(area, report.preview) + "\n";
-    if (listItems)
+    if (listItems) {
       for (const std::string& item : area.outcome.items) text += "  " + item + "\n";
+      for (const platform::ClearKept& kept : area.outcome.kept)
+        text += "  kept: " + kept.item + ": " + kept.reason + "\n";
+    }
     for (const platform::ClearFailure& failure : area.outcome.failures)
       text += "  " + std::string(report.preview ? "would stay: " : "not cleared: ") + failure.item +
               ": " + failure.reason + "\n";

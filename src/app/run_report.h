@@ -39,7 +39,8 @@ struct RunReport {
 };
 
 // One line per area with its counts and bytes, then one line per item left
-// with its reason; with listItems (a preview), every item too.
+// with its reason; with listItems (a preview), every item too, and every
+// item kept by design with its reason.
 std::string reportText(const RunReport& report, bool listItems);
 
 // The report as the log keeps it: a heading line, then reportText.

@@ -1,14 +1,35 @@
 #include "areas/system_areas.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
+#include "areas/trash_overwrite.h"
 #include "areas/wipe_outcome.h"
 #include "erase/wipe_choice.h"
 
 namespace areas {
 
 namespace {
+
+// What the system keeps for itself in a shared temporary folder (the X
+// server's sockets and locks, services' private folders) leaves the listing,
+// each entry named once as kept; fileList follows the listing.
+void leaveWhatTheSystemKeeps(platform::Platform& platform, erasure::WipeChoice& choice,
+                             erasure::FileList& fileList, platform::ClearOutcome& outcome) {
+  const platform::SystemKeeps keeps = platform.shell.systemKeepsIn(choice.path());
+  if (!keeps) return;
+  const std::string prefix = choice.path() == "/" ? "/" : choice.path() + "/";
+  std::set<std::string> named;
+  choice.leaveOut([&](const std::string& relative) {
+    const std::string entry = keeps(relative);
+    if (entry.empty()) return false;
+    if (named.insert(entry).second) outcome.keep(prefix + entry, "the system keeps it");
+    return true;
+  });
+  fileList.reset();
+  for (const std::string& relative : choice.files()) fileList.entries.push_back(prefix + relative);
+}
 
 // Clears the temporary folder, or with preview only judges what it holds.
 platform::ClearOutcome clearTemp(platform::Platform& platform, forms::Form& mainWindow,
@@ -37,6 +58,7 @@ platform::ClearOutcome clearTemp(platform::Platform& platform, forms::Form& main
     // What was listed is still the temporary folder's and is cleared; the
     // rest waits for the next run.
     outcome.fail(choice.path(), "not every file in it could be listed");
+  leaveWhatTheSystemKeeps(platform, choice, fileList, outcome);
   if (choice.files().empty()) return outcome;
   // Only the user's own regular files; in-use files, sockets, FIFOs and
   // devices stay, links go without their targets. One pass, one sync.
@@ -69,29 +91,34 @@ platform::ClearOutcome PreviewTempFolder(platform::Platform& platform, forms::Fo
 
 platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool overwrite) {
   platform::ClearOutcome outcome;
-  if (overwrite) {
-    for (const std::string& bin : platform.trash.binFolders()) {
-      // Each bin is opened once and its files reached only through it.
-      erasure::WipeChoice choice(platform, bin);
-      if (!choice.opened() || choice.protection() != platform::FolderProtection::None) continue;
-      choice.list();
-      if (choice.files().empty()) continue;
-      erasure::BatchOptions options;
-      options.ownedByUserOnly = true;
-      // A file that could not be overwritten is still removed below, but
-      // not destroyed: that is said.
-      for (const erasure::WipeResult& result : choice.wipe(1, options).results)
-        if (result.outcome == erasure::WipeOutcome::InUse ||
-            result.outcome == erasure::WipeOutcome::Failed)
-          outcome.fail(result.path, "not overwritten: " + result.reason);
-    }
+  std::set<std::string> counted;  // trashed items told as removed, each once
+  if (overwrite)
+    for (const std::string& bin : platform.trash.binFolders())
+      OverwriteBin(platform, bin, false, outcome, counted);
+  // What the overwrite left (folders, files it could not overwrite) goes now.
+  platform::ClearOutcome emptied;
+  platform.trash.emptyAll(&emptied);
+  for (std::string& item : emptied.items) {
+    if (counted.insert(item).second)
+      outcome.items.push_back(std::move(item));
+    else
+      --emptied.removed;  // the overwrite told it already
   }
-  platform.trash.emptyAll(&outcome);
+  emptied.items.clear();
+  outcome.add(emptied);
   return outcome;
 }
 
-platform::ClearOutcome PreviewRecycleBin(platform::Platform& platform) {
-  return platform.trash.previewEmptyAll();
+platform::ClearOutcome PreviewRecycleBin(platform::Platform& platform, bool overwrite) {
+  platform::ClearOutcome outcome = platform.trash.previewEmptyAll();
+  if (!overwrite) return outcome;
+  std::set<std::string> unused;
+  platform::ClearOutcome overwriting;
+  for (const std::string& bin : platform.trash.binFolders())
+    OverwriteBin(platform, bin, true, overwriting, unused);
+  outcome.failures.insert(outcome.failures.end(), overwriting.failures.begin(),
+                          overwriting.failures.end());
+  return outcome;
 }
 
 }  // namespace areas

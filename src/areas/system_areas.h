@@ -11,7 +11,8 @@ namespace areas {
 // Wipes every file under the temporary folder with one pass; folders stay.
 // Shows the wait cursor over mainWindow while it runs. A temporary folder
 // that the folder-safety rule protects (the root, home, a system folder ...)
-// is not touched at all. Returns what was removed and what was left, and why.
+// is not touched at all; in a shared one, what the system keeps for itself
+// stays and is named as kept. Returns what was removed and what was left, and why.
 platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
                                        erasure::FileList& fileList);
 // What ClearTempFolder would remove and leave: the same listing and the same
@@ -21,8 +22,11 @@ platform::ClearOutcome PreviewTempFolder(platform::Platform& platform, forms::Fo
 
 // Empties the recycle bins of every drive, without asking. overwrite first
 // wipes every trashed file with one pass ("Secure Wipe all other areas").
+// Every trashed item removed counts once, by the overwrite or the emptying;
+// a file that could not be overwritten is a failure even when it went.
 platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool overwrite = false);
-// What EmptyRecycleBin would remove, removing nothing.
-platform::ClearOutcome PreviewRecycleBin(platform::Platform& platform);
+// What EmptyRecycleBin would remove, removing nothing; with overwrite, also
+// the files that could not be overwritten.
+platform::ClearOutcome PreviewRecycleBin(platform::Platform& platform, bool overwrite = false);
 
 }  // namespace areas

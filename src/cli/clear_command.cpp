@@ -23,11 +23,20 @@ int runClear(const Options& options, platform::Platform& platform, platform::Run
   if (showProgress) err << "\r\033[K" << std::flush;
   report.trigger = "command line";
 
+  // A report that did not reach its reader (a full disk, a closed pipe) or
+  // the log is something asked for and not done: the status says so.
   out << (options.json ? reportJson(report) : app::reportText(report, options.dryRun));
   out.flush();
-  if (log && !options.dryRun && !log->add(app::logEntry(report)))
+  bool told = true;
+  if (!out.good()) {
+    err << "tracesweep: the report could not be written\n";
+    told = false;
+  }
+  if (log && !options.dryRun && !log->add(app::logEntry(report))) {
     err << "tracesweep: the report could not be added to the log\n";
-  return report.ok() ? 0 : 1;
+    told = false;
+  }
+  return report.ok() && told ? 0 : 1;
 }
 
 }  // namespace cli

@@ -12,7 +12,7 @@ namespace cli {
 // Clears (or previews) the areas of options through the program's own
 // routines, prints the report to out, keeps a real run's report in log (when
 // given) and shows each step on err when showProgress. 0 when everything was
-// cleared, 1 when something could not be.
+// cleared and the report written (to out and to the log), 1 otherwise.
 int runClear(const Options& options, platform::Platform& platform, platform::RunLog* log,
              std::ostream& out, std::ostream& err, bool showProgress);
 

@@ -30,7 +30,8 @@ files. Without options it starts in the notification area.
   -V, --version           print the version and exit
 
 Exit status: 0 when everything asked for was done, 1 when something could
-not be cleared or wiped (the rest still was), 2 for a usage error.
+not be cleared or wiped (the rest still was) or the report not written, 2 for
+a usage error.
 The automatic runs and --clear keep their reports in
 $XDG_STATE_HOME/tracesweep/clear.log. See tracesweep(1).
 )";

@@ -21,6 +21,9 @@ std::string reportJson(const app::RunReport& report) {
     entry["failures"] = nlohmann::ordered_json::array();
     for (const platform::ClearFailure& failure : area.outcome.failures)
       entry["failures"].push_back({{"item", failure.item}, {"reason", failure.reason}});
+    entry["kept"] = nlohmann::ordered_json::array();
+    for (const platform::ClearKept& kept : area.outcome.kept)
+      entry["kept"].push_back({{"item", kept.item}, {"reason", kept.reason}});
     root["areas"].push_back(std::move(entry));
   }
   // Names from the file system need not be UTF-8: replace what is not.

@@ -93,6 +93,10 @@ bool WipeChoice::list(FileList* fileList) {
   return true;
 }
 
+void WipeChoice::leaveOut(const std::function<bool(const std::string& relative)>& leave) {
+  std::erase_if(files_, leave);
+}
+
 WipeReport WipeChoice::wipe(int passes, const BatchOptions& options) {
   WipeReport report;
   if (!folder_) return report;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,9 @@ class WipeChoice {
   bool list(FileList* fileList = nullptr);
   // The listed files, relative to the folder.
   const std::vector<std::string>& files() const { return files_; }
+  // Takes out of the listing, so out of wipe and preview, every listed file
+  // for which leave(relative) is true (what a caller must keep).
+  void leaveOut(const std::function<bool(const std::string& relative)>& leave);
 
   // Wipes the listed files, each reached through the folder that was opened.
   // Nothing at all when the folder changed meanwhile (folderChanged).

@@ -1,7 +1,7 @@
-// What one clearing of an area did: what went (or, in a preview, would go)
-// and every item that could not be cleared, with the reason in plain words.
-// The clearing routines fill it; the run report, the command line and the
-// tray notification read it.
+// What one clearing of an area did: what went (or, in a preview, would go),
+// what was kept by design and every item that could not be cleared, each
+// with the reason in plain words. The clearing routines fill it; the run
+// report, the command line and the tray notification read it.
 #pragma once
 
 #include <cstdint>
@@ -17,18 +17,27 @@ struct ClearFailure {
                        // "in use by pid 1234", "not yours"
 };
 
+// An item left on purpose, with the reason ("the system keeps it").
+using ClearKept = ClearFailure;
+
 struct ClearOutcome {
   std::int64_t removed = 0;        // items removed (in a preview: that would be)
   std::int64_t bytes = 0;          // their size in bytes, where known
-  std::vector<std::string> items;  // a preview's list of what would be removed
+  std::vector<std::string> items;  // what was removed (in a preview: would be)
   std::vector<ClearFailure> failures;
-  // Items left alone by design, not failures: other users' files and the
+  // Items left alone by design and only counted: other users' files and the
   // sockets and pipes of running programs in the shared temporary folder.
   std::int64_t skipped = 0;
+  // Items left alone by design and named, each once with its reason: what
+  // the system keeps in a shared temporary folder for itself.
+  std::vector<ClearKept> kept;
 
   bool ok() const { return failures.empty(); }
   void fail(std::string item, std::string reason) {
     failures.push_back({std::move(item), std::move(reason)});
+  }
+  void keep(std::string item, std::string reason) {
+    kept.push_back({std::move(item), std::move(reason)});
   }
   void add(const ClearOutcome& other) {
     removed += other.removed;
@@ -36,6 +45,7 @@ struct ClearOutcome {
     skipped += other.skipped;
     items.insert(items.end(), other.items.begin(), other.items.end());
     failures.insert(failures.end(), other.failures.begin(), other.failures.end());
+    kept.insert(kept.end(), other.kept.begin(), other.kept.end());
   }
 };
 

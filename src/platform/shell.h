@@ -1,9 +1,15 @@
 // The shell's open operation and the temporary folder.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace platform {
+
+// For a file below the temporary folder, given relative to it: the entry
+// (relative to the folder) that the system keeps there for itself and that
+// holds the file, or "" when the system keeps no such thing.
+using SystemKeeps = std::function<std::string(const std::string& relative)>;
 
 class Shell {
  public:
@@ -16,6 +22,10 @@ class Shell {
   // the root folder, nor to the home folder or a folder above it. A shell
   // that cannot judge refuses.
   virtual bool mayClearFolder(const std::string& /*folder*/) { return false; }
+  // What the system keeps for itself in folder (the temporary folder as
+  // tempPath gives it) and clearing must leave: display sockets and locks,
+  // services' private folders ... An empty function when it keeps nothing.
+  virtual SystemKeeps systemKeepsIn(const std::string& /*folder*/) { return {}; }
 };
 
 }  // namespace platform

@@ -86,6 +86,11 @@ class UrlCache {
     (void)spareCookies;
     return {};
   }
+  // What DeleteDamagedEntries would remove and leave; removes nothing.
+  virtual ClearOutcome PreviewDamagedEntries(bool spareCookies) {
+    (void)spareCookies;
+    return {};
+  }
 };
 
 // What an implementation knows of one entry, before it is packed.

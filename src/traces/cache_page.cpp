@@ -165,6 +165,8 @@ platform::ClearOutcome CachePage::previewDeletecache() const {
     ++outcome.removed;
     outcome.items.push_back(std::move(line));
   }
+  // The entries too damaged to be listed, which deletecache removes too.
+  outcome.add(platform_.urlCache.PreviewDamagedEntries(!deleteCookies));
   return outcome;
 }
 

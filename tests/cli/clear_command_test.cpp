@@ -143,6 +143,7 @@ TEST_F(ClearCommand, PreviewNamesExactlyWhatTheRunRemovesAndWhatStaysSaysWhy) {
       for (const char* number : {"removed", "bytes", "skipped"})
         EXPECT_TRUE(area[number].is_number_integer()) << number;
       EXPECT_TRUE(area["items"].is_array());
+      EXPECT_TRUE(area["kept"].is_array());
       for (const json& failure : area["failures"]) {
         EXPECT_TRUE(failure["item"].is_string());
         EXPECT_FALSE(failure["reason"].get<std::string>().empty());

@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "browser_process.h"
 #include "program_runner.h"
 #include "temp_dir.h"
 
@@ -62,6 +63,26 @@ TEST(Program, ClearsOverAnSshLikeSessionAndKeepsTheReport) {
   EXPECT_NE(
       testsupport::readFile(dir.path() / "state/tracesweep/clear.log").find("command line run"),
       std::string::npos);
+}
+
+// A report that reaches nobody is something asked for and not done: to a
+// full disk, to a closed output, or a log that cannot be written.
+TEST(Program, AReportThatCannotBeWrittenMakesTheStatusOne) {
+  testsupport::TempDir dir;
+  dir.write("tmp/x.txt", "temporary");
+  dir.write("not-a-folder", "");
+  const std::string run = "env -i HOME='" + dir.str() + "' TMPDIR='" + dir.str() +
+                          "/tmp' XDG_STATE_HOME='" + dir.str() + "/state' '" +
+                          std::string(TRACESWEEP_PROGRAM) + "' --clear temp ";
+  EXPECT_EQ(testsupport::runScript(run + "--dry-run --json >/dev/full 2>/dev/null"), 1);
+  EXPECT_EQ(testsupport::runScript(run + "--dry-run >&- 2>/dev/null"), 1);
+  EXPECT_TRUE(fs::exists(dir.path() / "tmp/x.txt"));
+  EXPECT_EQ(testsupport::runScript(run + "--dry-run >/dev/null 2>&1"), 0);
+  const std::string noLog = "env -i HOME='" + dir.str() + "' TMPDIR='" + dir.str() +
+                            "/tmp' XDG_STATE_HOME='" + dir.str() + "/not-a-folder' '" +
+                            std::string(TRACESWEEP_PROGRAM) + "' --clear temp >/dev/null 2>&1";
+  EXPECT_EQ(testsupport::runScript(noLog), 1);
+  EXPECT_FALSE(fs::exists(dir.path() / "tmp/x.txt"));  // cleared all the same
 }
 
 // Every option --help names is in the manual page's source, and back.

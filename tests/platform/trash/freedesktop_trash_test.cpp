@@ -184,6 +184,7 @@ TEST_F(FreedesktopTrashTest, InfoOfAnItemThatStaysIsKept) {
   EXPECT_TRUE(isEmptyFolder(homeTrash / "expunged"));
 }
 
+// A read-only drive's trash stays, and each of its items is told as staying.
 TEST_F(FreedesktopTrashTest, ReadOnlyAndPseudoMountsAreSkipped) {
   fs::path readOnly = dir.path() / "ro";
   fs::path pseudo = dir.path() / "proc-like";
@@ -191,9 +192,18 @@ TEST_F(FreedesktopTrashTest, ReadOnlyAndPseudoMountsAreSkipped) {
   mount(pseudo, "rw", "proc");
   fillTrash(readOnly / (".Trash-" + kUid));
   fillTrash(pseudo / (".Trash-" + kUid));
-  emptyAll();
+  FreedesktopTrash trash(mountInfo.string(), homeTrash.string());
+  ClearOutcome told;
+  trash.emptyAll(&told);
   EXPECT_TRUE(fs::exists(readOnly / (".Trash-" + kUid) / "files" / "a.txt"));
   EXPECT_TRUE(fs::exists(pseudo / (".Trash-" + kUid) / "files" / "a.txt"));
+  EXPECT_EQ(told.removed, 0);
+  ASSERT_EQ(told.failures.size(), 2u);  // a.txt and folder, of the read-only drive
+  for (const ClearFailure& failure : told.failures) {
+    EXPECT_EQ(failure.item.rfind((readOnly / (".Trash-" + kUid) / "files").string(), 0), 0u);
+    EXPECT_EQ(failure.reason, "it is on a read-only file system");
+  }
+  EXPECT_EQ(trash.previewEmptyAll().failures.size(), 2u);
 }
 
 TEST_F(FreedesktopTrashTest, SameTrashThroughTwoMountsIsEmptiedOnce) {

@@ -136,3 +136,36 @@ TEST_F(CachePageOnDiskTest, SecureWipeOfOtherAreasOverwritesEntryFilesBeforeRemo
   EXPECT_TRUE(fs::is_empty(profiles.cache2() / "entries"));
   EXPECT_TRUE(fake.msgbox.shown.empty());
 }
+
+// What a preview names is what the clearing removes, entries too damaged to
+// be listed included; the preview itself removes nothing.
+TEST_F(CachePageOnDiskTest, PreviewNamesWhatTheClearingRemovesDamagedEntriesToo) {
+  profiles.addFirefox(":http://ff.example/");
+  profiles.addChromium("https://cr.example/app.js", true);
+  const fs::path cut =
+      profiles.cache2() / "entries" / cachefiles::firefoxFileName(":http://cut.example/");
+  const std::string whole = cachefiles::firefoxEntry(":http://cut.example/");
+  cachefiles::writeFile(cut, whole.substr(0, whole.size() - 9));  // ends mid-record
+  page.chkDelCachedPasswords.setValue(1);
+  page.loadCacheContents();
+  ASSERT_EQ(page.List1.ListCount(), 2);
+
+  platform::ClearOutcome preview = page.previewDeletecache();
+  EXPECT_TRUE(fs::exists(cut));
+  platform::ClearOutcome run;
+  page.deletecache(&run);
+  EXPECT_FALSE(fs::exists(cut));
+
+  EXPECT_EQ(preview.removed, 3);
+  EXPECT_EQ(run.removed, preview.removed);
+  EXPECT_EQ(run.bytes, preview.bytes);
+  std::sort(preview.items.begin(), preview.items.end());
+  std::sort(run.items.begin(), run.items.end());
+  EXPECT_EQ(run.items, preview.items);
+  EXPECT_EQ(std::count_if(run.items.begin(), run.items.end(),
+                          [&cut](const std::string& item) {
+                            return item.starts_with("damaged cache entry " + cut.string());
+                          }),
+            1);
+  EXPECT_TRUE(run.ok() && preview.ok());
+}

@@ -86,14 +86,27 @@ bool fileHoldsText(int dirFd, const char* name, std::string_view text) {
   return found;
 }
 
-ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
-                                  const std::function<bool(const BrowserProfile&)>& running,
-                                  bool spareCookies, const BeforeRemove& beforeRemove) {
+namespace {
+
+// Removes the damaged entries, or with preview only names them: one walk, so
+// that a preview names exactly what the removal removes.
+ClearOutcome clearDamagedEntries(const CacheSnapshot& snapshot,
+                                 const std::function<bool(const BrowserProfile&)>& running,
+                                 bool spareCookies, const BeforeRemove& beforeRemove,
+                                 bool preview) {
   ClearOutcome outcome;
   std::vector<int> runs(snapshot.profiles.size(), -1);  // -1 not yet asked
   for (const CacheFolder& folder : snapshot.folders) {
     const int dirFd = open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dirFd < 0) continue;
+    if (dirFd < 0) {
+      // A cache folder that is there but cannot be read is not "nothing to
+      // clear": what it holds stays, and that is said.
+      if (errno != ENOENT)
+        outcome.fail(folder.path, errno == ELOOP
+                                      ? std::string("it is a link; it was not followed")
+                                      : "it cannot be read: " + std::string(std::strerror(errno)));
+      continue;
+    }
     bool removedHere = false;
     for (const std::string& name : namesIn(dirFd)) {
       if (!isEntryName(folder, name)) continue;
@@ -102,14 +115,21 @@ ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
       if (spareCookies && fileHoldsText(dirFd, name.c_str(), "Cookie")) continue;
       const std::string path = folder.path + "/" + name;
       const BrowserProfile& profile = snapshot.profiles.at(folder.profile);
+      const std::string item = "damaged cache entry " + path + " (" + displayName(profile) + ")";
       int& runs1 = runs[folder.profile];
       if (runs1 < 0) runs1 = running(profile) ? 1 : 0;
       if (runs1 == 1) {
-        outcome.fail(path, displayName(profile) + " is running");
+        outcome.fail(item, displayName(profile) + " is running");
         continue;
       }
       struct stat st {};
       const bool sized = fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+      if (preview) {
+        ++outcome.removed;
+        if (sized) outcome.bytes += st.st_size;
+        outcome.items.push_back(item);
+        continue;
+      }
       bool ok = true;
       if (folder.format == EntryFormat::Chromium) {
         const std::string hash(name, 0, 16);
@@ -119,17 +139,32 @@ ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
       }
       ok = ok && removeIn(dirFd, folder.path, name, beforeRemove);
       if (!ok) {
-        outcome.fail(path, std::strerror(errno));
+        outcome.fail(item, std::strerror(errno));
         continue;
       }
       removedHere = true;
       ++outcome.removed;
       if (sized) outcome.bytes += st.st_size;
+      outcome.items.push_back(item);
     }
     close(dirFd);
     if (removedHere) dropFolderIndex(folder);
   }
   return outcome;
+}
+
+}  // namespace
+
+ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
+                                  const std::function<bool(const BrowserProfile&)>& running,
+                                  bool spareCookies, const BeforeRemove& beforeRemove) {
+  return clearDamagedEntries(snapshot, running, spareCookies, beforeRemove, false);
+}
+
+ClearOutcome previewDamagedEntries(const CacheSnapshot& snapshot,
+                                   const std::function<bool(const BrowserProfile&)>& running,
+                                   bool spareCookies) {
+  return clearDamagedEntries(snapshot, running, spareCookies, {}, true);
 }
 
 }  // namespace platform::linux_os

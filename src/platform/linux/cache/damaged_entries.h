@@ -14,12 +14,18 @@ namespace platform::linux_os {
 
 // Removes the damaged entry files of every folder of the snapshot (a
 // Chromium entry with every file of its hash), sparing those whose bytes
-// hold "Cookie" when spareCookies is set. A running browser's files are left
-// and named as failures; so is a file that cannot be removed.
+// hold "Cookie" when spareCookies is set. Each entry removed is named
+// "damaged cache entry <path> (<browser>)"; a running browser's entries are
+// left and named as failures, so is an entry that cannot be removed.
 // beforeRemove (when set) runs on every file just before it is removed.
 ClearOutcome removeDamagedEntries(const CacheSnapshot& snapshot,
                                   const std::function<bool(const BrowserProfile&)>& running,
                                   bool spareCookies, const BeforeRemove& beforeRemove = {});
+// What removeDamagedEntries would remove and leave, by the same walk, each
+// named "damaged cache entry <path> (<browser>)"; removes nothing.
+ClearOutcome previewDamagedEntries(const CacheSnapshot& snapshot,
+                                   const std::function<bool(const BrowserProfile&)>& running,
+                                   bool spareCookies);
 
 // Whether the file's bytes hold the text anywhere.
 bool fileHoldsText(int dirFd, const char* name, std::string_view text);

@@ -119,6 +119,11 @@ ClearOutcome LinuxUrlCache::DeleteDamagedEntries(bool spareCookies) {
   return removeDamagedEntries(*snapshot, running_, spareCookies, destroy);
 }
 
+ClearOutcome LinuxUrlCache::PreviewDamagedEntries(bool spareCookies) {
+  ++calls_;
+  return previewDamagedEntries(*newSnapshot(), running_, spareCookies);
+}
+
 bool LinuxUrlCache::deleteEntries(const std::string& sourceUrlName, const std::string& browser) {
   ++calls_;
   lastFailureReason_.clear();

@@ -36,6 +36,7 @@ class LinuxUrlCache : public UrlCache, public CacheWipeOptions {
   std::uint32_t GetLastError() const override { return lastError_; }
   bool DeleteUrlCacheEntryOf(const std::string& sourceUrlName, const std::string& browser) override;
   ClearOutcome DeleteDamagedEntries(bool spareCookies) override;
+  ClearOutcome PreviewDamagedEntries(bool spareCookies) override;
   std::string LastFailureReason() const override { return lastFailureReason_; }
   void setOverwriteSession(OverwriteSession* session) override { overwrite_ = session; }
 

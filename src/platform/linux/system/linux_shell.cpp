@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/linux/common/folder_safety.h"
+#include "platform/linux/system/tmpfiles_exclusions.h"
 
 extern char** environ;
 
@@ -70,6 +71,10 @@ std::string LinuxShell::tempPath() {
 
 bool LinuxShell::mayClearFolder(const std::string& folder) {
   return MayClearFolder(folder);
+}
+
+SystemKeeps LinuxShell::systemKeepsIn(const std::string& folder) {
+  return SystemKeepsIn(folder);
 }
 
 }  // namespace platform::linux_os

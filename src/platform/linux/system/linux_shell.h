@@ -18,6 +18,8 @@ class LinuxShell : public Shell {
   std::string tempPath() override;
   // Refuses "/", the home folder, the folders above it and the system's own.
   bool mayClearFolder(const std::string& folder) override;
+  // In /tmp and /var/tmp: what systemd-tmpfiles never cleans there.
+  SystemKeeps systemKeepsIn(const std::string& folder) override;
 };
 
 }  // namespace platform::linux_os

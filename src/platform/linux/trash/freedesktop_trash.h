@@ -19,15 +19,23 @@ class FreedesktopTrash : public Trash {
                             std::string homeTrash = "");
 
   // Empties the home trash and the trash folders of every writable, real
-  // file system; each folder once, however many mounts reach it.
+  // file system; each folder once, however many mounts reach it. The items
+  // of a trash reached only through read-only mounts stay, each told.
   void emptyAll(ClearOutcome* outcome = nullptr) override;
   ClearOutcome previewEmptyAll() override;
   // The files/ folder of each of those trash folders.
   std::vector<std::string> binFolders() override;
 
  private:
+  struct Bins {
+    std::vector<TrashFolder> writable;
+    std::vector<TrashFolder> readOnly;  // reached through no writable mount
+    // The home trash when it is there but was not opened as a trash, and why.
+    std::string homePath;
+    std::string homeProblem;
+  };
   // Every trash folder of the user, each once.
-  std::vector<TrashFolder> openAll() const;
+  Bins openAll() const;
 
   std::string mountInfoPath_;
   std::string homeTrash_;
