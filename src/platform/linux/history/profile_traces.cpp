@@ -1,5 +1,6 @@
 #include "platform/linux/history/profile_traces.h"
 
+#include <ctime>
 #include <nlohmann/json.hpp>
 #include <unordered_set>
 
@@ -19,6 +20,12 @@ void remove(const std::string& path, ClearOutcome& outcome) {
   if (!removeProfileFile(path, error)) outcome.fail(path, error);
 }
 
+// A rewrite that failed leaves the file as it was: what it keeps (the open
+// windows, the pinned tabs, the settings) is never traded for a deletion.
+std::string notRewritten(const std::string& why) {
+  return "not cleared: it could not be rewritten (" + why + "); it was left as it was";
+}
+
 void clearFirefoxSessions(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
                           ClearOutcome& outcome) {
   for (const std::string& path : firefoxSessionFiles(profile.profileDir)) {
@@ -33,11 +40,12 @@ void clearFirefoxSessions(const BrowserProfile& profile, const KeepUrl& keep, bo
     if (json) prune = pruneFirefoxSession(*json, keep, clearing);
     if (prune.result == SessionPrune::Result::Unchanged) continue;
     if (prune.result == SessionPrune::Result::Changed) {
-      std::string error;
-      if (auto file = compressMozLz4(prune.json); file && replaceProfileFile(path, *file, error))
-        continue;
+      std::string error = "it could not be compressed";
+      const auto file = compressMozLz4(prune.json);
+      if (!file || !replaceProfileFile(path, *file, error)) outcome.fail(path, notRewritten(error));
+      continue;
     }
-    // Not understood, or it could not be written: the whole file goes.
+    // Not understood (damaged): nothing in it can be kept, so it goes whole.
     remove(path, outcome);
   }
 }
@@ -117,7 +125,7 @@ void clearEngagement(const BrowserProfile& profile, bool clearing, const UrlList
     std::string error;
     if (!replaceProfileFile(path, prefs.dump(-1, ' ', false, Json::error_handler_t::replace),
                             error))
-      outcome.fail(path, error);
+      outcome.fail(path, notRewritten(error));
   } catch (const std::exception&) {
     outcome.fail(path, "the preferences are not readable JSON; they were left as they are");
   }
@@ -183,7 +191,13 @@ std::string settingsOrigin(const std::string& url) {
 
 void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
                        const UrlList* urls, ClearOutcome& outcome) {
+  // What an earlier run's rewrite left when it was cut short; this run's own
+  // temporaries are all newer.
+  timespec started{};
+  clock_gettime(CLOCK_REALTIME, &started);
+  removeStaleProfileTemporaries(profile.profileDir, started);
   if (profile.family == BrowserFamily::Firefox) {
+    removeStaleProfileTemporaries(profile.profileDir + "/sessionstore-backups", started);
     clearFirefoxSessions(profile, keep, clearing, outcome);
     return;
   }
