@@ -138,7 +138,14 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
     std::vector<std::string> sites;
   };
   std::map<std::string, Group> byProfile;
-  bool fresh = true;  // the profiles are found anew once per call
+  // The profiles are found anew once per call; a folder of profiles that may
+  // not be entered is told, even when nothing of it could be listed.
+  ProfileSearch search = searchBrowserProfiles();
+  for (ClearFailure& refused : search.refused)
+    outcome.fail(std::move(refused.item), std::move(refused.reason));
+  listed_.clear();
+  for (LabelledProfile& labelled : labelledProfiles(search.profiles))
+    listed_.emplace(labelled.label, std::move(labelled.profile));
   for (std::size_t i = 0; i < paths.size(); ++i) {
     std::optional<std::string> name = entryName(paths[i]);
     if (!name) {
@@ -149,8 +156,7 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
         outcome.fail(paths[i], inner_.errorText(errors[i]));
       continue;
     }
-    std::optional<Target> target = targetOf(*name, fresh);
-    fresh = false;
+    std::optional<Target> target = targetOf(*name, false);
     if (!target) continue;
     Group& group = byProfile[target->label];
     group.profile = std::move(target->profile);

@@ -7,7 +7,9 @@
 // group cookies by (cookie_site.h). Deleting an entry deletes exactly the
 // cookies it stands for from that profile's database. While the browser runs
 // the deletion fails as in use (75), also after its attributes are reset, so
-// the entry stays; an entry that is not there gives 53.
+// the entry stays; an entry that is not there gives 53. Every deletion also
+// tells the folders of profiles that may not be entered (a link owned by
+// another user ...), whose cookies no listing shows.
 #pragma once
 
 #include <map>

@@ -2,8 +2,12 @@
 // services: every Firefox-family and Chromium-family profile found.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/clear_outcome.h"
+#include "platform/linux/common/held_folder.h"
 
 namespace platform::linux_os {
 
@@ -17,9 +21,24 @@ struct BrowserProfile {
   std::string cacheDir;     // the profile's cache ("local") folder
   std::string userDataDir;  // Chromium: the user-data folder holding SingletonLock
   bool sandboxed = false;   // flatpak: the browser's pids are not ours to read
+  // The profile folder and its browser's root as the search held them open
+  // (a link the user made followed once); profileDir and userDataDir are
+  // their real paths. Null for a profile made up elsewhere (tests).
+  std::shared_ptr<const HeldFolder> folder;
+  std::shared_ptr<const HeldFolder> rootFolder;
+};
+
+// What the search found: the profiles, and the folders that hold profiles
+// but were not entered, each with the reason (a link owned by another user,
+// a link into a system folder ...), for the clearing to tell.
+struct ProfileSearch {
+  std::vector<BrowserProfile> profiles;
+  std::vector<ClearFailure> refused;
 };
 
 // Every profile of the user, found from the live environment (HOME, XDG_*).
+ProfileSearch searchBrowserProfiles();
+// searchBrowserProfiles' profiles alone, for listing.
 std::vector<BrowserProfile> findBrowserProfiles();
 
 // Whether the profile's browser runs now, judged by the profile's own lock

@@ -45,7 +45,8 @@ ClearOutcome FreedesktopTrash::previewEmptyAll() {
 
 std::vector<std::string> FreedesktopTrash::binFolders() {
   std::vector<std::string> bins;
-  for (const TrashFolder& folder : openAll()) bins.push_back(folder.path + "/files");
+  for (const TrashFolder& folder : openAll())
+    if (folder.fd.valid()) bins.push_back(folder.path + "/files");  // never a refused one
   return bins;
 }
 
