@@ -73,10 +73,10 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   }
   std::set<std::string> listed;
   auto add = [&](const std::string& folder, const std::string& name) {
-    if (!usableFolderName(folder) || listed.contains(folder)) return;
+    // Each folder is looked at once, so a refusal is told once.
+    if (!usableFolderName(folder) || !listed.insert(folder).second) return;
     std::shared_ptr<const HeldFolder> profileFolder = holdFolder(dataDir + "/" + folder, search);
     if (!profileFolder) return;
-    listed.insert(folder);
     const std::string cacheDir =
         root.cacheRoot.empty() ? profileFolder->realPath : root.cacheRoot + "/" + folder;
     search.profiles.push_back(profileOf(root, held, std::move(profileFolder), name, cacheDir));

@@ -79,10 +79,10 @@ std::string cacheFolder(const std::string& profileDir, const std::string& usual)
 void addProfile(ProfileSearch& search, std::set<std::string>& listed, const BrowserRoot& root,
                 const std::shared_ptr<const HeldFolder>& rootFolder, const std::string& name,
                 const std::string& dir, const std::string& usualCache) {
-  if (listed.contains(dir)) return;
+  // Each folder is looked at once, so a refusal is told once.
+  if (!listed.insert(dir).second) return;
   std::shared_ptr<const HeldFolder> folder = holdFolder(dir, search);
   if (!folder) return;
-  listed.insert(dir);
   BrowserProfile profile;
   profile.family = BrowserFamily::Firefox;
   profile.browser = root.browser;
