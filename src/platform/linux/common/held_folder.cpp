@@ -66,13 +66,13 @@ FolderHold HoldUserFolder(const std::string& path, uid_t uid) {
       again.st_uid != entry.st_uid || fstat(fd.get(), &opened) != 0 ||
       (!link && !sameEntry(entry, opened)))
     return refused("changed while it was opened");
-  if (link && opened.st_uid != uid) return refused("is a link to a folder of another user");
 
   FolderHold hold;
   const FolderProtection protection = JudgeOpenedFolder(fd.get(), hold.folder.realPath);
   // A store on the root of another disk is where the user put it.
   if (protection != FolderProtection::None && protection != FolderProtection::MountRoot)
     return refused(protectedWords(protection, link));
+  if (link && opened.st_uid != uid) return refused("is a link to a folder of another user");
   hold.result = FolderHold::Result::Held;
   hold.folder.fd = std::move(fd);
   hold.folder.device = opened.st_dev;

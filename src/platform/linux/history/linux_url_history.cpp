@@ -257,8 +257,8 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
     for (const ClearFailure& folder : refused_()) outcome_.fail(folder.item, folder.reason);
   if (!outcome_.ok()) {
     std::string text =
-        "The history was cleared, but some of what the browsers keep of the "
-        "visited sites could not be removed or reached:";
+        "The history was cleared where it could be reached, but some of it, or of what the "
+        "browsers keep of the visited sites, could not be removed or reached:";
     for (const ClearFailure& failure : outcome_.failures)
       text += "\n" + failure.item + ": " + failure.reason;
     return fail(E_FAIL, text);
