@@ -47,7 +47,10 @@ class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
   struct Target;
   // The profile and site an entry name stands for; the profiles of the last
   // listing serve while they name it, else the profiles are found anew.
-  std::optional<Target> targetOf(const std::string& name, bool fresh);
+  std::optional<Target> targetOf(const std::string& name);
+  // Finds the profiles anew; returns the folders of profiles that may not
+  // be entered.
+  std::vector<ClearFailure> refreshProfiles();
 
   FileLayer& inner_;
   bool vacuum_ = false;
