@@ -97,33 +97,34 @@ bool AtomicFile::restart() {
   return fd_ >= 0 && ::ftruncate(fd_, 0) == 0 && ::lseek(fd_, 0, SEEK_SET) == 0;
 }
 
-int AtomicFile::commitFile() {
-  if (fd_ < 0) return creationError_ != 0 ? creationError_ : EBADF;
+FileReplacement AtomicFile::commitFile() {
+  if (fd_ < 0) return {creationError_ != 0 ? creationError_ : EBADF, false};
   int error = ::fsync(fd_) == 0 ? 0 : errno;
   if (::close(std::exchange(fd_, -1)) != 0 && error == 0) error = errno;
-  if (error != 0) return error;
-  if (std::rename(tempPath_.c_str(), destination_.c_str()) != 0) return errno;
+  if (error != 0) return {error, false};
+  if (std::rename(tempPath_.c_str(), destination_.c_str()) != 0) return {errno, false};
   tempPath_.clear();  // now the destination: nothing left to remove
   // The rename is durable only once the folder's entry is on the storage.
-  return syncFolder(folderOf(destination_)) ? 0 : (errno != 0 ? errno : EIO);
+  if (!syncFolder(folderOf(destination_))) return {errno != 0 ? errno : EIO, true};
+  return {0, true};
 }
 
 std::string atomicTempPrefix(const std::string& path) {
   return path + ".tmp-";
 }
 
-int replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode,
-                          const std::string& tempPrefix) {
+FileReplacement replaceFileAtomically(const std::string& path, std::string_view content,
+                                      mode_t mode, const std::string& tempPrefix) {
   AtomicFile file(path, tempPrefix, mode);
-  if (!file.created()) return file.creationError();
-  if (const int error = writeWhole(file.fd(), content); error != 0) return error;
+  if (!file.created()) return {file.creationError(), false};
+  if (const int error = writeWhole(file.fd(), content); error != 0) return {error, false};
   return file.commitFile();
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
-  const int error = replaceFileAtomically(path, content, mode, atomicTempPrefix(path));
-  if (error != 0) errno = error;
-  return error == 0;
+  const FileReplacement result = replaceFileAtomically(path, content, mode, atomicTempPrefix(path));
+  if (!result.ok()) errno = result.error;
+  return result.ok();
 }
 
 namespace {

@@ -30,6 +30,14 @@ std::string errorWords(int code);
 // Puts the folder's entries (a rename, a new name) on the storage.
 bool syncFolder(const std::string& folder);
 
+// What a replacement of a file came to.
+struct FileReplacement {
+  int error = 0;          // 0, or the error number of the step that failed
+  bool replaced = false;  // the new content is in place; an error then says
+                          // only that its folder could not be flushed
+  bool ok() const { return error == 0; }
+};
+
 // A temporary file beside its destination (tempPrefix + six random
 // characters, so on the same file system) that replaces the destination only
 // when committed; dropped otherwise.
@@ -48,9 +56,9 @@ class AtomicFile {
   bool restart();
   // Flushes the file, renames it over the destination and flushes the
   // folder. False (and the destination as it was) on any failure.
-  bool commit() { return commitFile() == 0; }
-  // commit, telling the error number of the step that failed (0: none).
-  int commitFile();
+  bool commit() { return commitFile().ok(); }
+  // commit, telling what it came to.
+  FileReplacement commitFile();
 
  private:
   std::string destination_;
@@ -63,11 +71,11 @@ class AtomicFile {
 std::string atomicTempPrefix(const std::string& path);
 
 // Replaces path so that a crash at any moment leaves either the old or the
-// new content, its temporary file named tempPrefix + six characters. Returns
-// 0, or the error number of the step that failed: the old file is then as it
-// was and no temporary file is left behind.
-int replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode,
-                          const std::string& tempPrefix);
+// new content, its temporary file named tempPrefix + six characters. On a
+// failure before the rename the old file is as it was; no temporary file is
+// ever left behind.
+FileReplacement replaceFileAtomically(const std::string& path, std::string_view content,
+                                      mode_t mode, const std::string& tempPrefix);
 
 // replaceFileAtomically with atomicTempPrefix; false (errno set) on failure.
 bool writeFileAtomically(const std::string& path, std::string_view content, mode_t mode);

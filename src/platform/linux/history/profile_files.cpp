@@ -42,15 +42,18 @@ FileRead readProfileFile(const std::string& path, std::string& content, std::siz
   return result;
 }
 
-bool replaceProfileFile(const std::string& path, const std::string& content, std::string& error) {
+ReplaceResult replaceProfileFile(const std::string& path, const std::string& content,
+                                 std::string& error) {
   struct stat st {};
   if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     error = "it is not a regular file";
-    return false;
+    return ReplaceResult::Kept;
   }
-  const int code = replaceFileAtomically(path, content, st.st_mode & 07777, ownTempPrefix(path));
-  if (code != 0) error = errorWords(code);
-  return code == 0;
+  const FileReplacement result =
+      replaceFileAtomically(path, content, st.st_mode & 07777, ownTempPrefix(path));
+  if (result.ok()) return ReplaceResult::Replaced;
+  error = errorWords(result.error);
+  return result.replaced ? ReplaceResult::NotFlushed : ReplaceResult::Kept;
 }
 
 void removeStaleProfileTemporaries(const std::string& folder, const timespec& runStart) {

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <unordered_set>
 
 #include "platform/linux/common/sqlite_copy.h"
@@ -22,8 +23,16 @@ void remove(const std::string& path, ClearOutcome& outcome) {
 
 // A rewrite that failed leaves the file as it was: what it keeps (the open
 // windows, the pinned tabs, the settings) is never traded for a deletion.
-std::string notRewritten(const std::string& why) {
-  return "not cleared: it could not be rewritten (" + why + "); it was left as it was";
+void rewrite(const std::string& path, const std::optional<std::string>& content,
+             ClearOutcome& outcome) {
+  std::string error = "it could not be compressed";
+  const ReplaceResult result =
+      content ? replaceProfileFile(path, *content, error) : ReplaceResult::Kept;
+  if (result == ReplaceResult::Kept)
+    outcome.fail(path,
+                 "not cleared: it could not be rewritten (" + error + "); it was left as it was");
+  else if (result == ReplaceResult::NotFlushed)
+    outcome.fail(path, "rewritten, but the change may not have reached the disk (" + error + ")");
 }
 
 void clearFirefoxSessions(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
@@ -40,9 +49,7 @@ void clearFirefoxSessions(const BrowserProfile& profile, const KeepUrl& keep, bo
     if (json) prune = pruneFirefoxSession(*json, keep, clearing);
     if (prune.result == SessionPrune::Result::Unchanged) continue;
     if (prune.result == SessionPrune::Result::Changed) {
-      std::string error = "it could not be compressed";
-      const auto file = compressMozLz4(prune.json);
-      if (!file || !replaceProfileFile(path, *file, error)) outcome.fail(path, notRewritten(error));
+      rewrite(path, compressMozLz4(prune.json), outcome);
       continue;
     }
     // Not understood (damaged): nothing in it can be kept, so it goes whole.
@@ -122,10 +129,7 @@ void clearEngagement(const BrowserProfile& profile, bool clearing, const UrlList
       }
     }
     if (!changed) return;
-    std::string error;
-    if (!replaceProfileFile(path, prefs.dump(-1, ' ', false, Json::error_handler_t::replace),
-                            error))
-      outcome.fail(path, notRewritten(error));
+    rewrite(path, prefs.dump(-1, ' ', false, Json::error_handler_t::replace), outcome);
   } catch (const std::exception&) {
     outcome.fail(path, "the preferences are not readable JSON; they were left as they are");
   }
