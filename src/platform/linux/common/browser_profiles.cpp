@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "platform/linux/common/browser_families.h"
@@ -61,12 +62,12 @@ std::string readSmallFile(const std::string& path, std::size_t maxBytes) {
   return content;
 }
 
-std::shared_ptr<const HeldFolder> holdFolder(const std::string& path, ProfileSearch& search) {
+std::optional<HeldFolder> holdFolder(const std::string& path, ProfileSearch& search) {
   FolderHold hold = HoldUserFolder(path, getuid());
   if (hold.result == FolderHold::Result::Refused)
     search.refused.push_back({path, std::move(hold.refusal)});
-  if (hold.result != FolderHold::Result::Held) return nullptr;
-  return std::make_shared<const HeldFolder>(std::move(hold.folder));
+  if (hold.result != FolderHold::Result::Held) return std::nullopt;
+  return std::move(hold.folder);
 }
 
 }  // namespace profiles
@@ -76,12 +77,12 @@ ProfileSearch searchBrowserProfiles() {
   profiles::findFirefoxProfiles(found);
   profiles::findChromiumProfiles(found);
   // One profile can be reached through two roots (a link, a legacy folder);
-  // keep its first sighting, known by the folder held, not by a path.
+  // keep its first sighting, known by the folder found, not by a path.
   std::set<std::pair<dev_t, ino_t>> seen;
   ProfileSearch unique;
   unique.refused = std::move(found.refused);
   for (BrowserProfile& profile : found.profiles) {
-    if (!profile.folder || seen.insert({profile.folder->device, profile.folder->inode}).second)
+    if (seen.insert({profile.folderDevice, profile.folderInode}).second)
       unique.profiles.push_back(std::move(profile));
   }
   return unique;

@@ -2,12 +2,12 @@
 // services: every Firefox-family and Chromium-family profile found.
 #pragma once
 
-#include <memory>
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
 #include "platform/clear_outcome.h"
-#include "platform/linux/common/held_folder.h"
 
 namespace platform::linux_os {
 
@@ -21,11 +21,12 @@ struct BrowserProfile {
   std::string cacheDir;     // the profile's cache ("local") folder
   std::string userDataDir;  // Chromium: the user-data folder holding SingletonLock
   bool sandboxed = false;   // flatpak: the browser's pids are not ours to read
-  // The profile folder and its browser's root as the search held them open
-  // (a link the user made followed once); profileDir and userDataDir are
-  // their real paths. Null for a profile made up elsewhere (tests).
-  std::shared_ptr<const HeldFolder> folder;
-  std::shared_ptr<const HeldFolder> rootFolder;
+  // The profile folder as the search found it (a link the user made followed
+  // once); profileDir and userDataDir are real paths, without links. The
+  // search holds the folders open only while it looks: a listing kept by the
+  // tray must not keep a second disk from being unmounted.
+  dev_t folderDevice = 0;
+  ino_t folderInode = 0;
 };
 
 // What the search found: the profiles, and the folders that hold profiles

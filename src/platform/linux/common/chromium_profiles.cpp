@@ -41,33 +41,32 @@ bool usableFolderName(const std::string& folder) {
          folder.find('/') == std::string::npos && !skippedFolder(folder);
 }
 
-BrowserProfile profileOf(const BrowserRoot& root,
-                         const std::shared_ptr<const HeldFolder>& rootFolder,
-                         std::shared_ptr<const HeldFolder> folder, const std::string& name,
+BrowserProfile profileOf(const BrowserRoot& root, const HeldFolder& rootFolder,
+                         const HeldFolder& folder, const std::string& name,
                          const std::string& cacheDir) {
   BrowserProfile profile;
   profile.family = BrowserFamily::Chromium;
   profile.browser = root.browser;
   profile.name = name;
-  profile.profileDir = folder->realPath;
+  profile.profileDir = folder.realPath;
   profile.cacheDir = cacheDir;
-  profile.userDataDir = rootFolder->realPath;
+  profile.userDataDir = rootFolder.realPath;
   profile.sandboxed = root.sandboxed;
-  profile.folder = std::move(folder);
-  profile.rootFolder = rootFolder;
+  profile.folderDevice = folder.device;
+  profile.folderInode = folder.inode;
   return profile;
 }
 
-// The profiles are found in the folder the user-data path led to when it
-// was held, never through the path again; a profile folder ("Default") may
-// itself be a link the user made.
+// The profiles are found in the folder the user-data path led to, held while
+// they are looked for, never through the path again; a profile folder
+// ("Default") may itself be a link the user made.
 void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
-  const std::shared_ptr<const HeldFolder> held = holdFolder(root.dataDir, search);
+  const std::optional<HeldFolder> held = holdFolder(root.dataDir, search);
   if (!held) return;
   const std::string& dataDir = held->realPath;
   if (root.profileIsRoot) {
     if (isFile(dataDir + "/Preferences"))
-      search.profiles.push_back(profileOf(root, held, held, "Default",
+      search.profiles.push_back(profileOf(root, *held, *held, "Default",
                                           root.cacheRoot.empty() ? dataDir : root.cacheRoot));
     return;
   }
@@ -75,11 +74,11 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   auto add = [&](const std::string& folder, const std::string& name) {
     // Each folder is looked at once, so a refusal is told once.
     if (!usableFolderName(folder) || !listed.insert(folder).second) return;
-    std::shared_ptr<const HeldFolder> profileFolder = holdFolder(dataDir + "/" + folder, search);
+    const std::optional<HeldFolder> profileFolder = holdFolder(dataDir + "/" + folder, search);
     if (!profileFolder) return;
     const std::string cacheDir =
         root.cacheRoot.empty() ? profileFolder->realPath : root.cacheRoot + "/" + folder;
-    search.profiles.push_back(profileOf(root, held, std::move(profileFolder), name, cacheDir));
+    search.profiles.push_back(profileOf(root, *held, *profileFolder, name, cacheDir));
   };
   for (const auto& [folder, name] : localStateProfiles(dataDir)) add(folder, name);
   // Profiles that Local State does not name: any folder with Preferences.

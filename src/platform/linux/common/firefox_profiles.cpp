@@ -77,11 +77,10 @@ std::string cacheFolder(const std::string& profileDir, const std::string& usual)
 }
 
 void addProfile(ProfileSearch& search, std::set<std::string>& listed, const BrowserRoot& root,
-                const std::shared_ptr<const HeldFolder>& rootFolder, const std::string& name,
-                const std::string& dir, const std::string& usualCache) {
+                const std::string& name, const std::string& dir, const std::string& usualCache) {
   // Each folder is looked at once, so a refusal is told once.
   if (!listed.insert(dir).second) return;
-  std::shared_ptr<const HeldFolder> folder = holdFolder(dir, search);
+  const std::optional<HeldFolder> folder = holdFolder(dir, search);
   if (!folder) return;
   BrowserProfile profile;
   profile.family = BrowserFamily::Firefox;
@@ -90,15 +89,15 @@ void addProfile(ProfileSearch& search, std::set<std::string>& listed, const Brow
   profile.profileDir = folder->realPath;
   profile.cacheDir = cacheFolder(profile.profileDir, usualCache);
   profile.sandboxed = root.sandboxed;
-  profile.folder = std::move(folder);
-  profile.rootFolder = rootFolder;
+  profile.folderDevice = folder->device;
+  profile.folderInode = folder->inode;
   search.profiles.push_back(std::move(profile));
 }
 
 // The profiles below the root are found in the folder the root's path led
-// to when it was held, never through the path again.
+// to, held while they are looked for, never through the path again.
 void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
-  const std::shared_ptr<const HeldFolder> held = holdFolder(root.dataDir, search);
+  const std::optional<HeldFolder> held = holdFolder(root.dataDir, search);
   if (!held) return;
   const std::string& dataDir = held->realPath;
   std::set<std::string> listed;
@@ -108,14 +107,14 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
     const bool relative = section["IsRelative"] != "0";
     if (!relative && path[0] != '/') continue;
     const std::string dir = relative ? dataDir + "/" + path : path;
-    addProfile(search, listed, root, held, section["Name"], dir,
+    addProfile(search, listed, root, section["Name"], dir,
                relative ? root.cacheRoot + "/" + path : dir);
   }
   // Profiles that profiles.ini does not (or no longer) name still hold traces.
   for (const std::string& folder : subFolders(dataDir)) {
     const std::string dir = dataDir + "/" + folder;
     if (isFile(dir + "/places.sqlite") || isFile(dir + "/cookies.sqlite"))
-      addProfile(search, listed, root, held, folder, dir, root.cacheRoot + "/" + folder);
+      addProfile(search, listed, root, folder, dir, root.cacheRoot + "/" + folder);
   }
 }
 

@@ -2,8 +2,8 @@
 // home trash), which the user may have moved elsewhere and left a link to.
 // The link is followed once, what it leads to is judged by the one
 // folder-safety rule, and from then on the folder is known by its open
-// descriptor and the real path the kernel gives for it; the link is never
-// resolved again.
+// descriptor while it is held, and by the real path the kernel gives for it
+// (no link in it) after; the link is never resolved again.
 #pragma once
 
 #include <sys/types.h>

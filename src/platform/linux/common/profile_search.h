@@ -1,10 +1,12 @@
 // Internals of the browser-profile search, shared by its files.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/linux/common/browser_profiles.h"
+#include "platform/linux/common/held_folder.h"
 
 namespace platform::linux_os::profiles {
 
@@ -15,9 +17,9 @@ std::vector<std::string> subFolders(const std::string& folder);
 // A whole small file (at most maxBytes); "" when it cannot be read.
 std::string readSmallFile(const std::string& path, std::size_t maxBytes = 4u << 20);
 
-// Holds a root or profile folder for the search: null when absent, and a
+// Holds a root or profile folder for the search: none when absent, and a
 // refusal added to search when it may not be entered.
-std::shared_ptr<const HeldFolder> holdFolder(const std::string& path, ProfileSearch& search);
+std::optional<HeldFolder> holdFolder(const std::string& path, ProfileSearch& search);
 
 void findFirefoxProfiles(ProfileSearch& search);
 void findChromiumProfiles(ProfileSearch& search);
