@@ -146,7 +146,9 @@ void CookiesPage::deletecookies(bool ask, platform::ClearOutcome* outcome) {
       else if (deleteItemFile(i, result))
         lstcookies.Remove(i);
     }
-    if (view && !chosen.empty()) deleteEntries(*view, chosen, result);
+    // Called with nothing chosen too: the view tells the stores it could not
+    // reach, which no listing shows.
+    if (view) deleteEntries(*view, chosen, result);
   }
   // The automatic run stays quiet: its caller reads the outcome.
   if (ask && !result.ok()) {

@@ -5,14 +5,18 @@
 // setting stay. Built from hand-made files in the browsers' own formats.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 
+#include "file_size_limit.h"
 #include "history_fixtures.h"
 #include "platform/linux/history/firefox_session.h"
 #include "platform/linux/history/linux_url_history.h"
 #include "platform/linux/history/moz_lz4.h"
+#include "platform/linux/history/profile_traces.h"
 #include "temp_dir.h"
 
 namespace {
@@ -303,6 +307,74 @@ TEST_F(VisitedSites, ManyUrlsGoInOneChangeOfEachProfile) {
     EXPECT_EQ(filesHolding(tmp.path(), url), std::vector<std::string>{}) << url;
   EXPECT_FALSE(filesHolding(ffDir, kPinned).empty());
   EXPECT_EQ(Db(ffDir + "/places.sqlite").count("SELECT count(*) FROM moz_places"), 2);
+}
+
+// The files of this program's own rewrites found under dir.
+std::vector<std::string> temporariesIn(const fs::path& dir) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (entry.path().filename().string().find(".tracesweep-") != std::string::npos)
+      found.push_back(entry.path().filename().string());
+  return found;
+}
+
+// A session that cannot be written back (a full disk) keeps its windows and
+// pinned tabs: the file stays byte for byte and the failure is told. The
+// damaged backup, of which nothing can be kept, still goes.
+TEST_F(VisitedSites, ASessionThatCannotBeRewrittenStaysAsItWasAndIsTold) {
+  makeFirefox();
+  const std::string session = ffDir + "/sessionstore.jsonlz4";
+  const std::string recovery = ffDir + "/sessionstore-backups/recovery.jsonlz4";
+  const std::string sessionBefore = readAll(session);
+  const std::string recoveryBefore = readAll(recovery);
+  platform::ClearOutcome outcome;
+  {
+    testsupport::FileSizeLimit full(16);
+    platform::linux_os::history::clearProfileFiles(
+        profiles[0], [](const std::string& url) { return url == kBookmarked || url == kPinned; },
+        true, nullptr, outcome);
+  }
+  EXPECT_EQ(readAll(session), sessionBefore);
+  EXPECT_EQ(readAll(recovery), recoveryBefore);
+  EXPECT_FALSE(fs::exists(ffDir + "/sessionstore-backups/recovery.baklz4"));
+  ASSERT_EQ(outcome.failures.size(), 2u);
+  std::set<std::string> items;
+  for (const platform::ClearFailure& failure : outcome.failures) {
+    items.insert(failure.item);
+    EXPECT_NE(failure.reason.find("could not be rewritten"), std::string::npos) << failure.reason;
+    EXPECT_NE(failure.reason.find("left as it was"), std::string::npos) << failure.reason;
+  }
+  EXPECT_EQ(items, (std::set<std::string>{session, recovery}));
+  EXPECT_EQ(temporariesIn(ffDir), std::vector<std::string>{});
+}
+
+// What a run killed in the middle of a rewrite left (this version's hidden
+// temporaries and the older "<name>.tracesweep-<digits>") goes with the
+// next clearing; files that only look alike, or are being written now, stay.
+TEST_F(VisitedSites, TemporariesOfAKilledRewriteGoWithTheNextClearing) {
+  makeFirefox();
+  makeChromium();
+  const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  const auto inAnHour = fs::file_time_type::clock::now() + std::chrono::hours(1);
+  const std::vector<std::string> stale = {
+      ffDir + "/.sessionstore.jsonlz4.tracesweep-tmp-a1B2c3",
+      ffDir + "/sessionstore.jsonlz4.tracesweep-3141592653",
+      ffDir + "/sessionstore-backups/.recovery.jsonlz4.tracesweep-tmp-Zz9Yy8",
+      chDir + "/Preferences.tracesweep-27182818", chDir + "/.Preferences.tracesweep-tmp-QwErTy"};
+  const std::vector<std::string> kept = {ffDir + "/notes.tracesweep-draft",
+                                         ffDir + "/.sessionstore.jsonlz4.tracesweep-tmp-",
+                                         chDir + "/.Preferences.tracesweep-tmp-n0wN0w"};
+  for (const std::string& path : stale) {
+    writeAll(path, "half a file");
+    fs::last_write_time(path, hourAgo);
+  }
+  for (const std::string& path : kept) {
+    writeAll(path, "not ours to remove");
+    fs::last_write_time(path, path == kept.back() ? inAnHour : hourAgo);
+  }
+  ASSERT_EQ(store.ClearHistory(), platform::S_OK) << store.lastErrorText();
+  for (const std::string& path : stale) EXPECT_FALSE(fs::exists(path)) << path;
+  for (const std::string& path : kept) EXPECT_TRUE(fs::exists(path)) << path;
 }
 
 TEST(MozLz4, RefusesWhatIsNotAWholeFile) {

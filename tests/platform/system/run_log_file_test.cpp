@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "file_size_limit.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -27,6 +28,23 @@ TEST(RunLogFile, KeepsTheLastRunsInRotatedFilesUnderXdgStateHome) {
   EXPECT_FALSE(fs::exists(folder / "clear.log.4"));
   EXPECT_EQ(fs::status(folder / "clear.log").permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// A full disk that takes only part of an entry (as tmpfs does) must not
+// leave half of it for the next entry to be glued to.
+TEST(RunLogFile, AnEntryCutShortIsTakenBackAndTheFailureReturned) {
+  testsupport::TempDir dir;
+  RunLogFile log(dir.str());
+  ASSERT_TRUE(log.add("== run 1"));
+  const std::string first = testsupport::readFile(log.path());
+  {
+    // Writes past this size fail (EFBIG) after a short write, as on a full disk.
+    testsupport::FileSizeLimit limit(first.size() + 10);
+    EXPECT_FALSE(log.add("== run 2 " + std::string(200, '.')));
+  }
+  EXPECT_EQ(testsupport::readFile(log.path()), first);
+  ASSERT_TRUE(log.add("== run 3"));
+  EXPECT_EQ(testsupport::readFile(log.path()), first + "== run 3\n");
 }
 
 }  // namespace

@@ -117,6 +117,43 @@ TEST_F(FreedesktopTrashTest, PrivateTrashThatIsALinkIsIgnored) {
   EXPECT_TRUE(fs::exists(outside / "fake-trash" / "files" / "a.txt"));
 }
 
+// A home trash the user moved to another disk and left a link to is emptied
+// where it is; one linked by another user, or into a system folder, is told
+// and left.
+TEST_F(FreedesktopTrashTest, HomeTrashMovedWithALinkIsEmptiedThereAndAStrangersLinkIsTold) {
+  const fs::path moved = dir.path() / "second disk" / "Trash";
+  fillTrash(moved);
+  fs::create_directories(homeTrash.parent_path());
+  fs::create_directory_symlink(moved, homeTrash);
+  ClearOutcome outcome;
+  FreedesktopTrash(mountInfo.string(), homeTrash.string()).emptyAll(&outcome);
+  expectEmptied(moved);
+  EXPECT_TRUE(outcome.ok());
+  EXPECT_EQ(outcome.removed, 2);  // a.txt and folder
+  EXPECT_TRUE(fs::is_symlink(homeTrash));
+
+  auto refusalOf = [this](const std::string& words) {
+    ClearOutcome told;
+    FreedesktopTrash(mountInfo.string(), homeTrash.string()).emptyAll(&told);
+    EXPECT_EQ(told.failures.size(), 1u);
+    if (told.failures.empty()) return;
+    EXPECT_EQ(told.failures[0].item, homeTrash.string());
+    EXPECT_NE(told.failures[0].reason.find(words), std::string::npos) << told.failures[0].reason;
+  };
+  fs::remove(homeTrash);
+  fs::create_directory_symlink("/usr", homeTrash);
+  // Judged a system folder, or (not run as root) a folder of another user.
+  refusalOf("left as it is");
+
+  if (geteuid() != 0) GTEST_SKIP() << "a link of another user can only be made as root";
+  fillTrash(moved);
+  fs::remove(homeTrash);
+  fs::create_directory_symlink(moved, homeTrash);
+  ASSERT_EQ(lchown(homeTrash.c_str(), 4321, 4321), 0);
+  refusalOf("is a link owned by another user");
+  EXPECT_TRUE(fs::exists(moved / "files" / "a.txt"));
+}
+
 TEST_F(FreedesktopTrashTest, LinksInsideTheTrashAreRemovedNotFollowed) {
   fillTrash(homeTrash);
   fs::create_symlink(outside / "keep.txt", homeTrash / "files" / "file-link");

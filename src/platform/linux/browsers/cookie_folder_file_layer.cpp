@@ -87,18 +87,22 @@ struct CookieFolderFileLayer::Target {
 };
 
 std::optional<CookieFolderFileLayer::Target> CookieFolderFileLayer::targetOf(
-    const std::string& name, bool fresh) {
+    const std::string& name) {
   const std::size_t at = name.find('@');
   if (at == std::string::npos) return std::nullopt;
   const std::string label = name.substr(0, at);
-  if (fresh || !listed_.contains(label)) {
-    listed_.clear();
-    for (LabelledProfile& labelled : labelledProfiles(findBrowserProfiles()))
-      listed_.emplace(labelled.label, std::move(labelled.profile));
-  }
+  if (!listed_.contains(label)) refreshProfiles();
   auto it = listed_.find(label);
   if (it == listed_.end()) return std::nullopt;
   return Target{it->second, label, name.substr(at + 1)};
+}
+
+std::vector<ClearFailure> CookieFolderFileLayer::refreshProfiles() {
+  ProfileSearch search = searchBrowserProfiles();
+  listed_.clear();
+  for (LabelledProfile& labelled : labelledProfiles(search.profiles))
+    listed_.emplace(labelled.label, std::move(labelled.profile));
+  return std::move(search.refused);
 }
 
 std::vector<DirEntry> CookieFolderFileLayer::listFolder(const std::string& folder) {
@@ -122,7 +126,7 @@ int CookieFolderFileLayer::deleteFile(const std::string& path) {
 std::string CookieFolderFileLayer::entryLocation(const std::string& path) {
   std::optional<std::string> name = entryName(path);
   if (!name) return {};
-  std::optional<Target> target = targetOf(*name, false);
+  std::optional<Target> target = targetOf(*name);
   return target ? cookieDatabasePath(target->profile) : std::string();
 }
 
@@ -138,7 +142,10 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
     std::vector<std::string> sites;
   };
   std::map<std::string, Group> byProfile;
-  bool fresh = true;  // the profiles are found anew once per call
+  // The profiles are found anew once per call; a folder of profiles that may
+  // not be entered is told, even when nothing of it could be listed.
+  for (ClearFailure& refused : refreshProfiles())
+    outcome.fail(std::move(refused.item), std::move(refused.reason));
   for (std::size_t i = 0; i < paths.size(); ++i) {
     std::optional<std::string> name = entryName(paths[i]);
     if (!name) {
@@ -149,8 +156,7 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
         outcome.fail(paths[i], inner_.errorText(errors[i]));
       continue;
     }
-    std::optional<Target> target = targetOf(*name, fresh);
-    fresh = false;
+    std::optional<Target> target = targetOf(*name);
     if (!target) continue;
     Group& group = byProfile[target->label];
     group.profile = std::move(target->profile);
@@ -189,13 +195,13 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
 int CookieFolderFileLayer::setAttributes(const std::string& path, int attributes) {
   std::optional<std::string> name = entryName(path);
   if (!name) return inner_.setAttributes(path, attributes);
-  return targetOf(*name, false) ? 0 : kErrFileNotFound;
+  return targetOf(*name) ? 0 : kErrFileNotFound;
 }
 
 int CookieFolderFileLayer::fileLength(const std::string& path, std::int64_t& length) {
   std::optional<std::string> name = entryName(path);
   if (!name) return inner_.fileLength(path, length);
-  if (!targetOf(*name, false)) return kErrFileNotFound;
+  if (!targetOf(*name)) return kErrFileNotFound;
   length = 0;
   return 0;
 }

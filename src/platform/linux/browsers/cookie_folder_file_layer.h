@@ -7,7 +7,9 @@
 // group cookies by (cookie_site.h). Deleting an entry deletes exactly the
 // cookies it stands for from that profile's database. While the browser runs
 // the deletion fails as in use (75), also after its attributes are reset, so
-// the entry stays; an entry that is not there gives 53.
+// the entry stays; an entry that is not there gives 53. Every deletion also
+// tells the folders of profiles that may not be entered (a link owned by
+// another user ...), whose cookies no listing shows.
 #pragma once
 
 #include <map>
@@ -45,7 +47,10 @@ class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
   struct Target;
   // The profile and site an entry name stands for; the profiles of the last
   // listing serve while they name it, else the profiles are found anew.
-  std::optional<Target> targetOf(const std::string& name, bool fresh);
+  std::optional<Target> targetOf(const std::string& name);
+  // Finds the profiles anew; returns the folders of profiles that may not
+  // be entered.
+  std::vector<ClearFailure> refreshProfiles();
 
   FileLayer& inner_;
   bool vacuum_ = false;

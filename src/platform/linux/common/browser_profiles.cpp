@@ -8,19 +8,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <memory>
+#include <optional>
 #include <set>
 
 #include "platform/linux/common/browser_families.h"
+#include "platform/linux/common/posix_fd.h"
 #include "platform/linux/common/profile_search.h"
 
 namespace platform::linux_os {
 
 namespace profiles {
-
-bool isDirectory(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 bool isFile(const std::string& path) {
   struct stat st {};
@@ -29,27 +27,29 @@ bool isFile(const std::string& path) {
 
 std::vector<std::string> subFolders(const std::string& folder) {
   std::vector<std::string> names;
-  DIR* dir = opendir(folder.c_str());
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
   if (!dir) return names;
-  while (dirent* entry = readdir(dir)) {
+  while (dirent* entry = readdir(dir.get())) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (isDirectory(folder + "/" + name)) names.push_back(name);
+    struct stat st {};
+    if (lstat((folder + "/" + name).c_str(), &st) == 0 &&
+        (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)))
+      names.push_back(name);
   }
-  closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }
 
 std::string readSmallFile(const std::string& path, std::size_t maxBytes) {
-  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return {};
+  UniqueFd fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.valid()) return {};
   std::string content;
   struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+  if (fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
     char buffer[65536];
     for (;;) {
-      ssize_t n = read(fd, buffer, sizeof buffer);
+      ssize_t n = read(fd.get(), buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       content.append(buffer, static_cast<std::size_t>(n));
@@ -59,27 +59,37 @@ std::string readSmallFile(const std::string& path, std::size_t maxBytes) {
       }
     }
   }
-  close(fd);
   return content;
+}
+
+std::optional<HeldFolder> holdFolder(const std::string& path, ProfileSearch& search) {
+  FolderHold hold = HoldUserFolder(path, getuid());
+  if (hold.result == FolderHold::Result::Refused)
+    search.refused.push_back({path, std::move(hold.refusal)});
+  if (hold.result != FolderHold::Result::Held) return std::nullopt;
+  return std::move(hold.folder);
 }
 
 }  // namespace profiles
 
-std::vector<BrowserProfile> findBrowserProfiles() {
-  std::vector<BrowserProfile> found;
+ProfileSearch searchBrowserProfiles() {
+  ProfileSearch found;
   profiles::findFirefoxProfiles(found);
   profiles::findChromiumProfiles(found);
   // One profile can be reached through two roots (a link, a legacy folder);
-  // keep its first sighting.
-  std::set<std::string> seen;
-  std::vector<BrowserProfile> unique;
-  for (BrowserProfile& profile : found) {
-    char* real = realpath(profile.profileDir.c_str(), nullptr);
-    std::string key = real ? std::string(real) : profile.profileDir;
-    free(real);
-    if (seen.insert(key).second) unique.push_back(std::move(profile));
+  // keep its first sighting, known by the folder found, not by a path.
+  std::set<std::pair<dev_t, ino_t>> seen;
+  ProfileSearch unique;
+  unique.refused = std::move(found.refused);
+  for (BrowserProfile& profile : found.profiles) {
+    if (seen.insert({profile.folderDevice, profile.folderInode}).second)
+      unique.profiles.push_back(std::move(profile));
   }
   return unique;
+}
+
+std::vector<BrowserProfile> findBrowserProfiles() {
+  return searchBrowserProfiles().profiles;
 }
 
 // Whether the process named by a lock link's pid digits is alive here. A
@@ -104,9 +114,9 @@ static std::string linkTarget(const std::string& path) {
 // itself outlives the browser. Where there is no .parentlock to ask, the link
 // "lock" -> "<address>:+<pid>", which Firefox removes on a clean exit, decides.
 static bool firefoxRunning(const BrowserProfile& profile) {
-  int fd = open((profile.profileDir + "/" + kFirefoxParentLock).c_str(),
-                O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
+  UniqueFd fd(open((profile.profileDir + "/" + kFirefoxParentLock).c_str(),
+                   O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.valid()) {
     const std::string text = linkTarget(profile.profileDir + "/" + kFirefoxLockLink);
     const std::size_t plus = text.rfind(":+");
     return !text.empty() &&
@@ -116,9 +126,7 @@ static bool firefoxRunning(const BrowserProfile& profile) {
   struct flock lock {};
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
-  bool running = fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-  close(fd);
-  return running;
+  return fcntl(fd.get(), F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
 }
 
 // Chromium's SingletonLock is a link to "<hostname>-<pid>" that it removes on

@@ -2,8 +2,12 @@
 // services: every Firefox-family and Chromium-family profile found.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
+
+#include "platform/clear_outcome.h"
 
 namespace platform::linux_os {
 
@@ -17,9 +21,25 @@ struct BrowserProfile {
   std::string cacheDir;     // the profile's cache ("local") folder
   std::string userDataDir;  // Chromium: the user-data folder holding SingletonLock
   bool sandboxed = false;   // flatpak: the browser's pids are not ours to read
+  // The profile folder as the search found it (a link the user made followed
+  // once); profileDir and userDataDir are real paths, without links. The
+  // search holds the folders open only while it looks: a listing kept by the
+  // tray must not keep a second disk from being unmounted.
+  dev_t folderDevice = 0;
+  ino_t folderInode = 0;
+};
+
+// What the search found: the profiles, and the folders that hold profiles
+// but were not entered, each with the reason (a link owned by another user,
+// a link into a system folder ...), for the clearing to tell.
+struct ProfileSearch {
+  std::vector<BrowserProfile> profiles;
+  std::vector<ClearFailure> refused;
 };
 
 // Every profile of the user, found from the live environment (HOME, XDG_*).
+ProfileSearch searchBrowserProfiles();
+// searchBrowserProfiles' profiles alone, for listing.
 std::vector<BrowserProfile> findBrowserProfiles();
 
 // Whether the profile's browser runs now, judged by the profile's own lock

@@ -41,44 +41,55 @@ bool usableFolderName(const std::string& folder) {
          folder.find('/') == std::string::npos && !skippedFolder(folder);
 }
 
-BrowserProfile profileOf(const BrowserRoot& root, const std::string& dir, const std::string& name,
+BrowserProfile profileOf(const BrowserRoot& root, const HeldFolder& rootFolder,
+                         const HeldFolder& folder, const std::string& name,
                          const std::string& cacheDir) {
   BrowserProfile profile;
   profile.family = BrowserFamily::Chromium;
   profile.browser = root.browser;
   profile.name = name;
-  profile.profileDir = dir;
+  profile.profileDir = folder.realPath;
   profile.cacheDir = cacheDir;
-  profile.userDataDir = root.dataDir;
+  profile.userDataDir = rootFolder.realPath;
   profile.sandboxed = root.sandboxed;
+  profile.folderDevice = folder.device;
+  profile.folderInode = folder.inode;
   return profile;
 }
 
-void scanRoot(const BrowserRoot& root, std::vector<BrowserProfile>& out) {
-  if (!isDirectory(root.dataDir)) return;
+// The profiles are found in the folder the user-data path led to, held while
+// they are looked for, never through the path again; a profile folder
+// ("Default") may itself be a link the user made.
+void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
+  const std::optional<HeldFolder> held = holdFolder(root.dataDir, search);
+  if (!held) return;
+  const std::string& dataDir = held->realPath;
   if (root.profileIsRoot) {
-    if (isFile(root.dataDir + "/Preferences"))
-      out.push_back(profileOf(root, root.dataDir, "Default",
-                              root.cacheRoot.empty() ? root.dataDir : root.cacheRoot));
+    if (isFile(dataDir + "/Preferences"))
+      search.profiles.push_back(profileOf(root, *held, *held, "Default",
+                                          root.cacheRoot.empty() ? dataDir : root.cacheRoot));
     return;
   }
   std::set<std::string> listed;
   auto add = [&](const std::string& folder, const std::string& name) {
-    const std::string dir = root.dataDir + "/" + folder;
-    if (!usableFolderName(folder) || !isDirectory(dir) || !listed.insert(folder).second) return;
-    out.push_back(
-        profileOf(root, dir, name, root.cacheRoot.empty() ? dir : root.cacheRoot + "/" + folder));
+    // Each folder is looked at once, so a refusal is told once.
+    if (!usableFolderName(folder) || !listed.insert(folder).second) return;
+    const std::optional<HeldFolder> profileFolder = holdFolder(dataDir + "/" + folder, search);
+    if (!profileFolder) return;
+    const std::string cacheDir =
+        root.cacheRoot.empty() ? profileFolder->realPath : root.cacheRoot + "/" + folder;
+    search.profiles.push_back(profileOf(root, *held, *profileFolder, name, cacheDir));
   };
-  for (const auto& [folder, name] : localStateProfiles(root.dataDir)) add(folder, name);
+  for (const auto& [folder, name] : localStateProfiles(dataDir)) add(folder, name);
   // Profiles that Local State does not name: any folder with Preferences.
-  for (const std::string& folder : subFolders(root.dataDir))
-    if (isFile(root.dataDir + "/" + folder + "/Preferences")) add(folder, folder);
+  for (const std::string& folder : subFolders(dataDir))
+    if (isFile(dataDir + "/" + folder + "/Preferences")) add(folder, folder);
 }
 
 }  // namespace
 
-void findChromiumProfiles(std::vector<BrowserProfile>& out) {
-  for (const BrowserRoot& root : browserRoots(BrowserFamily::Chromium)) scanRoot(root, out);
+void findChromiumProfiles(ProfileSearch& search) {
+  for (const BrowserRoot& root : browserRoots(BrowserFamily::Chromium)) scanRoot(root, search);
 }
 
 }  // namespace platform::linux_os::profiles

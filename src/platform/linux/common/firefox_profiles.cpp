@@ -76,44 +76,52 @@ std::string cacheFolder(const std::string& profileDir, const std::string& usual)
   return !moved.empty() && moved[0] == '/' ? moved : usual;
 }
 
-void addProfile(std::vector<BrowserProfile>& out, std::set<std::string>& listed,
-                const BrowserRoot& root, const std::string& name, const std::string& dir,
-                const std::string& usualCache) {
-  if (!isDirectory(dir) || !listed.insert(dir).second) return;
+void addProfile(ProfileSearch& search, std::set<std::string>& listed, const BrowserRoot& root,
+                const std::string& name, const std::string& dir, const std::string& usualCache) {
+  // Each folder is looked at once, so a refusal is told once.
+  if (!listed.insert(dir).second) return;
+  const std::optional<HeldFolder> folder = holdFolder(dir, search);
+  if (!folder) return;
   BrowserProfile profile;
   profile.family = BrowserFamily::Firefox;
   profile.browser = root.browser;
   profile.name = name.empty() ? lastPart(dir) : name;
-  profile.profileDir = dir;
-  profile.cacheDir = cacheFolder(dir, usualCache);
+  profile.profileDir = folder->realPath;
+  profile.cacheDir = cacheFolder(profile.profileDir, usualCache);
   profile.sandboxed = root.sandboxed;
-  out.push_back(std::move(profile));
+  profile.folderDevice = folder->device;
+  profile.folderInode = folder->inode;
+  search.profiles.push_back(std::move(profile));
 }
 
-void scanRoot(const BrowserRoot& root, std::vector<BrowserProfile>& out) {
-  if (!isDirectory(root.dataDir)) return;
+// The profiles below the root are found in the folder the root's path led
+// to, held while they are looked for, never through the path again.
+void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
+  const std::optional<HeldFolder> held = holdFolder(root.dataDir, search);
+  if (!held) return;
+  const std::string& dataDir = held->realPath;
   std::set<std::string> listed;
-  for (IniSection& section : profileSections(readSmallFile(root.dataDir + "/profiles.ini"))) {
+  for (IniSection& section : profileSections(readSmallFile(dataDir + "/profiles.ini"))) {
     const std::string path = section["Path"];
     if (path.empty()) continue;
     const bool relative = section["IsRelative"] != "0";
     if (!relative && path[0] != '/') continue;
-    const std::string dir = relative ? root.dataDir + "/" + path : path;
-    addProfile(out, listed, root, section["Name"], dir,
+    const std::string dir = relative ? dataDir + "/" + path : path;
+    addProfile(search, listed, root, section["Name"], dir,
                relative ? root.cacheRoot + "/" + path : dir);
   }
   // Profiles that profiles.ini does not (or no longer) name still hold traces.
-  for (const std::string& folder : subFolders(root.dataDir)) {
-    const std::string dir = root.dataDir + "/" + folder;
+  for (const std::string& folder : subFolders(dataDir)) {
+    const std::string dir = dataDir + "/" + folder;
     if (isFile(dir + "/places.sqlite") || isFile(dir + "/cookies.sqlite"))
-      addProfile(out, listed, root, folder, dir, root.cacheRoot + "/" + folder);
+      addProfile(search, listed, root, folder, dir, root.cacheRoot + "/" + folder);
   }
 }
 
 }  // namespace
 
-void findFirefoxProfiles(std::vector<BrowserProfile>& out) {
-  for (const BrowserRoot& root : browserRoots(BrowserFamily::Firefox)) scanRoot(root, out);
+void findFirefoxProfiles(ProfileSearch& search) {
+  for (const BrowserRoot& root : browserRoots(BrowserFamily::Firefox)) scanRoot(root, search);
 }
 
 }  // namespace platform::linux_os::profiles

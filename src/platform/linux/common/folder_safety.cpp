@@ -125,19 +125,27 @@ FolderProtection JudgeFolder(const std::vector<FolderKey>& chain, bool mountRoot
   return FolderProtection::None;
 }
 
+FolderProtection JudgeOpenedFolder(int fd, std::string& realPath) {
+  realPath = realPathOf("/proc/self/fd/" + std::to_string(fd));
+  std::vector<FolderKey> chain = FolderChain(realPath);
+  FolderKey opened;
+  if (chain.empty() || !keyOf(fd, opened) || !(chain.back() == opened)) {
+    realPath.clear();
+    return FolderProtection::System;
+  }
+  struct statx stx {};
+  const bool mountRoot = statx(fd, "", AT_EMPTY_PATH, 0, &stx) == 0 &&
+                         (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+                         (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+  return JudgeFolder(chain, mountRoot);
+}
+
 bool MayClearFolder(const std::string& folder) {
   if (folder.empty()) return false;
   UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd.valid()) return false;
-  const std::string real = realPathOf("/proc/self/fd/" + std::to_string(fd.get()));
-  std::vector<FolderKey> chain = FolderChain(real);
-  FolderKey opened;
-  if (chain.empty() || !keyOf(fd.get(), opened) || !(chain.back() == opened)) return false;
-  struct statx stx {};
-  const bool mountRoot = statx(fd.get(), "", AT_EMPTY_PATH, 0, &stx) == 0 &&
-                         (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
-                         (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
-  return JudgeFolder(chain, mountRoot) == FolderProtection::None;
+  std::string real;
+  return JudgeOpenedFolder(fd.get(), real) == FolderProtection::None;
 }
 
 }  // namespace platform::linux_os

@@ -39,6 +39,12 @@ std::vector<FolderKey> FolderChain(const std::string& realPath);
 // a mount root to the rule: they are cleared wherever they live.
 FolderProtection JudgeFolder(const std::vector<FolderKey>& chain, bool mountRoot);
 
+// The rule for a folder already open as fd (a descriptor of the folder, not
+// its path): its real path, which the kernel knows it by, must lead to that
+// same folder again. realPath receives it ("" when it cannot be told, and
+// the folder is then System).
+FolderProtection JudgeOpenedFolder(int fd, std::string& realPath);
+
 // The rule for a folder named by path (links followed): true only when it
 // exists and the rule protects it not at all.
 bool MayClearFolder(const std::string& folder);

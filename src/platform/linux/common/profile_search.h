@@ -1,21 +1,27 @@
 // Internals of the browser-profile search, shared by its files.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/linux/common/browser_profiles.h"
+#include "platform/linux/common/held_folder.h"
 
 namespace platform::linux_os::profiles {
 
-bool isDirectory(const std::string& path);  // a real folder, not a link to one
-bool isFile(const std::string& path);       // a regular file, not a link to one
-// The names of the real sub-folders of a folder, sorted.
+bool isFile(const std::string& path);  // a regular file, not a link to one
+// The names of the sub-folders of a folder and of the links in it (which may
+// lead to folders the user moved), sorted.
 std::vector<std::string> subFolders(const std::string& folder);
 // A whole small file (at most maxBytes); "" when it cannot be read.
 std::string readSmallFile(const std::string& path, std::size_t maxBytes = 4u << 20);
 
-void findFirefoxProfiles(std::vector<BrowserProfile>& out);
-void findChromiumProfiles(std::vector<BrowserProfile>& out);
+// Holds a root or profile folder for the search: none when absent, and a
+// refusal added to search when it may not be entered.
+std::optional<HeldFolder> holdFolder(const std::string& path, ProfileSearch& search);
+
+void findFirefoxProfiles(ProfileSearch& search);
+void findChromiumProfiles(ProfileSearch& search);
 
 }  // namespace platform::linux_os::profiles

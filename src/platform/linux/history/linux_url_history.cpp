@@ -88,8 +88,9 @@ std::unordered_set<std::string> keptPlaces(sqlite3* db) {
 
 }  // namespace
 
-LinuxUrlHistory::LinuxUrlHistory(ProfileProvider profiles, RunningCheck running)
-    : profiles_(std::move(profiles)), running_(std::move(running)) {}
+LinuxUrlHistory::LinuxUrlHistory(ProfileProvider profiles, RunningCheck running,
+                                 RefusalProvider refused)
+    : profiles_(std::move(profiles)), running_(std::move(running)), refused_(std::move(refused)) {}
 
 HRESULT LinuxUrlHistory::fail(HRESULT code, std::string text) {
   lastError_ = std::move(text);
@@ -252,10 +253,12 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
   }
   step(total, total);
   for (const std::string& store : skipped) outcome_.fail(store, "it could not be opened");
+  if (refused_)
+    for (const ClearFailure& folder : refused_()) outcome_.fail(folder.item, folder.reason);
   if (!outcome_.ok()) {
     std::string text =
-        "The history was cleared, but some of what the browsers keep of the "
-        "visited sites could not be removed:";
+        "The history was cleared where it could be reached, but some of it, or of what the "
+        "browsers keep of the visited sites, could not be removed or reached:";
     for (const ClearFailure& failure : outcome_.failures)
       text += "\n" + failure.item + ": " + failure.reason;
     return fail(E_FAIL, text);
@@ -265,13 +268,15 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
 }
 
 LinuxHistoryFactory::LinuxHistoryFactory()
-    : LinuxHistoryFactory(findBrowserProfiles, browserRunning) {}
+    : LinuxHistoryFactory(findBrowserProfiles, browserRunning,
+                          [] { return searchBrowserProfiles().refused; }) {}
 
-LinuxHistoryFactory::LinuxHistoryFactory(ProfileProvider profiles, RunningCheck running)
-    : profiles_(std::move(profiles)), running_(std::move(running)) {}
+LinuxHistoryFactory::LinuxHistoryFactory(ProfileProvider profiles, RunningCheck running,
+                                         RefusalProvider refused)
+    : profiles_(std::move(profiles)), running_(std::move(running)), refused_(std::move(refused)) {}
 
 std::unique_ptr<UrlHistoryStg> LinuxHistoryFactory::create() {
-  return std::make_unique<LinuxUrlHistory>(profiles_, running_);
+  return std::make_unique<LinuxUrlHistory>(profiles_, running_, refused_);
 }
 
 }  // namespace platform::linux_os

@@ -23,10 +23,13 @@ namespace platform::linux_os {
 
 using ProfileProvider = std::function<std::vector<BrowserProfile>()>;
 using RunningCheck = std::function<bool(const BrowserProfile&)>;
+// The folders that hold profiles but may not be entered (searchBrowserProfiles'
+// refusals): a clearing tells each, so no history is left unsaid.
+using RefusalProvider = std::function<std::vector<ClearFailure>()>;
 
 class LinuxUrlHistory : public UrlHistoryStg {
  public:
-  LinuxUrlHistory(ProfileProvider profiles, RunningCheck running);
+  LinuxUrlHistory(ProfileProvider profiles, RunningCheck running, RefusalProvider refused = {});
 
   HRESULT AddUrl(const std::string& url, const std::string& title, std::uint32_t flags) override;
   HRESULT DeleteUrl(const std::string& url, std::uint32_t flags) override;
@@ -48,6 +51,7 @@ class LinuxUrlHistory : public UrlHistoryStg {
 
   ProfileProvider profiles_;
   RunningCheck running_;
+  RefusalProvider refused_;
   std::string lastError_;
   ClearOutcome outcome_;
   Progress progress_;
@@ -57,12 +61,13 @@ class LinuxHistoryFactory : public UrlHistoryFactory {
  public:
   // The profiles of the live environment, judged running by their own locks.
   LinuxHistoryFactory();
-  LinuxHistoryFactory(ProfileProvider profiles, RunningCheck running);
+  LinuxHistoryFactory(ProfileProvider profiles, RunningCheck running, RefusalProvider refused = {});
   std::unique_ptr<UrlHistoryStg> create() override;
 
  private:
   ProfileProvider profiles_;
   RunningCheck running_;
+  RefusalProvider refused_;
 };
 
 }  // namespace platform::linux_os

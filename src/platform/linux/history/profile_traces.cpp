@@ -1,6 +1,8 @@
 #include "platform/linux/history/profile_traces.h"
 
+#include <ctime>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <unordered_set>
 
 #include "platform/linux/common/sqlite_copy.h"
@@ -19,6 +21,20 @@ void remove(const std::string& path, ClearOutcome& outcome) {
   if (!removeProfileFile(path, error)) outcome.fail(path, error);
 }
 
+// A rewrite that failed leaves the file as it was: what it keeps (the open
+// windows, the pinned tabs, the settings) is never traded for a deletion.
+void rewrite(const std::string& path, const std::optional<std::string>& content,
+             ClearOutcome& outcome) {
+  std::string error = "it could not be compressed";
+  const ReplaceResult result =
+      content ? replaceProfileFile(path, *content, error) : ReplaceResult::Kept;
+  if (result == ReplaceResult::Kept)
+    outcome.fail(path,
+                 "not cleared: it could not be rewritten (" + error + "); it was left as it was");
+  else if (result == ReplaceResult::NotFlushed)
+    outcome.fail(path, "rewritten, but the change may not have reached the disk (" + error + ")");
+}
+
 void clearFirefoxSessions(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
                           ClearOutcome& outcome) {
   for (const std::string& path : firefoxSessionFiles(profile.profileDir)) {
@@ -33,11 +49,10 @@ void clearFirefoxSessions(const BrowserProfile& profile, const KeepUrl& keep, bo
     if (json) prune = pruneFirefoxSession(*json, keep, clearing);
     if (prune.result == SessionPrune::Result::Unchanged) continue;
     if (prune.result == SessionPrune::Result::Changed) {
-      std::string error;
-      if (auto file = compressMozLz4(prune.json); file && replaceProfileFile(path, *file, error))
-        continue;
+      rewrite(path, compressMozLz4(prune.json), outcome);
+      continue;
     }
-    // Not understood, or it could not be written: the whole file goes.
+    // Not understood (damaged): nothing in it can be kept, so it goes whole.
     remove(path, outcome);
   }
 }
@@ -114,10 +129,7 @@ void clearEngagement(const BrowserProfile& profile, bool clearing, const UrlList
       }
     }
     if (!changed) return;
-    std::string error;
-    if (!replaceProfileFile(path, prefs.dump(-1, ' ', false, Json::error_handler_t::replace),
-                            error))
-      outcome.fail(path, error);
+    rewrite(path, prefs.dump(-1, ' ', false, Json::error_handler_t::replace), outcome);
   } catch (const std::exception&) {
     outcome.fail(path, "the preferences are not readable JSON; they were left as they are");
   }
@@ -183,7 +195,13 @@ std::string settingsOrigin(const std::string& url) {
 
 void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
                        const UrlList* urls, ClearOutcome& outcome) {
+  // What an earlier run's rewrite left when it was cut short; this run's own
+  // temporaries are all newer.
+  timespec started{};
+  clock_gettime(CLOCK_REALTIME, &started);
+  removeStaleProfileTemporaries(profile.profileDir, started);
   if (profile.family == BrowserFamily::Firefox) {
+    removeStaleProfileTemporaries(profile.profileDir + "/sessionstore-backups", started);
     clearFirefoxSessions(profile, keep, clearing, outcome);
     return;
   }

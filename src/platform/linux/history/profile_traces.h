@@ -2,8 +2,9 @@
 // changed after the databases were committed (the browser is closed):
 //   Firefox family:  the session files (sessionstore.jsonlz4 and the files
 //                    of sessionstore-backups/), rewritten without the pages;
-//                    a file that cannot be rewritten safely is deleted, and
-//                    the browser starts with a new session.
+//                    one that cannot be rewritten stays exactly as it was
+//                    and is told; one that cannot be understood (damaged)
+//                    is deleted, and the browser starts with a new session.
 //   Chromium family: the session files (Sessions/, Sessions_Encrypted/, and
 //                    the older Current/Last Session/Tabs), deleted when they
 //                    hold a page that goes (every one on a clearing); the
@@ -27,6 +28,7 @@ using UrlList = std::vector<std::string>;
 
 // keep: whether a URL stays; clearing: the whole history goes; urls: the
 // URLs deleted (null when clearing). Whatever cannot be changed is a failure.
+// The temporaries of a rewrite that an earlier run left behind go first.
 void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool clearing,
                        const UrlList* urls, ClearOutcome& outcome);
 

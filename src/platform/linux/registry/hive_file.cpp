@@ -1,6 +1,5 @@
 #include "platform/linux/registry/hive_file.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,15 +51,15 @@ std::string HiveFile::defaultPath() {
 // A write cut short by a crash leaves only its temporary file; the hive
 // itself is whole, so the leftover can go.
 void HiveFile::removeStaleTemporaries() const {
-  std::string folder = folderOf(path_);
-  std::string prefix = atomicTempPrefix(path_).substr(folder.size() + 1);
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-  if (!dir) return;
-  while (const dirent* item = readdir(dir.get())) {
-    std::string name = item->d_name;
-    if (name.size() == prefix.size() + 6 && name.starts_with(prefix))
-      unlink((folder + "/" + name).c_str());
-  }
+  const std::string prefix = nameOf(atomicTempPrefix(path_));
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  linux_os::removeStaleTemporaries(
+      folderOf(path_),
+      [&prefix](std::string_view name) {
+        return name.size() == prefix.size() + 6 && name.starts_with(prefix);
+      },
+      now);
 }
 
 std::string HiveFile::setAsideName() const {

@@ -1,6 +1,7 @@
 #include "platform/linux/system/run_log_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,24 +9,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/common/xdg_paths.h"
 
 namespace platform::linux_os {
-
-namespace {
-
-bool writeAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
 
 RunLogFile::RunLogFile(std::string folder, std::int64_t rotateAt)
     : folder_(std::move(folder)), rotateAt_(rotateAt) {}
@@ -46,12 +34,21 @@ bool RunLogFile::add(const std::string& report) {
                   (log + "." + std::to_string(i + 1)).c_str());
     std::rename(log.c_str(), (log + ".1").c_str());
   }
-  // One write per report, appended: runs of two copies never interleave.
-  int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = writeAll(fd, report.empty() || report.back() == '\n' ? report : report + "\n");
-  ok = fsync(fd) == 0 && ok;
-  return close(fd) == 0 && ok;
+  UniqueFd fd(open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!fd.valid()) return false;
+  // Appended under a lock, so that two copies' entries never interleave and
+  // the length before this entry is still the end when it is cut back.
+  if (flock(fd.get(), LOCK_EX) != 0) return false;
+  struct stat before {};
+  if (fstat(fd.get(), &before) != 0) return false;
+  const std::string entry = report.empty() || report.back() == '\n' ? report : report + "\n";
+  // A short write (a full disk) would leave half an entry for the next one
+  // to be glued to: the entry is written whole or not at all.
+  if (!writeAll(fd.get(), entry) || fdatasync(fd.get()) != 0) {
+    if (ftruncate(fd.get(), before.st_size) == 0) fdatasync(fd.get());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace platform::linux_os

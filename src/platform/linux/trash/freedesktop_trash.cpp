@@ -89,7 +89,8 @@ ClearOutcome FreedesktopTrash::previewEmptyAll() {
 
 std::vector<std::string> FreedesktopTrash::binFolders() {
   std::vector<std::string> bins;
-  for (const TrashFolder& folder : openAll().writable) bins.push_back(folder.path + "/files");
+  for (const TrashFolder& folder : openAll().writable)
+    if (folder.fd.valid()) bins.push_back(folder.path + "/files");  // never a refused one
   return bins;
 }
 

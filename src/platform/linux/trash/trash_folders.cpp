@@ -8,6 +8,7 @@
 #include <functional>
 #include <string_view>
 
+#include "platform/linux/common/held_folder.h"
 #include "platform/linux/trash/remove_tree.h"
 #include "platform/linux/trash/trash_items.h"
 
@@ -103,10 +104,23 @@ bool describesRemainingItem(int trashFd, const char* infoName) {
 
 std::vector<TrashFolder> OpenHomeTrash(const std::string& path, uid_t uid) {
   std::vector<TrashFolder> out;
-  if (path.empty()) return out;
-  struct stat st;
-  OwnedFd fd = openOwnedFolder(AT_FDCWD, path.c_str(), uid, st);
-  if (fd.valid()) addFolder(out, path, std::move(fd), st);
+  FolderHold hold = HoldUserFolder(path, uid);
+  struct stat st {};
+  if (hold.result == FolderHold::Result::Held &&
+      (fstat(hold.folder.fd.get(), &st) != 0 || st.st_uid != uid)) {
+    hold.result = FolderHold::Result::Refused;
+    hold.refusal = "is not yours; left as it is";
+  }
+  if (hold.result == FolderHold::Result::Refused) {
+    TrashFolder refused;
+    refused.path = path;
+    refused.refused = std::move(hold.refusal);
+    out.push_back(std::move(refused));
+  } else if (hold.result == FolderHold::Result::Held) {
+    // Reached through a link, the trash is named by where it really is.
+    addFolder(out, hold.folder.throughLink ? hold.folder.realPath : path, std::move(hold.folder.fd),
+              st);
+  }
   return out;
 }
 
@@ -131,6 +145,10 @@ std::vector<TrashFolder> OpenVolumeTrashes(const std::string& topdir, uid_t uid)
 }
 
 bool EmptyTrashFolder(const TrashFolder& trash, bool preview, ClearOutcome& out) {
+  if (!trash.fd.valid()) {
+    out.fail(trash.path, trash.refused.empty() ? "it cannot be opened" : trash.refused);
+    return false;
+  }
   const int trashFd = trash.fd.get();
   bool emptied = emptyFiles(trash, preview, out);
   if (preview) return emptied;
