@@ -99,7 +99,7 @@ TEST_F(LinuxFileLayerTest, KernelInterfacesAreNeitherWalkedNorOpenedForWriting) 
   auto session = files.beginOverwrite({});
   for (const char* path : {"/proc/sys/kernel/hostname", "/sys/kernel/profiling"})
     if (fs::exists(path)) {
-      EXPECT_EQ(session->open(path).kind, platform::OverwriteKind::NotRegular) << path;
+      EXPECT_EQ(session->open(path).kind, platform::OverwriteKind::OnKernelInterface) << path;
     }
 }
 
