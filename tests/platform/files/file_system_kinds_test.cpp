@@ -5,10 +5,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "platform/linux/common/posix_fd.h"
@@ -57,7 +61,8 @@ TEST(FileSystemKinds, DataJournalingReadFromTheMountTableKeepsOldCopies) {
   if (static_cast<unsigned long>(fs.f_type) != 0xef53) GTEST_SKIP() << "not on ext4 here";
   struct stat st {};
   ASSERT_EQ(stat(dir.str().c_str(), &st), 0);
-  const std::string device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+  const std::string device =
+      std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
   std::ofstream(dir.path() / "journaled")
       << "27 1 " << device << " / / rw,relatime - ext4 /dev/x rw,data=journal\n";
   std::ofstream(dir.path() / "ordered")
@@ -69,6 +74,26 @@ TEST(FileSystemKinds, DataJournalingReadFromTheMountTableKeepsOldCopies) {
   EXPECT_EQ(journaled.of(st.st_dev, fd.get()).name, "ext4 with data=journal");
   FileSystemsMet ordered((dir.path() / "ordered").string());
   EXPECT_EQ(ordered.of(st.st_dev, fd.get()).kind, OverwriteReaches);
+}
+
+// So does a file whose own data is journaled (chattr +j).
+TEST(FileSystemKinds, AFileWithTheJournalDataAttributeKeepsOldCopies) {
+  testsupport::TempDir dir;
+  struct statfs fs {};
+  ASSERT_EQ(statfs(dir.str().c_str(), &fs), 0);
+  if (static_cast<unsigned long>(fs.f_type) != 0xef53) GTEST_SKIP() << "not on ext4 here";
+  std::ofstream(dir.path() / "file") << "data";
+  struct stat st {};
+  ASSERT_EQ(stat((dir.path() / "file").c_str(), &st), 0);
+  FileSystemsMet ordered((dir.path() / "no-mount-table").string());
+  UniqueFd file(open((dir.path() / "file").c_str(), O_RDONLY | O_CLOEXEC));
+  EXPECT_EQ(ordered.forFile(st.st_dev, file.get()).kind, OverwriteReaches);
+  int flags = 0;
+  ASSERT_EQ(ioctl(file.get(), FS_IOC_GETFLAGS, &flags), 0);
+  flags |= FS_JOURNAL_DATA_FL;
+  if (ioctl(file.get(), FS_IOC_SETFLAGS, &flags) != 0)
+    GTEST_SKIP() << "cannot set the journal-data attribute here: " << std::strerror(errno);
+  EXPECT_EQ(ordered.forFile(st.st_dev, file.get()).kind, KeepsOldCopies);
 }
 
 }  // namespace
