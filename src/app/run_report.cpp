@@ -20,8 +20,9 @@ std::string areaLine(const AreaOutcome& area, bool preview) {
   if (o.bytes > 0) line += " (" + byteText(o.bytes) + ")";
   if (o.skipped > 0)
     line += ", " + std::to_string(o.skipped) +
-            (area.area == Area::History ? " kept (bookmarked)"
-                                        : " left alone (other users' files, sockets, pipes)");
+            (area.area == Area::History
+                 ? " kept (bookmarked)"
+                 : " left alone (other users' files, sockets, pipes, mount points)");
   if (!o.failures.empty())
     line += ", " + count(static_cast<std::int64_t>(o.failures.size()), "item", "items") +
             (preview ? " would stay" : " could not be cleared");

@@ -127,6 +127,17 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
     result.target = std::move(target);
     return result;
   }
+  // Where the file system keeps the old data whatever is written, or keeps
+  // it in memory and swap, the file is only removed: not even opened for
+  // writing, which on an overlay would copy it up, one copy more.
+  if (fileSystem.kind != FileSystemKind::OverwriteReaches) {
+    if (heldByOthers(st.st_dev, st.st_ino)) return outcome(OverwriteKind::InUse);
+    result.kind = fileSystem.kind == FileSystemKind::InMemory ? OverwriteKind::InMemory
+                                                              : OverwriteKind::OldCopiesKept;
+    result.fileSystem = fileSystem.name;
+    result.target = std::move(target);
+    return result;
+  }
 
   UniqueFd file = reopenForWriting(entry.get());
   if (!file.valid() && errno == ETXTBSY) return outcome(OverwriteKind::InUse);
@@ -151,11 +162,11 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
     target->close();
     return outcome(OverwriteKind::InUse);
   }
-  // Where the old data stays whatever is written, the file is only removed.
+  // The file itself may keep its old data elsewhere (shared blocks, its
+  // data journaled): then, too, it is only removed.
   const WhereDataLives data = fileSystems_.forFile(st.st_dev, target->fileDescriptor());
   if (data.kind != FileSystemKind::OverwriteReaches) {
-    result.kind = data.kind == FileSystemKind::InMemory ? OverwriteKind::InMemory
-                                                        : OverwriteKind::OldCopiesKept;
+    result.kind = OverwriteKind::OldCopiesKept;
     result.fileSystem = data.fileSystem;
     result.sharedBlocks = data.sharedBlocks;
     result.target = std::move(target);

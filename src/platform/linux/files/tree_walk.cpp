@@ -110,7 +110,9 @@ int walkTree(const std::string& folder,
 int walkTreeFrom(UniqueFd rootFd, const std::function<void(const std::string& relative)>& onFile,
                  const std::function<void(const std::string& folder, ino_t ino)>& onFolder) {
   std::vector<Level> stack;
-  if (!rootFd.valid() || onPseudoFileSystem(rootFd.get())) return 0;
+  if (!rootFd.valid()) return 0;
+  // /proc and its kin hold no files to wipe: said, not taken for an empty folder.
+  if (onPseudoFileSystem(rootFd.get())) return kErrPathFileAccess;
   FolderIdentity root;
   if (!identify(rootFd.get(), root)) return 0;
   if (!openLevel(std::move(rootFd), std::string(), stack)) return 0;
