@@ -193,7 +193,8 @@ class FileLayer {
   // Calls onFile with the path (relative to folder, "/"-separated) of every
   // entry under folder that is not a folder, at any depth, depth-first in the
   // order the system lists each folder. Links are reported, never entered;
-  // so is a folder on another mount (a drive or a bind mount inside it).
+  // so is a folder on another mount where the layer can tell (a drive or a
+  // bind mount inside it).
   // 0 when the walk completed (an unreadable folder contributes nothing),
   // else an error number (the walk was cut short).
   virtual int walkFiles(const std::string& folder,
