@@ -20,8 +20,9 @@ std::string areaLine(const AreaOutcome& area, bool preview) {
   if (o.bytes > 0) line += " (" + byteText(o.bytes) + ")";
   if (o.skipped > 0)
     line += ", " + std::to_string(o.skipped) +
-            (area.area == Area::History ? " kept (bookmarked)"
-                                        : " left alone (other users' files, sockets, pipes)");
+            (area.area == Area::History
+                 ? " kept (bookmarked)"
+                 : " left alone (other users' files, sockets, pipes, mount points)");
   if (!o.kept.empty())
     line += ", " + std::to_string(o.kept.size()) + (preview ? " would be kept" : " kept");
   if (!o.failures.empty())

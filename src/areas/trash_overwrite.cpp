@@ -13,8 +13,7 @@ namespace {
 // True when the file's content was overwritten, whether or not its name
 // could then be removed (the emptying tries that again).
 bool overwrittenFirst(const erasure::WipeResult& result) {
-  return result.destroyed() || (result.outcome == erasure::WipeOutcome::Failed &&
-                                result.reason.starts_with("it was overwritten"));
+  return result.destroyed() || result.outcome == erasure::WipeOutcome::Overwritten;
 }
 
 // Whether the secure emptying asked for the file and did not get it: its

@@ -26,6 +26,7 @@ void AddWipeResults(platform::ClearOutcome& outcome, const std::vector<WipeResul
     switch (result.outcome) {
       case WipeOutcome::NotOwned:
       case WipeOutcome::NotRegular:
+      case WipeOutcome::MountPoint:
         ++outcome.skipped;
         break;
       case WipeOutcome::Missing:

@@ -17,9 +17,10 @@ std::vector<std::int64_t> FileSizes(platform::Platform& platform,
                                     const std::vector<std::string>& paths);
 
 // Adds the results to outcome: a file removed (overwritten or not) counts
-// with its size; a file of another user, a socket, pipe or device is left
-// alone by design and counted as skipped; a file already gone is nothing;
-// every other file left is a failure with its reason.
+// with its size; a file of another user, a socket, pipe, device or mount
+// point is left alone by design and counted as skipped; a file already gone
+// is nothing; every other file whose name stays (overwritten or not) is a
+// failure with its reason, which says which.
 void AddWipeResults(platform::ClearOutcome& outcome,
                     const std::vector<erasure::WipeResult>& results,
                     const std::vector<std::int64_t>& sizes);

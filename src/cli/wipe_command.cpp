@@ -18,6 +18,14 @@ namespace {
 using erasure::WipeOutcome;
 using erasure::WipeResult;
 
+// What became of a file, in the words that open its line: each says one
+// thing, and the reason after the path says why.
+const char* fileLineWords(const WipeResult& result) {
+  if (result.removed()) return "removed without overwriting: ";
+  if (result.outcome == WipeOutcome::Overwritten) return "overwritten, not removed: ";
+  return "not wiped: ";
+}
+
 class WipeRun {
  public:
   WipeRun(const Options& options, platform::Platform& platform, std::ostream& out,
@@ -115,6 +123,8 @@ void WipeRun::report(const std::string& typed, const std::vector<WipeResult>& re
     } else {
       ++left;
     }
+    // Only what was overwritten and removed (or a link, removed) is done.
+    failed_ = failed_ || !result.complete();
   }
   out_ << typed << ": " << wiped << " wiped (" << app::byteText(wipedBytes) << ", "
        << options_.passes << (options_.passes == 1 ? " pass" : " passes") << "), " << removedOnly
@@ -123,10 +133,8 @@ void WipeRun::report(const std::string& typed, const std::vector<WipeResult>& re
   out_ << "\n";
   for (const WipeResult& result : results) {
     if (result.destroyed() || result.outcome == WipeOutcome::Missing) continue;
-    out_ << "  " << (result.removed() ? "removed without overwriting: " : "not wiped: ")
-         << result.path << ": " << result.reason << "\n";
+    out_ << "  " << fileLineWords(result) << result.path << ": " << result.reason << "\n";
   }
-  failed_ = failed_ || left > 0;
 }
 
 }  // namespace

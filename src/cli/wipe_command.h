@@ -13,7 +13,8 @@ namespace cli {
 // A folder the safety rule refuses is left unless options.yesReally; a path
 // that is a link is refused. One line per path and one per file left, on out;
 // the progress line on err when showProgress. 0 when every file was
-// destroyed or removed, 1 when anything was left or refused.
+// overwritten and removed (a link: removed), 1 when anything was refused,
+// left, removed without overwriting, or gone before it could be wiped.
 int runWipe(const Options& options, platform::Platform& platform, const std::string& workingFolder,
             std::ostream& out, std::ostream& err, bool showProgress);
 

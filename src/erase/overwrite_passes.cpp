@@ -34,6 +34,11 @@ std::string failureReason(platform::Platform& platform, const char* step, int er
   return std::string("it could not be ") + step + ": " + platform.files.errorText(error);
 }
 
+std::string notRemovedReason(platform::Platform& platform, int error) {
+  return "it was overwritten, but its name could not be removed: " +
+         platform.files.errorText(error);
+}
+
 void describeSkip(platform::Platform& platform, const platform::OverwriteOpen& opened,
                   WipeResult& result) {
   using platform::OverwriteKind;
@@ -45,6 +50,15 @@ void describeSkip(platform::Platform& platform, const platform::OverwriteOpen& o
     case OverwriteKind::NotRegular:
       result.outcome = WipeOutcome::NotRegular;
       result.reason = "it is not a regular file (a folder, pipe, socket or device)";
+      break;
+    case OverwriteKind::OnKernelInterface:
+      result.outcome = WipeOutcome::NotRegular;
+      result.reason = "it is on " + opened.fileSystem +
+                      ", a window onto the kernel, not a file to wipe; left as it is";
+      break;
+    case OverwriteKind::MountPoint:
+      result.outcome = WipeOutcome::MountPoint;
+      result.reason = kMountPointReason;
       break;
     case OverwriteKind::NotOwned:
       result.outcome = WipeOutcome::NotOwned;
@@ -85,6 +99,10 @@ void removeOnly(platform::Platform& platform, platform::OverwriteOpen& opened, W
     result.reason = opened.sharedBlocks
                         ? std::string(kSharedBlocksReason)
                         : std::string(kOldCopiesReason) + " (" + opened.fileSystem + ")";
+  } else if (opened.kind == OverwriteKind::InMemory) {
+    result.outcome = WipeOutcome::InMemory;
+    result.fileSystem = opened.fileSystem;
+    result.reason = std::string(kInMemoryReason) + " (" + opened.fileSystem + ")";
   } else {
     result.outcome = WipeOutcome::Deleted;
     result.reason = "it was deleted without being overwritten";

@@ -16,6 +16,12 @@ inline constexpr std::int64_t kBlockSize = 1024;
 inline constexpr const char* kOldCopiesReason = "this file system keeps old copies";
 inline constexpr const char* kSharedBlocksReason =
     "its data is shared with a copy of it, which keeps the old data";
+// Why a file was removed without overwriting on a file system in memory.
+inline constexpr const char* kInMemoryReason = "this file system lives in memory and swap";
+inline constexpr const char* kMountPointReason = "it is a mount point; left as it is";
+
+// The words for a file overwritten whose name could not be removed.
+std::string notRemovedReason(platform::Platform& platform, int error);
 
 // The bytes a pass covers for a file of the given length: up to the next
 // multiple of the block size past the end, so always at least one block more

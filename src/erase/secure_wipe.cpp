@@ -44,9 +44,8 @@ WipeResult WipeFile(platform::Platform& platform, const std::string& path, int p
   int removeError = target.remove();
   target.close();
   if (int error = removeError) {
-    result.outcome = WipeOutcome::Failed;
-    result.reason =
-        "it was overwritten but " + detail::failureReason(platform, "deleted", error).substr(3);
+    result.outcome = WipeOutcome::Overwritten;
+    result.reason = detail::notRemovedReason(platform, error);
     return result;
   }
   result.outcome = WipeOutcome::Wiped;

@@ -17,24 +17,34 @@ enum class WipeOutcome {
   Deleted,        // removed without overwriting (0 passes, or a file with other hard links)
   LinkRemoved,    // a symbolic link: the link is gone, its target untouched
   OldCopiesKept,  // removed without overwriting: no overwrite reaches its old data there
+  InMemory,       // removed without overwriting: its file system lives in memory and swap
+  Overwritten,    // overwritten, but its name could not be removed; see reason
   InUse,          // another process holds it open: left as it was
-  NotRegular,     // FIFO, socket, device, folder: left as it was
+  NotRegular,     // FIFO, socket, device, folder, kernel interface: left as it was
   NotOwned,       // skipped because it belongs to another user (when asked to)
+  MountPoint,     // a mount point, or on another mount than its folder: left as it was
   Missing,        // nothing of that name
-  Failed,         // could not be overwritten or removed; see reason
+  Failed,         // neither overwritten nor removed; see reason
 };
 
 struct WipeResult {
   std::string path;
   WipeOutcome outcome = WipeOutcome::Failed;
   std::string reason;      // plain words for the user when not Wiped
-  std::string fileSystem;  // for OldCopiesKept: its name ("btrfs"), "" for shared blocks
+  std::string fileSystem;  // for OldCopiesKept and InMemory: its name ("btrfs"), "" for
+                           // shared blocks
   std::int64_t bytes = 0;  // its length when it was opened, where known
   bool destroyed() const { return outcome == WipeOutcome::Wiped; }
   // The name is gone, its content overwritten or not.
   bool removed() const {
     return outcome == WipeOutcome::Wiped || outcome == WipeOutcome::Deleted ||
-           outcome == WipeOutcome::LinkRemoved || outcome == WipeOutcome::OldCopiesKept;
+           outcome == WipeOutcome::LinkRemoved || outcome == WipeOutcome::OldCopiesKept ||
+           outcome == WipeOutcome::InMemory;
+  }
+  // Everything asked for was done: overwritten and removed, or a link
+  // removed (its target is never the wipe's to destroy).
+  bool complete() const {
+    return outcome == WipeOutcome::Wiped || outcome == WipeOutcome::LinkRemoved;
   }
 };
 

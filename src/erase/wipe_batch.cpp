@@ -61,9 +61,8 @@ class BatchWipe {
         result.outcome = WipeOutcome::Failed;
         result.reason = detail::failureReason(platform_, "written to the disk", error);
       } else if (int removeError = file.target->remove()) {
-        result.outcome = WipeOutcome::Failed;
-        result.reason = "it was overwritten but " +
-                        detail::failureReason(platform_, "deleted", removeError).substr(3);
+        result.outcome = WipeOutcome::Overwritten;
+        result.reason = detail::notRemovedReason(platform_, removeError);
       } else {
         result.outcome = WipeOutcome::Wiped;
       }

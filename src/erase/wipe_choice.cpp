@@ -136,6 +136,10 @@ std::vector<WipeResult> WipeChoice::preview(const BatchOptions& options) {
           result.outcome = WipeOutcome::OldCopiesKept;
           result.fileSystem = opened.fileSystem;
           break;
+        case platform::OverwriteKind::InMemory:
+          result.outcome = WipeOutcome::InMemory;
+          result.fileSystem = opened.fileSystem;
+          break;
         default:
           result.outcome = WipeOutcome::Wiped;
           break;

@@ -28,8 +28,9 @@ struct WipeCounts {
   std::int64_t listed = 0;
   std::int64_t wiped = 0;        // overwritten, then removed
   std::int64_t removedOnly = 0;  // removed without overwriting (links, other names,
-                                 // file systems that keep old copies)
-  std::int64_t notWiped = 0;     // left as they were, or gone before they could be wiped
+                                 // file systems that keep old copies or live in memory)
+  std::int64_t notWiped = 0;     // not removed (left as they were, or overwritten but
+                                 // their names stayed), or gone before they could be wiped
   std::int64_t bytesWiped = 0;   // the lengths of the files wiped
 };
 

@@ -35,10 +35,12 @@ std::string WipeReport::summary() const {
   if (total.removedOnly > 0) {
     std::int64_t links = 0, otherNames = 0;
     std::map<std::string, std::int64_t> keptBy;  // file system ("" for shared blocks)
+    std::map<std::string, std::int64_t> inMemory;
     for (const WipeResult& result : results) {
       if (result.outcome == WipeOutcome::LinkRemoved) ++links;
       if (result.outcome == WipeOutcome::Deleted) ++otherNames;
       if (result.outcome == WipeOutcome::OldCopiesKept) ++keptBy[result.fileSystem];
+      if (result.outcome == WipeOutcome::InMemory) ++inMemory[result.fileSystem];
     }
     text += "\n\n" + std::to_string(total.removedOnly) + " file(s) removed without overwriting:";
     if (links) text += line(links, "links (the files they point to were left untouched)");
@@ -48,6 +50,8 @@ std::string WipeReport::summary() const {
       text += fileSystem.empty()
                   ? line(count, "sharing their data with a copy, which keeps the old data")
                   : line(count, "on " + fileSystem + ": this file system keeps old copies");
+    for (const auto& [fileSystem, count] : inMemory)
+      text += line(count, "on " + fileSystem + ": this file system lives in memory and swap");
   }
 
   if (total.notWiped > 0) {
@@ -55,6 +59,8 @@ std::string WipeReport::summary() const {
         {WipeOutcome::InUse, "in use by another program"},
         {WipeOutcome::NotRegular, "not regular files (pipes, sockets, devices)"},
         {WipeOutcome::NotOwned, "belonging to another user"},
+        {WipeOutcome::MountPoint, "mount points, left as they are"},
+        {WipeOutcome::Overwritten, "overwritten, but their names could not be removed"},
         {WipeOutcome::Missing, "gone before they could be wiped"},
         {WipeOutcome::Failed,
          "could not be overwritten or deleted (access denied or a disk error)"},

@@ -57,10 +57,20 @@ enum class OverwriteKind {
   Missing,       // nothing of that name
   Failed,        // could not be opened; error says why
   // A regular file whose earlier data no overwrite can reach: its file system
-  // writes new data elsewhere and keeps the old blocks (copy-on-write), keeps
-  // it in memory and swap, or its blocks are shared with another file. Only
-  // the name may be removed.
+  // writes new data elsewhere and keeps the old blocks (copy-on-write,
+  // journaled data, an overlay, a network or FUSE file system, any kind not
+  // known to reach the data), or its blocks are shared with another file.
+  // Only the name may be removed.
   OldCopiesKept,
+  // A regular file on a file system in memory and swap: only the name may be
+  // removed.
+  InMemory,
+  // A mount point, or a file on another mount than the folder that holds it:
+  // neither written nor removed.
+  MountPoint,
+  // On a kernel interface that looks like files (proc, sysfs ...): writing
+  // there gives the kernel orders. Left alone.
+  OnKernelInterface,
 };
 
 // One file opened for overwriting. It is held by descriptor, so writes reach
@@ -84,13 +94,14 @@ class OverwriteTarget {
 struct OverwriteOpen {
   OverwriteKind kind = OverwriteKind::Failed;
   int error = 0;  // for Failed
-  // For OldCopiesKept: the file system's name ("btrfs", "tmpfs"), and
+  // For OldCopiesKept, InMemory and OnKernelInterface: the file system's
+  // name ("btrfs", "tmpfs", "proc"), and for OldCopiesKept
   // whether it is the file's blocks, shared with another file, that keep the
   // old data (rather than the file system as a whole).
   std::string fileSystem;
   bool sharedBlocks = false;
-  // Set for Opened, HardLinked, SymbolicLink and OldCopiesKept (all but
-  // Opened only remove).
+  // Set for Opened, HardLinked, SymbolicLink, OldCopiesKept and InMemory
+  // (all but Opened only remove).
   std::unique_ptr<OverwriteTarget> target;
 };
 
@@ -181,7 +192,9 @@ class FileLayer {
 
   // Calls onFile with the path (relative to folder, "/"-separated) of every
   // entry under folder that is not a folder, at any depth, depth-first in the
-  // order the system lists each folder. Links are reported, never entered.
+  // order the system lists each folder. Links are reported, never entered;
+  // so is a folder on another mount where the layer can tell (a drive or a
+  // bind mount inside it).
   // 0 when the walk completed (an unreadable folder contributes nothing),
   // else an error number (the walk was cut short).
   virtual int walkFiles(const std::string& folder,

@@ -3,12 +3,19 @@
 #include "cli/wipe_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/vfs.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/files/linux_file_layer.h"
+#include "private_mounts.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -78,6 +85,70 @@ TEST_F(WipeCommand, AFolderIsWipedThroughItsOwnTreeWithHonestCounts) {
   EXPECT_FALSE(fs::exists(home / "docs/a.txt"));
   EXPECT_FALSE(fs::exists(fs::symlink_status(home / "docs/sub/to-outside")));
   EXPECT_EQ(testsupport::readFile(dir.path() / "outside/keep.txt"), "precious");
+}
+
+// A file mounted on a name (bind-mounted from elsewhere) lives where it was
+// mounted from: named alone or met inside a folder, it is left as it is,
+// byte for byte, and said to be a mount point.
+TEST_F(WipeCommand, AMountedFileIsLeftWhereItLivesWhetherNamedOrInAFolder) {
+  const std::string precious(5000, 'P');
+  const fs::path source = dir.write("outside/secret.db", precious);
+  const fs::path inFolder = dir.write("home/docs/mounted", "");
+  const fs::path alone = dir.write("home/mounted-alone", "");
+  std::string whyNot;
+  const bool ran = testsupport::inPrivateMountNamespace(
+      [&] {
+        for (const fs::path& point : {inFolder, alone})
+          ASSERT_EQ(::mount(source.c_str(), point.c_str(), nullptr, MS_BIND, nullptr), 0)
+              << point << ": " << std::strerror(errno);
+        EXPECT_EQ(wipe({"mounted-alone"}, home), 1);
+        EXPECT_EQ(wipe({"docs"}, home), 1);
+        EXPECT_EQ(testsupport::readFile(source), precious);
+        for (const fs::path& point : {alone, inFolder})
+          EXPECT_NE(out.str().find("not wiped: " + point.string() +
+                                   ": it is a mount point; left as it is\n"),
+                    std::string::npos)
+              << out.str();
+        EXPECT_NE(out.str().find("mounted-alone: 0 wiped (0 bytes, 1 pass), 0 removed without "
+                                 "overwriting, 1 could not be wiped\n"),
+                  std::string::npos)
+            << out.str();
+        // The rest of the folder was wiped all the same.
+        EXPECT_FALSE(fs::exists(home / "docs/a.txt"));
+      },
+      whyNot);
+  if (!ran) GTEST_SKIP() << "no private mount namespace here: " << whyNot;
+}
+
+// Removing a name without overwriting what it named is not a wipe: the run
+// says so and fails, whether the data is still under another name or the
+// file system lives in memory.
+TEST_F(WipeCommand, AWipeThatOverwroteNothingSaysSoAndFails) {
+  dir.write("home/shared", "still here");
+  fs::create_hard_link(home / "shared", home / "other-name");
+  EXPECT_EQ(wipe({"other-name"}, home), 1);
+  EXPECT_EQ(out.str(),
+            "other-name: 0 wiped (0 bytes, 1 pass), 1 removed without overwriting, 0 could not "
+            "be wiped\n  removed without overwriting: " +
+                (home / "other-name").string() +
+                ": it has other names (hard links): only this name was removed, its content was "
+                "not overwritten\n");
+  EXPECT_EQ(testsupport::readFile(home / "shared"), "still here");
+
+  struct statfs shm {};
+  if (statfs("/dev/shm", &shm) != 0 || shm.f_type != 0x01021994)
+    GTEST_SKIP() << "/dev/shm is not a tmpfs here";
+  const fs::path inMemory = "/dev/shm/tracesweep-wipe-test-" + std::to_string(::getpid());
+  std::ofstream(inMemory) << "in memory";
+  out.str("");
+  EXPECT_EQ(wipe({inMemory.string()}, home), 1);
+  EXPECT_NE(
+      out.str().find(": 0 wiped (0 bytes, 1 pass), 1 removed without overwriting, 0 could "
+                     "not be wiped\n  removed without overwriting: " +
+                     inMemory.string() + ": this file system lives in memory and swap (tmpfs)\n"),
+      std::string::npos)
+      << out.str();
+  EXPECT_FALSE(fs::exists(inMemory));
 }
 
 }  // namespace

@@ -30,7 +30,9 @@ bool isFileSystem(const fs::path& path, long magic) {
 }
 
 void expectRemovedNotWiped(platform::Platform& platform, const fs::path& folder,
-                           const std::string& fileSystem) {
+                           const std::string& fileSystem,
+                           WipeOutcome outcome = WipeOutcome::OldCopiesKept,
+                           const std::string& words = "this file system keeps old copies") {
   std::ofstream(folder / "secret") << std::string(100000, 'S');
   std::ofstream(folder / "other") << "other";
   erasure::WipeChoice choice(platform, folder.string());
@@ -40,11 +42,11 @@ void expectRemovedNotWiped(platform::Platform& platform, const fs::path& folder,
   EXPECT_EQ(counts.wiped, 0);
   EXPECT_EQ(counts.removedOnly, 2);
   for (const auto& result : report.results) {
-    EXPECT_EQ(result.outcome, WipeOutcome::OldCopiesKept) << result.path;
-    EXPECT_EQ(result.reason, "this file system keeps old copies (" + fileSystem + ")");
+    EXPECT_EQ(result.outcome, outcome) << result.path;
+    EXPECT_EQ(result.reason, words + " (" + fileSystem + ")");
   }
   EXPECT_EQ(report.summary(), "0File(s) wiped\n\n2 file(s) removed without overwriting:\n2 on " +
-                                  fileSystem + ": this file system keeps old copies");
+                                  fileSystem + ": " + words);
   EXPECT_FALSE(fs::exists(folder / "secret"));
   EXPECT_FALSE(fs::exists(folder / "other"));
 }
@@ -54,7 +56,8 @@ TEST(OldCopies, AFileSystemInMemoryIsNotOverwrittenButEmptied) {
   char name[] = "/dev/shm/tracesweep-test-XXXXXX";
   ASSERT_NE(mkdtemp(name), nullptr);
   erasetest::RealFilesPlatform real;
-  expectRemovedNotWiped(real.bundle, name, "tmpfs");
+  expectRemovedNotWiped(real.bundle, name, "tmpfs", WipeOutcome::InMemory,
+                        "this file system lives in memory and swap");
   fs::remove_all(name);
 }
 

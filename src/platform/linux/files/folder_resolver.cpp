@@ -35,4 +35,12 @@ UniqueFd FolderResolver::open(const std::string& folder) const {
   return openFolderWithoutLinks(buffer);
 }
 
+bool FolderResolver::identifyFolder(int folderFd, FolderIdentity& identity) const {
+  if (rooted()) {
+    identity = rootIdentity_;
+    return true;
+  }
+  return identify(folderFd, identity);
+}
+
 }  // namespace platform::linux_os

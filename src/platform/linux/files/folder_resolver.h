@@ -37,6 +37,10 @@ class FolderResolver {
   // the one listed under that name).
   UniqueFd open(const std::string& folder) const;
 
+  // Where a folder that open() gave lies. Rooted, every such folder is on
+  // the root's mount (open() refuses any other), which is known already.
+  bool identifyFolder(int folderFd, FolderIdentity& identity) const;
+
  private:
   UniqueFd root_;
   FolderIdentity rootIdentity_;  // its device and inode, and thus its mount

@@ -2,48 +2,66 @@
 
 #include <linux/fiemap.h>
 #include <linux/fs.h>
-#include <linux/magic.h>
 #include <sys/ioctl.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
 
-#include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace platform::linux_os {
 
-namespace {
-
-struct Kind {
-  unsigned long magic;
-  const char* name;
-};
-
-constexpr std::array<Kind, 9> kKeepsOldCopies = {{
-    {BTRFS_SUPER_MAGIC, "btrfs"},
-    {0x2fc12fc1, "ZFS"},
-    {0xca451a4e, "bcachefs"},
-    {TMPFS_MAGIC, "tmpfs"},
-    {RAMFS_MAGIC, "ramfs"},
-    {F2FS_SUPER_MAGIC, "F2FS"},
-    {NILFS_SUPER_MAGIC, "NILFS"},
-    {0x24051905, "UBIFS"},
-    {JFFS2_SUPER_MAGIC, "JFFS2"},
-}};
-
-}  // namespace
-
-OldCopies oldCopiesOfFileSystem(long fileSystemType) {
-  const auto magic = static_cast<unsigned long>(fileSystemType) & 0xffffffffUL;
-  for (const Kind& kind : kKeepsOldCopies)
-    if (kind.magic == magic) return {true, kind.name, false};
-  return {};
+const FileSystemType& FileSystemsMet::of(dev_t dev, int fd) {
+  if (auto found = known_.find(dev); found != known_.end()) return found->second;
+  struct statfs fs {};
+  FileSystemType type;
+  if (fstatfs(fd, &fs) == 0) type = fileSystemOfMagic(static_cast<unsigned long>(fs.f_type));
+  if (!type.known || type.mayJournalData) {
+    if (const MountEntry* mount = mountOf(dev)) {
+      // Named by the mount table where the magic is not in the table.
+      if (!type.known) type = fileSystemNamed(mount->fsType);
+      if (type.mayJournalData && mount->hasSuperOption("data=journal")) {
+        type.kind = FileSystemKind::KeepsOldCopies;
+        type.name += " with data=journal";
+      }
+    }
+    if (type.name.empty()) {
+      char magic[32];
+      std::snprintf(magic, sizeof magic, "unknown kind %#lx",
+                    static_cast<unsigned long>(fs.f_type) & 0xffffffffUL);
+      type.name = magic;
+    }
+  }
+  return known_.emplace(dev, std::move(type)).first->second;
 }
 
-bool mayShareBlocks(long fileSystemType) {
-  const auto magic = static_cast<unsigned long>(fileSystemType) & 0xffffffffUL;
-  // ext2/3/4 never share a block between files.
-  return magic != EXT4_SUPER_MAGIC;
+WhereDataLives FileSystemsMet::forFile(dev_t dev, int fd) {
+  const FileSystemType& type = of(dev, fd);
+  WhereDataLives where{type.kind, type.name, false};
+  if (type.kind != FileSystemKind::OverwriteReaches) return where;
+  if (type.mayJournalData && journalsFileData(fd)) {
+    where.kind = FileSystemKind::KeepsOldCopies;
+    where.fileSystem += ", data journaled for this file";
+  } else if (type.mayShareBlocks && hasSharedBlocks(fd)) {
+    where.kind = FileSystemKind::KeepsOldCopies;
+    where.fileSystem.clear();
+    where.sharedBlocks = true;
+  }
+  return where;
+}
+
+const MountEntry* FileSystemsMet::mountOf(dev_t dev) {
+  if (!mounts_) mounts_ = ReadMountInfo(mountTable_);
+  for (const MountEntry& mount : *mounts_)
+    if (mount.deviceMajor == major(dev) && mount.deviceMinor == minor(dev)) return &mount;
+  return nullptr;
+}
+
+bool journalsFileData(int fd) {
+  int flags = 0;
+  return ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_JOURNAL_DATA_FL);
 }
 
 bool hasSharedBlocks(int fd) {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,7 +9,6 @@
 #include "platform/linux/files/file_errors.h"
 #include "platform/linux/files/old_copies.h"
 #include "platform/linux/files/overwrite_target.h"
-#include "platform/linux/files/pseudo_file_systems.h"
 
 namespace platform::linux_os {
 
@@ -67,27 +65,15 @@ LinuxOverwriteSession::LinuxOverwriteSession(const OverwriteOptions& options,
   ensureLeaseSignalHandled();
 }
 
-OldCopies LinuxOverwriteSession::oldCopies(dev_t dev, int fd) {
-  auto known = fileSystemTypes_.find(dev);
-  if (known == fileSystemTypes_.end()) {
-    struct statfs fs {};
-    known = fileSystemTypes_.emplace(dev, fstatfs(fd, &fs) == 0 ? long(fs.f_type) : 0L).first;
-  }
-  OldCopies copies = oldCopiesOfFileSystem(known->second);
-  if (!copies.kept && mayShareBlocks(known->second) && hasSharedBlocks(fd))
-    copies = {true, std::string(), true};
-  return copies;
-}
-
 bool LinuxOverwriteSession::heldByOthers(dev_t dev, ino_t ino) {
   if (!snapshot_) snapshot_ = OpenFilesSnapshot::take();
   return snapshot_->contains(dev, ino);
 }
 
 void LinuxOverwriteSession::rememberFileSystem(dev_t dev, int dirFd) {
-  if (fileSystems_.count(dev)) return;
+  if (written_.count(dev)) return;
   int copy = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
-  if (copy >= 0) fileSystems_.emplace(dev, UniqueFd(copy));
+  if (copy >= 0) written_.emplace(dev, UniqueFd(copy));
 }
 
 OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
@@ -105,12 +91,18 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
                ? outcome(OverwriteKind::Missing)
                : outcome(OverwriteKind::Failed, errorFromErrno(errno));
   // O_PATH with O_NOFOLLOW holds the entry itself, a link included, without
-  // opening it: a FIFO does not block, a device is not touched.
+  // opening it: a FIFO does not block, a device is not touched. A mount on
+  // the name is crossed, though: what is held is what the mount shows.
   UniqueFd entry(openat(folder.get(), parts.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
   struct stat st {};
-  if (!entry.valid() || fstat(entry.get(), &st) != 0)
+  FolderIdentity where;
+  if (!entry.valid() || !identifyEntry(entry.get(), st, where))
     return errno == ENOENT ? outcome(OverwriteKind::Missing)
                            : outcome(OverwriteKind::Failed, errorFromErrno(errno));
+  // Whatever is mounted there lives elsewhere: never written, never unlinked.
+  FolderIdentity folderWhere;
+  if (!folders_->identifyFolder(folder.get(), folderWhere) || !onMountOf(folderWhere, where))
+    return outcome(OverwriteKind::MountPoint);
 
   auto target = std::make_unique<LinuxOverwriteTarget>(std::move(folder), folders_, parts.folder,
                                                        parts.name, st);
@@ -122,11 +114,27 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
     result.target = std::move(target);
     return result;
   }
-  if (!S_ISREG(st.st_mode) || onPseudoFileSystem(entry.get()))
-    return outcome(OverwriteKind::NotRegular);
+  const FileSystemType& fileSystem = fileSystems_.of(st.st_dev, entry.get());
+  if (fileSystem.kind == FileSystemKind::HoldsNoFiles) {
+    result.kind = OverwriteKind::OnKernelInterface;
+    result.fileSystem = fileSystem.name;
+    return result;
+  }
+  if (!S_ISREG(st.st_mode)) return outcome(OverwriteKind::NotRegular);
   if (st.st_nlink > 1) {
     if (heldByOthers(st.st_dev, st.st_ino)) return outcome(OverwriteKind::InUse);
     result.kind = OverwriteKind::HardLinked;
+    result.target = std::move(target);
+    return result;
+  }
+  // Where the file system keeps the old data whatever is written, or keeps
+  // it in memory and swap, the file is only removed: not even opened for
+  // writing, which on an overlay would copy it up, one copy more.
+  if (fileSystem.kind != FileSystemKind::OverwriteReaches) {
+    if (heldByOthers(st.st_dev, st.st_ino)) return outcome(OverwriteKind::InUse);
+    result.kind = fileSystem.kind == FileSystemKind::InMemory ? OverwriteKind::InMemory
+                                                              : OverwriteKind::OldCopiesKept;
+    result.fileSystem = fileSystem.name;
     result.target = std::move(target);
     return result;
   }
@@ -154,11 +162,13 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
     target->close();
     return outcome(OverwriteKind::InUse);
   }
-  // Where the old data stays whatever is written, the file is only removed.
-  if (OldCopies copies = oldCopies(st.st_dev, target->fileDescriptor()); copies.kept) {
+  // The file itself may keep its old data elsewhere (shared blocks, its
+  // data journaled): then, too, it is only removed.
+  const WhereDataLives data = fileSystems_.forFile(st.st_dev, target->fileDescriptor());
+  if (data.kind != FileSystemKind::OverwriteReaches) {
     result.kind = OverwriteKind::OldCopiesKept;
-    result.fileSystem = copies.fileSystem;
-    result.sharedBlocks = copies.sharedBlocks;
+    result.fileSystem = data.fileSystem;
+    result.sharedBlocks = data.sharedBlocks;
     result.target = std::move(target);
     return result;
   }
@@ -170,7 +180,7 @@ OverwriteOpen LinuxOverwriteSession::open(const std::string& path) {
 
 int LinuxOverwriteSession::syncAll() {
   int result = 0;
-  for (auto& [dev, fd] : fileSystems_)
+  for (auto& [dev, fd] : written_)
     if (syncfs(fd.get()) != 0 && result == 0) result = errorFromErrno(errno);
   return result;
 }

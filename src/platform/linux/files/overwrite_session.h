@@ -28,14 +28,13 @@ class LinuxOverwriteSession : public OverwriteSession {
  private:
   bool heldByOthers(dev_t dev, ino_t ino);
   void rememberFileSystem(dev_t dev, int dirFd);
-  OldCopies oldCopies(dev_t dev, int fd);
 
   OverwriteOptions options_;
   std::shared_ptr<const FolderResolver> folders_;  // shared with the targets, which reopen folders
   // Taken at the first file that needs it, then kept for the operation.
   std::optional<OpenFilesSnapshot> snapshot_;
-  std::map<dev_t, UniqueFd> fileSystems_;  // a folder on each file system written to
-  std::map<dev_t, long> fileSystemTypes_;  // statfs f_type of each file system met
+  std::map<dev_t, UniqueFd> written_;  // a folder on each file system written to
+  FileSystemsMet fileSystems_;         // the kind of each file system met
 };
 
 }  // namespace platform::linux_os

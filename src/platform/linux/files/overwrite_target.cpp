@@ -107,10 +107,13 @@ void LinuxOverwriteTarget::close() {
 int LinuxOverwriteTarget::remove() {
   if (int error = openFolder()) return error;
   struct stat st {};
-  if (fstatat(folder_.get(), name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-    return deleteErrorFromErrno(errno);
-  // The name was given to something else meanwhile: that is not ours to remove.
+  FolderIdentity where, folderWhere;
+  if (!identifyEntryAt(folder_.get(), name_.c_str(), st, where)) return deleteErrorFromErrno(errno);
+  // The name was given to something else meanwhile, or something was
+  // mounted on it: that is not ours to remove.
   if (st.st_dev != dev_ || st.st_ino != ino_) return kErrPathFileAccess;
+  if (!folders_->identifyFolder(folder_.get(), folderWhere) || !onMountOf(folderWhere, where))
+    return kErrPathFileAccess;
   BirthTime now;
   now.known = birthTimeOf(folder_.get(), name_.c_str(), now.sec, now.nsec);
   if (now.known != birth_.known || now.sec != birth_.sec || now.nsec != birth_.nsec)

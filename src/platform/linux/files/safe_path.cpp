@@ -30,15 +30,52 @@ std::vector<std::string> namesOf(const std::string& relative) {
 
 }  // namespace
 
-bool identify(int folderFd, FolderIdentity& identity) {
-  struct statx stx {};
-  if (statx(folderFd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_INO, &stx) != 0) return false;
+namespace {
+
+constexpr unsigned kWhere = STATX_INO | STATX_MNT_ID;
+
+void fillWhere(const struct statx& stx, FolderIdentity& identity) {
   identity.dev = makedev(stx.stx_dev_major, stx.stx_dev_minor);
   identity.ino = stx.stx_ino;
-  // Kernels before 5.8 do not tell; the device check still holds there.
   identity.mountRoot = (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
                        (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+  identity.mountIdKnown = stx.stx_mask & STATX_MNT_ID;
+  identity.mountId = identity.mountIdKnown ? stx.stx_mnt_id : 0;
+}
+
+}  // namespace
+
+bool identify(int folderFd, FolderIdentity& identity) {
+  struct statx stx {};
+  if (statx(folderFd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, kWhere, &stx) != 0) return false;
+  fillWhere(stx, identity);
   return true;
+}
+
+bool identifyEntry(int fd, struct stat& st, FolderIdentity& identity) {
+  return identifyEntryAt(fd, "", st, identity);
+}
+
+bool identifyEntryAt(int folderFd, const char* name, struct stat& st, FolderIdentity& identity) {
+  const int flags = AT_SYMLINK_NOFOLLOW | (*name == '\0' ? AT_EMPTY_PATH : 0);
+  struct statx stx {};
+  if (statx(folderFd, name, flags, STATX_BASIC_STATS | kWhere, &stx) != 0) return false;
+  fillWhere(stx, identity);
+  st = {};
+  st.st_dev = identity.dev;
+  st.st_ino = stx.stx_ino;
+  st.st_mode = stx.stx_mode;
+  st.st_nlink = stx.stx_nlink;
+  st.st_uid = stx.stx_uid;
+  st.st_gid = stx.stx_gid;
+  st.st_size = static_cast<off_t>(stx.stx_size);
+  return true;
+}
+
+bool onMountOf(const FolderIdentity& folder, const FolderIdentity& entry) {
+  if (entry.mountRoot) return false;
+  if (folder.mountIdKnown && entry.mountIdKnown) return folder.mountId == entry.mountId;
+  return folder.dev == entry.dev;
 }
 
 UniqueFd openFolderBelow(int base, const std::string& relative, const FolderIdentity* mountOf) {
@@ -58,7 +95,7 @@ UniqueFd openFolderBelow(int base, const std::string& relative, const FolderIden
     if (mountOf) {
       FolderIdentity here;
       if (!identify(next.get(), here)) return UniqueFd();
-      if (here.dev != mountOf->dev || here.mountRoot) {
+      if (!onMountOf(*mountOf, here)) {
         errno = EXDEV;
         return UniqueFd();
       }

@@ -91,11 +91,11 @@ int leaveLevel(std::vector<Level>& stack) {
   return 0;
 }
 
-// True for a folder on another file system than the walk's, or the root of
-// a bind mount (which keeps the device of what it shows).
-bool onAnotherMount(int folderFd, dev_t walkDev) {
+// True for a folder on another mount than the walk's top folder: another
+// file system, or a bind mount (which keeps the device of what it shows).
+bool onAnotherMount(int folderFd, const FolderIdentity& top) {
   FolderIdentity identity;
-  return !identify(folderFd, identity) || identity.dev != walkDev || identity.mountRoot;
+  return !identify(folderFd, identity) || !onMountOf(top, identity);
 }
 
 }  // namespace
@@ -110,7 +110,9 @@ int walkTree(const std::string& folder,
 int walkTreeFrom(UniqueFd rootFd, const std::function<void(const std::string& relative)>& onFile,
                  const std::function<void(const std::string& folder, ino_t ino)>& onFolder) {
   std::vector<Level> stack;
-  if (!rootFd.valid() || onPseudoFileSystem(rootFd.get())) return 0;
+  if (!rootFd.valid()) return 0;
+  // /proc and its kin hold no files to wipe: said, not taken for an empty folder.
+  if (onPseudoFileSystem(rootFd.get())) return kErrPathFileAccess;
   FolderIdentity root;
   if (!identify(rootFd.get(), root)) return 0;
   if (!openLevel(std::move(rootFd), std::string(), stack)) return 0;
@@ -133,9 +135,13 @@ int walkTreeFrom(UniqueFd rootFd, const std::function<void(const std::string& re
       if (errno == ELOOP || errno == ENOTDIR) onFile(top.prefix + entry.name);
       continue;  // an unreadable folder contributes nothing
     }
-    // /proc, /sys and their kin are not files to wipe, nor is a drive
-    // mounted inside the tree: not entered.
-    if (onPseudoFileSystem(child.get()) || onAnotherMount(child.get(), root.dev)) continue;
+    // A drive, a bind mount or /proc mounted inside the tree is not the
+    // tree's: not entered, but named, so that whoever wipes the tree hears
+    // that it was left.
+    if (onAnotherMount(child.get(), root)) {
+      onFile(top.prefix + entry.name);
+      continue;
+    }
     std::string prefix = top.prefix + entry.name + "/";
     if (!openLevel(std::move(child), std::move(prefix), stack)) continue;
     if (onFolder)

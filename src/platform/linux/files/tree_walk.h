@@ -11,8 +11,9 @@
 namespace platform::linux_os {
 
 // See FileLayer::walkFiles. The walk stays on the mount of folder: a folder
-// below it on another file system, or a bind mount, is left out entirely (a
-// drive mounted inside the folder is not the folder's files).
+// below it on another file system, or a bind mount, is not entered (a drive
+// mounted inside the folder is not the folder's files) but is reported like
+// a file, so that the wipe names it as a mount point it left.
 int walkTree(const std::string& folder,
              const std::function<void(const std::string& relative)>& onFile);
 

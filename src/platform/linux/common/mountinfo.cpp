@@ -1,8 +1,10 @@
-#include "platform/linux/trash/mountinfo.h"
+#include "platform/linux/common/mountinfo.h"
 
-#include <array>
+#include <charconv>
 #include <fstream>
 #include <sstream>
+
+#include "platform/linux/common/file_system_kinds.h"
 
 namespace platform::linux_os {
 
@@ -17,6 +19,17 @@ bool hasOption(std::string_view options, std::string_view wanted) {
     options.remove_prefix(comma + 1);
   }
   return false;
+}
+
+// "major:minor"; false when the field is not that.
+bool parseDevice(std::string_view field, unsigned& major, unsigned& minor) {
+  const std::size_t colon = field.find(':');
+  if (colon == std::string_view::npos) return false;
+  const char* end = field.data() + field.size();
+  auto first = std::from_chars(field.data(), field.data() + colon, major);
+  auto second = std::from_chars(field.data() + colon + 1, end, minor);
+  return first.ec == std::errc() && first.ptr == field.data() + colon && second.ec == std::errc() &&
+         second.ptr == end;
 }
 
 bool isOctal(char c) {
@@ -44,6 +57,7 @@ bool parseLine(std::string_view line, MountEntry& entry) {
   std::size_t separator = kFixedBefore;
   while (separator < fields.size() && fields[separator] != "-") ++separator;
   if (separator + 2 >= fields.size()) return false;  // no type and source after "-"
+  if (!parseDevice(fields[2], entry.deviceMajor, entry.deviceMinor)) return false;
   entry.mountPoint = UnescapeMountField(fields[4]);
   entry.mountOptions = std::string(fields[5]);
   entry.fsType = UnescapeMountField(fields[separator + 1]);
@@ -97,16 +111,12 @@ std::vector<MountEntry> ReadMountInfo(const std::string& path) {
   return ParseMountInfo(text.str());
 }
 
+bool MountEntry::hasSuperOption(std::string_view option) const {
+  return hasOption(superOptions, option);
+}
+
 bool IsPseudoFileSystem(const std::string& fsType) {
-  static constexpr std::array<std::string_view, 26> kPseudo = {
-      "proc",        "sysfs",      "cgroup",    "cgroup2",     "devtmpfs", "devpts",
-      "securityfs",  "debugfs",    "tracefs",   "pstore",      "bpf",      "mqueue",
-      "hugetlbfs",   "configfs",   "fusectl",   "binfmt_misc", "autofs",   "efivarfs",
-      "nsfs",        "rpc_pipefs", "selinuxfs", "smackfs",     "nfsd",     "fuse.gvfsd-fuse",
-      "fuse.portal", "fuse.lxcfs"};
-  for (std::string_view pseudo : kPseudo)
-    if (fsType == pseudo) return true;
-  return false;
+  return fileSystemNamed(fsType).kind == FileSystemKind::HoldsNoFiles;
 }
 
 }  // namespace platform::linux_os
