@@ -1,7 +1,6 @@
 #include "platform/linux/files/free_space_survey.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -9,78 +8,35 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+
+#include "platform/linux/common/file_system_kinds.h"
 
 namespace platform::linux_os {
 
 namespace {
 
-enum class Reach { Fills, InMemory, KeepsCopies, Elsewhere, NotFiles, Unknown };
-
-struct FillKind {
-  unsigned long magic;
-  const char* name;
-  Reach reach;
-};
-
-// Where a fill of the free space overwrites what deleted files left behind.
-constexpr std::array<FillKind, 30> kKinds = {{
-    {EXT4_SUPER_MAGIC, "ext4", Reach::Fills},
-    {0x58465342, "XFS", Reach::Fills},
-    {MSDOS_SUPER_MAGIC, "FAT", Reach::Fills},
-    {0x2011bab0, "exFAT", Reach::Fills},
-    {0x7366746e, "NTFS", Reach::Fills},
-    {0x482b, "HFS+", Reach::Fills},
-    {0x3153464a, "JFS", Reach::Fills},
-    {REISERFS_SUPER_MAGIC, "ReiserFS", Reach::Fills},
-    {TMPFS_MAGIC, "tmpfs", Reach::InMemory},
-    {RAMFS_MAGIC, "ramfs", Reach::InMemory},
-    {BTRFS_SUPER_MAGIC, "btrfs", Reach::KeepsCopies},
-    {0x2fc12fc1, "ZFS", Reach::KeepsCopies},
-    {0xca451a4e, "bcachefs", Reach::KeepsCopies},
-    {F2FS_SUPER_MAGIC, "F2FS", Reach::KeepsCopies},
-    {NILFS_SUPER_MAGIC, "NILFS", Reach::KeepsCopies},
-    {0x24051905, "UBIFS", Reach::KeepsCopies},
-    {JFFS2_SUPER_MAGIC, "JFFS2", Reach::KeepsCopies},
-    {OVERLAYFS_SUPER_MAGIC, "overlayfs", Reach::Elsewhere},
-    {0x65735546, "FUSE", Reach::Elsewhere},
-    {NFS_SUPER_MAGIC, "NFS", Reach::Elsewhere},
-    {SMB_SUPER_MAGIC, "SMB", Reach::Elsewhere},
-    {0xfe534d42, "SMB", Reach::Elsewhere},
-    {0xff534d42, "CIFS", Reach::Elsewhere},
-    {V9FS_MAGIC, "9p", Reach::Elsewhere},
-    {0x00c36400, "Ceph", Reach::Elsewhere},
-    {PROC_SUPER_MAGIC, "proc", Reach::NotFiles},
-    {SYSFS_MAGIC, "sysfs", Reach::NotFiles},
-    {DEVPTS_SUPER_MAGIC, "devpts", Reach::NotFiles},
-    {CGROUP2_SUPER_MAGIC, "cgroup2", Reach::NotFiles},
-    {0x42494e4d, "binfmt_misc", Reach::NotFiles},
-}};
-
-std::string refusalFor(Reach reach, const std::string& name) {
-  switch (reach) {
-    case Reach::Fills:
+// Why a fill of this kind of file system cannot reach what deleted files
+// left behind; empty where it can.
+std::string refusalFor(const FileSystemType& type, const std::string& name) {
+  switch (type.kind) {
+    case FileSystemKind::OverwriteReaches:
       return {};
-    case Reach::InMemory:
+    case FileSystemKind::InMemory:
       return "it is " + name + ", which lives in memory: nothing of it is on a disk";
-    case Reach::KeepsCopies:
-      return "it is " + name +
-             ", which writes new data beside the old and may keep snapshots: what deleted files "
-             "left is not all in its free space";
-    case Reach::Elsewhere:
-      return "it is " + name +
-             ", whose data lives elsewhere (another disk, a server or a layer "
-             "below): a fill here does not reach it";
-    case Reach::NotFiles:
+    case FileSystemKind::HoldsNoFiles:
       return "it is " + name + ", which is not a place of files";
-    case Reach::Unknown:
+    case FileSystemKind::KeepsOldCopies:
       break;
   }
-  return "Tracesweep does not know how this file system (" + name +
-         ") stores data, so it cannot promise that a fill reaches what was deleted";
+  if (!type.known)
+    return "Tracesweep does not know how this file system (" + name +
+           ") stores data, so it cannot promise that a fill reaches what was deleted";
+  return "it is " + name +
+         ", which keeps old data where a fill does not reach it (copy-on-write and snapshots, "
+         "a server, or a layer below)";
 }
 
 std::string hex(unsigned long value) {
@@ -168,16 +124,14 @@ SurveyedDrive surveyDrive(const std::string& folder) {
   out.top = topFolderOf(out.folder.get());
   drive.mountPoint = pathOf(out.top.valid() ? out.top.get() : out.folder.get());
   const auto magic = static_cast<unsigned long>(fs.f_type) & 0xffffffffUL;
-  Reach reach = Reach::Unknown;
-  drive.fileSystem = hex(magic);
-  for (const FillKind& kind : kKinds)
-    if (kind.magic == magic) reach = kind.reach, drive.fileSystem = kind.name;
+  const FileSystemType type = fileSystemOfMagic(magic);
+  drive.fileSystem = type.known ? type.name : hex(magic);
   out.blockSize = static_cast<long>(vfs.f_bsize);
   const auto unit = static_cast<std::int64_t>(vfs.f_frsize);
   drive.totalBytes = static_cast<std::int64_t>(vfs.f_blocks) * unit;
   drive.freeBytes = static_cast<std::int64_t>(vfs.f_bavail) * unit;
   drive.reservedBytes = static_cast<std::int64_t>(vfs.f_bfree - vfs.f_bavail) * unit;
-  if (std::string why = refusalFor(reach, drive.fileSystem); !why.empty()) {
+  if (std::string why = refusalFor(type, drive.fileSystem); !why.empty()) {
     drive.refusal = "the free space of " + drive.mountPoint + " cannot be wiped: " + why;
     return out;
   }
