@@ -93,9 +93,9 @@ void FreeSpaceAction::start(std::unique_ptr<platform::FreeSpaceWipe> wipe, int p
           const double seconds = std::chrono::duration<double>(now - begun).count();
           windows.post([this, shared, written, total, seconds] {
             if (!shared->alive) return;
-            host_.sbar.setPanelText(
-                1, "Wiping free space: " + fillProgressText(written, total, seconds));
-            host_.sbar.setProgress(written, total);
+            host_.sbar.setPanelText(1, "Free space: " + fillProgressText(written, total, seconds));
+            host_.sbar.setProgress(written, total,
+                                   std::to_string(total > 0 ? written * 100 / total : 0) + "%");
           });
         };
         const platform::FreeSpaceResult result = wipe->run(options);

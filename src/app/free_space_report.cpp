@@ -61,6 +61,9 @@ std::string freeSpaceSummary(const platform::FreeSpaceDrive& drive,
   if (result.inodesReached > 0)
     text += ", " + std::to_string(result.inodesReached) + " free inode slots reached";
   text += ".";
+  // What a finished fill could not reach; a stopped one reached less still.
+  if (!result.ok()) return text;
+  text += "\n";
   if (result.bytesHeldBack > 0)
     text += "\nNot reached: " + byteText(result.bytesHeldBack) +
             " that the file system kept back when the drive was full.";

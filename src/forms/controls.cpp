@@ -175,9 +175,10 @@ void StatusBar::setPanelText(std::size_t panel1, std::string text) {
   changed();
 }
 
-void StatusBar::setProgress(std::int64_t value, std::int64_t max) {
+void StatusBar::setProgress(std::int64_t value, std::int64_t max, std::string text) {
   progressValue_ = value;
   progressMax_ = max;
+  progressText_ = std::move(text);
   changed();
 }
 

@@ -190,12 +190,15 @@ class StatusBar : public Control {
 
   std::int64_t ProgressValue() const { return progressValue_; }
   std::int64_t ProgressMax() const { return progressMax_; }
-  void setProgress(std::int64_t value, std::int64_t max);
+  // What the progress display says; empty: "value of max" (a count of items).
+  const std::string& ProgressText() const { return progressText_; }
+  void setProgress(std::int64_t value, std::int64_t max, std::string text = {});
 
  private:
   std::vector<std::string> panels_;
   std::int64_t progressValue_ = 0;
   std::int64_t progressMax_ = 0;
+  std::string progressText_;
 };
 
 class TabControl : public Control {

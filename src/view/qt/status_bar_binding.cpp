@@ -80,7 +80,9 @@ class StatusBarBinding : public ControlBinding {
     std::int64_t value = std::clamp<std::int64_t>(sbar_.ProgressValue(), 0, max);
     progress_->setRange(0, static_cast<int>(max / scale));
     progress_->setValue(static_cast<int>(value / scale));
-    progress_->setFormat(QString("%1 of %2").arg(value).arg(max));
+    const std::string& text = sbar_.ProgressText();
+    progress_->setFormat(text.empty() ? QString("%1 of %2").arg(value).arg(max)
+                                      : QString::fromStdString(text));
     progress_->show();
   }
 
