@@ -160,7 +160,7 @@ TEST(BrowserRunning, ChromiumBySingletonLockOfALiveProcessOnThisHost) {
   EXPECT_FALSE(browserRunning(all[0]));
 }
 
-TEST(BrowserFamilies, OperaIsItsRootFloorpAndZenHaveTheirOwnRoots) {
+TEST(BrowserFamilies, OperaIsItsRootFloorpZenWaterfoxAndEdgeBetaHaveTheirOwnRoots) {
   browsertest::FakeHome home;
   home.write(".config/opera/Preferences", "{}");
   home.write(".config/opera/Local State", "{}");
@@ -170,9 +170,20 @@ TEST(BrowserFamilies, OperaIsItsRootFloorpAndZenHaveTheirOwnRoots) {
   home.write(".floorp/f.default-release/prefs.js", "");
   home.write(".zen/z.Default (release)/places.sqlite", "");
   home.write(".var/app/app.zen_browser.zen/.zen/q.Default (release)/cookies.sqlite", "");
+  // The newer places: the configuration home, and two more sandboxed builds.
+  home.write(".config/floorp/n.default/places.sqlite", "");
+  home.write(".config/zen/n.Default (release)/places.sqlite", "");
+  home.write(".var/app/net.waterfox.waterfox/.waterfox/w.default/cookies.sqlite", "");
+  home.write(".var/app/com.microsoft.Edge/config/microsoft-edge-beta/Default/Preferences", "{}");
 
   auto all = findBrowserProfiles();
-  ASSERT_EQ(all.size(), 5u);
+  ASSERT_EQ(all.size(), 9u);
+  ASSERT_TRUE(byName(all, "floorp", "n.default"));
+  EXPECT_EQ(byName(all, "zen", "n.Default (release)")->profileDir,
+            home.path(".config/zen/n.Default (release)"));
+  EXPECT_TRUE(byName(all, "waterfox-flatpak", "w.default")->sandboxed);
+  EXPECT_EQ(displayName(*byName(all, "edge-beta-flatpak", "Default")),
+            "Microsoft Edge Beta (flatpak) (profile Default)");
   const BrowserProfile* opera = byName(all, "opera", "Default");
   ASSERT_TRUE(opera);
   EXPECT_EQ(opera->family, BrowserFamily::Chromium);

@@ -36,10 +36,20 @@ const FirefoxPlace kFirefoxPlaces[] = {
     {"librewolf-flatpak", ".var/app/io.gitlab.librewolf-community/.librewolf",
      ".var/app/io.gitlab.librewolf-community/cache/librewolf", false, true, true},
     {"waterfox", ".waterfox", "waterfox"},
+    // The Flathub build (app id net.waterfox.waterfox) keeps its HOME-relative
+    // folder inside the sandbox's home.
+    {"waterfox-flatpak", ".var/app/net.waterfox.waterfox/.waterfox",
+     ".var/app/net.waterfox.waterfox/cache/waterfox", false, true, true},
     {"floorp", ".floorp", "floorp"},
+    // Floorp, as Firefox since 147, uses $XDG_CONFIG_HOME/floorp when the old
+    // ~/.floorp does not exist.
+    {"floorp", "floorp", "floorp", true},
     {"floorp-flatpak", ".var/app/one.ablaze.floorp/.floorp",
      ".var/app/one.ablaze.floorp/cache/floorp", false, true, true},
     {"zen", ".zen", "zen"},
+    // Zen since 1.18.6b (its release notes): $XDG_CONFIG_HOME/zen when the old
+    // ~/.zen does not exist.
+    {"zen", "zen", "zen", true},
     {"zen-flatpak", ".var/app/app.zen_browser.zen/.zen", ".var/app/app.zen_browser.zen/cache/zen",
      false, true, true},
 };
@@ -86,6 +96,8 @@ const ChromiumFlatpak kChromiumFlatpaks[] = {
     {"brave-flatpak", "com.brave.Browser", "BraveSoftware/Brave-Browser"},
     {"vivaldi-flatpak", "com.vivaldi.Vivaldi", "vivaldi"},
     {"edge-flatpak", "com.microsoft.Edge", "microsoft-edge"},
+    // The same Flathub app runs the beta channel into its own folder.
+    {"edge-beta-flatpak", "com.microsoft.Edge", "microsoft-edge-beta"},
     {"opera-flatpak", "com.opera.Opera", "opera", true},
 };
 
@@ -96,6 +108,7 @@ const Kind kKinds[] = {
     {"librewolf", "LibreWolf"},
     {"librewolf-flatpak", "LibreWolf (flatpak)"},
     {"waterfox", "Waterfox"},
+    {"waterfox-flatpak", "Waterfox (flatpak)"},
     {"floorp", "Floorp"},
     {"floorp-flatpak", "Floorp (flatpak)"},
     {"zen", "Zen"},
@@ -118,6 +131,7 @@ const Kind kKinds[] = {
     {"edge-beta", "Microsoft Edge Beta"},
     {"edge-dev", "Microsoft Edge Dev"},
     {"edge-flatpak", "Microsoft Edge (flatpak)"},
+    {"edge-beta-flatpak", "Microsoft Edge Beta (flatpak)"},
     {"opera", "Opera"},
     {"opera-beta", "Opera Beta"},
     {"opera-developer", "Opera Developer"},
