@@ -6,7 +6,9 @@
 
 namespace platform::linux_os {
 
-LinuxUrlCache::LinuxUrlCache() : LinuxUrlCache(ProfileProvider(findBrowserProfiles)) {}
+LinuxUrlCache::LinuxUrlCache() : LinuxUrlCache(ProfileProvider(findBrowserProfiles)) {
+  refused_ = [] { return searchBrowserProfiles().refused; };
+}
 
 LinuxUrlCache::LinuxUrlCache(std::vector<BrowserProfile> profiles, RunningCheck running)
     : LinuxUrlCache(ProfileProvider([p = std::move(profiles)] { return p; }), std::move(running)) {}
@@ -116,12 +118,16 @@ ClearOutcome LinuxUrlCache::DeleteDamagedEntries(bool spareCookies) {
   const std::shared_ptr<CacheSnapshot> snapshot = newSnapshot();
   BeforeRemove destroy;
   if (overwrite_) destroy = [this](const std::string& path) { overwriteOnce(*overwrite_, path); };
-  return removeDamagedEntries(*snapshot, running_, spareCookies, destroy);
+  ClearOutcome outcome = removeDamagedEntries(*snapshot, running_, spareCookies, destroy);
+  for (ClearFailure& refused : refused_()) outcome.failures.push_back(std::move(refused));
+  return outcome;
 }
 
 ClearOutcome LinuxUrlCache::PreviewDamagedEntries(bool spareCookies) {
   ++calls_;
-  return previewDamagedEntries(*newSnapshot(), running_, spareCookies);
+  ClearOutcome outcome = previewDamagedEntries(*newSnapshot(), running_, spareCookies);
+  for (ClearFailure& refused : refused_()) outcome.failures.push_back(std::move(refused));
+  return outcome;
 }
 
 bool LinuxUrlCache::deleteEntries(const std::string& sourceUrlName, const std::string& browser) {

@@ -46,6 +46,11 @@ class LinuxUrlCache : public UrlCache, public CacheWipeOptions {
   std::vector<EntryRef>* lookUp(const std::string& url);
   bool deleteEntries(const std::string& url, const std::string& browser);
 
+  // The profile folders that were found but refused (a link of another user's,
+  // a link into a system folder): a cache that exists and is not reached is
+  // told with every clearing and preview, never left out in silence.
+  std::function<std::vector<ClearFailure>()> refused_ = [] { return std::vector<ClearFailure>(); };
+
   ProfileProvider profiles_;
   RunningCheck running_;
   std::uint32_t lastError_ = 0;
