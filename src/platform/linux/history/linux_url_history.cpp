@@ -178,6 +178,7 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
   std::int64_t done = 0;
   std::vector<Target> targets;
   std::vector<std::string> skipped;
+  std::vector<std::string> heldByOthers, heldNames;
   for (const HistorySource& source : sources) {
     step(done++, total);
     Target target{source, nullptr, {}, {}, 0};
@@ -185,7 +186,14 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
     std::vector<std::string> notAttached;
     switch (openForChange(source, target.db, target.stores, notAttached, error)) {
       case Opened::Locked:
-        busy.push_back(displayName(source.profile));
+        // Locked while its browser does not run: another program holds it
+        // (a second copy of this one clearing it, a sync or backup tool).
+        if (running_(source.profile)) {
+          busy.push_back(displayName(source.profile));
+        } else {
+          heldByOthers.push_back(source.databasePath);
+          heldNames.push_back(displayName(source.profile));
+        }
         continue;
       case Opened::Unknown:
         continue;
@@ -212,6 +220,11 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
     targets.push_back(std::move(target));
   }
   if (!busy.empty()) return refuse();
+  if (!heldByOthers.empty())
+    return failAll(history::E_SHARING_VIOLATION, heldByOthers.front(),
+                   "The history of " + heldNames.front() +
+                       " is in use by another program (another copy of Tracesweep may be "
+                       "clearing it); nothing was changed.");
 
   for (Target& target : targets) {
     step(done++, total);
