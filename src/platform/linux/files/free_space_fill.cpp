@@ -110,7 +110,6 @@ class Fill {
  private:
   bool cancelRequested() const { return options_.cancel && options_.cancel->load(); }
   bool openNext();
-  std::size_t nextSize(std::size_t size, std::int64_t sinceCheck);
 
   int folder_;
   long blockSize_;
@@ -165,7 +164,12 @@ bool Fill::fillData(const AlignedBuffer& buffer) {
       if (!openNext()) return false;  // a file size limit (FAT): the next file goes on
       continue;
     }
-    if (done < 0 && (errno == ENOSPC || errno == EDQUOT)) {
+    if (done < 0 && errno == EDQUOT) {
+      // The drive is not full: the rest of its free space was not reached.
+      failure_ = "the disk quota was reached before the drive was full";
+      return false;
+    }
+    if (done == 0 || (done < 0 && errno == ENOSPC)) {
       size = size / 2 / static_cast<std::size_t>(blockSize_) * static_cast<std::size_t>(blockSize_);
       continue;  // the last free blocks, in smaller writes
     }
