@@ -63,7 +63,8 @@ class FreeSpaceWipe {
   // whether it finished, failed or was cancelled.
   virtual FreeSpaceResult run(const FreeSpaceOptions& options) = 0;
   // The drive's write speed in bytes a second, from a short fill of at most
-  // a second that is given back at once; 0 when it cannot be measured.
+  // a second and 256 MiB that is given back at once; 0 when it cannot be
+  // measured.
   virtual double measureSpeed() = 0;
 };
 

@@ -292,8 +292,9 @@ double LinuxFreeSpaceWipe::measureSpeed() {
   if (!buffer.data) return 0;
   UniqueFd file = namelessFile(folder_.get(), true);
   if (!file.valid()) return 0;
-  // A quarter of the free space at most, and a second at most.
-  const std::int64_t most = std::min<std::int64_t>(drive_.freeBytes / 4, 1ll << 30);
+  // At most 256 MiB, a quarter of the free space and a second: nameless, given
+  // back at once, written only into free space.
+  const std::int64_t most = std::min<std::int64_t>(drive_.freeBytes / 4, 256ll << 20);
   const auto start = std::chrono::steady_clock::now();
   const auto deadline = start + std::chrono::seconds(1);
   std::int64_t written = 0;
