@@ -126,4 +126,65 @@ TEST(WindowsFreeSpace, ACancelledFillLeavesNoFileAndGivesTheSpaceBack) {
   EXPECT_GE(freeBytes(folder.path()), freeDuring + result.bytesWritten - kNoise);
 }
 
+constexpr const char* kChildFolder = "TRACESWEEP_TEST_FILL_FOLDER";
+
+// The child's part of the test below: a fill that, 32 MiB in, says so and
+// waits to be killed.
+TEST(WindowsFreeSpace, ChildOfARunKilledHalfway) {
+  char folder[MAX_PATH + 1] = {};
+  if (!GetEnvironmentVariableA(kChildFolder, folder, sizeof folder))
+    GTEST_SKIP() << "runs only as the child of ARunKilledHalfwayLeavesNoFileAndItsSpaceFree";
+  auto wipe = WindowsFreeSpaceWipe::open(folder);
+  platform::FreeSpaceOptions options;
+  options.progress = [&](std::int64_t written, std::int64_t) {
+    if (written < (32 << 20)) return;
+    CloseHandle(CreateFileA((std::string(folder) + "\\filling").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, 0, nullptr));
+    for (;;) Sleep(1000);
+  };
+  wipe->run(options);
+}
+
+TEST(WindowsFreeSpace, ARunKilledHalfwayLeavesNoFileAndItsSpaceFree) {
+  windows_test::TestFolder folder("free-space-killed");
+  const std::int64_t freeBefore = freeBytes(folder.path());
+  char self[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string command =
+      "\"" + std::string(self) + "\" --gtest_filter=WindowsFreeSpace.ChildOfARunKilledHalfway";
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = nul;
+  PROCESS_INFORMATION child{};
+  SetEnvironmentVariableA(kChildFolder, folder.path().c_str());
+  const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE,
+                                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child);
+  SetEnvironmentVariableA(kChildFolder, nullptr);
+  CloseHandle(nul);
+  ASSERT_TRUE(started);
+  for (int i = 0; i < 300 && !windows_test::exists(folder.path() + "\\filling"); ++i) Sleep(100);
+  const bool filling = windows_test::exists(folder.path() + "\\filling");
+  const int filesDuring = fillFilesIn(folder.path());
+  TerminateProcess(child.hProcess, 9);
+  WaitForSingleObject(child.hProcess, 10000);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  ASSERT_TRUE(filling) << "the child's fill never reached 32 MiB";
+  EXPECT_EQ(filesDuring, 1);
+  // The system closes a killed process's handles; under Wine the process's
+  // own descriptors go a moment after it is reported ended.
+  const std::int64_t enough = freeBefore - (16 << 20);
+  int waited = 0;
+  for (; waited < 2000 && (fillFilesIn(folder.path()) > 0 || freeBytes(folder.path()) < enough);
+       waited += 20)
+    Sleep(20);
+  EXPECT_EQ(fillFilesIn(folder.path()), 0);
+  EXPECT_GE(freeBytes(folder.path()), enough);
+  RecordProperty("ms_until_the_space_was_back", waited);
+}
+
 }  // namespace

@@ -196,14 +196,16 @@ SurveyedVolume surveyVolume(const std::string& folder) {
         "the drive of " + folder + " cannot be found: " + systemErrorWords(GetLastError());
     return out;
   }
-  drive.mountPoint = volume;
-  const UINT driveType = GetDriveTypeA(volume);
+  // The calls below take a drive's root with its closing "\\" (Wine leaves
+  // it off a folder where a drive is mounted).
+  drive.mountPoint = pathInFolder(volume, "");
+  const UINT driveType = GetDriveTypeA(drive.mountPoint.c_str());
   char fileSystem[MAX_PATH + 1] = {};
   DWORD serial = 0, longestName = 0, flags = 0;
-  if (!GetVolumeInformationA(volume, nullptr, 0, &serial, &longestName, &flags, fileSystem,
-                             sizeof fileSystem))
-    fileSystem[0] = '\0';
-  drive.fileSystem = fileSystem[0] ? fileSystem : "unknown";
+  const bool named = GetVolumeInformationA(drive.mountPoint.c_str(), nullptr, 0, &serial,
+                                           &longestName, &flags, fileSystem, sizeof fileSystem);
+  const DWORD nameError = named ? 0 : GetLastError();
+  drive.fileSystem = named && fileSystem[0] ? fileSystem : "unknown";
 
   ULARGE_INTEGER available{}, total{}, totalFree{};
   if (GetDiskFreeSpaceExA(out.folderPath.c_str(), &available, &total, &totalFree)) {
@@ -214,11 +216,18 @@ SurveyedVolume surveyVolume(const std::string& folder) {
                           static_cast<std::int64_t>(available.QuadPart);
   }
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-  if (GetDiskFreeSpaceA(volume, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) &&
+  if (GetDiskFreeSpaceA(drive.mountPoint.c_str(), &sectorsPerCluster, &bytesPerSector,
+                        &freeClusters, &clusters) &&
       bytesPerSector >= 512 && bytesPerSector <= 65536 && !(bytesPerSector & (bytesPerSector - 1)))
     out.sectorSize = bytesPerSector;
   if (isFat(drive.fileSystem)) out.largestFile = 0xffffffffll;
 
+  if (!named) {
+    drive.refusal = "the free space of " + drive.mountPoint +
+                    " cannot be wiped: its file system cannot be told (" +
+                    systemErrorWords(nameError) + ")";
+    return out;
+  }
   if (std::string why = volumeRefusal(driveType, fileSystem, flags); !why.empty()) {
     drive.refusal = "the free space of " + drive.mountPoint + " cannot be wiped: " + why;
     return out;
