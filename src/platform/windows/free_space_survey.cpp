@@ -222,13 +222,10 @@ SurveyedVolume surveyVolume(const std::string& folder) {
     out.sectorSize = bytesPerSector;
   if (isFat(drive.fileSystem)) out.largestFile = 0xffffffffll;
 
-  if (!named) {
-    drive.refusal = "the free space of " + drive.mountPoint +
-                    " cannot be wiped: its file system cannot be told (" +
-                    systemErrorWords(nameError) + ")";
-    return out;
-  }
-  if (std::string why = volumeRefusal(driveType, fileSystem, flags); !why.empty()) {
+  std::string why = volumeRefusal(driveType, fileSystem, flags);
+  if (!named && (driveType == DRIVE_FIXED || driveType == DRIVE_REMOVABLE))
+    why = "its file system cannot be told (" + systemErrorWords(nameError) + ")";
+  if (!why.empty()) {
     drive.refusal = "the free space of " + drive.mountPoint + " cannot be wiped: " + why;
     return out;
   }
