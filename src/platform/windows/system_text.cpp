@@ -1,5 +1,7 @@
 #include "platform/windows/system_text.h"
 
+#include <cctype>
+
 #include "platform/windows/win32.h"
 
 namespace platform::windows_os {
@@ -28,6 +30,16 @@ std::string systemErrorText(std::uint32_t code) {
   const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, code, 0, buffer, sizeof buffer, nullptr);
   return std::string(buffer, n);
+}
+
+std::string systemErrorWords(std::uint32_t code) {
+  std::string text = systemErrorText(code);
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  if (text.empty()) return "error " + std::to_string(code);
+  text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
 }  // namespace platform::windows_os

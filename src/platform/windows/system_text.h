@@ -14,5 +14,8 @@ std::string fromWide(const wchar_t* text);
 // The system's text for an error code or HRESULT (FormatMessageA), with its
 // closing line break; "" when the system has none.
 std::string systemErrorText(std::uint32_t code);
+// The same as part of a sentence: no closing full stop or line break, the
+// first letter small; "error N" when the system has no text.
+std::string systemErrorWords(std::uint32_t code);
 
 }  // namespace platform::windows_os

@@ -1,6 +1,7 @@
 #include "platform/windows/windows_platform.h"
 
 #include "platform/registry_settings_store.h"
+#include "platform/windows/free_space_fill.h"
 #include "platform/windows/windows_downloader.h"
 #include "platform/windows/windows_file_layer.h"
 #include "platform/windows/windows_process.h"
@@ -27,9 +28,12 @@ struct WindowsServices::Impl {
 WindowsServices::WindowsServices(forms::MessageBoxService& msgbox, forms::DialogService& dialogs,
                                  forms::WindowManager& windows, forms::TrayService& tray)
     : impl_(std::make_unique<Impl>()) {
-  platform_ = std::make_unique<Platform>(Platform{
-      impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history, impl_->trash,
-      impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs, windows, tray});
+  platform_ = std::make_unique<Platform>(
+      Platform{impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history,
+               impl_->trash, impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs,
+               windows, tray, [](const std::string& folder) -> std::unique_ptr<FreeSpaceWipe> {
+                 return WindowsFreeSpaceWipe::open(folder);
+               }});
 }
 
 WindowsServices::~WindowsServices() = default;

@@ -181,7 +181,8 @@ PageLayout buildHistoryPage(FormWindow& w, HWND page, traces::HistoryPage& p) {
   };
 }
 
-PageLayout buildWipePage(FormWindow& w, HWND page, erasure::WipePage& p) {
+PageLayout buildWipePage(FormWindow& w, HWND page, erasure::WipePage& p,
+                         app::FreeSpaceAction& freeSpace) {
   HWND frame = w.bind<FrameBinding>(p.Frame6, page).window();
   HWND secureForAll = w.bind<CheckBoxBinding>(p.chkSecureForAll, page).window();
   struct Row {
@@ -208,39 +209,43 @@ PageLayout buildWipePage(FormWindow& w, HWND page, erasure::WipePage& p) {
   HWND dod =
       w.bind<OptionBinding>(p.optDOD, page, false, std::vector<forms::OptionButton*>{&p.optQuick})
           .window();
+  // Made before "&Wipe", so that Tab meets the buttons from left to right.
+  std::vector<ButtonBinding*> wipeFreeSpace = {&w.bind<ButtonBinding>(
+      freeSpace.cmdWipeFreeSpace, page, [&freeSpace] { freeSpace.cmdWipeFreeSpace_Click(); })};
   std::vector<ButtonBinding*> wipe = {
       &w.bind<ButtonBinding>(p.cmdWipe, page, [&p] { p.cmdWipe_Click(); })};
 
-  return
-      [&w, &p, frame, secureForAll, folder, file, level, quick, dod, wipe](int width, int height) {
-        Metrics m(w);
-        Inside in =
-            placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin, height - 2 * m.margin);
-        int y = in.top + m.gap;
-        place(secureForAll, in.left, y, in.right - in.left, m.check);
-        y += m.check + m.margin;
-        // The two labels share one width so the path boxes line up.
-        int labelWidth = std::max(textWidth(w.font(), p.lblFolder.Caption().c_str()),
-                                  textWidth(w.font(), p.lblFile.Caption().c_str())) +
-                         w.px(6);
-        int rowHeight = m.caption + m.edit + m.inset;
-        for (const Row& r : {folder, file}) {
-          Inside box = placeFrame(w, r.frame, in.left, y, in.right - in.left, rowHeight);
-          int browseWidth = r.browse->preferredWidth();
-          int rowTop = box.top + w.px(1);
-          place(r.label, box.left, rowTop + (m.edit - m.text) / 2, labelWidth, m.text);
-          place(r.text, box.left + labelWidth, rowTop,
-                box.right - box.left - labelWidth - browseWidth - m.gap, m.edit);
-          place(r.browse->window(), box.right - browseWidth, rowTop - 1, browseWidth, m.edit + 2);
-          y += rowHeight + m.gap;
-        }
-        Inside options =
-            placeFrame(w, level, in.left, y, in.right - in.left, m.caption + m.check + m.inset);
-        int half = (options.right - options.left) / 2;
-        place(quick, options.left, options.top, half - m.gap, m.check);
-        place(dod, options.left + half, options.top, half, m.check);
-        placeButtonsRight(wipe, in.right, in.bottom - m.button, m.button, m.gap);
-      };
+  return [&w, &p, frame, secureForAll, folder, file, level, quick, dod, wipeFreeSpace, wipe](
+             int width, int height) {
+    Metrics m(w);
+    Inside in =
+        placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin, height - 2 * m.margin);
+    int y = in.top + m.gap;
+    place(secureForAll, in.left, y, in.right - in.left, m.check);
+    y += m.check + m.margin;
+    // The two labels share one width so the path boxes line up.
+    int labelWidth = std::max(textWidth(w.font(), p.lblFolder.Caption().c_str()),
+                              textWidth(w.font(), p.lblFile.Caption().c_str())) +
+                     w.px(6);
+    int rowHeight = m.caption + m.edit + m.inset;
+    for (const Row& r : {folder, file}) {
+      Inside box = placeFrame(w, r.frame, in.left, y, in.right - in.left, rowHeight);
+      int browseWidth = r.browse->preferredWidth();
+      int rowTop = box.top + w.px(1);
+      place(r.label, box.left, rowTop + (m.edit - m.text) / 2, labelWidth, m.text);
+      place(r.text, box.left + labelWidth, rowTop,
+            box.right - box.left - labelWidth - browseWidth - m.gap, m.edit);
+      place(r.browse->window(), box.right - browseWidth, rowTop - 1, browseWidth, m.edit + 2);
+      y += rowHeight + m.gap;
+    }
+    Inside options =
+        placeFrame(w, level, in.left, y, in.right - in.left, m.caption + m.check + m.inset);
+    int half = (options.right - options.left) / 2;
+    place(quick, options.left, options.top, half - m.gap, m.check);
+    place(dod, options.left + half, options.top, half, m.check);
+    placeButtonsLeft(wipeFreeSpace, in.left, in.bottom - m.button, m.button, m.gap);
+    placeButtonsRight(wipe, in.right, in.bottom - m.button, m.button, m.gap);
+  };
 }
 
 }  // namespace view_win32

@@ -8,7 +8,8 @@
 
 namespace app {
 class frmmain;
-}
+class FreeSpaceAction;
+}  // namespace app
 namespace traces {
 class CookiesPage;
 class CachePage;
@@ -31,7 +32,9 @@ PageLayout buildGeneralPage(FormWindow& window, HWND page, app::frmmain& f);
 PageLayout buildCookiesPage(FormWindow& window, HWND page, traces::CookiesPage& p);
 PageLayout buildCachePage(FormWindow& window, HWND page, traces::CachePage& p);
 PageLayout buildHistoryPage(FormWindow& window, HWND page, traces::HistoryPage& p);
-PageLayout buildWipePage(FormWindow& window, HWND page, erasure::WipePage& p);
+// The Secure Wipe page, with "Wipe free space..." at the left of its buttons.
+PageLayout buildWipePage(FormWindow& window, HWND page, erasure::WipePage& p,
+                         app::FreeSpaceAction& freeSpace);
 // The About page's title and warning have fonts of their own, which the
 // window owns and renews when the DPI changes.
 PageLayout buildAboutPage(FormWindow& window, HWND page, app::frmmain& f, const AboutFonts& fonts);

@@ -30,7 +30,7 @@ MainWindow::MainWindow(Win32WindowManager& manager, app::frmmain& f) : FormWindo
   layouts_.push_back(buildCookiesPage(*this, pages_[1], f.cookies));
   layouts_.push_back(buildCachePage(*this, pages_[2], f.cache));
   layouts_.push_back(buildHistoryPage(*this, pages_[3], f.history));
-  layouts_.push_back(buildWipePage(*this, pages_[4], f.wipe));
+  layouts_.push_back(buildWipePage(*this, pages_[4], f.wipe, f.freeSpace));
   layouts_.push_back(buildAboutPage(*this, pages_[5], f, aboutFonts_));
 
   help_ = &bind<ButtonBinding>(f.cmdhelp, hwnd(), [&f] { f.cmdhelp_Click(); });
