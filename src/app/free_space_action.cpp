@@ -1,5 +1,6 @@
 #include "app/free_space_action.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 
@@ -14,7 +15,8 @@ namespace {
 constexpr const char* kCaption = "Wipe free space...";
 
 std::string homeFolder() {
-  for (const char* name : {"HOME", "USERPROFILE"})
+  // Windows first: there HOME may be set by other tools to somewhere else.
+  for (const char* name : {"USERPROFILE", "HOME"})
     if (const char* value = std::getenv(name); value && *value) return value;
   return {};
 }
@@ -57,8 +59,9 @@ void FreeSpaceAction::cmdWipeFreeSpace_Click() {
     if (wipe->drive().refusal.empty()) speed = wipe->measureSpeed();
   }
   if (!wipe->drive().refusal.empty()) {
-    platform_.msgbox.show(wipe->drive().refusal + ". Nothing was written.", forms::vbExclamation,
-                          identity::kAppTitle);
+    std::string text = wipe->drive().refusal + ". Nothing was written.";
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    platform_.msgbox.show(text, forms::vbExclamation, identity::kAppTitle);
     return;
   }
   const int passes = 1;
