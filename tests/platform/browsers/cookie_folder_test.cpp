@@ -8,6 +8,7 @@
 #include "platform/fake/fake_services.h"
 #include "platform/linux/browsers/cookie_folder_file_layer.h"
 #include "platform/linux/common/xdg_paths.h"
+#include "temp_dir.h"
 
 using browsertest::CookieRow;
 using browsertest::queryRows;
@@ -228,4 +229,24 @@ TEST_F(CookieFolder, SecureDeleteLeavesNoValueInTheFileAndVacuumLeavesNoFreePage
   EXPECT_EQ(layer.deleteFile(entry("chromium.Work@bulk.test")), 0);
   EXPECT_EQ(queryRows(crWork(), "PRAGMA freelist_count"), std::vector<std::string>{"0"});
   EXPECT_EQ(queryRows(crWork(), kChromiumRows), std::vector<std::string>{"stay.test||s|v"});
+}
+
+// The databases are read from private copies; where none can be made (the
+// temporary folder full or read-only) nothing is listed, and the clearing
+// says so instead of "0 removed".
+TEST_F(CookieFolder, ADatabaseThatCannotBeReadIsToldWhenTheCookiesAreCleared) {
+  std::vector<std::string> listed;
+  platform::ClearOutcome outcome;
+  {
+    // A folder where nobody, root included, can make a folder.
+    testsupport::EnvGuard tmp("TMPDIR", "/proc/self");
+    listed = names();
+    layer.deleteEntries({}, {}, outcome);
+  }
+  EXPECT_TRUE(listed.empty());
+  ASSERT_EQ(outcome.failures.size(), 4u);  // two Firefox and two Chromium profiles
+  for (const platform::ClearFailure& failure : outcome.failures)
+    EXPECT_NE(failure.reason.find("could not be read: no private copy"), std::string::npos)
+        << failure.item << ": " << failure.reason;
+  EXPECT_EQ(names().size(), 14u);
 }

@@ -109,8 +109,12 @@ std::vector<DirEntry> CookieFolderFileLayer::listFolder(const std::string& folde
   if (!isCookieFolder(folder)) return inner_.listFolder(folder);
   std::vector<DirEntry> entries;
   listed_.clear();
+  unread_.clear();
   for (LabelledProfile& labelled : labelledProfiles(findBrowserProfiles())) {
-    for (const std::string& site : listCookieSites(labelled.profile))
+    CookieSites listed = listCookieSites(labelled.profile);
+    if (!listed.problem.empty())
+      unread_.push_back({cookieDatabasePath(labelled.profile), std::move(listed.problem)});
+    for (const std::string& site : listed.sites)
       entries.push_back({labelled.label + "@" + site, kAttrNormal});
     listed_.emplace(labelled.label, std::move(labelled.profile));
   }
@@ -146,6 +150,8 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
   // not be entered is told, even when nothing of it could be listed.
   for (ClearFailure& refused : refreshProfiles())
     outcome.fail(std::move(refused.item), std::move(refused.reason));
+  // So is a database that the last listing could not read: its cookies stay.
+  for (const ClearFailure& unread : unread_) outcome.fail(unread.item, unread.reason);
   for (std::size_t i = 0; i < paths.size(); ++i) {
     std::optional<std::string> name = entryName(paths[i]);
     if (!name) {

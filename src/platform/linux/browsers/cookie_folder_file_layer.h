@@ -55,6 +55,7 @@ class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
   FileLayer& inner_;
   bool vacuum_ = false;
   std::map<std::string, BrowserProfile> listed_;  // label -> profile, of the last listing
+  std::vector<ClearFailure> unread_;  // cookie databases the last listing could not read
 };
 
 // A profile with the unique "<browser>.<profile>" label that its entries

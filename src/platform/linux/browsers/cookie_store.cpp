@@ -153,20 +153,31 @@ std::string cookieDatabasePath(const BrowserProfile& profile) {
   return profile.profileDir + "/Cookies";
 }
 
-std::vector<std::string> listCookieSites(const BrowserProfile& profile) {
+CookieSites listCookieSites(const BrowserProfile& profile) {
   const std::string path = cookieDatabasePath(profile);
   if (!isRegularFile(path)) return {};
+  CookieSites out;
+  // Read from a private copy: one that cannot be made leaves the cookies
+  // unlisted, and so uncleared, which must be told, never "0 removed".
   std::unique_ptr<SqliteCopy> copy = SqliteCopy::open(path);
-  if (!copy) return {};
+  if (!copy) {
+    out.problem = "the cookies of " + displayName(profile) +
+                  " could not be read: no private copy of their database could be made (the "
+                  "temporary folder may be full or read-only)";
+    return out;
+  }
   std::optional<CookieSchema> schema = detectSchema(copy->db(), profile.family);
-  if (!schema) return {};
+  if (!schema) {
+    out.problem = "the cookies of " + displayName(profile) +
+                  " could not be read: their database is not in a form Tracesweep knows";
+    return out;
+  }
   std::vector<std::pair<std::string, std::string>> ordered;
   for (const std::string& site : readSites(copy->db(), *schema))
     ordered.emplace_back(domainOrderKey(site), site);
   std::sort(ordered.begin(), ordered.end());
-  std::vector<std::string> sites;
-  for (auto& [key, site] : ordered) sites.push_back(std::move(site));
-  return sites;
+  for (auto& [key, site] : ordered) out.sites.push_back(std::move(site));
+  return out;
 }
 
 std::vector<CookieDeleteResult> deleteCookieSites(const BrowserProfile& profile,

@@ -16,8 +16,13 @@ std::string cookieDatabasePath(const BrowserProfile& profile);
 
 // The sites (see cookie_site.h) that have cookies in the profile, read from a
 // private copy of its database, never the live file; sorted so that the sites
-// of one domain stand together. Empty when there is no readable database.
-std::vector<std::string> listCookieSites(const BrowserProfile& profile);
+// of one domain stand together. No sites and no problem: there is no database.
+struct CookieSites {
+  std::vector<std::string> sites;
+  // A database that is there and could not be read, in plain words.
+  std::string problem;
+};
+CookieSites listCookieSites(const BrowserProfile& profile);
 
 enum class CookieDeleteResult {
   Deleted,   // the site's cookies are gone from the database
