@@ -34,6 +34,11 @@ class CookieWipeOptions {
   // running"); every entry deleted counts in outcome.removed.
   virtual std::vector<int> deleteEntries(const std::vector<std::string>& paths,
                                          const Progress& progress, ClearOutcome& outcome) = 0;
+
+  // The cookie stores that exist but that the last listing could not reach
+  // (a refused profile folder, a database that could not be read), each with
+  // the reason: what a preview must name, as the clearing does.
+  virtual std::vector<ClearFailure> unreachedStores() { return {}; }
 };
 
 }  // namespace platform

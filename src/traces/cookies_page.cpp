@@ -122,6 +122,9 @@ platform::ClearOutcome CookiesPage::previewDeletecookies() const {
     ++outcome.removed;
     outcome.items.push_back(item.Text);
   }
+  // What the clearing would leave because the listing could not reach it.
+  if (auto* view = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files))
+    outcome.failures = view->unreachedStores();
   return outcome;
 }
 

@@ -134,6 +134,12 @@ std::string CookieFolderFileLayer::entryLocation(const std::string& path) {
   return target ? cookieDatabasePath(target->profile) : std::string();
 }
 
+std::vector<ClearFailure> CookieFolderFileLayer::unreachedStores() {
+  std::vector<ClearFailure> unreached = searchBrowserProfiles().refused;
+  unreached.insert(unreached.end(), unread_.begin(), unread_.end());
+  return unreached;
+}
+
 // The entries are grouped by profile, so each database is opened, changed in
 // one transaction and checkpointed once.
 std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::string>& paths,
@@ -147,10 +153,10 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
   };
   std::map<std::string, Group> byProfile;
   // The profiles are found anew once per call; a folder of profiles that may
-  // not be entered is told, even when nothing of it could be listed.
+  // not be entered is told, even when nothing of it could be listed, and so
+  // is a database that the last listing could not read: its cookies stay.
   for (ClearFailure& refused : refreshProfiles())
     outcome.fail(std::move(refused.item), std::move(refused.reason));
-  // So is a database that the last listing could not read: its cookies stay.
   for (const ClearFailure& unread : unread_) outcome.fail(unread.item, unread.reason);
   for (std::size_t i = 0; i < paths.size(); ++i) {
     std::optional<std::string> name = entryName(paths[i]);

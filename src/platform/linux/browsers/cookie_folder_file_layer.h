@@ -42,6 +42,7 @@ class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
   std::string entryLocation(const std::string& path) override;
   std::vector<int> deleteEntries(const std::vector<std::string>& paths, const Progress& progress,
                                  ClearOutcome& outcome) override;
+  std::vector<ClearFailure> unreachedStores() override;
 
  private:
   struct Target;
