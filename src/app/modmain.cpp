@@ -254,6 +254,7 @@ platform::ClearOutcome Modmain::clearHistory(bool preview) {
     if (preview) {
       outcome.removed = static_cast<std::int64_t>(before.size());
       outcome.items = std::move(before);
+      outcome.failures = history_->UnreachedStores();  // as the clearing would tell
       return outcome;
     }
     history_->Clear();

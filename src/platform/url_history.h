@@ -58,6 +58,9 @@ class UrlHistoryStg {
   // store it could not clear with the reason; empty for a store that does
   // not tell.
   virtual ClearOutcome lastOutcome() const { return {}; }
+  // The parts of the store that exist but cannot be reached (a refused
+  // profile folder), with the reason: what a preview must name.
+  virtual std::vector<ClearFailure> unreachedStores() const { return {}; }
   // Told as a long change goes on: steps done of the total.
   using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
   virtual void setProgress(Progress) {}

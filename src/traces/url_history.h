@@ -78,6 +78,8 @@ class CURLHistory {
   platform::ClearOutcome ClearQuietly();
   // What the last change of the store removed and could not remove.
   platform::ClearOutcome LastOutcome() const { return store_->lastOutcome(); }
+  // What a clearing would not reach, with the reasons.
+  std::vector<platform::ClearFailure> UnreachedStores() const { return store_->unreachedStores(); }
   // Told as a long change goes on.
   void setProgress(platform::UrlHistoryStg::Progress progress) {
     store_->setProgress(std::move(progress));

@@ -73,9 +73,13 @@ TEST_F(LinkedProfiles, ALinkIntoASystemFolderIsToldAndNotFollowed) {
   fs::create_directories(home.path(".config/vivaldi"));
   fs::create_directory_symlink("/etc", home.path(".config/vivaldi/Default"));
   home.write(".config/vivaldi/Local State", R"({"profile":{"info_cache":{"Default":{}}}})");
+  // The preview names what the clearing will not reach, as the clearing does.
+  const std::vector<platform::ClearFailure> unreached = layer.unreachedStores();
+  ASSERT_EQ(unreached.size(), 1u);
   const platform::ClearOutcome outcome = deleteEverything();
   ASSERT_EQ(outcome.failures.size(), 1u);
   EXPECT_EQ(outcome.failures[0].item, home.path(".config/vivaldi/Default"));
+  EXPECT_EQ(unreached[0].reason, outcome.failures[0].reason);
   // A system folder to the rule, or (not run as root) a folder of another user.
   EXPECT_NE(outcome.failures[0].reason.find("left as it is"), std::string::npos);
   EXPECT_EQ(outcome.removed, 3);  // the others are cleared all the same

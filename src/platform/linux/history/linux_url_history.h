@@ -38,6 +38,9 @@ class LinuxUrlHistory : public UrlHistoryStg {
   HRESULT ClearHistory() override;
   std::string lastErrorText() const override { return lastError_; }
   ClearOutcome lastOutcome() const override { return outcome_; }
+  std::vector<ClearFailure> unreachedStores() const override {
+    return refused_ ? refused_() : std::vector<ClearFailure>();
+  }
   void setProgress(Progress progress) override { progress_ = std::move(progress); }
 
  private:
