@@ -243,8 +243,9 @@ double WindowsFreeSpaceWipe::measureSpeed() {
   DWORD error = 0;
   OwnedHandle file = fillFile(volume_.folderPath, true, error);
   if (!file.valid()) return 0;
-  // A quarter of the free space at most, and a second at most.
-  const std::int64_t most = std::min<std::int64_t>(volume_.drive.freeBytes / 4, 1ll << 30);
+  // At most 256 MiB, a quarter of the free space and a second, as on Linux:
+  // the probe runs before the user has said yes.
+  const std::int64_t most = std::min<std::int64_t>(volume_.drive.freeBytes / 4, 256ll << 20);
   const auto start = std::chrono::steady_clock::now();
   const auto deadline = start + std::chrono::seconds(1);
   std::int64_t written = 0;
