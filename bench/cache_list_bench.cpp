@@ -138,10 +138,10 @@ int main(int argc, char** argv) {
   platform::linux_os::LinuxUrlCache cache(
       profiles.both(), [](const platform::linux_os::BrowserProfile&) { return false; });
   platform::fake::FakePlatform fake;
-  platform::Platform platform{fake.files,   fake.registry, fake.settings, cache,
-                              fake.history, fake.trash,    fake.shell,    fake.downloader,
-                              fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
-                              fake.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{fake.files, fake.registry, fake.settings, cache, fake.history, fake.trash,
+                       fake.shell, fake.downloader, fake.process},
+      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
   forms::Form frmmain("frmmain");
   forms::StatusBar sbar("sbar", 2);
   traces::CachePage page(platform, forms::PageHost{frmmain, sbar});

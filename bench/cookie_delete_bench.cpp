@@ -97,9 +97,10 @@ double throughThePage(const std::string& pristine, const std::string& live, bool
   fs::copy_file(pristine, live, fs::copy_options::overwrite_existing);
   platform::fake::FakePlatform f;
   platform::linux_os::CookieFolderFileLayer files{f.files};
-  platform::Platform platform{files,     f.registry, f.settings,   f.urlCache, f.history,
-                              f.trash,   f.shell,    f.downloader, f.process,  f.msgbox,
-                              f.dialogs, f.windows,  f.tray};
+  platform::Platform platform{
+      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
+                                          f.trash, f.shell, f.downloader, f.process},
+                         f.msgbox, f.dialogs, f.windows, f.tray)};
   platform::HKEY key = 0;
   f.registry.RegCreateKey(platform::HKEY_CURRENT_USER,
                           "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",

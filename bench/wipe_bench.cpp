@@ -24,10 +24,10 @@ namespace {
 struct Bundle {
   platform::fake::FakePlatform fakes;
   platform::linux_os::LinuxFileLayer files;
-  platform::Platform platform{files,         fakes.registry, fakes.settings, fakes.urlCache,
-                              fakes.history, fakes.trash,    fakes.shell,    fakes.downloader,
-                              fakes.process, fakes.msgbox,   fakes.dialogs,  fakes.windows,
-                              fakes.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{files, fakes.registry, fakes.settings, fakes.urlCache, fakes.history,
+                       fakes.trash, fakes.shell, fakes.downloader, fakes.process},
+      fakes.msgbox, fakes.dialogs, fakes.windows, fakes.tray)};
 };
 
 int makeTree(const std::string& root, long count) {

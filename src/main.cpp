@@ -6,8 +6,7 @@
 
 #include "app/modmain.h"
 #include "cli/cli.h"
-#include "platform/linux/linux_platform.h"
-#include "platform/linux/system/run_log_file.h"
+#include "platform/platform.h"
 #include "view/qt/pictures.h"
 #include "view/qt/qt_view.h"
 #include "view/qt/quit_on_signal.h"
@@ -27,13 +26,14 @@ int main(int argc, char** argv) {
   view_qt::QtMessageBox msgbox;
   view_qt::QtDialogs dialogs(windows);
   view_qt::QtTray tray(view_qt::programIcon());
-  platform::linux_os::LinuxServices services(msgbox, dialogs, windows, tray);
-  platform::linux_os::RunLogFile runLog;
+  const auto system = platform::openSystemServices();
+  platform::Platform services =
+      platform::withView(system->system(), msgbox, dialogs, windows, tray);
 
   int result = 0;
   {
-    app::Modmain app(services.platform());
-    app.setRunLog(&runLog);
+    app::Modmain app(services);
+    app.setRunLog(system->runLog());
     app.Main();
     result = view_qt::runUntilEnd(app, windows);
     // The widgets go before the windows' models they mirror.

@@ -4,12 +4,13 @@
 // would clash with the program's names.
 #include "view/win32/win32_view.h"
 // Then the platform.
-#include "platform/windows/windows_platform.h"
+#include "platform/platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
   view_win32::Win32View view(instance);
-  platform::windows_os::WindowsServices services(view.msgbox, view.dialogs, view.windows,
-                                                 view.tray);
-  return view.run(services.platform());
+  const auto system = platform::openSystemServices();
+  platform::Platform services =
+      platform::withView(system->system(), view.msgbox, view.dialogs, view.windows, view.tray);
+  return view.run(services);
 }

@@ -13,8 +13,7 @@
 #include "cli/options.h"
 #include "cli/wipe_command.h"
 #include "platform/linux/files/free_space_fill.h"
-#include "platform/linux/linux_platform.h"
-#include "platform/linux/system/run_log_file.h"
+#include "platform/platform.h"
 
 namespace cli {
 
@@ -41,17 +40,18 @@ int runParsed(const Options& options) {
         here, std::cout, std::cerr, progress);
   }
   HeadlessUi ui(std::cerr);
-  platform::linux_os::LinuxServices services(ui.msgbox, ui.dialogs, ui.windows, ui.tray);
+  const auto system = platform::openSystemServices();
+  platform::Platform services =
+      platform::withView(system->system(), ui.msgbox, ui.dialogs, ui.windows, ui.tray);
   if (options.command == Command::Wipe) {
     const std::string here = workingFolder();
     if (here.empty()) {
       std::cerr << "tracesweep: the working folder cannot be read; nothing was wiped\n";
       return 1;
     }
-    return runWipe(options, services.platform(), here, std::cout, std::cerr, progress);
+    return runWipe(options, services, here, std::cout, std::cerr, progress);
   }
-  platform::linux_os::RunLogFile log;
-  return runClear(options, services.platform(), &log, std::cout, std::cerr, progress);
+  return runClear(options, services, system->runLog(), std::cout, std::cerr, progress);
 }
 
 }  // namespace

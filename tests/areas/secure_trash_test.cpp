@@ -29,10 +29,10 @@ TEST(EmptyRecycleBin, SecureWipeOfOtherAreasOverwritesEveryTrashedFileOnceFirst)
   platform::linux_os::LinuxFileLayer real;
   erasetest::PassCountingLayer files(real);
   platform::fake::FakePlatform fake;
-  platform::Platform platform{files,        fake.registry, fake.settings, fake.urlCache,
-                              fake.history, trash,         fake.shell,    fake.downloader,
-                              fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
-                              fake.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, trash,
+                       fake.shell, fake.downloader, fake.process},
+      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
   fillTrash(dir);
   areas::EmptyRecycleBin(platform);
   EXPECT_EQ(files.passes, 0);  // unticked: only emptied
@@ -54,10 +54,10 @@ TEST(EmptyRecycleBin, SecureEmptyingCountsWhatThePreviewNamedAndTellsWhatWasNotO
   platform::linux_os::LinuxFileLayer real;
   erasetest::PassCountingLayer files(real);
   platform::fake::FakePlatform fake;
-  platform::Platform platform{files,        fake.registry, fake.settings, fake.urlCache,
-                              fake.history, trash,         fake.shell,    fake.downloader,
-                              fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
-                              fake.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, trash,
+                       fake.shell, fake.downloader, fake.process},
+      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
   fillTrash(dir);
   dir.write("Trash/files/shared.txt", "also elsewhere");
   std::filesystem::create_hard_link(dir.path() / "Trash/files/shared.txt", dir.path() / "other");

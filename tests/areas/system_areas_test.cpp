@@ -36,9 +36,10 @@ struct Fixture {
   forms::Form window{"frmmain"};
   ScriptedShell shell{window};
   erasure::FileList fileList;
-  platform::Platform platform{
-      fake.files,      fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash, shell,
-      fake.downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
+                       fake.trash, shell, fake.downloader, fake.process},
+      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
   Fixture() {
     fake.files.folders["/fake/tmp/"] = {{"a.txt", 0}, {"sub", kAttrDirectory}};
     fake.files.folders["/fake/tmp/sub/"] = {{"b.dat", 0}};

@@ -86,9 +86,10 @@ TEST(TempFolderHazards, FolderSwappedForALinkAfterListingLeadsNowhere) {
   };
   platform::fake::FakePlatform fake;
   platform::linux_os::LinuxShell shell;
-  platform::Platform platform{
-      files,           fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash, shell,
-      fake.downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash,
+                       shell, fake.downloader, fake.process},
+      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
   forms::Form window{"frmmain"};
   erasure::FileList fileList;
   ClearTempFolder(platform, window, fileList);

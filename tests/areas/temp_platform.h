@@ -8,9 +8,10 @@ namespace areas::test_support {
 
 inline platform::Platform withFilesAndShell(platform::fake::FakePlatform& fake,
                                             platform::FileLayer& files, platform::Shell& shell) {
-  return platform::Platform{
-      files,           fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash, shell,
-      fake.downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};
+  return platform::withView(
+      platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash,
+                       shell, fake.downloader, fake.process},
+      fake.msgbox, fake.dialogs, fake.windows, fake.tray);
 }
 
 }  // namespace areas::test_support

@@ -91,9 +91,10 @@ class ClearCommand : public ::testing::Test {
 
   // Runs --clear temp,trash --json; returns the exit status and the report.
   int run(bool preview, json& report) {
-    platform::Platform platform{
-        files,           fake.registry, fake.settings, fake.urlCache, fake.history, *bins,    shell,
-        fake.downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};
+    platform::Platform platform{platform::withView(
+        platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, *bins,
+                         shell, fake.downloader, fake.process},
+        fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
     Options options;
     options.command = Command::Clear;
     options.areas = {app::Area::Temp, app::Area::Trash};

@@ -41,10 +41,10 @@ class WipeCommand : public ::testing::Test {
   }
 
   int wipe(std::vector<std::string> paths, const fs::path& workingFolder, bool yesReally = false) {
-    platform::Platform real{files,        fake.registry, fake.settings, fake.urlCache,
-                            fake.history, fake.trash,    fake.shell,    fake.downloader,
-                            fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
-                            fake.tray};
+    platform::Platform real{platform::withView(
+        platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history,
+                         fake.trash, fake.shell, fake.downloader, fake.process},
+        fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
     Options options;
     options.command = Command::Wipe;
     options.paths = std::move(paths);

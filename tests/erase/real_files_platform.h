@@ -10,10 +10,10 @@ namespace erasetest {
 struct RealFilesPlatform {
   platform::fake::FakePlatform fakes;
   platform::linux_os::LinuxFileLayer files;
-  platform::Platform bundle{files,         fakes.registry, fakes.settings, fakes.urlCache,
-                            fakes.history, fakes.trash,    fakes.shell,    fakes.downloader,
-                            fakes.process, fakes.msgbox,   fakes.dialogs,  fakes.windows,
-                            fakes.tray};
+  platform::Platform bundle{platform::withView(
+      platform::System{files, fakes.registry, fakes.settings, fakes.urlCache, fakes.history,
+                       fakes.trash, fakes.shell, fakes.downloader, fakes.process},
+      fakes.msgbox, fakes.dialogs, fakes.windows, fakes.tray)};
 };
 
 }  // namespace erasetest

@@ -117,10 +117,8 @@ TEST_F(WipeChoiceTest, AChosenFolderSwappedAfterItsListingIsNotWiped) {
     fs::create_directory_symlink(outside, dir.path() / "tree2");
   };
   platform::Platform bundle = real.bundle;
-  platform::Platform hooked{
-      bundle.files,   bundle.registry, bundle.settings,   bundle.urlCache, bundle.history,
-      bundle.trash,   bundle.shell,    bundle.downloader, bundle.process,  box,
-      bundle.dialogs, bundle.windows,  bundle.tray};
+  platform::Platform hooked =
+      platform::withView(bundle, box, bundle.dialogs, bundle.windows, bundle.tray);
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   erasure::FileList fileList;

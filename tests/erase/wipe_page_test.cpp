@@ -202,11 +202,11 @@ TEST_F(WipePageTest, LinksAreNamedAsLinksAndTheirTargetsLeft) {
 TEST_F(WipePageTest, PassCountFollowsTheShreddingLevel) {
   for (bool quick : {true, false}) {
     erasetest::PassCountingLayer counting(real.files);
-    platform::Platform bundle{
-        counting,           real.fakes.registry, real.fakes.settings, real.fakes.urlCache,
-        real.fakes.history, real.fakes.trash,    real.fakes.shell,    real.fakes.downloader,
-        real.fakes.process, real.fakes.msgbox,   real.fakes.dialogs,  real.fakes.windows,
-        real.fakes.tray};
+    platform::Platform bundle{platform::withView(
+        platform::System{counting, real.fakes.registry, real.fakes.settings, real.fakes.urlCache,
+                         real.fakes.history, real.fakes.trash, real.fakes.shell,
+                         real.fakes.downloader, real.fakes.process},
+        real.fakes.msgbox, real.fakes.dialogs, real.fakes.windows, real.fakes.tray)};
     erasure::WipePage counted{bundle, forms::PageHost{form, sbar}, fileList};
     counted.optQuick.setValue(quick);
     counted.optDOD.setValue(!quick);

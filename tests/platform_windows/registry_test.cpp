@@ -39,8 +39,7 @@ TEST(WindowsRegistry, AutostartValueIsWrittenAndRemovedInTheRunKey) {
   app::Modmain app(real.platform());
   app.SetAutoStart(true);
   long result = -1;
-  const std::string command =
-      readText(real.services.platform().registry, kRun, identity::kAppTitle, result);
+  const std::string command = readText(real.platform().registry, kRun, identity::kAppTitle, result);
   ASSERT_EQ(result, 0);
   // The program folder, "\", the file name and ".exe": a file Windows can start.
   EXPECT_EQ(command, real.platform().process.programFolder() + "\\" +

@@ -11,9 +11,10 @@ namespace windows_test {
 
 struct RealWindows {
   platform::fake::FakePlatform fake;
-  platform::windows_os::WindowsServices services{fake.msgbox, fake.dialogs, fake.windows,
-                                                 fake.tray};
-  platform::Platform& platform() { return services.platform(); }
+  platform::windows_os::WindowsSystem services;
+  platform::Platform bundle =
+      platform::withView(services.system(), fake.msgbox, fake.dialogs, fake.windows, fake.tray);
+  platform::Platform& platform() { return bundle; }
 };
 
 // A folder path with its separator, as the ANSI calls take it.

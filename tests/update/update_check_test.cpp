@@ -89,9 +89,10 @@ class CheckForUpdatesTest : public ::testing::Test {
   forms::Form window{"frmmain"};
   ToTestServer downloader{server.url(""), window};
   platform::fake::FakePlatform fake;
-  platform::Platform platform{
-      fake.files, fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash, fake.shell,
-      downloader, fake.process,  fake.msgbox,   fake.dialogs,  fake.windows, fake.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
+                       fake.trash, fake.shell, downloader, fake.process},
+      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
   std::vector<std::string> opened;
 };
 

@@ -53,10 +53,10 @@ class DesktopTest : public QObject {
     ViewEnv env;
     env.fake.process.folder = folder.path().string();
     platform::Platform bundle = env.platform;
-    platform::Platform withCurl{bundle.files,   bundle.registry, bundle.settings, bundle.urlCache,
-                                bundle.history, bundle.trash,    bundle.shell,    downloader,
-                                bundle.process, bundle.msgbox,   bundle.dialogs,  bundle.windows,
-                                bundle.tray};
+    platform::Platform withCurl{platform::withView(
+        platform::System{bundle.files, bundle.registry, bundle.settings, bundle.urlCache,
+                         bundle.history, bundle.trash, bundle.shell, downloader, bundle.process},
+        bundle.msgbox, bundle.dialogs, bundle.windows, bundle.tray)};
     app::Modmain app(withCurl);
     // The widgets go before the window models they mirror, as in main().
     auto unloadViews = qScopeGuard([&] { env.windows.unloadAll(); });

@@ -47,10 +47,10 @@ class TrayTest : public QObject {
   void doubleClickOnTheIconShowsTheMainWindowWithoutTheMenu() {
     platform::fake::FakePlatform fake;
     view_qt::QtTray tray{QIcon()};
-    platform::Platform bundle{fake.files,   fake.registry, fake.settings, fake.urlCache,
-                              fake.history, fake.trash,    fake.shell,    fake.downloader,
-                              fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
-                              tray};
+    platform::Platform bundle{platform::withView(
+        platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
+                         fake.trash, fake.shell, fake.downloader, fake.process},
+        fake.msgbox, fake.dialogs, fake.windows, tray)};
     app::Modmain app(bundle);
     app.Main();
     fake.windows.log.clear();

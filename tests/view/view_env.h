@@ -16,10 +16,10 @@ struct ViewEnv {
 
   platform::fake::FakePlatform fake;
   view_qt::QtWindowManager windows;
-  platform::Platform platform{fake.files,   fake.registry, fake.settings, fake.urlCache,
-                              fake.history, fake.trash,    fake.shell,    fake.downloader,
-                              fake.process, fake.msgbox,   fake.dialogs,  windows,
-                              fake.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
+                       fake.trash, fake.shell, fake.downloader, fake.process},
+      fake.msgbox, fake.dialogs, windows, fake.tray)};
 
   template <typename W>
   W* find(const forms::Form& form, const char* name) {

@@ -21,9 +21,9 @@ struct FakePlatform {
   FakeWindowManager windows;
   FakeTray tray;
 
-  Platform platform() {
-    return Platform{files,      registry, settings, urlCache, history, trash, shell,
-                    downloader, process,  msgbox,   dialogs,  windows, tray};
+  Platform platform() { return withView(system(), msgbox, dialogs, windows, tray); }
+  System system() {
+    return System{files, registry, settings, urlCache, history, trash, shell, downloader, process};
   }
 };
 

@@ -9,12 +9,21 @@
 #include "platform/linux/registry/hive_registry.h"
 #include "platform/linux/system/linux_process.h"
 #include "platform/linux/system/linux_shell.h"
+#include "platform/linux/system/run_log_file.h"
 #include "platform/linux/trash/freedesktop_trash.h"
 #include "platform/registry_settings_store.h"
 
+namespace platform {
+
+std::unique_ptr<SystemServices> openSystemServices() {
+  return std::make_unique<linux_os::LinuxSystem>();
+}
+
+}  // namespace platform
+
 namespace platform::linux_os {
 
-struct LinuxServices::Impl {
+struct LinuxSystem::Impl {
   LinuxFileLayer plainFiles;
   // Paths inside the program's cookie folder are the browsers' cookies.
   CookieFolderFileLayer files{plainFiles};
@@ -26,19 +35,22 @@ struct LinuxServices::Impl {
   LinuxShell shell;
   CurlDownloader downloader;
   LinuxProcess process;
+  RunLogFile runLog;
 };
 
-LinuxServices::LinuxServices(forms::MessageBoxService& msgbox, forms::DialogService& dialogs,
-                             forms::WindowManager& windows, forms::TrayService& tray)
-    : impl_(std::make_unique<Impl>()) {
-  platform_ = std::make_unique<Platform>(
-      Platform{impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history,
-               impl_->trash, impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs,
-               windows, tray, [](const std::string& folder) -> std::unique_ptr<FreeSpaceWipe> {
-                 return LinuxFreeSpaceWipe::open(folder);
-               }});
+LinuxSystem::LinuxSystem() : impl_(std::make_unique<Impl>()) {
+  system_ = std::make_unique<System>(
+      System{impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history,
+             impl_->trash, impl_->shell, impl_->downloader, impl_->process,
+             [](const std::string& folder) -> std::unique_ptr<FreeSpaceWipe> {
+               return LinuxFreeSpaceWipe::open(folder);
+             }});
 }
 
-LinuxServices::~LinuxServices() = default;
+LinuxSystem::~LinuxSystem() = default;
+
+RunLog* LinuxSystem::runLog() {
+  return &impl_->runLog;
+}
 
 }  // namespace platform::linux_os

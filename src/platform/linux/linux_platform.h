@@ -1,24 +1,23 @@
-// Builds the bundle of Linux platform services. The view's services (message
-// boxes, dialogs, windows, tray) come from the toolkit and are passed in.
+// The Linux system's services, owned together.
 #pragma once
 
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/system.h"
 
 namespace platform::linux_os {
 
-class LinuxServices {
+class LinuxSystem : public SystemServices {
  public:
-  LinuxServices(forms::MessageBoxService& msgbox, forms::DialogService& dialogs,
-                forms::WindowManager& windows, forms::TrayService& tray);
-  ~LinuxServices();
-  Platform& platform() { return *platform_; }
+  LinuxSystem();
+  ~LinuxSystem() override;
+  System& system() override { return *system_; }
+  RunLog* runLog() override;
 
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
-  std::unique_ptr<Platform> platform_;
+  std::unique_ptr<System> system_;
 };
 
 }  // namespace platform::linux_os

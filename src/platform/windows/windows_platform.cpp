@@ -11,9 +11,17 @@
 #include "platform/windows/windows_url_cache.h"
 #include "platform/windows/windows_url_history.h"
 
+namespace platform {
+
+std::unique_ptr<SystemServices> openSystemServices() {
+  return std::make_unique<windows_os::WindowsSystem>();
+}
+
+}  // namespace platform
+
 namespace platform::windows_os {
 
-struct WindowsServices::Impl {
+struct WindowsSystem::Impl {
   WindowsFileLayer files;
   WindowsRegistry registry;
   RegistrySettingsStore settings{registry};
@@ -25,17 +33,15 @@ struct WindowsServices::Impl {
   WindowsProcess process;
 };
 
-WindowsServices::WindowsServices(forms::MessageBoxService& msgbox, forms::DialogService& dialogs,
-                                 forms::WindowManager& windows, forms::TrayService& tray)
-    : impl_(std::make_unique<Impl>()) {
-  platform_ = std::make_unique<Platform>(
-      Platform{impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history,
-               impl_->trash, impl_->shell, impl_->downloader, impl_->process, msgbox, dialogs,
-               windows, tray, [](const std::string& folder) -> std::unique_ptr<FreeSpaceWipe> {
-                 return WindowsFreeSpaceWipe::open(folder);
-               }});
+WindowsSystem::WindowsSystem() : impl_(std::make_unique<Impl>()) {
+  system_ = std::make_unique<System>(
+      System{impl_->files, impl_->registry, impl_->settings, impl_->urlCache, impl_->history,
+             impl_->trash, impl_->shell, impl_->downloader, impl_->process,
+             [](const std::string& folder) -> std::unique_ptr<FreeSpaceWipe> {
+               return WindowsFreeSpaceWipe::open(folder);
+             }});
 }
 
-WindowsServices::~WindowsServices() = default;
+WindowsSystem::~WindowsSystem() = default;
 
 }  // namespace platform::windows_os

@@ -1,24 +1,24 @@
-// Builds the bundle of Windows platform services. The view's services
-// (message boxes, dialogs, windows, tray) come from the view and are passed in.
+// The Windows system's services, owned together.
 #pragma once
 
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/system.h"
 
 namespace platform::windows_os {
 
-class WindowsServices {
+class WindowsSystem : public SystemServices {
  public:
-  WindowsServices(forms::MessageBoxService& msgbox, forms::DialogService& dialogs,
-                  forms::WindowManager& windows, forms::TrayService& tray);
-  ~WindowsServices();
-  Platform& platform() { return *platform_; }
+  WindowsSystem();
+  ~WindowsSystem() override;
+  System& system() override { return *system_; }
+  // The Windows program keeps no run log yet.
+  RunLog* runLog() override { return nullptr; }
 
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
-  std::unique_ptr<Platform> platform_;
+  std::unique_ptr<System> system_;
 };
 
 }  // namespace platform::windows_os

@@ -16,9 +16,10 @@ namespace fs = std::filesystem;
 
 struct ProgramOnDisk {
   explicit ProgramOnDisk(platform::fake::FakePlatform& fakes)
-      : platform{fakes.files,   registry,      settings,         fakes.urlCache, fakes.history,
-                 fakes.trash,   fakes.shell,   fakes.downloader, fakes.process,  fakes.msgbox,
-                 fakes.dialogs, fakes.windows, fakes.tray} {}
+      : platform{platform::withView(
+            platform::System{fakes.files, registry, settings, fakes.urlCache, fakes.history,
+                             fakes.trash, fakes.shell, fakes.downloader, fakes.process},
+            fakes.msgbox, fakes.dialogs, fakes.windows, fakes.tray)} {}
   platform::linux_os::HiveRegistry registry;
   platform::RegistrySettingsStore settings{registry};
   platform::Platform platform;

@@ -48,10 +48,10 @@ class AppTest : public ::testing::Test {
   platform::fake::FakePlatform fakes;
   RecordingWindows windows;
   CountingCache cache;
-  platform::Platform platform{fakes.files,   fakes.registry, fakes.settings, cache,
-                              fakes.history, fakes.trash,    fakes.shell,    fakes.downloader,
-                              fakes.process, fakes.msgbox,   fakes.dialogs,  windows,
-                              fakes.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{fakes.files, fakes.registry, fakes.settings, cache, fakes.history,
+                       fakes.trash, fakes.shell, fakes.downloader, fakes.process},
+      fakes.msgbox, fakes.dialogs, windows, fakes.tray)};
   app::Modmain app{platform};
 
   AppTest() {

@@ -27,10 +27,10 @@ class CachePageOnDiskTest : public ::testing::Test {
   platform::linux_os::LinuxUrlCache cache{
       profiles.both(), [](const platform::linux_os::BrowserProfile&) { return false; }};
   platform::fake::FakePlatform fake;
-  platform::Platform platform{fake.files,   fake.registry, fake.settings, cache,
-                              fake.history, fake.trash,    fake.shell,    fake.downloader,
-                              fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
-                              fake.tray};
+  platform::Platform platform{platform::withView(
+      platform::System{fake.files, fake.registry, fake.settings, cache, fake.history, fake.trash,
+                       fake.shell, fake.downloader, fake.process},
+      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
   forms::Form frmmain{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   traces::CachePage page{platform, forms::PageHost{frmmain, sbar}};
@@ -110,10 +110,10 @@ class ReadBackLayer : public platform::fake::FakeFileLayer {
 
 TEST_F(CachePageOnDiskTest, SecureWipeOfOtherAreasOverwritesEntryFilesBeforeRemoval) {
   ReadBackLayer files;
-  platform::Platform securePlatform{files,        fake.registry, fake.settings, cache,
-                                    fake.history, fake.trash,    fake.shell,    fake.downloader,
-                                    fake.process, fake.msgbox,   fake.dialogs,  fake.windows,
-                                    fake.tray};
+  platform::Platform securePlatform =
+      platform::withView(platform::System{files, fake.registry, fake.settings, cache, fake.history,
+                                          fake.trash, fake.shell, fake.downloader, fake.process},
+                         fake.msgbox, fake.dialogs, fake.windows, fake.tray);
   forms::CheckBox secureForAll{"chkSecureForAll"};
   traces::CachePage securePage{securePlatform, forms::PageHost{frmmain, sbar}, &secureForAll};
   profiles.addFirefox(":http://plain.example/");

@@ -48,9 +48,10 @@ class CookiesPageOverBrowsers : public ::testing::Test {
   platform::linux_os::CookieFolderFileLayer files{f.files};
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
-  platform::Platform platform{files,     f.registry, f.settings,   f.urlCache, f.history,
-                              f.trash,   f.shell,    f.downloader, f.process,  f.msgbox,
-                              f.dialogs, f.windows,  f.tray};
+  platform::Platform platform{
+      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
+                                          f.trash, f.shell, f.downloader, f.process},
+                         f.msgbox, f.dialogs, f.windows, f.tray)};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
   traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll};

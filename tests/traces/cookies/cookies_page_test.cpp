@@ -123,9 +123,10 @@ class CookiesPageTest : public ::testing::Test {
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   WatchingBox box{sbar};
-  platform::Platform platform{files,     f.registry, f.settings,   f.urlCache, f.history,
-                              f.trash,   f.shell,    f.downloader, f.process,  box,
-                              f.dialogs, f.windows,  f.tray};
+  platform::Platform platform{
+      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
+                                          f.trash, f.shell, f.downloader, f.process},
+                         box, f.dialogs, f.windows, f.tray)};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
   traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll};
@@ -284,9 +285,10 @@ TEST_F(CookiesPageTest, AListingInterruptedByANewOneAddsNothingTwice) {
       if (auto once = std::exchange(onFirst, nullptr)) once();
     }
   } windows;
-  platform::Platform withClicks{files,     f.registry, f.settings,   f.urlCache, f.history,
-                                f.trash,   f.shell,    f.downloader, f.process,  box,
-                                f.dialogs, windows,    f.tray};
+  platform::Platform withClicks{
+      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
+                                          f.trash, f.shell, f.downloader, f.process},
+                         box, f.dialogs, windows, f.tray)};
   traces::CookiesPage clicked{withClicks, forms::PageHost{form, sbar}, showIndexDat,
                               chkSecureForAll};
   windows.onFirst = [&] { clicked.loadCookiesList(); };

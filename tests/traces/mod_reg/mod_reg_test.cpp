@@ -42,9 +42,10 @@ class ModReg : public ::testing::Test {
 
   platform::fake::FakePlatform f;
   CountingRegistry registry;
-  platform::Platform platform{f.files,   registry,  f.settings,   f.urlCache, f.history,
-                              f.trash,   f.shell,   f.downloader, f.process,  f.msgbox,
-                              f.dialogs, f.windows, f.tray};
+  platform::Platform platform{
+      platform::withView(platform::System{f.files, registry, f.settings, f.urlCache, f.history,
+                                          f.trash, f.shell, f.downloader, f.process},
+                         f.msgbox, f.dialogs, f.windows, f.tray)};
 };
 
 }  // namespace
