@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include "app/modmain.h"
+#include "browsers/browser_stores.h"
 #include "cli/cli.h"
 #include "platform/platform.h"
 #include "view/qt/pictures.h"
@@ -30,9 +31,11 @@ int main(int argc, char** argv) {
   platform::Platform services =
       platform::withView(system->system(), msgbox, dialogs, windows, tray);
 
+  browsers::BrowserStores browsers;
+
   int result = 0;
   {
-    app::Modmain app(services);
+    app::Modmain app(services, browsers.stores());
     app.setRunLog(system->runLog());
     app.Main();
     result = view_qt::runUntilEnd(app, windows);

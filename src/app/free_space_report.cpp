@@ -1,8 +1,10 @@
 #include "app/free_space_report.h"
 
-#include "app/run_report.h"
+#include "core/run_report.h"
 
 namespace app {
+
+using core::byteText;
 
 std::string driveText(const platform::FreeSpaceDrive& drive) {
   return drive.mountPoint + " (" + drive.fileSystem + ")";

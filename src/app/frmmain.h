@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/free_space_action.h"
-#include "app/run_report.h"
+#include "core/run_report.h"
 #include "erase/wipe_page.h"
 #include "forms/controls.h"
 #include "forms/form.h"
@@ -18,6 +18,14 @@
 #include "update/update_check.h"
 
 namespace app {
+
+// The run's vocabulary is the clearing core's.
+using core::Area;
+using core::AreaOutcome;
+using core::kAllAreas;
+using core::RunReport;
+using core::byteText;
+using core::timeNowText;
 
 class Modmain;
 

@@ -9,7 +9,7 @@
 
 namespace app {
 
-Modmain::Modmain(platform::Platform& p) : platform(p) {}
+Modmain::Modmain(platform::Platform& p, core::Stores s) : platform(p), stores(std::move(s)) {}
 
 Modmain::~Modmain() = default;
 

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "app/frmmain.h"
-#include "app/run_report.h"
+#include "core/run_report.h"
+#include "core/stores.h"
 #include "app/small_forms.h"
 #include "erase/file_list.h"
 #include "identity.h"
@@ -21,7 +22,9 @@ inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVer
 
 class Modmain {
  public:
-  explicit Modmain(platform::Platform& platform);
+  // stores are where the browsers' traces are; none means the system's own
+  // legacy stores alone.
+  explicit Modmain(platform::Platform& platform, core::Stores stores = {});
   ~Modmain();
   Modmain(const Modmain&) = delete;
   Modmain& operator=(const Modmain&) = delete;
@@ -79,6 +82,7 @@ class Modmain {
   bool hasTray() const { return platform.tray.available(); }
 
   platform::Platform& platform;
+  const core::Stores stores;
   // Scheme and host of the maker's server: the build's own; tests point it elsewhere.
   std::string makerUrl = identity::kMakerUrl;
   bool ShowIndexDat = true;

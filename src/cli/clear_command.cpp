@@ -7,32 +7,32 @@
 
 namespace cli {
 
-int runClear(const Options& options, platform::Platform& platform, platform::RunLog* log,
-             std::ostream& out, std::ostream& err, bool showProgress) {
-  app::Modmain program(platform);
+int runClear(const Options& options, platform::Platform& platform, const core::Stores& stores,
+             platform::RunLog* log, std::ostream& out, std::ostream& err, bool showProgress) {
+  app::Modmain program(platform, stores);
   app::frmmain& main = program.prepareWithoutWindows();
   if (options.secure) main.wipe.chkSecureForAll.setValue(1);
-  const std::vector<app::Area> areas = options.chosen ? program.chosenAreas() : options.areas;
+  const std::vector<core::Area> areas = options.chosen ? program.chosenAreas() : options.areas;
   program.loadLists(areas);
 
   forms::Label progress{"progress"};
   if (showProgress)
     progress.setRefreshHandler(
         [&err, &progress] { err << "\r\033[K" << progress.Caption() << std::flush; });
-  app::RunReport report = program.clearAreas(areas, options.dryRun, progress);
+  core::RunReport report = program.clearAreas(areas, options.dryRun, progress);
   if (showProgress) err << "\r\033[K" << std::flush;
   report.trigger = "command line";
 
   // A report that did not reach its reader (a full disk, a closed pipe) or
   // the log is something asked for and not done: the status says so.
-  out << (options.json ? reportJson(report) : app::reportText(report, options.dryRun));
+  out << (options.json ? reportJson(report) : core::reportText(report, options.dryRun));
   out.flush();
   bool told = true;
   if (!out.good()) {
     err << "tracesweep: the report could not be written\n";
     told = false;
   }
-  if (log && !options.dryRun && !log->add(app::logEntry(report))) {
+  if (log && !options.dryRun && !log->add(core::logEntry(report))) {
     err << "tracesweep: the report could not be added to the log\n";
     told = false;
   }

@@ -4,6 +4,7 @@
 #include <iosfwd>
 
 #include "cli/options.h"
+#include "core/stores.h"
 #include "platform/platform.h"
 #include "platform/run_log.h"
 
@@ -13,7 +14,7 @@ namespace cli {
 // routines, prints the report to out, keeps a real run's report in log (when
 // given) and shows each step on err when showProgress. 0 when everything was
 // cleared and the report written (to out and to the log), 1 otherwise.
-int runClear(const Options& options, platform::Platform& platform, platform::RunLog* log,
-             std::ostream& out, std::ostream& err, bool showProgress);
+int runClear(const Options& options, platform::Platform& platform, const core::Stores& stores,
+             platform::RunLog* log, std::ostream& out, std::ostream& err, bool showProgress);
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "browsers/browser_stores.h"
 #include "cli/clear_command.h"
 #include "cli/free_space_command.h"
 #include "cli/headless_ui.h"
@@ -51,7 +52,9 @@ int runParsed(const Options& options) {
     }
     return runWipe(options, services, here, std::cout, std::cerr, progress);
   }
-  return runClear(options, services, system->runLog(), std::cout, std::cerr, progress);
+  browsers::BrowserStores browsers;
+  return runClear(options, services, browsers.stores(), system->runLog(), std::cout, std::cerr,
+                  progress);
 }
 
 }  // namespace

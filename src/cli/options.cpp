@@ -49,10 +49,10 @@ std::string parseAreas(std::string_view list, Options& options) {
     std::string_view name =
         list.substr(start, comma == std::string_view::npos ? list.npos : comma - start);
     if (name == "all") {
-      options.areas.assign(app::kAllAreas.begin(), app::kAllAreas.end());
+      options.areas.assign(core::kAllAreas.begin(), core::kAllAreas.end());
     } else if (name == "chosen") {
       options.chosen = true;
-    } else if (std::optional<app::Area> area = app::areaNamed(name)) {
+    } else if (std::optional<core::Area> area = core::areaNamed(name)) {
       options.areas.push_back(*area);
     } else {
       return "unknown area '" + std::string(name) +

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_report.h"
+#include "core/run_report.h"
 
 namespace cli {
 
@@ -21,7 +21,7 @@ enum class Command {
 struct Options {
   Command command = Command::Desktop;
   // --clear
-  std::vector<app::Area> areas;
+  std::vector<core::Area> areas;
   bool chosen = false;  // --clear chosen: the areas ticked on the General page
   bool dryRun = false;
   bool secure = false;

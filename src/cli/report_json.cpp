@@ -4,16 +4,16 @@
 
 namespace cli {
 
-std::string reportJson(const app::RunReport& report) {
+std::string reportJson(const core::RunReport& report) {
   nlohmann::ordered_json root;
   root["preview"] = report.preview;
   root["trigger"] = report.trigger;
   root["started"] = report.started;
   root["ok"] = report.ok();
   root["areas"] = nlohmann::ordered_json::array();
-  for (const app::AreaOutcome& area : report.areas) {
+  for (const core::AreaOutcome& area : report.areas) {
     nlohmann::ordered_json entry;
-    entry["area"] = app::areaName(area.area);
+    entry["area"] = core::areaName(area.area);
     entry["removed"] = area.outcome.removed;
     entry["bytes"] = area.outcome.bytes;
     entry["skipped"] = area.outcome.skipped;

@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "app/run_report.h"
+#include "core/run_report.h"
 
 namespace cli {
 
-std::string reportJson(const app::RunReport& report);
+std::string reportJson(const core::RunReport& report);
 
 }  // namespace cli

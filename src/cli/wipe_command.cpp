@@ -6,7 +6,7 @@
 #include <ostream>
 #include <unordered_map>
 
-#include "app/run_report.h"
+#include "core/run_report.h"
 #include "areas/wipe_outcome.h"
 #include "erase/secure_wipe.h"
 #include "erase/wipe_choice.h"
@@ -101,8 +101,8 @@ WipeRun::Progress WipeRun::progressLine(const std::vector<std::string>& paths,
   }
   return [this, sizeOf, total, done = std::int64_t{0}](std::int64_t files, std::int64_t count,
                                                        const std::string& path) mutable {
-    err_ << "\r\033[Kwiped " << files << " of " << count << " files, " << app::byteText(done)
-         << " of " << app::byteText(total) << std::flush;
+    err_ << "\r\033[Kwiped " << files << " of " << count << " files, " << core::byteText(done)
+         << " of " << core::byteText(total) << std::flush;
     // The file now under way counts once it is done.
     if (auto it = sizeOf->find(path); it != sizeOf->end()) done += it->second;
   };
@@ -126,7 +126,7 @@ void WipeRun::report(const std::string& typed, const std::vector<WipeResult>& re
     // Only what was overwritten and removed (or a link, removed) is done.
     failed_ = failed_ || !result.complete();
   }
-  out_ << typed << ": " << wiped << " wiped (" << app::byteText(wipedBytes) << ", "
+  out_ << typed << ": " << wiped << " wiped (" << core::byteText(wipedBytes) << ", "
        << options_.passes << (options_.passes == 1 ? " pass" : " passes") << "), " << removedOnly
        << " removed without overwriting, " << left << " could not be wiped";
   if (gone > 0) out_ << ", " << gone << " gone before they could be wiped";

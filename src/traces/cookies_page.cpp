@@ -1,10 +1,10 @@
 #include "traces/cookies_page.h"
 
+#include <map>
 #include <vector>
 
 #include "forms/message_box.h"
 #include "identity.h"
-#include "platform/cookie_wipe_options.h"
 #include "traces/clear_failures.h"
 #include "traces/mod_reg.h"
 
@@ -13,119 +13,77 @@ namespace traces {
 namespace {
 constexpr const char* kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kPathSeparator = '/';
 constexpr const char* kIndexFile = "index.dat";
 }  // namespace
 
 CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
-                         const forms::CheckBox& secureForAll)
-    : platform_(platform), host_(host), showIndexDat_(showIndexDat), secureForAll_(secureForAll) {
+                         const forms::CheckBox& secureForAll,
+                         std::vector<core::CookieSource*> sources)
+    : platform_(platform),
+      host_(host),
+      showIndexDat_(showIndexDat),
+      secureForAll_(secureForAll),
+      folderSource_(platform.files,
+                    [&platform] {
+                      // A value that cannot be read is told by the registry
+                      // routine itself, once per listing.
+                      return GetRegValue(platform, platform::HKEY_CURRENT_USER, kShellFoldersKey,
+                                         "Cookies");
+                    }),
+      area_(sources.empty() ? std::vector<core::CookieSource*>{&folderSource_} : sources),
+      folderOnly_(sources.empty()) {
   lstcookies.ColumnHeaders() = {{"Cookie Name", 0}, {"Cookie Path", 0}};
 }
 
 void CookiesPage::loadCookiesList() {
-  ++listings_;
+  const std::uint64_t listing = ++listings_;
   lstcookies.Clear();
-  cookieFolder_ = GetRegValue(platform_, platform::HKEY_CURRENT_USER, kShellFoldersKey, "Cookies");
+  forms::HourglassGuard hourglass(host_.form);
+  // The interface stays live while a large store is listed. A click that
+  // lists anew (a deletion, the tab) makes this listing moot.
+  core::CookiePlan plan = area_.plan([this, listing] {
+    platform_.windows.doEvents();
+    return listings_ == listing;
+  });
+  if (listings_ != listing) return;
+  cookieFolder_ = plan.folder;
   txtCookieDir.setText(cookieFolder_);
-  if (cookieFolder_.empty()) return;
-  EnumCookies(cookieFolder_);
+  plan_ = std::move(plan);
+  EnumCookies(plan_);
 }
 
-void CookiesPage::EnumCookies(const std::string& folder) {
-  forms::HourglassGuard hourglass(host_.form);
-  const std::uint64_t listing = ++listings_;
-  std::string dir = folder;
-  if (dir.empty() || dir.back() != kPathSeparator) dir += kPathSeparator;
-  auto* view = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files);
-  for (const platform::DirEntry& entry : platform_.files.listFolder(dir)) {
-    // The interface stays live while a large folder is listed. A click that
-    // lists the folder anew (a deletion, the tab) makes this listing moot.
-    platform_.windows.doEvents();
-    if (listings_ != listing) return;
-    if (entry.attributes & platform::kAttrDirectory) continue;
-    if (entry.name == kIndexFile && !showIndexDat_) continue;
-    std::int64_t index = lstcookies.Add(entry.name, dir + entry.name);
-    // Where the cookies really are: a view's entry names the browser's
-    // database, a plain folder's file is itself the place.
-    std::string where = view ? view->entryLocation(dir + entry.name) : std::string();
-    lstcookies.setSubItem(index, 1, where.empty() ? dir + entry.name : where);
+void CookiesPage::EnumCookies(const core::CookiePlan& plan) {
+  for (const core::CookieEntry& entry : plan.entries) {
+    if (entry.file && entry.name == kIndexFile && !showIndexDat_) continue;
+    std::int64_t index = lstcookies.Add(entry.name, entry.key);
+    lstcookies.setSubItem(index, 1, entry.location);
   }
   if (lstcookies.Count() > 0) lstcookies.setSelected(lstcookies.Count(), true);
 }
 
-// Deletes the file of item i; true when it is gone. A read-only file (75) is
-// made normal and tried once more. A failure is added to outcome.
-bool CookiesPage::deleteItemFile(std::int64_t index, platform::ClearOutcome& outcome) {
-  const std::string path = lstcookies.Item(index).Key;
-  int error = platform_.files.deleteFile(path);
-  if (error == platform::kErrPathFileAccess) {
-    platform_.files.setAttributes(path, platform::kAttrNormal);
-    error = platform_.files.deleteFile(path);
+std::vector<std::int64_t> CookiesPage::listedEntries(bool selectedOnly,
+                                                     std::vector<std::size_t>& entries) const {
+  std::map<std::string, std::size_t> byKey;
+  for (std::size_t k = 0; k < plan_.entries.size(); ++k) byKey.emplace(plan_.entries[k].key, k);
+  std::vector<std::int64_t> items;
+  for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
+    const forms::ListItem& item = lstcookies.Item(i);
+    if (item.Text.empty() || (selectedOnly && !item.Selected)) continue;
+    auto at = byKey.find(item.Key);
+    if (at == byKey.end()) continue;
+    items.push_back(i);
+    entries.push_back(at->second);
   }
-  if (error == 0) {
-    ++outcome.removed;
-    outcome.items.push_back(lstcookies.Item(index).Text);
-  } else if (error != platform::kErrFileNotFound) {
-    outcome.fail(path, platform_.files.errorText(error));
-  }
-  return error == 0;
-}
-
-// The entries of a cookie view go in batches, one per browser database. As
-// with a file, an entry that gives 75 is made normal and tried once more;
-// only the last attempt's failures are kept.
-void CookiesPage::deleteEntries(platform::CookieWipeOptions& view,
-                                const std::vector<std::int64_t>& indexes,
-                                platform::ClearOutcome& outcome) {
-  std::vector<std::string> paths;
-  for (std::int64_t i : indexes) paths.push_back(lstcookies.Item(i).Key);
-  // The view repaints the status bar as its progress changes (at most every
-  // few tens of milliseconds), also while SQLite works on one database.
-  auto progress = [this](std::int64_t done, std::int64_t total) {
-    host_.sbar.setProgress(done, total);
-  };
-  platform::ClearOutcome first;
-  std::vector<int> errors = view.deleteEntries(paths, progress, first);
-  outcome.removed += first.removed;
-  std::vector<std::string> again;
-  std::vector<std::size_t> againAt;
-  for (std::size_t k = 0; k < errors.size(); ++k) {
-    if (errors[k] != platform::kErrPathFileAccess) continue;
-    platform_.files.setAttributes(paths[k], platform::kAttrNormal);
-    again.push_back(paths[k]);
-    againAt.push_back(k);
-  }
-  if (!again.empty()) {
-    platform::ClearOutcome second;
-    std::vector<int> retried = view.deleteEntries(again, progress, second);
-    for (std::size_t k = 0; k < retried.size(); ++k) errors[againAt[k]] = retried[k];
-    outcome.removed += second.removed;
-    first.failures = std::move(second.failures);
-  }
-  outcome.failures.insert(outcome.failures.end(), first.failures.begin(), first.failures.end());
-  host_.sbar.setProgress(0, 0);
-  // The indexes run from the last item to the first, so removing one does
-  // not shift those still to come.
-  for (std::size_t k = 0; k < indexes.size(); ++k) {
-    if (errors[k] != 0) continue;
-    outcome.items.push_back(lstcookies.Item(indexes[k]).Text);
-    lstcookies.Remove(indexes[k]);
-  }
+  return items;
 }
 
 platform::ClearOutcome CookiesPage::previewDeletecookies() const {
-  platform::ClearOutcome outcome;
-  for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
-    const forms::ListItem& item = lstcookies.Item(i);
-    if (item.Text.empty()) continue;
-    ++outcome.removed;
-    outcome.items.push_back(item.Text);
-  }
-  // What the clearing would leave because the listing could not reach it.
-  if (auto* view = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files))
-    outcome.failures = view->unreachedStores();
-  return outcome;
+  core::CookiePlan shown;
+  shown.unreached = plan_.unreached;  // what the clearing would leave and tell
+  std::vector<std::size_t> entries;
+  listedEntries(false, entries);
+  for (std::size_t k : entries) shown.entries.push_back(plan_.entries[k]);
+  return core::CookieArea::preview(shown);
 }
 
 void CookiesPage::deletecookies(bool ask, platform::ClearOutcome* outcome) {
@@ -135,33 +93,34 @@ void CookiesPage::deletecookies(bool ask, platform::ClearOutcome* outcome) {
                             forms::vbYesNo | forms::vbQuestion, "Delete Cookies") != forms::vbYes)
     return;
   platform::ClearOutcome result;
-  auto* view = dynamic_cast<platform::CookieWipeOptions*>(&platform_.files);
   {
     forms::HourglassGuard hourglass(host_.form);
-    if (view) view->setVacuumAfterDelete(secureForAll_.Value() == 1);
-    // Last to first, so that removing an item does not shift those still to come.
-    std::vector<std::int64_t> chosen;
-    for (std::int64_t i = lstcookies.Count(); i >= 1; --i) {
-      const forms::ListItem& item = lstcookies.Item(i);
-      if (item.Text.empty() || (ask && !item.Selected)) continue;
-      if (view)
-        chosen.push_back(i);
-      else if (deleteItemFile(i, result))
-        lstcookies.Remove(i);
-    }
-    // Called with nothing chosen too: the view tells the stores it could not
-    // reach, which no listing shows.
-    if (view) deleteEntries(*view, chosen, result);
+    std::vector<std::size_t> chosen;
+    const std::vector<std::int64_t> items = listedEntries(ask, chosen);
+    // The status bar shows the progress (the view repaints it at most every
+    // few tens of milliseconds), also while SQLite works on one database.
+    auto progress = [this](std::int64_t done, std::int64_t total) {
+      host_.sbar.setProgress(done, total);
+    };
+    std::vector<bool> gone;
+    // Called with nothing chosen too: the stores the listing could not reach
+    // are told, which no list shows.
+    result = area_.apply(plan_, chosen, core::CookieOptions{secureForAll_.Value() == 1}, progress,
+                         &gone);
+    host_.sbar.setProgress(0, 0);
+    for (std::size_t k = 0; k < items.size(); ++k)
+      if (gone[k]) lstcookies.Remove(items[k]);
   }
   // The automatic run stays quiet: its caller reads the outcome.
   if (ask && !result.ok()) {
+    const bool sites = !folderOnly_;
     const std::string n = std::to_string(result.failures.size());
     const bool one = result.failures.size() == 1;
     const std::string heading =
-        view ? "The cookies of " + n + (one ? " site" : " sites") + " were not deleted:"
-             : n + (one ? " cookie file was" : " cookie files were") + " not deleted:";
+        sites ? "The cookies of " + n + (one ? " site" : " sites") + " were not deleted:"
+              : n + (one ? " cookie file was" : " cookie files were") + " not deleted:";
     platform_.msgbox.show(
-        notClearedText(heading, result, view ? "site" : "file", view ? "sites" : "files"),
+        notClearedText(heading, result, sites ? "site" : "file", sites ? "sites" : "files"),
         forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
   }
   if (outcome) outcome->add(result);

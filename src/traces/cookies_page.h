@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "forms/page_host.h"
+#include "core/cookie_area.h"
+#include "core/cookie_folder_source.h"
 #include "platform/clear_outcome.h"
-#include "platform/cookie_wipe_options.h"
 #include "platform/platform.h"
 
 namespace traces {
@@ -15,9 +16,11 @@ namespace traces {
 class CookiesPage {
  public:
   // showIndexDat is the process-wide flag, true until the first deletion;
-  // secureForAll is the "Secure Wipe all other areas" box.
+  // secureForAll is the "Secure Wipe all other areas" box. sources are where
+  // the cookies are (the browsers' profiles); none means the shell's cookie
+  // folder named in the registry.
   CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
-              const forms::CheckBox& secureForAll);
+              const forms::CheckBox& secureForAll, std::vector<core::CookieSource*> sources = {});
 
   forms::Frame Frame2{"Frame2", "Cookie Information"};
   forms::Label lblCookieDir{"lblCookieDir", "Cookie Directory:"};
@@ -30,7 +33,8 @@ class CookiesPage {
   forms::CommandButton cmddelcookies{"cmddelcookies", "&Delete Cookies"};
 
   void loadCookiesList();
-  void EnumCookies(const std::string& folder);
+  // Appends one item per entry of the plan; does not empty the list first.
+  void EnumCookies(const core::CookiePlan& plan);
   // ask true: asks, deletes the selected entries and tells the user of any
   // that could not be deleted. ask false (the automatic run): deletes every
   // entry and tells nobody. Either way outcome, when given, receives what was
@@ -45,15 +49,21 @@ class CookiesPage {
   void cmdinvertcookiesselection_Click();
 
  private:
-  bool deleteItemFile(std::int64_t index, platform::ClearOutcome& outcome);
-  void deleteEntries(platform::CookieWipeOptions& view, const std::vector<std::int64_t>& indexes,
-                     platform::ClearOutcome& outcome);
+  // The items that qualify (a text, and selected when selectedOnly), last
+  // first so that removing one does not shift those still to come; entries
+  // receives the plan's entry of each.
+  std::vector<std::int64_t> listedEntries(bool selectedOnly,
+                                          std::vector<std::size_t>& entries) const;
 
   platform::Platform& platform_;
   forms::PageHost host_;
   bool& showIndexDat_;
   const forms::CheckBox& secureForAll_;
+  core::CookieFolderSource folderSource_;
+  core::CookieArea area_;
+  bool folderOnly_;  // the shell's cookie folder alone: items are files, not sites
   std::string cookieFolder_;
+  core::CookiePlan plan_;  // of the last listing: what the list shows
   // Counts the listings begun; a listing that lets the interface run stops
   // when a newer one has begun meanwhile.
   std::uint64_t listings_ = 0;

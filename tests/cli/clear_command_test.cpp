@@ -97,11 +97,11 @@ class ClearCommand : public ::testing::Test {
         fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
     Options options;
     options.command = Command::Clear;
-    options.areas = {app::Area::Temp, app::Area::Trash};
+    options.areas = {core::Area::Temp, core::Area::Trash};
     options.dryRun = preview;
     options.json = true;
     std::ostringstream out, err;
-    int status = runClear(options, platform, &log, out, err, false);
+    int status = runClear(options, platform, {}, &log, out, err, false);
     report = json::parse(out.str());
     return status;
   }

@@ -29,9 +29,9 @@ TEST(Options, WhatEachCommandLineAsksFor) {
   ParseResult clear = parse({"--json", "--clear=cookies,temp", "--dry-run", "--secure"});
   ASSERT_TRUE(clear.ok()) << clear.error;
   EXPECT_EQ(clear.options.command, Command::Clear);
-  EXPECT_EQ(clear.options.areas, (std::vector<app::Area>{app::Area::Cookies, app::Area::Temp}));
+  EXPECT_EQ(clear.options.areas, (std::vector<core::Area>{core::Area::Cookies, core::Area::Temp}));
   EXPECT_TRUE(clear.options.dryRun && clear.options.secure && clear.options.json);
-  EXPECT_EQ(parse({"--clear", "all"}).options.areas.size(), app::kAllAreas.size());
+  EXPECT_EQ(parse({"--clear", "all"}).options.areas.size(), core::kAllAreas.size());
   EXPECT_TRUE(parse({"--clear", "chosen"}).options.chosen);
 
   ParseResult wipe = parse({"--wipe", "a", "--passes", "7", "b c", "--yes-really", "--", "-d"});

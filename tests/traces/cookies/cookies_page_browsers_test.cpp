@@ -1,6 +1,6 @@
 // The Cookies page over real Firefox and Chromium cookie databases, through
-// the cookie folder view: where the cookies are, and what a running browser
-// leaves and says.
+// the browsers' cookie source: where the cookies are, and what a running
+// browser leaves and says.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,9 +10,7 @@
 #include "fake_home.h"
 #include "identity.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/linux/browsers/cookie_folder_file_layer.h"
-#include "platform/linux/common/xdg_paths.h"
-#include "shell_folders.h"
+#include "browsers/cookies/profile_cookie_source.h"
 #include "traces/cookies_page.h"
 
 namespace {
@@ -28,7 +26,6 @@ class CookiesPageOverBrowsers : public ::testing::Test {
         {{".example.com", "a"}, {"www.example.com", "b"}, {"a.co.uk", "c"}, {"b.co.uk", "d"}});
     home.write(".config/chromium/Default/Preferences", "{}");
     browsertest::makeChromiumCookies(chromiumDb(), {{".news.test", "n"}, {"mail.news.test", "m"}});
-    testsupport::setCookieFolderValue(f.registry, platform::linux_os::cookieFolder());
     sbar.setChangeListener([this] {
       if (sbar.ProgressMax() > 0) progress.push_back({sbar.ProgressValue(), sbar.ProgressMax()});
     });
@@ -45,16 +42,14 @@ class CookiesPageOverBrowsers : public ::testing::Test {
 
   browsertest::FakeHome home;
   platform::fake::FakePlatform f;
-  platform::linux_os::CookieFolderFileLayer files{f.files};
+  browsers::ProfileCookieSource cookies;
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
-  platform::Platform platform{
-      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
-                                          f.trash, f.shell, f.downloader, f.process},
-                         f.msgbox, f.dialogs, f.windows, f.tray)};
+  platform::Platform platform{f.platform()};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
-  traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll};
+  traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll,
+                           {&cookies}};
   std::vector<std::pair<std::int64_t, std::int64_t>> progress;
 };
 

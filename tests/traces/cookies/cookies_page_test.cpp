@@ -9,7 +9,6 @@
 #include <set>
 
 #include "identity.h"
-#include "platform/cookie_wipe_options.h"
 #include "platform/fake/fake_platform.h"
 #include "shell_folders.h"
 #include "temp_dir.h"
@@ -21,7 +20,7 @@ namespace fs = std::filesystem;
 // A file layer over a real folder with the contract the page relies on: a
 // read-only file refuses deletion with 75 until its attributes are reset;
 // files marked in use refuse it with 75 for good.
-class FolderLayer : public platform::fake::FakeFileLayer, public platform::CookieWipeOptions {
+class FolderLayer : public platform::fake::FakeFileLayer {
  public:
   std::vector<platform::DirEntry> listFolder(const std::string& folder) override {
     std::vector<platform::DirEntry> entries;
@@ -48,24 +47,10 @@ class FolderLayer : public platform::fake::FakeFileLayer, public platform::Cooki
     attributeCalls.push_back({path, attributes});
     return chmod(path.c_str(), 0600) == 0 ? 0 : platform::kErrFileNotFound;
   }
-  void setVacuumAfterDelete(bool on) override { vacuum.push_back(on); }
-  std::string entryLocation(const std::string&) override { return {}; }
-  std::vector<int> deleteEntries(const std::vector<std::string>& paths, const Progress& progress,
-                                 platform::ClearOutcome& outcome) override {
-    std::vector<int> errors;
-    for (const std::string& path : paths) {
-      errors.push_back(deleteFile(path));
-      if (errors.back() == 0) ++outcome.removed;
-      if (errors.back() == platform::kErrPathFileAccess) outcome.fail(path, "in use");
-      if (progress) progress(static_cast<std::int64_t>(errors.size()), paths.size());
-    }
-    return errors;
-  }
 
   std::set<std::string> inUse;
   std::vector<std::string> deleteCalls;
   std::vector<std::pair<std::string, int>> attributeCalls;
-  std::vector<bool> vacuum;
 };
 
 // Records what the window showed while a question was on the screen.
@@ -268,11 +253,23 @@ TEST_F(CookiesPageTest, SelectionButtonsAndWhereTheFocusGoes) {
 }
 
 TEST_F(CookiesPageTest, SecureWipeOfOtherAreasAsksTheCookieStoreToVacuum) {
-  page.loadCookiesList();
-  page.deletecookies(false);
+  struct RecordingSource : core::CookieSource {
+    void list(core::CookiePlan& plan, std::size_t self, const std::function<bool()>&) override {
+      plan.entries.push_back({"firefox.p@a.test", "cookies.sqlite", "firefox.p@a.test", self});
+    }
+    void remove(const std::vector<const core::CookieEntry*>&, const core::CookieOptions& options,
+                const core::Progress&, platform::ClearOutcome&, std::vector<bool>&) override {
+      vacuum.push_back(options.vacuum);
+    }
+    std::vector<bool> vacuum;
+  } source;
+  traces::CookiesPage sites{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll,
+                            {&source}};
+  sites.loadCookiesList();
+  sites.deletecookies(false);
   chkSecureForAll.setValue(1);
-  page.deletecookies(false);
-  EXPECT_EQ(files.vacuum, (std::vector<bool>{false, true}));
+  sites.deletecookies(false);
+  EXPECT_EQ(source.vacuum, (std::vector<bool>{false, true}));
 }
 
 // A user's click while the folder is listed may list it anew; the listing

@@ -12,7 +12,7 @@
 
 #include "platform/clear_outcome.h"
 
-namespace app {
+namespace core {
 
 // The areas a run clears, in the order it clears them.
 enum class Area { Cache, Cookies, History, Trash, Temp };
@@ -56,4 +56,4 @@ std::string byteText(std::int64_t bytes);
 // The time now in the report's form, "2026-12-07 13:02:11 UTC".
 std::string timeNowText();
 
-}  // namespace app
+}  // namespace core

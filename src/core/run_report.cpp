@@ -1,9 +1,9 @@
-#include "app/run_report.h"
+#include "core/run_report.h"
 
 #include <chrono>
 #include <cstdio>
 
-namespace app {
+namespace core {
 
 namespace {
 
@@ -125,4 +125,4 @@ std::string timeNowText() {
   return text;
 }
 
-}  // namespace app
+}  // namespace core

@@ -1,0 +1,44 @@
+// The cookies of every browser profile of the user, as a source of the
+// cookie area: one entry per site per profile, "<browser>.<profile>@<site>"
+// (e.g. "firefox.default-esr@example.com"), a site being what the browsers
+// group cookies by (cookie_site.h). Deleting an entry deletes exactly the
+// cookies it stands for from that profile's database; while the browser runs
+// nothing of that database changes and the entry stays.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/cookie_area.h"
+#include "platform/linux/common/browser_profiles.h"
+
+namespace browsers {
+
+using platform::linux_os::BrowserProfile;
+
+class ProfileCookieSource : public core::CookieSource {
+ public:
+  void list(core::CookiePlan& plan, std::size_t self,
+            const std::function<bool()>& keepListing) override;
+  void remove(const std::vector<const core::CookieEntry*>& entries,
+              const core::CookieOptions& options, const core::Progress& progress,
+              platform::ClearOutcome& outcome, std::vector<bool>& gone) override;
+
+ private:
+  // The profile an entry's label names: the last listing's while it names
+  // it, else found anew.
+  const BrowserProfile* profileOf(const std::string& label);
+
+  std::map<std::string, BrowserProfile> listed_;  // label -> profile, of the last listing
+};
+
+// A profile with the unique "<browser>.<profile>" label that its entries
+// begin with (no "@" or "/" in it).
+struct LabelledProfile {
+  std::string label;
+  BrowserProfile profile;
+};
+std::vector<LabelledProfile> labelledProfiles(const std::vector<BrowserProfile>& profiles);
+
+}  // namespace browsers

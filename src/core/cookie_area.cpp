@@ -1,0 +1,53 @@
+#include "core/cookie_area.h"
+
+namespace core {
+
+CookiePlan CookieArea::plan(const std::function<bool()>& keepListing) const {
+  CookiePlan plan;
+  const std::function<bool()> always = [] { return true; };
+  for (std::size_t i = 0; i < sources_.size(); ++i)
+    sources_[i]->list(plan, i, keepListing ? keepListing : always);
+  return plan;
+}
+
+platform::ClearOutcome CookieArea::preview(const CookiePlan& plan) {
+  platform::ClearOutcome outcome;
+  for (const CookieEntry& entry : plan.entries) {
+    ++outcome.removed;
+    outcome.items.push_back(entry.name);
+  }
+  outcome.failures = plan.unreached;
+  return outcome;
+}
+
+platform::ClearOutcome CookieArea::apply(const CookiePlan& plan,
+                                         const std::vector<std::size_t>& chosen,
+                                         const CookieOptions& options, const Progress& progress,
+                                         std::vector<bool>* gone) const {
+  platform::ClearOutcome outcome;
+  std::vector<bool> went(chosen.size(), false);
+  for (std::size_t s = 0; s < sources_.size(); ++s) {
+    std::vector<const CookieEntry*> entries;
+    std::vector<std::size_t> at;
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+      const CookieEntry& entry = plan.entries.at(chosen[k]);
+      if (entry.source != s) continue;
+      entries.push_back(&entry);
+      at.push_back(k);
+    }
+    if (entries.empty()) continue;
+    std::vector<bool> sourceGone(entries.size(), false);
+    sources_[s]->remove(entries, options, progress, outcome, sourceGone);
+    for (std::size_t k = 0; k < at.size(); ++k) {
+      if (!sourceGone[k]) continue;
+      went[at[k]] = true;
+      ++outcome.removed;
+      outcome.items.push_back(entries[k]->name);
+    }
+  }
+  outcome.failures.insert(outcome.failures.end(), plan.unreached.begin(), plan.unreached.end());
+  if (gone) *gone = std::move(went);
+  return outcome;
+}
+
+}  // namespace core

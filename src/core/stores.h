@@ -1,0 +1,17 @@
+// Where each area's traces are, beyond what the system bundle holds: the
+// sources that the program's composition (main, the command line, a test)
+// chooses for the system it runs on. Empty lists mean the system's own
+// legacy stores (the shell's cookie folder ...).
+#pragma once
+
+#include <vector>
+
+#include "core/cookie_area.h"
+
+namespace core {
+
+struct Stores {
+  std::vector<CookieSource*> cookies;
+};
+
+}  // namespace core
