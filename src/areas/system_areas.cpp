@@ -15,7 +15,7 @@ namespace {
 // What the system keeps for itself in a shared temporary folder (the X
 // server's sockets and locks, services' private folders) leaves the listing,
 // each entry named once as kept; fileList follows the listing.
-void leaveWhatTheSystemKeeps(platform::Platform& platform, erasure::WipeChoice& choice,
+void leaveWhatTheSystemKeeps(platform::System& platform, erasure::WipeChoice& choice,
                              erasure::FileList& fileList, platform::ClearOutcome& outcome) {
   const platform::SystemKeeps keeps = platform.shell.systemKeepsIn(choice.path());
   if (!keeps) return;
@@ -32,9 +32,8 @@ void leaveWhatTheSystemKeeps(platform::Platform& platform, erasure::WipeChoice& 
 }
 
 // Clears the temporary folder, or with preview only judges what it holds.
-platform::ClearOutcome clearTemp(platform::Platform& platform, forms::Form& mainWindow,
-                                 erasure::FileList& fileList, bool preview) {
-  forms::HourglassGuard hourglass(mainWindow);
+platform::ClearOutcome clearTemp(platform::System& platform, erasure::FileList& fileList,
+                                 bool preview) {
   platform::ClearOutcome outcome;
   fileList.reset();
   const std::string folder = platform.shell.tempPath();
@@ -79,17 +78,27 @@ platform::ClearOutcome clearTemp(platform::Platform& platform, forms::Form& main
 
 }  // namespace
 
-platform::ClearOutcome ClearTempFolder(platform::Platform& platform, forms::Form& mainWindow,
+platform::ClearOutcome ClearTempFolder(platform::System& platform, erasure::FileList& fileList) {
+  return clearTemp(platform, fileList, false);
+}
+
+platform::ClearOutcome PreviewTempFolder(platform::System& platform, erasure::FileList& fileList) {
+  return clearTemp(platform, fileList, true);
+}
+
+platform::ClearOutcome ClearTempFolder(platform::System& platform, forms::Form& mainWindow,
                                        erasure::FileList& fileList) {
-  return clearTemp(platform, mainWindow, fileList, false);
+  forms::HourglassGuard hourglass(mainWindow);
+  return clearTemp(platform, fileList, false);
 }
 
-platform::ClearOutcome PreviewTempFolder(platform::Platform& platform, forms::Form& mainWindow,
+platform::ClearOutcome PreviewTempFolder(platform::System& platform, forms::Form& mainWindow,
                                          erasure::FileList& fileList) {
-  return clearTemp(platform, mainWindow, fileList, true);
+  forms::HourglassGuard hourglass(mainWindow);
+  return clearTemp(platform, fileList, true);
 }
 
-platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool overwrite) {
+platform::ClearOutcome EmptyRecycleBin(platform::System& platform, bool overwrite) {
   platform::ClearOutcome outcome;
   std::set<std::string> counted;  // trashed items told as removed, each once
   if (overwrite)
@@ -109,7 +118,7 @@ platform::ClearOutcome EmptyRecycleBin(platform::Platform& platform, bool overwr
   return outcome;
 }
 
-platform::ClearOutcome PreviewRecycleBin(platform::Platform& platform, bool overwrite) {
+platform::ClearOutcome PreviewRecycleBin(platform::System& platform, bool overwrite) {
   platform::ClearOutcome outcome = platform.trash.previewEmptyAll();
   if (!overwrite) return outcome;
   std::set<std::string> unused;

@@ -47,7 +47,7 @@ std::string notOverwrittenWords(const erasure::WipeResult& result) {
 
 }  // namespace
 
-void OverwriteBin(platform::Platform& platform, const std::string& bin, bool preview,
+void OverwriteBin(platform::System& platform, const std::string& bin, bool preview,
                   platform::ClearOutcome& outcome, std::set<std::string>& counted) {
   // Each bin is opened once and its files reached only through it.
   erasure::WipeChoice choice(platform, bin);

@@ -17,7 +17,7 @@ namespace areas {
 // went with the overwrite are told in outcome with their sizes, each item
 // once (counted holds those told); every file whose content was not
 // overwritten is a failure, with the reason, even when its name went.
-void OverwriteBin(platform::Platform& platform, const std::string& bin, bool preview,
+void OverwriteBin(platform::System& platform, const std::string& bin, bool preview,
                   platform::ClearOutcome& outcome, std::set<std::string>& counted);
 
 }  // namespace areas

@@ -5,7 +5,7 @@ namespace areas {
 using erasure::WipeOutcome;
 using erasure::WipeResult;
 
-std::vector<std::int64_t> FileSizes(platform::Platform& platform,
+std::vector<std::int64_t> FileSizes(platform::System& platform,
                                     const std::vector<std::string>& paths) {
   std::vector<std::int64_t> sizes(paths.size(), 0);
   for (std::size_t i = 0; i < paths.size(); ++i)

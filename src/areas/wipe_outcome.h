@@ -13,7 +13,7 @@
 namespace areas {
 
 // The size of each file before anything is done to it (0 when unknown).
-std::vector<std::int64_t> FileSizes(platform::Platform& platform,
+std::vector<std::int64_t> FileSizes(platform::System& platform,
                                     const std::vector<std::string>& paths);
 
 // Adds the results to outcome: a file removed (overwritten or not) counts

@@ -4,7 +4,7 @@
 
 namespace erasure {
 
-void EnumFiles(platform::Platform& platform, FileList& fileList, const std::string& folder) {
+void EnumFiles(platform::System& platform, FileList& fileList, const std::string& folder) {
   // An empty name is no folder (it must not become the root of everything).
   if (folder.empty()) return;
   const std::string root = folder.back() == '/' ? folder : folder + "/";

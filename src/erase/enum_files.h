@@ -19,7 +19,7 @@ class EnumError : public std::runtime_error {
 // Appends to fileList (the caller resets it first). folder may end in "/" or
 // not. A folder that cannot be read contributes nothing. Throws EnumError
 // only when the list cannot be completed (out of memory).
-void EnumFiles(platform::Platform& platform, FileList& fileList, const std::string& folder);
+void EnumFiles(platform::System& platform, FileList& fileList, const std::string& folder);
 
 // The text up to its first NUL.
 std::string TrimNull(const std::string& text);

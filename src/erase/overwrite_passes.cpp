@@ -30,16 +30,16 @@ int overwritePass(platform::OverwriteTarget& target) {
   return 0;
 }
 
-std::string failureReason(platform::Platform& platform, const char* step, int error) {
+std::string failureReason(platform::System& platform, const char* step, int error) {
   return std::string("it could not be ") + step + ": " + platform.files.errorText(error);
 }
 
-std::string notRemovedReason(platform::Platform& platform, int error) {
+std::string notRemovedReason(platform::System& platform, int error) {
   return "it was overwritten, but its name could not be removed: " +
          platform.files.errorText(error);
 }
 
-void describeSkip(platform::Platform& platform, const platform::OverwriteOpen& opened,
+void describeSkip(platform::System& platform, const platform::OverwriteOpen& opened,
                   WipeResult& result) {
   using platform::OverwriteKind;
   switch (opened.kind) {
@@ -75,7 +75,7 @@ void describeSkip(platform::Platform& platform, const platform::OverwriteOpen& o
   }
 }
 
-void removeOnly(platform::Platform& platform, platform::OverwriteOpen& opened, WipeResult& result) {
+void removeOnly(platform::System& platform, platform::OverwriteOpen& opened, WipeResult& result) {
   using platform::OverwriteKind;
   opened.target->close();
   if (int error = opened.target->remove()) {

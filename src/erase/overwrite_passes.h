@@ -21,7 +21,7 @@ inline constexpr const char* kInMemoryReason = "this file system lives in memory
 inline constexpr const char* kMountPointReason = "it is a mount point; left as it is";
 
 // The words for a file overwritten whose name could not be removed.
-std::string notRemovedReason(platform::Platform& platform, int error);
+std::string notRemovedReason(platform::System& platform, int error);
 
 // The bytes a pass covers for a file of the given length: up to the next
 // multiple of the block size past the end, so always at least one block more
@@ -35,12 +35,12 @@ inline std::int64_t passLength(std::int64_t length) {
 int overwritePass(platform::OverwriteTarget& target);
 
 // Fills result for a file that the layer did not open for overwriting.
-void describeSkip(platform::Platform& platform, const platform::OverwriteOpen& opened,
+void describeSkip(platform::System& platform, const platform::OverwriteOpen& opened,
                   WipeResult& result);
 
 // A file that was only removed (0 passes, other hard links, a link).
-void removeOnly(platform::Platform& platform, platform::OverwriteOpen& opened, WipeResult& result);
+void removeOnly(platform::System& platform, platform::OverwriteOpen& opened, WipeResult& result);
 
-std::string failureReason(platform::Platform& platform, const char* step, int error);
+std::string failureReason(platform::System& platform, const char* step, int error);
 
 }  // namespace erasure::detail

@@ -8,11 +8,11 @@ namespace erasure {
 
 using platform::OverwriteKind;
 
-WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes) {
+WipeResult WipeFile(platform::System& platform, const std::string& path, int passes) {
   return WipeFile(platform, path, passes, {});
 }
 
-WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes,
+WipeResult WipeFile(platform::System& platform, const std::string& path, int passes,
                     const std::function<void(int pass)>& afterPass) {
   WipeResult result;
   result.path = path;
@@ -52,7 +52,7 @@ WipeResult WipeFile(platform::Platform& platform, const std::string& path, int p
   return result;
 }
 
-void ForceDelete(platform::Platform& platform, const std::string& path) {
+void ForceDelete(platform::System& platform, const std::string& path) {
   int error = platform.files.deleteFile(path);
   if (error == platform::kErrPathFileAccess) {
     platform.files.setAttributes(path, platform::kAttrNormal);

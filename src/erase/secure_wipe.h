@@ -50,16 +50,16 @@ struct WipeResult {
 
 // Destroys one file. Callers that do not look at the result get the quiet
 // behaviour: nothing is ever reported.
-WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes);
+WipeResult WipeFile(platform::System& platform, const std::string& path, int passes);
 
 // The same, calling afterPass with the pass number once each pass is on the
 // storage, before the next one starts (a seam to look at the file between
 // passes).
-WipeResult WipeFile(platform::Platform& platform, const std::string& path, int passes,
+WipeResult WipeFile(platform::System& platform, const std::string& path, int passes,
                     const std::function<void(int pass)>& afterPass);
 
 // Deletes one file, clearing a read-only mark when that is what stops it.
-void ForceDelete(platform::Platform& platform, const std::string& path);
+void ForceDelete(platform::System& platform, const std::string& path);
 
 // True when the file exists and is longer than 0 bytes. A failure other than
 // "not found" shows the system's error text in a message box.
@@ -78,13 +78,13 @@ struct BatchOptions {
 
 // Destroys many files the user named with one sync of the file system for
 // the whole batch, then removes them. The results are in the order of paths.
-std::vector<WipeResult> WipeFiles(platform::Platform& platform,
+std::vector<WipeResult> WipeFiles(platform::System& platform,
                                   const std::vector<std::string>& paths, int passes,
                                   const BatchOptions& options = {});
 
 // The same for files below a chosen folder, given relative to it and reached
 // only through it; the results' paths are the folder's path joined with them.
-std::vector<WipeResult> WipeFilesBelow(platform::Platform& platform, platform::ChosenFolder& folder,
+std::vector<WipeResult> WipeFilesBelow(platform::System& platform, platform::ChosenFolder& folder,
                                        const std::vector<std::string>& relative, int passes,
                                        const BatchOptions& options = {});
 

@@ -23,7 +23,7 @@ struct Pending {
 
 class BatchWipe {
  public:
-  BatchWipe(platform::Platform& platform, std::unique_ptr<platform::OverwriteSession> session,
+  BatchWipe(platform::System& platform, std::unique_ptr<platform::OverwriteSession> session,
             int passes, std::vector<WipeResult>& results, const BatchOptions& options)
       : platform_(platform),
         passes_(passes),
@@ -117,7 +117,7 @@ class BatchWipe {
     results_[file.index].reason = detail::failureReason(platform_, "overwritten", error);
   }
 
-  platform::Platform& platform_;
+  platform::System& platform_;
   int passes_;
   std::vector<WipeResult>& results_;
   const BatchOptions& options_;
@@ -132,7 +132,7 @@ class BatchWipe {
 
 namespace {
 
-std::vector<WipeResult> wipeAll(platform::Platform& platform,
+std::vector<WipeResult> wipeAll(platform::System& platform,
                                 std::unique_ptr<platform::OverwriteSession> session,
                                 const std::vector<std::string>& paths, const std::string& prefix,
                                 int passes, const BatchOptions& options) {
@@ -148,7 +148,7 @@ std::vector<WipeResult> wipeAll(platform::Platform& platform,
 
 }  // namespace
 
-std::vector<WipeResult> WipeFiles(platform::Platform& platform,
+std::vector<WipeResult> WipeFiles(platform::System& platform,
                                   const std::vector<std::string>& paths, int passes,
                                   const BatchOptions& options) {
   platform::OverwriteOptions open;
@@ -157,7 +157,7 @@ std::vector<WipeResult> WipeFiles(platform::Platform& platform,
                  options);
 }
 
-std::vector<WipeResult> WipeFilesBelow(platform::Platform& platform, platform::ChosenFolder& folder,
+std::vector<WipeResult> WipeFilesBelow(platform::System& platform, platform::ChosenFolder& folder,
                                        const std::vector<std::string>& relative, int passes,
                                        const BatchOptions& options) {
   platform::OverwriteOptions open;

@@ -52,7 +52,7 @@ struct WipeReport {
 class WipeChoice {
  public:
   // Makes typed absolute against the working folder and opens it, once.
-  WipeChoice(platform::Platform& platform, const std::string& typed);
+  WipeChoice(platform::System& platform, const std::string& typed);
   ~WipeChoice();
   WipeChoice(WipeChoice&&) noexcept;
 
@@ -87,7 +87,7 @@ class WipeChoice {
   std::vector<WipeResult> preview(const BatchOptions& options = {});
 
  private:
-  platform::Platform& platform_;
+  platform::System& platform_;
   platform::ChosenFolderState state_ = platform::ChosenFolderState::Failed;
   std::unique_ptr<platform::ChosenFolder> folder_;
   std::string path_;

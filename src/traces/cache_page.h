@@ -5,6 +5,7 @@
 #include <string>
 
 #include "forms/page_host.h"
+#include "core/cache_area.h"
 #include "platform/clear_outcome.h"
 #include "platform/platform.h"
 
@@ -39,12 +40,10 @@ class CachePage {
   void cmdinvertcachesel_Click();
 
  private:
-  void deleteEntry(std::int64_t i, platform::ClearOutcome& outcome);
-  // Item i as a report names it: its URL, and its browser and profile.
-  std::string lineText(std::int64_t i) const;
-  // Runs deletions, with the entries' files overwritten first while the
-  // secure box is ticked and the cache can do it.
-  void withSecureRemoval(const std::function<void()>& deletions);
+  // The list as a plan: what the automatic run and the buttons work on.
+  core::CachePlan listed() const;
+  // deleteCookieEntries, and the overwrite while the secure box is ticked.
+  core::CacheOptions options(bool deleteCookieEntries) const;
   // A box naming what was left and why (the browser to close); none when
   // everything went.
   void tellFailures(const platform::ClearOutcome& outcome);
@@ -52,6 +51,8 @@ class CachePage {
   platform::Platform& platform_;
   forms::PageHost host_;
   const forms::CheckBox* secureForAll_;
+  core::CacheArea area_;
+  core::CachePlan plan_;  // of the last listing
   platform::ClearOutcome lastOutcome_;  // of the last deletecache
 };
 
