@@ -4,11 +4,16 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "app/free_space_report.h"
+#include "core/free_space_report.h"
 #include "forms/message_box.h"
 #include "identity.h"
 
 namespace app {
+
+using core::driveText;
+using core::fillProgressText;
+using core::freeSpaceSummary;
+using core::freeSpaceWarning;
 
 namespace {
 

@@ -6,8 +6,9 @@
 #include "app/about_texts.h"
 #include "app/help_page.h"
 #include "app/modmain.h"
-#include "app/preferences.h"
 #include "areas/system_areas.h"
+#include "core/preferences.h"
+#include "core/stored_choices.h"
 #include "identity.h"
 
 namespace app {
@@ -51,32 +52,33 @@ std::vector<std::pair<const char*, forms::CheckBox*>> frmmain::preferenceBoxes()
   return {{"autostart", &chkautostart},
           {"runonstart", &chkdelOnStart},
           {"runonshutdown", &chkDelOnShutDown},
-          {"autodelcookies", &Chkautoclearcookies},
-          {"autodelcache", &ChkAutoClearCache},
-          {"autodelhistory", &ChkAutoClearHistory},
-          {"autoemptyrecyclebin", &chkEmptyRecycleBin},
-          {"autocleartemp", &chkdeltempfiles},
-          {"delcachedpasswords", &cache.chkDelCachedPasswords},
-          {"secureforall", &wipe.chkSecureForAll}};
+          {core::kKeyAutoCookies, &Chkautoclearcookies},
+          {core::kKeyAutoCache, &ChkAutoClearCache},
+          {core::kKeyAutoHistory, &ChkAutoClearHistory},
+          {core::kKeyAutoTrash, &chkEmptyRecycleBin},
+          {core::kKeyAutoTemp, &chkdeltempfiles},
+          {core::kKeyDeleteCachedPasswords, &cache.chkDelCachedPasswords},
+          {core::kKeySecureForAll, &wipe.chkSecureForAll}};
 }
 
 void frmmain::loadUserPrefs() {
   auto& store = app_.platform.settings;
   for (auto& [key, box] : preferenceBoxes())
-    box->setValue(
-        prefs::parseBoxValue(store.GetSetting(identity::kAppTitle, prefs::kSection, key, "0")));
-  std::string level =
-      store.GetSetting(identity::kAppTitle, prefs::kSection, "shredlevel", prefs::truthText(true));
-  wipe.optQuick.setValue(prefs::parseTruth(level).value_or(true));
+    box->setValue(core::prefs::parseBoxValue(
+        store.GetSetting(identity::kAppTitle, core::prefs::kSection, key, "0")));
+  std::string level = store.GetSetting(identity::kAppTitle, core::prefs::kSection, "shredlevel",
+                                       core::prefs::truthText(true));
+  wipe.optQuick.setValue(core::prefs::parseTruth(level).value_or(true));
   wipe.optDOD.setValue(!wipe.optQuick.Value());
 }
 
 void frmmain::saveUserPrefs() {
   auto& store = app_.platform.settings;
   for (auto& [key, box] : preferenceBoxes())
-    store.SaveSetting(identity::kAppTitle, prefs::kSection, key, std::to_string(box->Value()));
-  store.SaveSetting(identity::kAppTitle, prefs::kSection, "shredlevel",
-                    prefs::truthText(wipe.optQuick.Value()));
+    store.SaveSetting(identity::kAppTitle, core::prefs::kSection, key,
+                      std::to_string(box->Value()));
+  store.SaveSetting(identity::kAppTitle, core::prefs::kSection, "shredlevel",
+                    core::prefs::truthText(wipe.optQuick.Value()));
 }
 
 void frmmain::SSTab1_Click() {

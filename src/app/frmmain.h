@@ -22,9 +22,9 @@ namespace app {
 // The run's vocabulary is the clearing core's.
 using core::Area;
 using core::AreaOutcome;
+using core::byteText;
 using core::kAllAreas;
 using core::RunReport;
-using core::byteText;
 using core::timeNowText;
 
 class Modmain;

@@ -1,10 +1,11 @@
 #include "app/modmain.h"
 
 #include <algorithm>
-#include <set>
 
 #include "app/preferences_notice.h"
 #include "areas/system_areas.h"
+#include "core/clearing.h"
+#include "core/history_area.h"
 #include "identity.h"
 
 namespace app {
@@ -51,25 +52,6 @@ void Modmain::openHistory() {
     history_.reset();
     historyProblem_ = *error.what() ? error.what() : "the history of visited sites cannot be read";
   }
-}
-
-frmmain& Modmain::prepareWithoutWindows() {
-  frmmain& main = loadMainForm();
-  main.loadUserPrefs();
-  return main;
-}
-
-void Modmain::loadLists(const std::vector<Area>& areas) {
-  frmmain& main = loadMainForm();
-  auto wanted = [&areas](Area area) {
-    return std::find(areas.begin(), areas.end(), area) != areas.end();
-  };
-  if (wanted(Area::Cache)) main.loadCacheContents();
-  if (wanted(Area::History)) {
-    openHistory();
-    main.loadURLHistory();
-  }
-  if (wanted(Area::Cookies)) main.loadCookiesList();
 }
 
 void Modmain::SetAutoStart(bool enable) {
@@ -190,46 +172,36 @@ RunReport Modmain::ClearChosenAreas(forms::Label& progress) {
 RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
                               forms::Label& progress) {
   frmmain& main = loadMainForm();
-  Area current = Area::Cache;
-  // A preview says what it does: it lists, it clears nothing.
-  auto step = [&progress, &current, preview](const char* text) {
-    progress.setCaption(preview ? "Listing " + std::string(areaName(current)) + "..." : text);
-    progress.Refresh();
-  };
   RunReport report;
   report.preview = preview;
   report.started = timeNowText();
   const bool secure = main.wipe.chkSecureForAll.Value() == 1;
   for (Area area : kAllAreas) {
     if (std::find(areas.begin(), areas.end(), area) == areas.end()) continue;
+    progress.setCaption(core::stepText(area, preview));
+    progress.Refresh();
     platform::ClearOutcome outcome;
-    current = area;
     switch (area) {
       case Area::Cache:
-        step("Clearing cache contents...");
         if (preview)
           outcome = main.cache.previewDeletecache();
         else
           main.cache.deletecache(&outcome);
         break;
       case Area::Cookies:
-        step("Deleting coookies...");
         if (preview)
           outcome = main.cookies.previewDeletecookies();
         else
           main.cookies.deletecookies(false, &outcome);
         break;
       case Area::History:
-        step("Clearing History...");
         outcome = clearHistory(preview);
         break;
       case Area::Trash:
-        step("Emptying Recycle Bin...");
         outcome = preview ? areas::PreviewRecycleBin(platform, secure)
                           : areas::EmptyRecycleBin(platform, secure);
         break;
       case Area::Temp:
-        step("Deleting temp files...");
         outcome = preview ? areas::PreviewTempFolder(platform, main, FileList)
                           : areas::ClearTempFolder(platform, main, FileList);
         break;
@@ -247,34 +219,13 @@ platform::ClearOutcome Modmain::clearHistory(bool preview) {
     outcome.fail("the history of visited sites", historyProblem_);
     return outcome;
   }
-  std::vector<std::string> before;
+  const core::HistoryPlan plan = core::planHistory(history_->store());
+  outcome = preview ? core::previewHistory(plan) : core::applyHistory(history_->store(), plan);
   try {
     history_->Refresh();
-    for (const traces::URLHistoryItem* entry : *history_) before.push_back(entry->URL());
-    if (preview) {
-      outcome.removed = static_cast<std::int64_t>(before.size());
-      outcome.items = std::move(before);
-      outcome.failures = history_->UnreachedStores();  // as the clearing would tell
-      return outcome;
-    }
-    history_->Clear();
-  } catch (const std::exception& error) {
-    outcome.fail("the history of visited sites", error.what());
-    if (before.empty()) return outcome;
-    try {
-      history_->Refresh();
-    } catch (const std::exception&) {
-      return outcome;  // what is left cannot be told; the failure is
-    }
+  } catch (const std::exception&) {
+    // the page keeps what it showed; the outcome says what happened
   }
-  std::set<std::string> left;
-  for (const traces::URLHistoryItem* entry : *history_) left.insert(entry->URL());
-  for (std::string& url : before) {
-    if (left.count(url) != 0) continue;
-    ++outcome.removed;
-    outcome.items.push_back(std::move(url));
-  }
-  if (outcome.ok()) outcome.skipped = static_cast<std::int64_t>(before.size()) - outcome.removed;
   return outcome;
 }
 

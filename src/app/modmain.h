@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/frmmain.h"
+#include "app/small_forms.h"
 #include "core/run_report.h"
 #include "core/stores.h"
-#include "app/small_forms.h"
 #include "erase/file_list.h"
 #include "identity.h"
 #include "platform/platform.h"
@@ -65,10 +65,6 @@ class Modmain {
   // through the routines and lists of the main window, loading it when
   // needed. Every item left is in the report with its reason.
   RunReport clearAreas(const std::vector<Area>& areas, bool preview, forms::Label& progress);
-  // A run without windows: the main window's model, never shown, with the
-  // preferences read; then the lists of the areas it is to clear.
-  frmmain& prepareWithoutWindows();
-  void loadLists(const std::vector<Area>& areas);
   // Where the automatic runs' reports are kept; none by default.
   void setRunLog(platform::RunLog* log) { runLog_ = log; }
   // Keeps a run's report in the log and, when something could not be

@@ -1,7 +1,7 @@
 #include "app/preferences_notice.h"
 
 #include "app/frmmain.h"
-#include "app/preferences.h"
+#include "core/preferences.h"
 #include "identity.h"
 
 namespace app {
@@ -12,7 +12,7 @@ constexpr std::size_t kProblemsShown = 3;
 
 bool isStored(platform::SettingsStore& store, const char* key) {
   const std::string absent(1, '\x01');  // a text no stored value holds
-  return store.GetSetting(identity::kAppTitle, prefs::kSection, key, absent) != absent;
+  return store.GetSetting(identity::kAppTitle, core::prefs::kSection, key, absent) != absent;
 }
 
 std::string keptSettings(platform::Platform& platform, frmmain& main) {

@@ -2,24 +2,22 @@
 
 #include <ostream>
 
-#include "app/modmain.h"
 #include "cli/report_json.h"
+#include "core/clearing.h"
 
 namespace cli {
 
-int runClear(const Options& options, platform::Platform& platform, const core::Stores& stores,
+int runClear(const Options& options, platform::System& system, const core::Stores& stores,
              platform::RunLog* log, std::ostream& out, std::ostream& err, bool showProgress) {
-  app::Modmain program(platform, stores);
-  app::frmmain& main = program.prepareWithoutWindows();
-  if (options.secure) main.wipe.chkSecureForAll.setValue(1);
-  const std::vector<core::Area> areas = options.chosen ? program.chosenAreas() : options.areas;
-  program.loadLists(areas);
+  core::ClearChoices choices = core::storedChoices(system.settings);
+  if (options.secure) choices.secure = true;
+  const std::vector<core::Area> areas =
+      options.chosen ? core::storedAreas(system.settings) : options.areas;
 
-  forms::Label progress{"progress"};
-  if (showProgress)
-    progress.setRefreshHandler(
-        [&err, &progress] { err << "\r\033[K" << progress.Caption() << std::flush; });
-  core::RunReport report = program.clearAreas(areas, options.dryRun, progress);
+  core::Clearing clearing(system, stores);
+  core::RunReport report = clearing.run(areas, options.dryRun, choices, [&](core::Area area) {
+    if (showProgress) err << "\r\033[K" << core::stepText(area, options.dryRun) << std::flush;
+  });
   if (showProgress) err << "\r\033[K" << std::flush;
   report.trigger = "command line";
 

@@ -5,16 +5,15 @@
 
 #include "cli/options.h"
 #include "core/stores.h"
-#include "platform/platform.h"
 #include "platform/run_log.h"
+#include "platform/system.h"
 
 namespace cli {
 
-// Clears (or previews) the areas of options through the program's own
-// routines, prints the report to out, keeps a real run's report in log (when
-// given) and shows each step on err when showProgress. 0 when everything was
-// cleared and the report written (to out and to the log), 1 otherwise.
-int runClear(const Options& options, platform::Platform& platform, const core::Stores& stores,
+// Clears (or previews) the areas of options through the clearing core, prints the report to out,
+// keeps a real run's report in log (when given) and shows each step on err when showProgress. 0
+// when everything was cleared and the report written (to out and to the log), 1 otherwise.
+int runClear(const Options& options, platform::System& system, const core::Stores& stores,
              platform::RunLog* log, std::ostream& out, std::ostream& err, bool showProgress);
 
 }  // namespace cli

@@ -9,12 +9,11 @@
 #include "browsers/browser_stores.h"
 #include "cli/clear_command.h"
 #include "cli/free_space_command.h"
-#include "cli/headless_ui.h"
 #include "cli/help_text.h"
 #include "cli/options.h"
 #include "cli/wipe_command.h"
 #include "platform/linux/files/free_space_fill.h"
-#include "platform/platform.h"
+#include "platform/system.h"
 
 namespace cli {
 
@@ -40,10 +39,8 @@ int runParsed(const Options& options) {
         },
         here, std::cout, std::cerr, progress);
   }
-  HeadlessUi ui(std::cerr);
   const auto system = platform::openSystemServices();
-  platform::Platform services =
-      platform::withView(system->system(), ui.msgbox, ui.dialogs, ui.windows, ui.tray);
+  platform::System& services = system->system();
   if (options.command == Command::Wipe) {
     const std::string here = workingFolder();
     if (here.empty()) {

@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "app/free_space_report.h"
+#include "core/free_space_report.h"
 
 namespace cli {
 
@@ -54,14 +54,14 @@ std::function<void(std::int64_t, std::int64_t)> progressLine(std::ostream& err) 
         if (now - shown < std::chrono::milliseconds(200)) return;
         shown = now;
         const double seconds = std::chrono::duration<double>(now - start).count();
-        err << "\r\033[Kwritten " << app::fillProgressText(written, total, seconds);
+        err << "\r\033[Kwritten " << core::fillProgressText(written, total, seconds);
         err << std::flush;
       };
 }
 
 void reportText(const std::string& typed, const platform::FreeSpaceDrive& drive,
                 const platform::FreeSpaceResult& result, int passes, std::ostream& out) {
-  out << typed << ": " << app::freeSpaceSummary(drive, result, passes) << "\n";
+  out << typed << ": " << core::freeSpaceSummary(drive, result, passes) << "\n";
 }
 
 void reportJson(const std::string& typed, const platform::FreeSpaceDrive& drive,

@@ -6,8 +6,8 @@
 #include <ostream>
 #include <unordered_map>
 
-#include "core/run_report.h"
 #include "areas/wipe_outcome.h"
+#include "core/run_report.h"
 #include "erase/secure_wipe.h"
 #include "erase/wipe_choice.h"
 
@@ -28,8 +28,8 @@ const char* fileLineWords(const WipeResult& result) {
 
 class WipeRun {
  public:
-  WipeRun(const Options& options, platform::Platform& platform, std::ostream& out,
-          std::ostream& err, bool showProgress)
+  WipeRun(const Options& options, platform::System& platform, std::ostream& out, std::ostream& err,
+          bool showProgress)
       : options_(options), platform_(platform), out_(out), err_(err), progress_(showProgress) {}
 
   // false when the path was refused or could not be reached.
@@ -49,7 +49,7 @@ class WipeRun {
   }
 
   const Options& options_;
-  platform::Platform& platform_;
+  platform::System& platform_;
   std::ostream& out_;
   std::ostream& err_;
   bool progress_;
@@ -139,7 +139,7 @@ void WipeRun::report(const std::string& typed, const std::vector<WipeResult>& re
 
 }  // namespace
 
-int runWipe(const Options& options, platform::Platform& platform, const std::string& workingFolder,
+int runWipe(const Options& options, platform::System& platform, const std::string& workingFolder,
             std::ostream& out, std::ostream& err, bool showProgress) {
   WipeRun run(options, platform, out, err, showProgress);
   bool allDone = true;

@@ -5,7 +5,7 @@
 #include <iosfwd>
 
 #include "cli/options.h"
-#include "platform/platform.h"
+#include "platform/system.h"
 
 namespace cli {
 
@@ -15,7 +15,7 @@ namespace cli {
 // the progress line on err when showProgress. 0 when every file was
 // overwritten and removed (a link: removed), 1 when anything was refused,
 // left, removed without overwriting, or gone before it could be wiped.
-int runWipe(const Options& options, platform::Platform& platform, const std::string& workingFolder,
+int runWipe(const Options& options, platform::System& platform, const std::string& workingFolder,
             std::ostream& out, std::ostream& err, bool showProgress);
 
 }  // namespace cli

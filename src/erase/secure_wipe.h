@@ -78,9 +78,8 @@ struct BatchOptions {
 
 // Destroys many files the user named with one sync of the file system for
 // the whole batch, then removes them. The results are in the order of paths.
-std::vector<WipeResult> WipeFiles(platform::System& platform,
-                                  const std::vector<std::string>& paths, int passes,
-                                  const BatchOptions& options = {});
+std::vector<WipeResult> WipeFiles(platform::System& platform, const std::vector<std::string>& paths,
+                                  int passes, const BatchOptions& options = {});
 
 // The same for files below a chosen folder, given relative to it and reached
 // only through it; the results' paths are the folder's path joined with them.

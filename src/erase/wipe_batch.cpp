@@ -148,9 +148,8 @@ std::vector<WipeResult> wipeAll(platform::System& platform,
 
 }  // namespace
 
-std::vector<WipeResult> WipeFiles(platform::System& platform,
-                                  const std::vector<std::string>& paths, int passes,
-                                  const BatchOptions& options) {
+std::vector<WipeResult> WipeFiles(platform::System& platform, const std::vector<std::string>& paths,
+                                  int passes, const BatchOptions& options) {
   platform::OverwriteOptions open;
   open.ownedByUserOnly = options.ownedByUserOnly;
   return wipeAll(platform, platform.files.beginOverwrite(open), paths, std::string(), passes,

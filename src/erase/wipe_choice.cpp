@@ -29,8 +29,7 @@ std::string ProtectionWords(FolderProtection protection) {
   return "a protected folder";
 }
 
-WipeChoice::WipeChoice(platform::System& platform, const std::string& typed)
-    : platform_(platform) {
+WipeChoice::WipeChoice(platform::System& platform, const std::string& typed) : platform_(platform) {
   platform::ChosenFolderOpen chosen = platform.files.chooseFolder(typed);
   state_ = chosen.state;
   path_ = chosen.path.empty() ? typed : chosen.path;

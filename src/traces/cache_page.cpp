@@ -63,10 +63,9 @@ void CachePage::deletecache(platform::ClearOutcome* outcome) {
     std::vector<std::size_t> all(plan.entries.size());
     for (std::size_t k = 0; k < all.size(); ++k) all[k] = k;
     // The view repaints the status bar as the progress changes.
-    result = area_.apply(plan, all, options(chkDelCachedPasswords.Value() == 1), true,
-                         [this](std::int64_t done, std::int64_t total) {
-                           host_.sbar.setProgress(done, total);
-                         });
+    result = area_.apply(
+        plan, all, options(chkDelCachedPasswords.Value() == 1), true,
+        [this](std::int64_t done, std::int64_t total) { host_.sbar.setProgress(done, total); });
     host_.sbar.setProgress(0, 0);
     GetCacheURLList();
   }

@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "forms/page_host.h"
 #include "core/cache_area.h"
+#include "forms/page_host.h"
 #include "platform/clear_outcome.h"
 #include "platform/platform.h"
 
@@ -52,7 +52,7 @@ class CachePage {
   forms::PageHost host_;
   const forms::CheckBox* secureForAll_;
   core::CacheArea area_;
-  core::CachePlan plan_;  // of the last listing
+  core::CachePlan plan_;                // of the last listing
   platform::ClearOutcome lastOutcome_;  // of the last deletecache
 };
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "forms/page_host.h"
 #include "core/cookie_area.h"
 #include "core/cookie_folder_source.h"
+#include "forms/page_host.h"
 #include "platform/clear_outcome.h"
 #include "platform/platform.h"
 

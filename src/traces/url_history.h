@@ -80,6 +80,8 @@ class CURLHistory {
   platform::ClearOutcome LastOutcome() const { return store_->lastOutcome(); }
   // What a clearing would not reach, with the reasons.
   std::vector<platform::ClearFailure> UnreachedStores() const { return store_->unreachedStores(); }
+  // The store itself, for the clearing core.
+  platform::UrlHistoryStg& store() { return *store_; }
   // Told as a long change goes on.
   void setProgress(platform::UrlHistoryStg::Progress progress) {
     store_->setProgress(std::move(progress));

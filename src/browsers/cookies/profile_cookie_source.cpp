@@ -74,9 +74,8 @@ const BrowserProfile* ProfileCookieSource::profileOf(const std::string& label) {
 // The entries are grouped by profile, so each database is opened, changed in
 // one transaction and checkpointed once.
 void ProfileCookieSource::remove(const std::vector<const core::CookieEntry*>& entries,
-                                 const core::CookieOptions& options,
-                                 const core::Progress& progress, platform::ClearOutcome& outcome,
-                                 std::vector<bool>& gone) {
+                                 const core::CookieOptions& options, const core::Progress& progress,
+                                 platform::ClearOutcome& outcome, std::vector<bool>& gone) {
   struct Group {
     std::vector<std::size_t> indexes;
     std::vector<std::string> sites;
@@ -99,9 +98,8 @@ void ProfileCookieSource::remove(const std::vector<const core::CookieEntry*>& en
   for (const auto& [label, group] : byLabel) {
     const BrowserProfile* profile = profileOf(label);
     if (profile) {
-      const std::vector<CookieDeleteResult> results =
-          deleteCookieSites(*profile, group.sites, options.vacuum,
-                            progress ? std::function<void()>(tell) : nullptr);
+      const std::vector<CookieDeleteResult> results = deleteCookieSites(
+          *profile, group.sites, options.vacuum, progress ? std::function<void()>(tell) : nullptr);
       std::string reason;
       for (std::size_t k = 0; k < group.indexes.size(); ++k) {
         if (results[k] == CookieDeleteResult::Deleted) gone[group.indexes[k]] = true;

@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
+#include "browsers/cookies/profile_cookie_source.h"
 #include "cookie_databases.h"
 #include "fake_home.h"
 #include "identity.h"
 #include "platform/fake/fake_platform.h"
-#include "browsers/cookies/profile_cookie_source.h"
 #include "traces/cookies_page.h"
 
 namespace {
@@ -48,8 +48,8 @@ class CookiesPageOverBrowsers : public ::testing::Test {
   platform::Platform platform{f.platform()};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
-  traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll,
-                           {&cookies}};
+  traces::CookiesPage page{
+      platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll, {&cookies}};
   std::vector<std::pair<std::int64_t, std::int64_t>> progress;
 };
 

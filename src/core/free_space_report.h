@@ -7,7 +7,7 @@
 
 #include "platform/free_space.h"
 
-namespace app {
+namespace core {
 
 // "/home (ext4)"
 std::string driveText(const platform::FreeSpaceDrive& drive);
@@ -27,4 +27,4 @@ std::string fillProgressText(std::int64_t written, std::int64_t total, double se
 std::string freeSpaceSummary(const platform::FreeSpaceDrive& drive,
                              const platform::FreeSpaceResult& result, int passes);
 
-}  // namespace app
+}  // namespace core

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace app::prefs {
+namespace core::prefs {
 
 inline constexpr const char* kSection = "Settings";
 
@@ -15,4 +15,4 @@ int parseBoxValue(const std::string& text);
 std::optional<bool> parseTruth(const std::string& text);
 std::string truthText(bool value);
 
-}  // namespace app::prefs
+}  // namespace core::prefs

@@ -1,10 +1,10 @@
-#include "app/preferences.h"
+#include "core/preferences.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 
-namespace app::prefs {
+namespace core::prefs {
 
 static std::string trimmed(const std::string& text) {
   auto begin =
@@ -38,4 +38,4 @@ std::string truthText(bool value) {
   return value ? "True" : "False";
 }
 
-}  // namespace app::prefs
+}  // namespace core::prefs

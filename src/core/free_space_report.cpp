@@ -1,10 +1,8 @@
-#include "app/free_space_report.h"
+#include "core/free_space_report.h"
 
 #include "core/run_report.h"
 
-namespace app {
-
-using core::byteText;
+namespace core {
 
 std::string driveText(const platform::FreeSpaceDrive& drive) {
   return drive.mountPoint + " (" + drive.fileSystem + ")";
@@ -73,4 +71,4 @@ std::string freeSpaceSummary(const platform::FreeSpaceDrive& drive,
   return text;
 }
 
-}  // namespace app
+}  // namespace core
