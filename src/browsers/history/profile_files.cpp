@@ -1,0 +1,101 @@
+#include "browsers/history/profile_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <memory>
+
+#include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
+
+namespace browsers::history {
+
+FileRead readProfileFile(const std::string& path, std::string& content, std::size_t maxBytes) {
+  content.clear();
+  platform::linux_os::UniqueFd fd(
+      ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (!fd.valid()) return errno == ENOENT ? FileRead::Missing : FileRead::Failed;
+  struct stat st {};
+  FileRead result = FileRead::Read;
+  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+    result = FileRead::Failed;
+  } else {
+    content.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 || content.size() + static_cast<std::size_t>(n) > maxBytes) {
+        result = FileRead::Failed;
+        break;
+      }
+      if (n == 0) break;
+      content.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  if (result != FileRead::Read) content.clear();
+  return result;
+}
+
+ReplaceResult replaceProfileFile(const std::string& path, const std::string& content,
+                                 std::string& error) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = "it is not a regular file";
+    return ReplaceResult::Kept;
+  }
+  const platform::linux_os::FileReplacement result = platform::linux_os::replaceFileAtomically(
+      path, content, st.st_mode & 07777, platform::linux_os::ownTempPrefix(path));
+  if (result.ok()) return ReplaceResult::Replaced;
+  error = platform::linux_os::errorWords(result.error);
+  return result.replaced ? ReplaceResult::NotFlushed : ReplaceResult::Kept;
+}
+
+void removeStaleProfileTemporaries(const std::string& folder, const timespec& runStart) {
+  platform::linux_os::removeStaleTemporaries(folder, platform::linux_os::isOwnTemporaryName,
+                                             runStart);
+}
+
+bool removeProfileFile(const std::string& path, std::string& error) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
+  error = "it could not be removed (" + platform::linux_os::errorWords(errno) + ")";
+  return false;
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  platform::linux_os::UniqueFd fd(
+      ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd.valid()) return names;
+  const int dirFd = fd.get();
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(dirFd), closedir);
+  if (!dir) return names;
+  fd.release();  // the listing owns it now
+  while (const dirent* e = readdir(dir.get())) {
+    struct stat st {};
+    if (fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+      names.emplace_back(e->d_name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool holdsText(const std::string& bytes, const std::string& text) {
+  if (text.empty()) return false;
+  if (bytes.find(text) != std::string::npos) return true;
+  std::string wide;
+  wide.reserve(text.size() * 2);
+  for (char c : text) {
+    wide += c;
+    wide += '\0';
+  }
+  return bytes.find(wide) != std::string::npos;
+}
+
+}  // namespace browsers::history
