@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "browsers/formats/chromium_entry.h"
+#include "platform/linux/common/posix_fd.h"
 
 namespace browsers {
 
@@ -25,13 +26,12 @@ void CacheEnumeration::closeFolder() {
 bool CacheEnumeration::openFolder() {
   // The folder itself must not be a link planted in place of the cache.
   const std::string& path = snapshot_->folders[folder_].path;
-  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  dir_ = fdopendir(fd);
-  if (!dir_) {
-    close(fd);
-    return false;
-  }
+  platform::linux_os::UniqueFd fd(
+      open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd.valid()) return false;
+  dir_ = fdopendir(fd.get());
+  if (!dir_) return false;
+  fd.release();  // the listing owns it now
   return true;
 }
 

@@ -7,12 +7,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "browsers/cache/entry_removal.h"
 #include "browsers/formats/chromium_entry.h"
 #include "browsers/formats/entry_file.h"
+#include "platform/linux/common/posix_fd.h"
 
 namespace browsers {
 
@@ -36,15 +38,12 @@ bool isEntryName(const CacheFolder& folder, std::string_view name) {
 
 std::vector<std::string> namesIn(int dirFd) {
   std::vector<std::string> names;
-  const int fd = dup(dirFd);
-  if (fd < 0) return names;
-  DIR* dir = fdopendir(fd);
-  if (!dir) {
-    close(fd);
-    return names;
-  }
-  while (const dirent* e = readdir(dir)) names.emplace_back(e->d_name);
-  closedir(dir);
+  platform::linux_os::UniqueFd copy(dup(dirFd));
+  if (!copy.valid()) return names;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(copy.get()), closedir);
+  if (!dir) return names;
+  copy.release();  // the listing owns it now
+  while (const dirent* e = readdir(dir.get())) names.emplace_back(e->d_name);
   return names;
 }
 
@@ -65,13 +64,14 @@ bool removeIn(int dirFd, const std::string& folder, const std::string& name,
 }  // namespace
 
 bool fileHoldsText(int dirFd, const char* name, std::string_view text) {
-  const int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return false;
+  const platform::linux_os::UniqueFd file(
+      openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (!file.valid()) return false;
   std::string window;
   char buffer[65536];
   bool found = false;
   for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+    const ssize_t n = read(file.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     // The tail of the last read stays, so a text split between reads is found.
@@ -82,7 +82,6 @@ bool fileHoldsText(int dirFd, const char* name, std::string_view text) {
     }
     if (window.size() > text.size()) window.erase(0, window.size() - text.size());
   }
-  close(fd);
   return found;
 }
 
@@ -96,7 +95,9 @@ platform::ClearOutcome clearDamagedEntries(
   platform::ClearOutcome outcome;
   std::vector<int> runs(snapshot.profiles.size(), -1);  // -1 not yet asked
   for (const CacheFolder& folder : snapshot.folders) {
-    const int dirFd = open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const platform::linux_os::UniqueFd dir(
+        open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const int dirFd = dir.get();
     if (dirFd < 0) {
       // A cache folder that is there but cannot be read is not "nothing to
       // clear": what it holds stays, and that is said.
@@ -146,7 +147,6 @@ platform::ClearOutcome clearDamagedEntries(
       if (sized) outcome.bytes += st.st_size;
       outcome.items.push_back(item);
     }
-    close(dirFd);
     if (removedHere) dropFolderIndex(folder);
   }
   return outcome;

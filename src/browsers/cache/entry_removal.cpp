@@ -7,29 +7,22 @@
 #include <string_view>
 
 #include "browsers/formats/chromium_entry.h"
+#include "platform/linux/common/posix_fd.h"
 
 namespace browsers {
 
 namespace {
 
-class Folder {
- public:
-  // Opens a folder without following a link in its last component.
-  explicit Folder(const std::string& path)
-      : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {}
-  Folder(int parent, const char* name)
-      : fd_(parent < 0 ? -1
-                       : openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {}
-  ~Folder() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-  int fd() const { return fd_; }
+// Opens a folder without following a link in its last component.
+platform::linux_os::UniqueFd openFolder(const std::string& path) {
+  return platform::linux_os::UniqueFd(
+      open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
 
- private:
-  int fd_;
-};
+platform::linux_os::UniqueFd openFolderIn(int parent, const char* name) {
+  return platform::linux_os::UniqueFd(
+      parent < 0 ? -1 : openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
 
 // The hook of the removal under way (see removeCacheEntry).
 thread_local const BeforeRemove* beforeRemove_ = nullptr;
@@ -43,14 +36,14 @@ bool removeFile(int dirFd, const std::string& name) {
 
 // Without its index the browser reads the entry files again at its next start.
 void dropFirefoxIndex(const CacheFolder& folder) {
-  Folder cache2(folder.root);
-  if (cache2.fd() < 0) return;
-  for (const char* name : {"index", "index.log", "index.tmp"}) unlinkat(cache2.fd(), name, 0);
+  const auto cache2 = openFolder(folder.root);
+  if (cache2.get() < 0) return;
+  for (const char* name : {"index", "index.log", "index.tmp"}) unlinkat(cache2.get(), name, 0);
 }
 
 void dropChromiumIndex(int cacheDataFd) {
-  Folder indexDir(cacheDataFd, "index-dir");
-  if (indexDir.fd() >= 0) unlinkat(indexDir.fd(), "the-real-index", 0);
+  const auto indexDir = openFolderIn(cacheDataFd, "index-dir");
+  if (indexDir.get() >= 0) unlinkat(indexDir.get(), "the-real-index", 0);
 }
 
 bool removeChromiumFiles(const CacheSnapshot& snapshot, const EntryRef& ref, int dirFd) {
@@ -74,8 +67,8 @@ void dropFolderIndex(const CacheFolder& folder) {
     dropFirefoxIndex(folder);
     return;
   }
-  Folder dir(folder.path);
-  if (dir.fd() >= 0) dropChromiumIndex(dir.fd());
+  const auto dir = openFolder(folder.path);
+  if (dir.get() >= 0) dropChromiumIndex(dir.get());
 }
 
 RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref,
@@ -88,18 +81,18 @@ RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref
     }
     ~Hook() { beforeRemove_ = nullptr; }
   } hook(beforeRemove, folder.path);
-  Folder dir(folder.path);
-  if (dir.fd() < 0) return RemoveResult::Stale;
-  const auto info = readEntryFile(dir.fd(), ref.name.c_str(), folder.format);
+  const auto dir = openFolder(folder.path);
+  if (dir.get() < 0) return RemoveResult::Stale;
+  const auto info = readEntryFile(dir.get(), ref.name.c_str(), folder.format);
   if (!info || info->url != url) return RemoveResult::Stale;
 
   if (folder.format == EntryFormat::Firefox) {
-    if (!removeFile(dir.fd(), ref.name)) return RemoveResult::Failed;
+    if (!removeFile(dir.get(), ref.name)) return RemoveResult::Failed;
     dropFirefoxIndex(folder);
     return RemoveResult::Removed;
   }
-  const bool removed = removeChromiumFiles(snapshot, ref, dir.fd());
-  dropChromiumIndex(dir.fd());
+  const bool removed = removeChromiumFiles(snapshot, ref, dir.get());
+  dropChromiumIndex(dir.get());
   return removed ? RemoveResult::Removed : RemoveResult::Failed;
 }
 

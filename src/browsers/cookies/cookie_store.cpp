@@ -8,6 +8,7 @@
 
 #include "browsers/cookies/cookie_site.h"
 #include "browsers/formats/sqlite_copy.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace browsers {
 
@@ -18,11 +19,6 @@ struct CookieSchema {
   // SQL giving each row's site.
   std::string site;
 };
-
-bool isRegularFile(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 std::optional<CookieSchema> detectSchema(sqlite3* db, BrowserFamily family) {
   if (!registerCookieSiteFunction(db, family)) return std::nullopt;
@@ -148,14 +144,14 @@ CookieDeleteResult deleteInTransaction(sqlite3* db, BrowserFamily family,
 
 std::string cookieDatabasePath(const BrowserProfile& profile) {
   if (profile.family == BrowserFamily::Firefox) return profile.profileDir + "/cookies.sqlite";
-  if (isRegularFile(profile.profileDir + "/Network/NetworkDataMigrated"))
+  if (platform::linux_os::isRegularFile(profile.profileDir + "/Network/NetworkDataMigrated"))
     return profile.profileDir + "/Network/Cookies";
   return profile.profileDir + "/Cookies";
 }
 
 CookieSites listCookieSites(const BrowserProfile& profile) {
   const std::string path = cookieDatabasePath(profile);
-  if (!isRegularFile(path)) return {};
+  if (!platform::linux_os::isRegularFile(path)) return {};
   CookieSites out;
   // Read from a private copy: one that cannot be made leaves the cookies
   // unlisted, and so uncleared, which must be told, never "0 removed".
@@ -195,7 +191,7 @@ std::vector<CookieDeleteResult> deleteCookieSites(const BrowserProfile& profile,
   // A running browser keeps its cookies in memory and writes them back.
   if (browserRunning(profile)) return all(CookieDeleteResult::InUse);
   const std::string path = cookieDatabasePath(profile);
-  if (!isRegularFile(path)) return results;
+  if (!platform::linux_os::isRegularFile(path)) return results;
   SqliteConnection db = openLiveDatabase(path);
   if (!db) return all(CookieDeleteResult::Failed);
   if (busy)

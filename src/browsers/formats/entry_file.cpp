@@ -9,6 +9,7 @@
 
 #include "browsers/formats/chromium_entry.h"
 #include "browsers/formats/firefox_entry.h"
+#include "platform/linux/common/posix_fd.h"
 
 namespace browsers {
 
@@ -63,17 +64,6 @@ class FileSource : public ByteSource {
   std::uint64_t windowOffset_ = 0;
 };
 
-class FdCloser {
- public:
-  explicit FdCloser(int fd) : fd_(fd) {}
-  ~FdCloser() { close(fd_); }
-  FdCloser(const FdCloser&) = delete;
-  FdCloser& operator=(const FdCloser&) = delete;
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
 platform::FileTime fileTimeFromUnix(std::int64_t seconds) {
@@ -88,9 +78,10 @@ std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFor
   bool& broken = damaged ? *damaged : ignored;
   broken = false;
   // O_NONBLOCK: opening a FIFO planted in the folder must not hang.
-  const int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  const platform::linux_os::UniqueFd file(
+      openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  const int fd = file.get();
   if (fd < 0) return std::nullopt;
-  FdCloser closer(fd);
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   if (st.st_size <= 0) {

@@ -67,8 +67,7 @@ FileStamp stampOf(const std::string& path) {
 }
 
 std::string baseName(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string name = platform::linux_os::nameOf(path);
   return name.empty() ? std::string("db") : name;
 }
 

@@ -4,15 +4,11 @@
 
 #include "browsers/history/chromium_history.h"
 #include "browsers/history/firefox_places.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace browsers::history {
 
 namespace {
-
-bool isRegularFile(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 bool exists(const std::string& path) {
   struct stat st {};
@@ -27,7 +23,8 @@ std::vector<HistorySource> historySources(const std::vector<BrowserProfile>& pro
     const char* name =
         profile.family == BrowserFamily::Firefox ? firefox::kFileName : chromium::kFileName;
     std::string path = profile.profileDir + "/" + name;
-    if (isRegularFile(path)) sources.push_back({profile, std::move(path), false});
+    if (platform::linux_os::isRegularFile(path))
+      sources.push_back({profile, std::move(path), false});
   }
   return sources;
 }

@@ -16,31 +16,16 @@
 namespace browsers::history {
 
 FileRead readProfileFile(const std::string& path, std::string& content, std::size_t maxBytes) {
-  content.clear();
-  platform::linux_os::UniqueFd fd(
-      ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (!fd.valid()) return errno == ENOENT ? FileRead::Missing : FileRead::Failed;
-  struct stat st {};
-  FileRead result = FileRead::Read;
-  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      static_cast<std::uint64_t>(st.st_size) > maxBytes) {
-    result = FileRead::Failed;
-  } else {
-    content.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-      const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 || content.size() + static_cast<std::size_t>(n) > maxBytes) {
-        result = FileRead::Failed;
-        break;
-      }
-      if (n == 0) break;
-      content.append(buffer, static_cast<std::size_t>(n));
-    }
+  using platform::linux_os::ReadStatus;
+  switch (platform::linux_os::readWholeFile(path, maxBytes, content,
+                                            platform::linux_os::AtLink::Refuse)) {
+    case ReadStatus::Ok:
+      return FileRead::Read;
+    case ReadStatus::Missing:
+      return FileRead::Missing;
+    default:
+      return FileRead::Failed;
   }
-  if (result != FileRead::Read) content.clear();
-  return result;
 }
 
 ReplaceResult replaceProfileFile(const std::string& path, const std::string& content,

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "browsers/formats/history_sql.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace browsers::history {
 
@@ -41,11 +42,6 @@ std::vector<std::string> tablesIn(sqlite3* db, const std::string& schema) {
   Statement query(db, sql.c_str());
   while (query.step() == SQLITE_ROW) tables.push_back(query.text(0));
   return tables;
-}
-
-bool isRegularFile(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 const AttachedStore* find(const std::vector<AttachedStore>& stores, const char* schema) {
@@ -90,7 +86,7 @@ std::vector<AttachedStore> attachVisitedSiteStores(sqlite3* db, const BrowserPro
   std::vector<AttachedStore> stores;
   for (const StoreKind& kind : kindsOf(profile.family)) {
     const std::string path = profile.profileDir + "/" + kind.file;
-    if (!isRegularFile(path)) continue;
+    if (!platform::linux_os::isRegularFile(path)) continue;
     Statement attach(db, ("ATTACH DATABASE ?1 AS " + std::string(kind.schema)).c_str());
     attach.bind(1, path);
     if (attach.step() != SQLITE_DONE) {

@@ -15,15 +15,11 @@
 #include "browsers/profiles/browser_families.h"
 #include "browsers/profiles/profile_search.h"
 #include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace browsers {
 
 namespace profiles {
-
-bool isFile(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 std::vector<std::string> subFolders(const std::string& folder) {
   std::vector<std::string> names;
@@ -42,24 +38,8 @@ std::vector<std::string> subFolders(const std::string& folder) {
 }
 
 std::string readSmallFile(const std::string& path, std::size_t maxBytes) {
-  platform::linux_os::UniqueFd fd(
-      open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.valid()) return {};
   std::string content;
-  struct stat st {};
-  if (fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
-    char buffer[65536];
-    for (;;) {
-      ssize_t n = read(fd.get(), buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      content.append(buffer, static_cast<std::size_t>(n));
-      if (content.size() > maxBytes) {
-        content.clear();
-        break;
-      }
-    }
-  }
+  platform::linux_os::readWholeFile(path, maxBytes, content, platform::linux_os::AtLink::Refuse);
   return content;
 }
 

@@ -5,6 +5,7 @@
 
 #include "browsers/profiles/browser_families.h"
 #include "browsers/profiles/profile_search.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace browsers::profiles {
 
@@ -65,7 +66,7 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   if (!held) return;
   const std::string& dataDir = held->realPath;
   if (root.profileIsRoot) {
-    if (isFile(dataDir + "/Preferences"))
+    if (platform::linux_os::isRegularFile(dataDir + "/Preferences"))
       search.profiles.push_back(profileOf(root, *held, *held, "Default",
                                           root.cacheRoot.empty() ? dataDir : root.cacheRoot));
     return;
@@ -84,7 +85,8 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   for (const auto& [folder, name] : localStateProfiles(dataDir)) add(folder, name);
   // Profiles that Local State does not name: any folder with Preferences.
   for (const std::string& folder : subFolders(dataDir))
-    if (isFile(dataDir + "/" + folder + "/Preferences")) add(folder, folder);
+    if (platform::linux_os::isRegularFile(dataDir + "/" + folder + "/Preferences"))
+      add(folder, folder);
 }
 
 }  // namespace

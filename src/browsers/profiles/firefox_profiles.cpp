@@ -5,6 +5,7 @@
 
 #include "browsers/profiles/browser_families.h"
 #include "browsers/profiles/profile_search.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace browsers::profiles {
 
@@ -61,10 +62,7 @@ std::string stringPref(const std::string& file, const std::string& pref) {
 }
 
 std::string lastPart(const std::string& path) {
-  std::string trimmed = path;
-  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-  std::size_t slash = trimmed.find_last_of('/');
-  return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+  return platform::linux_os::nameOf(platform::linux_os::withoutTrailingSlashes(path));
 }
 
 // A user-chosen cache location (browser.cache.disk.parent_directory) wins
@@ -113,7 +111,8 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   // Profiles that profiles.ini does not (or no longer) name still hold traces.
   for (const std::string& folder : subFolders(dataDir)) {
     const std::string dir = dataDir + "/" + folder;
-    if (isFile(dir + "/places.sqlite") || isFile(dir + "/cookies.sqlite"))
+    if (platform::linux_os::isRegularFile(dir + "/places.sqlite") ||
+        platform::linux_os::isRegularFile(dir + "/cookies.sqlite"))
       addProfile(search, listed, root, folder, dir, root.cacheRoot + "/" + folder);
   }
 }

@@ -10,7 +10,6 @@
 
 namespace browsers::profiles {
 
-bool isFile(const std::string& path);  // a regular file, not a link to one
 // The names of the sub-folders of a folder and of the links in it (which may
 // lead to folders the user moved), sorted.
 std::vector<std::string> subFolders(const std::string& folder);

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "browsers/cookies/cookie_store.h"
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/common/xdg_paths.h"
 
 namespace platform::linux_os {
@@ -28,10 +29,10 @@ bool isCookieFolder(const std::string& folder) {
 // The entry name when the path names something inside the cookie folder.
 std::optional<std::string> entryName(const std::string& path) {
   const std::string clean = withoutExtraSlashes(path);
-  const std::size_t slash = clean.find_last_of('/');
-  if (slash == std::string::npos || slash + 1 >= clean.size()) return std::nullopt;
-  if (!isCookieFolder(clean.substr(0, slash + 1))) return std::nullopt;
-  return clean.substr(slash + 1);
+  std::string name = nameOf(clean);
+  if (name.empty() || name == clean) return std::nullopt;  // "/", or no folder part
+  if (!isCookieFolder(folderOf(clean))) return std::nullopt;
+  return name;
 }
 
 std::string labelPart(const std::string& text) {
