@@ -15,6 +15,7 @@
 #include "browsers/formats/chromium_entry.h"
 #include "browsers/formats/entry_file.h"
 #include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace browsers {
 
@@ -38,11 +39,8 @@ bool isEntryName(const CacheFolder& folder, std::string_view name) {
 
 std::vector<std::string> namesIn(int dirFd) {
   std::vector<std::string> names;
-  platform::linux_os::UniqueFd copy(dup(dirFd));
-  if (!copy.valid()) return names;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(copy.get()), closedir);
+  const platform::linux_os::FolderListing dir = platform::linux_os::listingOfCopy(dirFd);
   if (!dir) return names;
-  copy.release();  // the listing owns it now
   while (const dirent* e = readdir(dir.get())) names.emplace_back(e->d_name);
   return names;
 }

@@ -55,13 +55,11 @@ bool removeProfileFile(const std::string& path, std::string& error) {
 
 std::vector<std::string> filesIn(const std::string& folder) {
   std::vector<std::string> names;
-  platform::linux_os::UniqueFd fd(
-      ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd.valid()) return names;
-  const int dirFd = fd.get();
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(dirFd), closedir);
+  const platform::linux_os::FolderListing dir =
+      platform::linux_os::listingOf(platform::linux_os::UniqueFd(
+          ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
   if (!dir) return names;
-  fd.release();  // the listing owns it now
+  const int dirFd = dirfd(dir.get());
   while (const dirent* e = readdir(dir.get())) {
     struct stat st {};
     if (fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))

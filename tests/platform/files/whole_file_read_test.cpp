@@ -1,9 +1,8 @@
 // The one whole-file reader serves the settings files, which may be links a
 // user made, and browser profiles, where a link is never followed.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 
@@ -11,8 +10,8 @@
 #include "temp_dir.h"
 
 using platform::linux_os::AtLink;
-using platform::linux_os::readWholeFile;
 using platform::linux_os::ReadStatus;
+using platform::linux_os::readWholeFile;
 
 TEST(WholeFileRead, LinksAreFollowedOnlyWhenAskedAndAFailedReadLeavesNothing) {
   testsupport::TempDir dir;

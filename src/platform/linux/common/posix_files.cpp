@@ -33,6 +33,19 @@ std::string withoutTrailingSlashes(std::string path) {
   return path;
 }
 
+FolderListing listingOf(UniqueFd folder) {
+  FolderListing listing(folder.valid() ? ::fdopendir(folder.get()) : nullptr, ::closedir);
+  if (listing) folder.release();  // the listing owns it now
+  return listing;
+}
+
+FolderListing listingOfCopy(int dirFd) {
+  FolderListing listing = listingOf(UniqueFd(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0)));
+  // The copy shares its position with dirFd: start afresh.
+  if (listing) ::rewinddir(listing.get());
+  return listing;
+}
+
 bool isRegularFile(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -212,14 +225,10 @@ bool isOwnTemporaryName(std::string_view name) {
 void removeStaleTemporaries(const std::string& folder,
                             const std::function<bool(std::string_view)>& isTemporary,
                             const timespec& before) {
-  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd.valid()) return;
-  const int dirFd = fd.get();
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd.release()), ::closedir);
-  if (!dir) {
-    ::close(dirFd);
-    return;
-  }
+  const FolderListing dir =
+      listingOf(UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
+  if (!dir) return;
+  const int dirFd = ::dirfd(dir.get());
   while (const dirent* entry = ::readdir(dir.get())) {
     if (!isTemporary(entry->d_name)) continue;
     struct stat st {};

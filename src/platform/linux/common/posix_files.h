@@ -3,13 +3,17 @@
 // it, flush it, rename it over, flush the folder).
 #pragma once
 
+#include <dirent.h>
 #include <sys/types.h>
 
 #include <cstddef>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 
@@ -19,6 +23,15 @@ std::string folderOf(const std::string& path);
 std::string nameOf(const std::string& path);
 // The path without the "/" at its end ("/" itself stays).
 std::string withoutTrailingSlashes(std::string path);
+
+// An open folder listing; it closes its descriptor when it goes.
+using FolderListing = std::unique_ptr<DIR, int (*)(DIR*)>;
+// A listing that takes over folder (closed also when no listing can be
+// made); null when it is no open folder.
+FolderListing listingOf(UniqueFd folder);
+// A listing from the start of the folder open as dirFd, through a descriptor
+// of its own: dirFd stays open and usable.
+FolderListing listingOfCopy(int dirFd);
 
 // Whether path is a regular file itself: a link, even to one, is not.
 bool isRegularFile(const std::string& path);

@@ -49,22 +49,16 @@ int attributesOf(const std::string& name, const struct stat& st) {
 
 std::vector<DirEntry> LinuxFileLayer::listFolder(const std::string& folder) {
   std::vector<DirEntry> entries;
-  std::string trimmed = folder;
-  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-  int fd = open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return entries;
-  DIR* dir = fdopendir(fd);
-  if (dir == nullptr) {
-    close(fd);
-    return entries;
-  }
-  while (dirent* entry = readdir(dir)) {
+  const std::string trimmed = withoutTrailingSlashes(folder);
+  const FolderListing dir =
+      listingOf(UniqueFd(open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
+  if (!dir) return entries;
+  while (dirent* entry = readdir(dir.get())) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     struct stat st {};
-    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (fstatat(dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     entries.push_back(DirEntry{entry->d_name, attributesOf(entry->d_name, st)});
   }
-  closedir(dir);
   return entries;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace platform::linux_os {
 
@@ -52,21 +53,16 @@ void OpenFilesSnapshot::add(dev_t dev, ino_t ino) {
 
 void OpenFilesSnapshot::addDescriptors(int procFd, const char* pid) {
   const std::string path = std::string(pid) + "/fd";
-  int fdDir = openat(procFd, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fdDir < 0) return;  // gone, or another user's process
-  DIR* dir = fdopendir(fdDir);
-  if (dir == nullptr) {
-    close(fdDir);
-    return;
-  }
-  while (dirent* entry = readdir(dir)) {
+  const FolderListing dir =
+      listingOf(UniqueFd(openat(procFd, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+  if (!dir) return;  // gone, or another user's process
+  while (dirent* entry = readdir(dir.get())) {
     if (!isNumber(entry->d_name)) continue;
     struct stat st {};
     // Following the descriptor's link reaches the open file itself.
-    if (fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+    if (fstatat(dirfd(dir.get()), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
       add(st.st_dev, st.st_ino);
   }
-  closedir(dir);
 }
 
 // Maps outlive the descriptor they were made from, so they count too.
