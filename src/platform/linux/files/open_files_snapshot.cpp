@@ -68,13 +68,11 @@ void OpenFilesSnapshot::addDescriptors(int procFd, const char* pid) {
 // Maps outlive the descriptor they were made from, so they count too.
 void OpenFilesSnapshot::addMaps(int procFd, const char* pid) {
   const std::string path = std::string(pid) + "/maps";
-  int fd = openat(procFd, path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  FILE* maps = fdopen(fd, "r");
-  if (maps == nullptr) {
-    close(fd);
-    return;
-  }
+  UniqueFd fd(openat(procFd, path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return;
+  FILE* maps = fdopen(fd.get(), "r");
+  if (maps == nullptr) return;
+  fd.release();  // the stream owns it now
   char line[4096];
   while (std::fgets(line, sizeof line, maps) != nullptr) {
     unsigned major = 0, minor = 0;
