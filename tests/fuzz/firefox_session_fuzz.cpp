@@ -11,6 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace browsers::history;
+  using browsers::compressMozLz4;
+  using browsers::decompressMozLz4;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const auto plain = decompressMozLz4(bytes);
   const std::string json = plain ? *plain : std::string(bytes);

@@ -1,6 +1,6 @@
 #include "browsers/formats/history_sql.h"
 
-namespace browsers::history {
+namespace browsers {
 
 Statement::Statement(sqlite3* db, const char* sql) {
   prepared_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
@@ -39,4 +39,4 @@ int runAll(sqlite3* db, const std::vector<std::string>& statements, std::string&
   return SQLITE_OK;
 }
 
-}  // namespace browsers::history
+}  // namespace browsers

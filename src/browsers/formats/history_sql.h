@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace browsers::history {
+namespace browsers {
 
 class Statement {
  public:
@@ -49,4 +49,4 @@ inline bool isLockedCode(int rc) {
   return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
-}  // namespace browsers::history
+}  // namespace browsers

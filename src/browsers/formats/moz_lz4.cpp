@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace browsers::history {
+namespace browsers {
 
 namespace {
 
@@ -47,4 +47,4 @@ std::optional<std::string> compressMozLz4(std::string_view data) {
   return file;
 }
 
-}  // namespace browsers::history
+}  // namespace browsers

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace browsers::history {
+namespace browsers {
 
 // Decompressed files larger than this are refused: far above any real
 // session, low enough to bound the memory a hostile file can ask for.
@@ -20,4 +20,4 @@ std::optional<std::string> decompressMozLz4(std::string_view file);
 // The whole file for these bytes; nothing when they are too large.
 std::optional<std::string> compressMozLz4(std::string_view data);
 
-}  // namespace browsers::history
+}  // namespace browsers

@@ -24,8 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace historytest;
 using browsers::BrowserProfile;
-using browsers::history::compressMozLz4;
-using browsers::history::decompressMozLz4;
+using browsers::compressMozLz4;
+using browsers::decompressMozLz4;
 using platform::linux_os::LinuxUrlHistory;
 using Json = nlohmann::json;
 
@@ -55,7 +55,7 @@ std::vector<std::string> filesHolding(const fs::path& dir, const std::string& te
   for (const auto& entry : fs::recursive_directory_iterator(dir)) {
     if (!entry.is_regular_file()) continue;
     std::string bytes = readAll(entry.path());
-    if (auto plain = browsers::history::decompressMozLz4(bytes)) bytes += *plain;
+    if (auto plain = browsers::decompressMozLz4(bytes)) bytes += *plain;
     if (bytes.find(text) != std::string::npos || bytes.find(wide) != std::string::npos)
       found.push_back(entry.path().string());
   }
@@ -134,12 +134,11 @@ class VisitedSites : public ::testing::Test {
         "', 2);"
         "INSERT INTO moz_icons_to_pages(page_id, icon_id) VALUES (1, 2), (2, 3);");
     const std::string json = firefoxSession().dump();
-    writeAll(ffDir + "/sessionstore.jsonlz4", *browsers::history::compressMozLz4(json));
-    writeAll(ffDir + "/sessionstore-backups/recovery.jsonlz4",
-             *browsers::history::compressMozLz4(json));
+    writeAll(ffDir + "/sessionstore.jsonlz4", *browsers::compressMozLz4(json));
+    writeAll(ffDir + "/sessionstore-backups/recovery.jsonlz4", *browsers::compressMozLz4(json));
     // A backup cut short: not readable as a session, so it goes as a whole.
     writeAll(ffDir + "/sessionstore-backups/recovery.baklz4",
-             browsers::history::compressMozLz4(json)->substr(0, 200));
+             browsers::compressMozLz4(json)->substr(0, 200));
     profiles.push_back(firefoxProfile(ffDir));
   }
 
@@ -243,7 +242,7 @@ TEST_F(VisitedSites, ClearingLeavesNoVisitedSiteInEitherProfileButKeepsBookmarks
   EXPECT_TRUE(databaseClean(icons));
   EXPECT_FALSE(fs::exists(ffDir + "/sessionstore-backups/recovery.baklz4"));
   for (const char* name : {"/sessionstore.jsonlz4", "/sessionstore-backups/recovery.jsonlz4"}) {
-    auto plain = browsers::history::decompressMozLz4(readAll(ffDir + name));
+    auto plain = browsers::decompressMozLz4(readAll(ffDir + name));
     ASSERT_TRUE(plain) << name;
     const Json session = Json::parse(*plain);
     ASSERT_EQ(session["windows"].size(), 1u);
@@ -285,7 +284,7 @@ TEST_F(VisitedSites, DeletingOneUrlTakesOnlyItsPagesOutOfTheSession) {
   makeFirefox();
   ASSERT_EQ(store.DeleteUrl(kOther, 0), platform::S_OK) << store.lastErrorText();
   const Json session =
-      Json::parse(*browsers::history::decompressMozLz4(readAll(ffDir + "/sessionstore.jsonlz4")));
+      Json::parse(*browsers::decompressMozLz4(readAll(ffDir + "/sessionstore.jsonlz4")));
   const Json& window = session["windows"][0];
   // The tab whose only page was the deleted one is gone, the closed tab of
   // it too; the victim's pages (still in history) stay.
@@ -382,15 +381,14 @@ TEST_F(VisitedSites, TemporariesOfAKilledRewriteGoWithTheNextClearing) {
 }
 
 TEST(MozLz4, RefusesWhatIsNotAWholeFile) {
-  const std::string file = *browsers::history::compressMozLz4("{\"windows\":[]}");
-  EXPECT_EQ(browsers::history::decompressMozLz4(file),
-            std::optional<std::string>("{\"windows\":[]}"));
-  EXPECT_FALSE(browsers::history::decompressMozLz4(file.substr(0, file.size() - 1)));
+  const std::string file = *browsers::compressMozLz4("{\"windows\":[]}");
+  EXPECT_EQ(browsers::decompressMozLz4(file), std::optional<std::string>("{\"windows\":[]}"));
+  EXPECT_FALSE(browsers::decompressMozLz4(file.substr(0, file.size() - 1)));
   std::string bigger = file;
   bigger[8] = '\x7f';  // claims more bytes than the block holds
-  EXPECT_FALSE(browsers::history::decompressMozLz4(bigger));
-  EXPECT_FALSE(browsers::history::decompressMozLz4("mozLz40"));
-  EXPECT_FALSE(browsers::history::decompressMozLz4("{\"plain\":1}"));
+  EXPECT_FALSE(browsers::decompressMozLz4(bigger));
+  EXPECT_FALSE(browsers::decompressMozLz4("mozLz40"));
+  EXPECT_FALSE(browsers::decompressMozLz4("{\"plain\":1}"));
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ std::vector<std::string> filesHolding(const fs::path& dir, const std::string& te
   std::vector<std::string> found;
   for (const fs::path& file : files) {
     std::string bytes = testsupport::readFile(file);
-    if (auto plain = browsers::history::decompressMozLz4(bytes)) bytes += *plain;
+    if (auto plain = browsers::decompressMozLz4(bytes)) bytes += *plain;
     if (bytes.find(text) != std::string::npos || bytes.find(wide) != std::string::npos)
       found.push_back(file.string());
   }
@@ -219,7 +219,7 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
   EXPECT_EQ(filesHolding(firefoxDir, kBookmarked), std::vector<std::string>{});
   // The session files that stay are whole sessions the browser can read.
   for (const auto& entry : fs::directory_iterator(firefoxDir + "/sessionstore-backups")) {
-    const auto json = browsers::history::decompressMozLz4(testsupport::readFile(entry.path()));
+    const auto json = browsers::decompressMozLz4(testsupport::readFile(entry.path()));
     ASSERT_TRUE(json) << entry.path();
     EXPECT_NE(json->find("\"windows\":["), std::string::npos) << *json;
   }

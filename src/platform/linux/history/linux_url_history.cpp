@@ -62,8 +62,8 @@ Opened openForChange(const HistorySource& source, browsers::SqliteConnection& db
   // Attached after secure_delete is set, so they take it over.
   if (rc == SQLITE_OK)
     stores = browsers::history::attachVisitedSiteStores(db.get(), source.profile, skipped);
-  if (rc == SQLITE_OK) rc = browsers::history::run(db.get(), "BEGIN IMMEDIATE", error);
-  if (browsers::history::isLockedCode(rc)) return Opened::Locked;
+  if (rc == SQLITE_OK) rc = browsers::run(db.get(), "BEGIN IMMEDIATE", error);
+  if (browsers::isLockedCode(rc)) return Opened::Locked;
   if (rc != SQLITE_OK) return Opened::Failed;
   const bool known = firefox ? browsers::history::firefox::recognised(db.get())
                              : browsers::history::chromium::recognised(db.get());
@@ -72,10 +72,9 @@ Opened openForChange(const HistorySource& source, browsers::SqliteConnection& db
 
 // The records the listing shows of this database now.
 std::int64_t countListed(sqlite3* db, bool firefox) {
-  browsers::history::Statement count(
-      db, firefox ? "SELECT count(*) FROM moz_places WHERE last_visit_date "
-                    "IS NOT NULL"
-                  : "SELECT count(*) FROM urls WHERE last_visit_time != 0");
+  browsers::Statement count(db, firefox ? "SELECT count(*) FROM moz_places WHERE last_visit_date "
+                                          "IS NOT NULL"
+                                        : "SELECT count(*) FROM urls WHERE last_visit_time != 0");
   return count.step() == SQLITE_ROW ? count.integer(0) : 0;
 }
 
@@ -83,7 +82,7 @@ std::int64_t countListed(sqlite3* db, bool firefox) {
 // keywords.
 std::unordered_set<std::string> keptPlaces(sqlite3* db) {
   std::unordered_set<std::string> urls;
-  browsers::history::Statement query(db, "SELECT url FROM moz_places WHERE foreign_count > 0");
+  browsers::Statement query(db, "SELECT url FROM moz_places WHERE foreign_count > 0");
   while (query.step() == SQLITE_ROW) urls.insert(query.text(0));
   return urls;
 }
@@ -242,7 +241,7 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
   }
   for (Target& target : targets) {
     std::string error;
-    if (browsers::history::run(target.db.get(), "COMMIT", error) != SQLITE_OK)
+    if (browsers::run(target.db.get(), "COMMIT", error) != SQLITE_OK)
       return failAll(E_FAIL, target.source.databasePath,
                      "The history of " + browsers::displayName(target.source.profile) +
                          " could not be saved (" + error + ").");
