@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/platform/cache/cache_files.h"
+#include "../tests/browsers/cache/cache_files.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/cache/linux_url_cache.h"
 #include "traces/cache_page.h"
@@ -135,8 +135,8 @@ int main(int argc, char** argv) {
       {(profiles.cache2() / "doomed").string(), true},
       {profiles.cacheData().string(), false}};
 
-  platform::linux_os::LinuxUrlCache cache(
-      profiles.both(), [](const platform::linux_os::BrowserProfile&) { return false; });
+  platform::linux_os::LinuxUrlCache cache(profiles.both(),
+                                          [](const browsers::BrowserProfile&) { return false; });
   platform::fake::FakePlatform fake;
   platform::Platform platform{platform::withView(
       platform::System{fake.files, fake.registry, fake.settings, cache, fake.history, fake.trash,

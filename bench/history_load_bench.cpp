@@ -152,8 +152,8 @@ int main(int argc, char** argv) {
   const std::string database = profileDir + "/places.sqlite";
   makePlaces(database, rows);
 
-  platform::linux_os::BrowserProfile profile;
-  profile.family = platform::linux_os::BrowserFamily::Firefox;
+  browsers::BrowserProfile profile;
+  profile.family = browsers::BrowserFamily::Firefox;
   profile.browser = "firefox";
   profile.name = "default-esr";
   profile.profileDir = profileDir;

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "browser_process.h"
-#include "platform/linux/common/browser_profiles.h"
+#include "browsers/profiles/browser_profiles.h"
 #include "program_runner.h"
 #include "temp_dir.h"
 
@@ -84,15 +84,15 @@ TEST_F(RealProfiles, PreviewNamesWhatTheRunRemovesAndThenNothingIsLeftToName) {
 TEST_F(RealProfiles, ARunningBrowserIsNamedAndTheRestIsStillCleared) {
   testsupport::EnvGuard homeEnv("HOME", home());
   testsupport::EnvGuard configEnv("XDG_CONFIG_HOME", home() + "/.config");
-  std::optional<platform::linux_os::BrowserProfile> firefox;
-  for (const auto& profile : platform::linux_os::findBrowserProfiles())
-    if (profile.family == platform::linux_os::BrowserFamily::Firefox) firefox = profile;
+  std::optional<browsers::BrowserProfile> firefox;
+  for (const auto& profile : browsers::findBrowserProfiles())
+    if (profile.family == browsers::BrowserFamily::Firefox) firefox = profile;
   ASSERT_TRUE(firefox);
   testsupport::RunningBrowser browser(
       {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"});
-  for (int i = 0; i < 300 && !platform::linux_os::browserRunning(*firefox); ++i)
+  for (int i = 0; i < 300 && !browsers::browserRunning(*firefox); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  ASSERT_TRUE(platform::linux_os::browserRunning(*firefox));
+  ASSERT_TRUE(browsers::browserRunning(*firefox));
 
   testsupport::ProgramResult run = testsupport::runProgram({"--clear", "cookies,history"}, env());
   EXPECT_EQ(run.status, 1) << run.out << run.err;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/linux/cache/entry_file.h"
+#include "browsers/formats/entry_file.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool written = size == 0 || write(fd, data, size) == static_cast<ssize_t>(size);
   close(fd);
   if (!written) return 0;
-  using platform::linux_os::EntryFormat;
-  platform::linux_os::readEntryFile(folder.fd, "entry", EntryFormat::Firefox);
-  platform::linux_os::readEntryFile(folder.fd, "entry", EntryFormat::Chromium);
+  using browsers::EntryFormat;
+  browsers::readEntryFile(folder.fd, "entry", EntryFormat::Firefox);
+  browsers::readEntryFile(folder.fd, "entry", EntryFormat::Chromium);
   return 0;
 }

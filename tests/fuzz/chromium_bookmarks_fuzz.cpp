@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/linux/history/chromium_history.h"
+#include "browsers/history/chromium_history.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string folder = [] {
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   std::ofstream(folder + "/Bookmarks", std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  if (auto urls = platform::linux_os::history::chromium::readBookmarkUrls(folder))
+  if (auto urls = browsers::history::chromium::readBookmarkUrls(folder))
     for (const std::string& url : *urls)
       if (url.size() > size) __builtin_trap();
   return 0;

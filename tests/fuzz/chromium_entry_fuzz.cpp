@@ -3,18 +3,18 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/linux/cache/chromium_entry.h"
+#include "browsers/formats/chromium_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  platform::linux_os::MemorySource source(bytes);
-  if (auto url = platform::linux_os::parseChromiumEntry(source)) {
-    if (!platform::linux_os::isListableUrl(*url)) __builtin_trap();
+  browsers::MemorySource source(bytes);
+  if (auto url = browsers::parseChromiumEntry(source)) {
+    if (!browsers::isListableUrl(*url)) __builtin_trap();
   }
-  if (auto url = platform::linux_os::chromiumKeyUrl(bytes)) {
+  if (auto url = browsers::chromiumKeyUrl(bytes)) {
     if (url->data() < bytes.data() || url->data() + url->size() > bytes.data() + bytes.size())
       __builtin_trap();
   }
-  platform::linux_os::simpleCacheHash(bytes);
+  browsers::simpleCacheHash(bytes);
   return 0;
 }

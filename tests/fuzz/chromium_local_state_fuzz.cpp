@@ -5,16 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "browsers/profiles/browser_profiles.h"
 #include "fuzz_home.h"
-#include "platform/linux/common/browser_profiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const auto root = fuzzing::fuzzHome() / ".config/chromium";
   fuzzing::writeFile(root / "Local State", input);
   fuzzing::writeFile(root / "Default/Preferences", "{}");
-  for (const auto& profile : platform::linux_os::findBrowserProfiles()) {
-    if (profile.family != platform::linux_os::BrowserFamily::Chromium) continue;
+  for (const auto& profile : browsers::findBrowserProfiles()) {
+    if (profile.family != browsers::BrowserFamily::Chromium) continue;
     const std::string inside = profile.userDataDir + "/";
     std::string_view rest(profile.profileDir);
     if (!rest.starts_with(inside)) __builtin_trap();

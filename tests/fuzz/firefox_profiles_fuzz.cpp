@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "browsers/profiles/browser_profiles.h"
 #include "fuzz_home.h"
-#include "platform/linux/common/browser_profiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzing::writeFile(root / "p1.default/places.sqlite", "");
   fuzzing::writeFile(root / "p1.default/prefs.js", fuzzing::nextPart(input));
   fuzzing::writeFile(root / "p1.default/user.js", fuzzing::nextPart(input));
-  for (const auto& profile : platform::linux_os::findBrowserProfiles()) {
+  for (const auto& profile : browsers::findBrowserProfiles()) {
     if (profile.profileDir.empty() || profile.cacheDir.empty()) __builtin_trap();
-    platform::linux_os::displayName(profile);
+    browsers::displayName(profile);
   }
   return 0;
 }

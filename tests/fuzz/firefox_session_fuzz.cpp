@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/history/firefox_session.h"
-#include "platform/linux/history/moz_lz4.h"
+#include "browsers/formats/moz_lz4.h"
+#include "browsers/history/firefox_session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace platform::linux_os::history;
+  using namespace browsers::history;
+  using browsers::compressMozLz4;
+  using browsers::decompressMozLz4;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const auto plain = decompressMozLz4(bytes);
   const std::string json = plain ? *plain : std::string(bytes);

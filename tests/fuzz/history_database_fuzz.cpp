@@ -29,15 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   std::filesystem::remove_all(folder + "/p");
   std::filesystem::create_directories(folder + "/p");
-  platform::linux_os::BrowserProfile profile;
-  profile.family = data[0] % 2 == 0 ? platform::linux_os::BrowserFamily::Firefox
-                                    : platform::linux_os::BrowserFamily::Chromium;
+  browsers::BrowserProfile profile;
+  profile.family =
+      data[0] % 2 == 0 ? browsers::BrowserFamily::Firefox : browsers::BrowserFamily::Chromium;
   profile.browser = "fuzz";
   profile.name = "fuzz";
   profile.profileDir = folder + "/p";
   const char* bytes = reinterpret_cast<const char*>(data) + 1;
   const std::size_t length = size - 1;
-  if (profile.family == platform::linux_os::BrowserFamily::Firefox) {
+  if (profile.family == browsers::BrowserFamily::Firefox) {
     writeFile(profile.profileDir + "/places.sqlite", bytes, length);
   } else {
     // The first half is the Bookmarks file, the rest the database.

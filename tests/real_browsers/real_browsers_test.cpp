@@ -16,10 +16,10 @@
 #include <thread>
 
 #include "browser_process.h"
+#include "browsers/cookies/cookie_store.h"
+#include "browsers/formats/sqlite_copy.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/browsers/cookie_folder_file_layer.h"
-#include "platform/linux/browsers/cookie_store.h"
-#include "platform/linux/common/sqlite_copy.h"
 #include "platform/linux/common/xdg_paths.h"
 #include "shell_folders.h"
 #include "temp_dir.h"
@@ -28,7 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::linux_os::BrowserFamily;
+using browsers::BrowserFamily;
 using platform::linux_os::LabelledProfile;
 using testsupport::installed;
 using testsupport::RunningBrowser;
@@ -42,7 +42,7 @@ const std::vector<std::string> kSites = {"alpha.test", "beta.test", "gamma.test"
 // Every row of a table, read from a private copy (the browser may hold it).
 std::vector<std::string> cookieRows(const std::string& database, const std::string& sql) {
   std::vector<std::string> rows;
-  auto copy = platform::linux_os::SqliteCopy::open(database);
+  auto copy = browsers::SqliteCopy::open(database);
   if (!copy) return rows;
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(copy->db(), sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return rows;
@@ -59,8 +59,8 @@ std::vector<std::string> cookieRows(const std::string& database, const std::stri
   return rows;
 }
 
-std::string rowsSql(BrowserFamily family) {
-  return family == BrowserFamily::Firefox
+std::string rowsSql(browsers::BrowserFamily family) {
+  return family == browsers::BrowserFamily::Firefox
              ? "SELECT host, name, value, path, expiry, originAttributes FROM moz_cookies "
                "ORDER BY host, name"
              : "SELECT host_key, name, encrypted_value, path, expires_utc, top_frame_site_key "
@@ -90,7 +90,7 @@ class RealBrowsers : public ::testing::Test {
     env_.push_back(
         std::make_unique<testsupport::EnvGuard>("XDG_DATA_HOME", homePath() + "/.local/share"));
     setFolderValue(platform::linux_os::cookieFolder());
-    profiles_ = platform::linux_os::labelledProfiles(platform::linux_os::findBrowserProfiles());
+    profiles_ = platform::linux_os::labelledProfiles(browsers::findBrowserProfiles());
     ASSERT_EQ(profiles_.size(), 2u);
   }
 
@@ -100,13 +100,13 @@ class RealBrowsers : public ::testing::Test {
     testsupport::setCookieFolderValue(f.registry, value);
   }
 
-  const LabelledProfile& profile(BrowserFamily family) {
+  const LabelledProfile& profile(browsers::BrowserFamily family) {
     return *std::find_if(profiles_.begin(), profiles_.end(),
                          [&](const LabelledProfile& p) { return p.profile.family == family; });
   }
-  std::vector<std::string> rows(BrowserFamily family) {
+  std::vector<std::string> rows(browsers::BrowserFamily family) {
     const auto& p = profile(family).profile;
-    return cookieRows(platform::linux_os::cookieDatabasePath(p), rowsSql(family));
+    return cookieRows(browsers::cookieDatabasePath(p), rowsSql(family));
   }
   std::vector<std::string> listed() {
     page.loadCookiesList();
@@ -123,9 +123,9 @@ class RealBrowsers : public ::testing::Test {
     }
     page.cmddelcookies_Click();
   }
-  bool waitUntilRunning(BrowserFamily family) {
+  bool waitUntilRunning(browsers::BrowserFamily family) {
     for (int i = 0; i < 300; ++i) {
-      if (platform::linux_os::browserRunning(profile(family).profile)) return true;
+      if (browsers::browserRunning(profile(family).profile)) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
@@ -163,9 +163,10 @@ TEST_F(RealBrowsers, ThePageListsEverySiteOfEveryProfile) {
 
 TEST_F(RealBrowsers, WhileABrowserRunsItsEntriesStayAndNothingChanges) {
   const std::string data = homePath() + "/.config/chromium";
-  const std::vector<std::pair<BrowserFamily, std::vector<std::string>>> runs = {
-      {BrowserFamily::Firefox, {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"}},
-      {BrowserFamily::Chromium,
+  const std::vector<std::pair<browsers::BrowserFamily, std::vector<std::string>>> runs = {
+      {browsers::BrowserFamily::Firefox,
+       {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"}},
+      {browsers::BrowserFamily::Chromium,
        {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
         "--password-store=basic", "--user-data-dir=" + data, "about:blank"}}};
   for (const auto& [family, args] : runs) {
@@ -178,7 +179,7 @@ TEST_F(RealBrowsers, WhileABrowserRunsItsEntriesStayAndNothingChanges) {
       auto names = listed();
       EXPECT_EQ(std::count(names.begin(), names.end(), entry), 1) << entry;
     }
-    EXPECT_FALSE(platform::linux_os::browserRunning(profile(family).profile));
+    EXPECT_FALSE(browsers::browserRunning(profile(family).profile));
     // The browser may have rewritten its own cookies on exit; ours took none.
     auto after = rows(family);
     EXPECT_EQ(std::count_if(after.begin(), after.end(),
@@ -192,18 +193,19 @@ TEST_F(RealBrowsers, WhileABrowserRunsItsEntriesStayAndNothingChanges) {
 }
 
 TEST_F(RealBrowsers, DeletingOneSiteRemovesOnlyItsCookiesAndTheBrowsersStillWork) {
-  const auto firefoxBefore = rows(BrowserFamily::Firefox);
-  const auto chromiumBefore = rows(BrowserFamily::Chromium);
-  const std::string places = profile(BrowserFamily::Firefox).profile.profileDir + "/places.sqlite";
+  const auto firefoxBefore = rows(browsers::BrowserFamily::Firefox);
+  const auto chromiumBefore = rows(browsers::BrowserFamily::Chromium);
+  const std::string places =
+      profile(browsers::BrowserFamily::Firefox).profile.profileDir + "/places.sqlite";
   const auto bookmarksBefore = cookieRows(places, "SELECT count(*) FROM moz_bookmarks");
-  deleteEntries({profile(BrowserFamily::Firefox).label + "@alpha.test",
-                 profile(BrowserFamily::Chromium).label + "@alpha.test"});
+  deleteEntries({profile(browsers::BrowserFamily::Firefox).label + "@alpha.test",
+                 profile(browsers::BrowserFamily::Chromium).label + "@alpha.test"});
 
   auto isAlpha = [](const std::string& r) {
     return r.find("alpha.test|") == 0 || r.find(".alpha.test|") == 0;
   };
-  for (auto [family, before] : {std::pair{BrowserFamily::Firefox, firefoxBefore},
-                                std::pair{BrowserFamily::Chromium, chromiumBefore}}) {
+  for (auto [family, before] : {std::pair{browsers::BrowserFamily::Firefox, firefoxBefore},
+                                std::pair{browsers::BrowserFamily::Chromium, chromiumBefore}}) {
     ASSERT_GT(std::count_if(before.begin(), before.end(), isAlpha), 0);
     before.erase(std::remove_if(before.begin(), before.end(), isAlpha), before.end());
     EXPECT_EQ(rows(family), before);
@@ -236,8 +238,8 @@ TEST_F(RealBrowsers, DeletingOneSiteRemovesOnlyItsCookiesAndTheBrowsersStillWork
     EXPECT_EQ(sent[b + " alpha.test"].find("alpha"), std::string::npos) << browser;
   }
   EXPECT_EQ(cookieRows(places, "SELECT count(*) FROM moz_bookmarks"), bookmarksBefore);
-  EXPECT_NE(
-      testsupport::readFile(profile(BrowserFamily::Chromium).profile.profileDir + "/Bookmarks")
-          .find("http://kept.test/"),
-      std::string::npos);
+  EXPECT_NE(testsupport::readFile(profile(browsers::BrowserFamily::Chromium).profile.profileDir +
+                                  "/Bookmarks")
+                .find("http://kept.test/"),
+            std::string::npos);
 }

@@ -16,20 +16,20 @@
 #include <tuple>
 
 #include "browser_process.h"
+#include "browsers/formats/moz_lz4.h"
+#include "browsers/formats/sqlite_copy.h"
+#include "browsers/profiles/browser_profiles.h"
 #include "identity.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/linux/common/browser_profiles.h"
-#include "platform/linux/common/sqlite_copy.h"
 #include "platform/linux/history/linux_url_history.h"
-#include "platform/linux/history/moz_lz4.h"
 #include "temp_dir.h"
 #include "traces/history_page.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using platform::linux_os::BrowserFamily;
-using platform::linux_os::BrowserProfile;
+using browsers::BrowserFamily;
+using browsers::BrowserProfile;
 using testsupport::installed;
 using testsupport::RunningBrowser;
 using testsupport::runScript;
@@ -53,7 +53,7 @@ std::vector<std::string> filesHolding(const fs::path& dir, const std::string& te
   std::vector<std::string> found;
   for (const fs::path& file : files) {
     std::string bytes = testsupport::readFile(file);
-    if (auto plain = platform::linux_os::history::decompressMozLz4(bytes)) bytes += *plain;
+    if (auto plain = browsers::decompressMozLz4(bytes)) bytes += *plain;
     if (bytes.find(text) != std::string::npos || bytes.find(wide) != std::string::npos)
       found.push_back(file.string());
   }
@@ -63,7 +63,7 @@ std::vector<std::string> filesHolding(const fs::path& dir, const std::string& te
 // The first column of every row, read from a private copy.
 std::vector<std::string> column(const std::string& database, const std::string& sql) {
   std::vector<std::string> rows;
-  auto copy = platform::linux_os::SqliteCopy::open(database);
+  auto copy = browsers::SqliteCopy::open(database);
   if (!copy) return rows;
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(copy->db(), sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return rows;
@@ -102,7 +102,7 @@ class RealHistories : public ::testing::Test {
         std::make_unique<testsupport::EnvGuard>("XDG_CONFIG_HOME", homePath() + "/.config"));
     env_.push_back(
         std::make_unique<testsupport::EnvGuard>("XDG_CACHE_HOME", homePath() + "/.cache"));
-    profiles_ = platform::linux_os::findBrowserProfiles();
+    profiles_ = browsers::findBrowserProfiles();
     ASSERT_EQ(profiles_.size(), 2u);
     history_ = std::make_unique<traces::CURLHistory>(factory_.create());
     page_ = std::make_unique<traces::HistoryPage>(platform_, forms::PageHost{form_, sbar_},
@@ -111,15 +111,15 @@ class RealHistories : public ::testing::Test {
 
   static std::string homePath() { return home_->str() + "/home"; }
 
-  const BrowserProfile& profile(BrowserFamily family) const {
+  const browsers::BrowserProfile& profile(browsers::BrowserFamily family) const {
     return *std::find_if(profiles_.begin(), profiles_.end(),
-                         [&](const BrowserProfile& p) { return p.family == family; });
+                         [&](const browsers::BrowserProfile& p) { return p.family == family; });
   }
   std::string places() const {
-    return profile(BrowserFamily::Firefox).profileDir + "/places.sqlite";
+    return profile(browsers::BrowserFamily::Firefox).profileDir + "/places.sqlite";
   }
   std::string chromiumHistory() const {
-    return profile(BrowserFamily::Chromium).profileDir + "/History";
+    return profile(browsers::BrowserFamily::Chromium).profileDir + "/History";
   }
   std::vector<std::string> listedUrls() {
     page_->loadURLHistory();
@@ -127,9 +127,9 @@ class RealHistories : public ::testing::Test {
     for (const forms::ListItem& line : page_->URLs.Items()) urls.push_back(line.SubItems.at(0));
     return urls;
   }
-  bool waitUntilRunning(BrowserFamily family) {
+  bool waitUntilRunning(browsers::BrowserFamily family) {
     for (int i = 0; i < 300; ++i) {
-      if (platform::linux_os::browserRunning(profile(family))) return true;
+      if (browsers::browserRunning(profile(family))) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
@@ -138,7 +138,7 @@ class RealHistories : public ::testing::Test {
   static inline std::unique_ptr<testsupport::TempDir> home_;
   static inline int made_ = -1;
   std::vector<std::unique_ptr<testsupport::EnvGuard>> env_;
-  std::vector<BrowserProfile> profiles_;
+  std::vector<browsers::BrowserProfile> profiles_;
   platform::fake::FakePlatform fakes_;
   platform::Platform platform_ = fakes_.platform();
   platform::linux_os::LinuxHistoryFactory factory_;
@@ -168,14 +168,14 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
   const auto firefoxBookmarks = column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1");
   ASSERT_FALSE(firefoxBookmarks.empty());
   const std::string data = homePath() + "/.config/chromium";
-  const std::vector<std::tuple<BrowserFamily, const char*, std::vector<std::string>>> runs = {
-      {BrowserFamily::Firefox,
-       "Firefox",
-       {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"}},
-      {BrowserFamily::Chromium,
-       "Chromium",
-       {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-        "--password-store=basic", "--user-data-dir=" + data, "about:blank"}}};
+  const std::vector<std::tuple<browsers::BrowserFamily, const char*, std::vector<std::string>>>
+      runs = {{browsers::BrowserFamily::Firefox,
+               "Firefox",
+               {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"}},
+              {browsers::BrowserFamily::Chromium,
+               "Chromium",
+               {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                "--password-store=basic", "--user-data-dir=" + data, "about:blank"}}};
   for (const auto& [family, name, args] : runs) {
     RunningBrowser browser(args);
     ASSERT_TRUE(waitUntilRunning(family)) << name;
@@ -194,8 +194,8 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
   for (const std::string& site : kSites)
     EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://" + site + "/"), 2) << site;
 
-  const std::string firefoxDir = profile(BrowserFamily::Firefox).profileDir;
-  const std::string chromiumData = profile(BrowserFamily::Chromium).userDataDir;
+  const std::string firefoxDir = profile(browsers::BrowserFamily::Firefox).profileDir;
+  const std::string chromiumData = profile(browsers::BrowserFamily::Chromium).userDataDir;
   for (const std::string& site : kSites) {
     ASSERT_FALSE(filesHolding(firefoxDir, "http://" + site).empty()) << site;
     ASSERT_FALSE(filesHolding(chromiumData, "http://" + site).empty()) << site;
@@ -219,8 +219,7 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
   EXPECT_EQ(filesHolding(firefoxDir, kBookmarked), std::vector<std::string>{});
   // The session files that stay are whole sessions the browser can read.
   for (const auto& entry : fs::directory_iterator(firefoxDir + "/sessionstore-backups")) {
-    const auto json =
-        platform::linux_os::history::decompressMozLz4(testsupport::readFile(entry.path()));
+    const auto json = browsers::decompressMozLz4(testsupport::readFile(entry.path()));
     ASSERT_TRUE(json) << entry.path();
     EXPECT_NE(json->find("\"windows\":["), std::string::npos) << *json;
   }
@@ -240,7 +239,8 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
   EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://beta.test/"), 2);
   EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://alpha.test/"), 0);
   EXPECT_EQ(column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1"), firefoxBookmarks);
-  EXPECT_FALSE(fs::exists(profile(BrowserFamily::Firefox).profileDir + "/places.sqlite.corrupt"));
+  EXPECT_FALSE(
+      fs::exists(profile(browsers::BrowserFamily::Firefox).profileDir + "/places.sqlite.corrupt"));
   EXPECT_EQ(column(chromiumHistory(), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
   EXPECT_FALSE(filesHolding(chromiumData + "/Default/Bookmarks", kBookmarked).empty());
   for (const char* store : {"Favicons", "Top Sites", "Shortcuts", "Network Action Predictor"}) {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "../../platform/cache/cache_files.h"
+#include "../../browsers/cache/cache_files.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/cache/linux_url_cache.h"
 #include "platform/linux/files/linux_file_layer.h"
@@ -24,8 +24,8 @@ class CachePageOnDiskTest : public ::testing::Test {
 
   testsupport::TempDir tmp;
   cachefiles::TwoProfiles profiles{tmp.path()};
-  platform::linux_os::LinuxUrlCache cache{
-      profiles.both(), [](const platform::linux_os::BrowserProfile&) { return false; }};
+  platform::linux_os::LinuxUrlCache cache{profiles.both(),
+                                          [](const browsers::BrowserProfile&) { return false; }};
   platform::fake::FakePlatform fake;
   platform::Platform platform{platform::withView(
       platform::System{fake.files, fake.registry, fake.settings, cache, fake.history, fake.trash,

@@ -2,7 +2,8 @@
 
 #include <set>
 
-#include "platform/linux/browsers/cookie_store.h"
+#include "browsers/cookies/cookie_store.h"
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/common/xdg_paths.h"
 
 namespace platform::linux_os {
@@ -28,10 +29,10 @@ bool isCookieFolder(const std::string& folder) {
 // The entry name when the path names something inside the cookie folder.
 std::optional<std::string> entryName(const std::string& path) {
   const std::string clean = withoutExtraSlashes(path);
-  const std::size_t slash = clean.find_last_of('/');
-  if (slash == std::string::npos || slash + 1 >= clean.size()) return std::nullopt;
-  if (!isCookieFolder(clean.substr(0, slash + 1))) return std::nullopt;
-  return clean.substr(slash + 1);
+  std::string name = nameOf(clean);
+  if (name.empty() || name == clean) return std::nullopt;  // "/", or no folder part
+  if (!isCookieFolder(folderOf(clean))) return std::nullopt;
+  return name;
 }
 
 std::string labelPart(const std::string& text) {
@@ -44,23 +45,24 @@ std::string labelPart(const std::string& text) {
 }
 
 // The failure of an entry in plain words.
-std::string reasonFor(const BrowserProfile& profile, CookieDeleteResult result) {
-  if (result == CookieDeleteResult::InUse)
-    return browserRunning(profile)
-               ? displayName(profile) + " is running"
-               : "the cookies of " + displayName(profile) + " are locked by another program";
-  return "the cookies of " + displayName(profile) + " could not be changed";
+std::string reasonFor(const browsers::BrowserProfile& profile,
+                      browsers::CookieDeleteResult result) {
+  if (result == browsers::CookieDeleteResult::InUse)
+    return browsers::browserRunning(profile) ? browsers::displayName(profile) + " is running"
+                                             : "the cookies of " + browsers::displayName(profile) +
+                                                   " are locked by another program";
+  return "the cookies of " + browsers::displayName(profile) + " could not be changed";
 }
 
-int errorOf(CookieDeleteResult result) {
+int errorOf(browsers::CookieDeleteResult result) {
   switch (result) {
-    case CookieDeleteResult::Deleted:
+    case browsers::CookieDeleteResult::Deleted:
       return 0;
-    case CookieDeleteResult::NotFound:
+    case browsers::CookieDeleteResult::NotFound:
       return kErrFileNotFound;
-    case CookieDeleteResult::InUse:
+    case browsers::CookieDeleteResult::InUse:
       return kErrPathFileAccess;
-    case CookieDeleteResult::Failed:
+    case browsers::CookieDeleteResult::Failed:
       break;
   }
   return kErrDeviceIo;
@@ -68,10 +70,11 @@ int errorOf(CookieDeleteResult result) {
 
 }  // namespace
 
-std::vector<LabelledProfile> labelledProfiles(const std::vector<BrowserProfile>& profiles) {
+std::vector<LabelledProfile> labelledProfiles(
+    const std::vector<browsers::BrowserProfile>& profiles) {
   std::vector<LabelledProfile> labelled;
   std::set<std::string> used;
-  for (const BrowserProfile& profile : profiles) {
+  for (const browsers::BrowserProfile& profile : profiles) {
     const std::string base = labelPart(profile.browser) + "." + labelPart(profile.name);
     std::string label = base;
     for (int n = 2; !used.insert(label).second; ++n) label = base + " (" + std::to_string(n) + ")";
@@ -81,7 +84,7 @@ std::vector<LabelledProfile> labelledProfiles(const std::vector<BrowserProfile>&
 }
 
 struct CookieFolderFileLayer::Target {
-  BrowserProfile profile;
+  browsers::BrowserProfile profile;
   std::string label;
   std::string site;
 };
@@ -98,7 +101,7 @@ std::optional<CookieFolderFileLayer::Target> CookieFolderFileLayer::targetOf(
 }
 
 std::vector<ClearFailure> CookieFolderFileLayer::refreshProfiles() {
-  ProfileSearch search = searchBrowserProfiles();
+  browsers::ProfileSearch search = browsers::searchBrowserProfiles();
   listed_.clear();
   for (LabelledProfile& labelled : labelledProfiles(search.profiles))
     listed_.emplace(labelled.label, std::move(labelled.profile));
@@ -110,10 +113,11 @@ std::vector<DirEntry> CookieFolderFileLayer::listFolder(const std::string& folde
   std::vector<DirEntry> entries;
   listed_.clear();
   unread_.clear();
-  for (LabelledProfile& labelled : labelledProfiles(findBrowserProfiles())) {
-    CookieSites listed = listCookieSites(labelled.profile);
+  for (LabelledProfile& labelled : labelledProfiles(browsers::findBrowserProfiles())) {
+    browsers::CookieSites listed = browsers::listCookieSites(labelled.profile);
     if (!listed.problem.empty())
-      unread_.push_back({cookieDatabasePath(labelled.profile), std::move(listed.problem)});
+      unread_.push_back(
+          {browsers::cookieDatabasePath(labelled.profile), std::move(listed.problem)});
     for (const std::string& site : listed.sites)
       entries.push_back({labelled.label + "@" + site, kAttrNormal});
     listed_.emplace(labelled.label, std::move(labelled.profile));
@@ -131,11 +135,11 @@ std::string CookieFolderFileLayer::entryLocation(const std::string& path) {
   std::optional<std::string> name = entryName(path);
   if (!name) return {};
   std::optional<Target> target = targetOf(*name);
-  return target ? cookieDatabasePath(target->profile) : std::string();
+  return target ? browsers::cookieDatabasePath(target->profile) : std::string();
 }
 
 std::vector<ClearFailure> CookieFolderFileLayer::unreachedStores() {
-  std::vector<ClearFailure> unreached = searchBrowserProfiles().refused;
+  std::vector<ClearFailure> unreached = browsers::searchBrowserProfiles().refused;
   unreached.insert(unreached.end(), unread_.begin(), unread_.end());
   return unreached;
 }
@@ -147,7 +151,7 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
                                                       ClearOutcome& outcome) {
   std::vector<int> errors(paths.size(), kErrFileNotFound);
   struct Group {
-    BrowserProfile profile;
+    browsers::BrowserProfile profile;
     std::vector<std::size_t> indexes;
     std::vector<std::string> sites;
   };
@@ -185,13 +189,14 @@ std::vector<int> CookieFolderFileLayer::deleteEntries(const std::vector<std::str
   tell();
   for (const auto& [label, group] : byProfile) {
     const auto& [profile, indexes, sites] = group;
-    const std::vector<CookieDeleteResult> results = deleteCookieSites(
+    const std::vector<browsers::CookieDeleteResult> results = browsers::deleteCookieSites(
         profile, sites, vacuum_, progress ? std::function<void()>(tell) : nullptr);
     std::string reason;
     for (std::size_t k = 0; k < indexes.size(); ++k) {
       errors[indexes[k]] = errorOf(results[k]);
-      if (results[k] == CookieDeleteResult::Deleted) ++outcome.removed;
-      if (results[k] != CookieDeleteResult::InUse && results[k] != CookieDeleteResult::Failed)
+      if (results[k] == browsers::CookieDeleteResult::Deleted) ++outcome.removed;
+      if (results[k] != browsers::CookieDeleteResult::InUse &&
+          results[k] != browsers::CookieDeleteResult::Failed)
         continue;
       if (reason.empty()) reason = reasonFor(profile, results[k]);
       outcome.fail(label + "@" + sites[k], reason);

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "browsers/profiles/browser_profiles.h"
 #include "platform/cookie_wipe_options.h"
 #include "platform/file_layer.h"
-#include "platform/linux/common/browser_profiles.h"
 
 namespace platform::linux_os {
 
@@ -55,7 +55,7 @@ class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
 
   FileLayer& inner_;
   bool vacuum_ = false;
-  std::map<std::string, BrowserProfile> listed_;  // label -> profile, of the last listing
+  std::map<std::string, browsers::BrowserProfile> listed_;  // label -> profile, of the last listing
   std::vector<ClearFailure> unread_;  // cookie databases the last listing could not read
 };
 
@@ -63,8 +63,9 @@ class CookieFolderFileLayer : public FileLayer, public CookieWipeOptions {
 // begin with (no "@" or "/" in it).
 struct LabelledProfile {
   std::string label;
-  BrowserProfile profile;
+  browsers::BrowserProfile profile;
 };
-std::vector<LabelledProfile> labelledProfiles(const std::vector<BrowserProfile>& profiles);
+std::vector<LabelledProfile> labelledProfiles(
+    const std::vector<browsers::BrowserProfile>& profiles);
 
 }  // namespace platform::linux_os

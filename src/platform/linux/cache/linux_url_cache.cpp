@@ -1,16 +1,16 @@
 #include "platform/linux/cache/linux_url_cache.h"
 
-#include "platform/linux/cache/damaged_entries.h"
-#include "platform/linux/cache/entry_removal.h"
-#include "platform/linux/cache/overwrite_once.h"
+#include "browsers/cache/damaged_entries.h"
+#include "browsers/cache/entry_removal.h"
+#include "browsers/cache/overwrite_once.h"
 
 namespace platform::linux_os {
 
-LinuxUrlCache::LinuxUrlCache() : LinuxUrlCache(ProfileProvider(findBrowserProfiles)) {
-  refused_ = [] { return searchBrowserProfiles().refused; };
+LinuxUrlCache::LinuxUrlCache() : LinuxUrlCache(ProfileProvider(browsers::findBrowserProfiles)) {
+  refused_ = [] { return browsers::searchBrowserProfiles().refused; };
 }
 
-LinuxUrlCache::LinuxUrlCache(std::vector<BrowserProfile> profiles, RunningCheck running)
+LinuxUrlCache::LinuxUrlCache(std::vector<browsers::BrowserProfile> profiles, RunningCheck running)
     : LinuxUrlCache(ProfileProvider([p = std::move(profiles)] { return p; }), std::move(running)) {}
 
 LinuxUrlCache::LinuxUrlCache(ProfileProvider profiles, RunningCheck running)
@@ -18,23 +18,24 @@ LinuxUrlCache::LinuxUrlCache(ProfileProvider profiles, RunningCheck running)
 
 LinuxUrlCache::~LinuxUrlCache() = default;
 
-std::shared_ptr<CacheSnapshot> LinuxUrlCache::newSnapshot() const {
-  auto snapshot = std::make_shared<CacheSnapshot>();
+std::shared_ptr<browsers::CacheSnapshot> LinuxUrlCache::newSnapshot() const {
+  auto snapshot = std::make_shared<browsers::CacheSnapshot>();
   snapshot->profiles = profiles_();
-  snapshot->folders = cacheFoldersOf(snapshot->profiles);
+  snapshot->folders = browsers::cacheFoldersOf(snapshot->profiles);
   return snapshot;
 }
 
-bool LinuxUrlCache::fetch(CacheEnumeration& enumeration, void* buffer, std::uint32_t* size) {
-  const FoundEntry* entry = enumeration.peek();
+bool LinuxUrlCache::fetch(browsers::CacheEnumeration& enumeration, void* buffer,
+                          std::uint32_t* size) {
+  const browsers::FoundEntry* entry = enumeration.peek();
   if (!entry) {
     lastError_ = ERROR_NO_MORE_ITEMS;
     return false;
   }
-  const CacheSnapshot& snapshot = enumeration.snapshot();
-  const CacheFolder& folder = snapshot.folders[entry->folder];
+  const browsers::CacheSnapshot& snapshot = enumeration.snapshot();
+  const browsers::CacheFolder& folder = snapshot.folders[entry->folder];
   const std::string localFile = folder.path + "/" + entry->name;
-  const std::string browser = displayName(snapshot.profiles[folder.profile]);
+  const std::string browser = browsers::displayName(snapshot.profiles[folder.profile]);
   CacheEntryFields fields;
   fields.sourceUrlName = entry->info.url;
   fields.localFileName = localFile;
@@ -52,12 +53,12 @@ bool LinuxUrlCache::fetch(CacheEnumeration& enumeration, void* buffer, std::uint
 
 CacheHandle LinuxUrlCache::FindFirstUrlCacheEntry(void* buffer, std::uint32_t* size) {
   ++calls_;
-  std::unique_ptr<CacheEnumeration> enumeration;
+  std::unique_ptr<browsers::CacheEnumeration> enumeration;
   if (probed_ && probedAt_ + 1 == calls_) {
     enumeration = std::move(probed_);
   } else {
     latest_ = newSnapshot();
-    enumeration = std::make_unique<CacheEnumeration>(latest_);
+    enumeration = std::make_unique<browsers::CacheEnumeration>(latest_);
   }
   probed_.reset();
   if (!fetch(*enumeration, buffer, size)) {
@@ -87,8 +88,8 @@ void LinuxUrlCache::FindCloseUrlCache(CacheHandle handle) {
   open_.erase(handle);
 }
 
-std::vector<EntryRef>* LinuxUrlCache::lookUp(const std::string& url) {
-  auto find = [&]() -> std::vector<EntryRef>* {
+std::vector<browsers::EntryRef>* LinuxUrlCache::lookUp(const std::string& url) {
+  auto find = [&]() -> std::vector<browsers::EntryRef>* {
     if (!latest_) return nullptr;
     auto it = latest_->byUrl.find(url);
     return it == latest_->byUrl.end() ? nullptr : &it->second;
@@ -99,7 +100,7 @@ std::vector<EntryRef>* LinuxUrlCache::lookUp(const std::string& url) {
   if (latest_ && (latest_->complete || latest_->rescanned)) return nullptr;
   latest_ = newSnapshot();
   latest_->rescanned = true;
-  CacheEnumeration walk(latest_);
+  browsers::CacheEnumeration walk(latest_);
   while (walk.peek()) walk.pop();
   return find();
 }
@@ -115,17 +116,18 @@ bool LinuxUrlCache::DeleteUrlCacheEntryOf(const std::string& sourceUrlName,
 
 ClearOutcome LinuxUrlCache::DeleteDamagedEntries(bool spareCookies) {
   ++calls_;
-  const std::shared_ptr<CacheSnapshot> snapshot = newSnapshot();
-  BeforeRemove destroy;
-  if (overwrite_) destroy = [this](const std::string& path) { overwriteOnce(*overwrite_, path); };
-  ClearOutcome outcome = removeDamagedEntries(*snapshot, running_, spareCookies, destroy);
+  const std::shared_ptr<browsers::CacheSnapshot> snapshot = newSnapshot();
+  browsers::BeforeRemove destroy;
+  if (overwrite_)
+    destroy = [this](const std::string& path) { browsers::overwriteOnce(*overwrite_, path); };
+  ClearOutcome outcome = browsers::removeDamagedEntries(*snapshot, running_, spareCookies, destroy);
   for (ClearFailure& refused : refused_()) outcome.failures.push_back(std::move(refused));
   return outcome;
 }
 
 ClearOutcome LinuxUrlCache::PreviewDamagedEntries(bool spareCookies) {
   ++calls_;
-  ClearOutcome outcome = previewDamagedEntries(*newSnapshot(), running_, spareCookies);
+  ClearOutcome outcome = browsers::previewDamagedEntries(*newSnapshot(), running_, spareCookies);
   for (ClearFailure& refused : refused_()) outcome.failures.push_back(std::move(refused));
   return outcome;
 }
@@ -133,39 +135,40 @@ ClearOutcome LinuxUrlCache::PreviewDamagedEntries(bool spareCookies) {
 bool LinuxUrlCache::deleteEntries(const std::string& sourceUrlName, const std::string& browser) {
   ++calls_;
   lastFailureReason_.clear();
-  std::vector<EntryRef>* found = lookUp(sourceUrlName);
+  std::vector<browsers::EntryRef>* found = lookUp(sourceUrlName);
   if (!found || found->empty()) {
     lastError_ = ERROR_FILE_NOT_FOUND;
     return false;
   }
-  std::vector<EntryRef>& refs = *found;
+  std::vector<browsers::EntryRef>& refs = *found;
   std::vector<int> running(latest_->profiles.size(), -1);  // -1 not yet asked
   bool inUse = false, failed = false, removed = false, mine = false;
-  std::vector<EntryRef> kept;
-  for (EntryRef& ref : refs) {
+  std::vector<browsers::EntryRef> kept;
+  for (browsers::EntryRef& ref : refs) {
     const std::size_t profile = latest_->folders[ref.folder].profile;
-    const BrowserProfile& owner = latest_->profiles[profile];
-    if (!browser.empty() && displayName(owner) != browser) {
+    const browsers::BrowserProfile& owner = latest_->profiles[profile];
+    if (!browser.empty() && browsers::displayName(owner) != browser) {
       kept.push_back(std::move(ref));
       continue;
     }
     mine = true;
     if (running[profile] < 0) running[profile] = running_(owner) ? 1 : 0;
     if (running[profile] == 1) {
-      if (!inUse) lastFailureReason_ = displayName(owner) + " is running";
+      if (!inUse) lastFailureReason_ = browsers::displayName(owner) + " is running";
       inUse = true;
       kept.push_back(std::move(ref));
       continue;
     }
-    BeforeRemove destroy;
-    if (overwrite_) destroy = [this](const std::string& path) { overwriteOnce(*overwrite_, path); };
+    browsers::BeforeRemove destroy;
+    if (overwrite_)
+      destroy = [this](const std::string& path) { browsers::overwriteOnce(*overwrite_, path); };
     switch (removeCacheEntry(*latest_, ref, sourceUrlName, destroy)) {
-      case RemoveResult::Removed:
+      case browsers::RemoveResult::Removed:
         removed = true;
         break;
-      case RemoveResult::Stale:
+      case browsers::RemoveResult::Stale:
         break;
-      case RemoveResult::Failed:
+      case browsers::RemoveResult::Failed:
         failed = true;
         kept.push_back(std::move(ref));
         break;

@@ -10,23 +10,23 @@
 #include <memory>
 #include <vector>
 
+#include "browsers/cache/cache_enumeration.h"
+#include "browsers/profiles/browser_profiles.h"
 #include "platform/cache_wipe_options.h"
-#include "platform/linux/cache/cache_enumeration.h"
-#include "platform/linux/common/browser_profiles.h"
 #include "platform/url_cache.h"
 
 namespace platform::linux_os {
 
 class LinuxUrlCache : public UrlCache, public CacheWipeOptions {
  public:
-  using ProfileProvider = std::function<std::vector<BrowserProfile>()>;
-  using RunningCheck = std::function<bool(const BrowserProfile&)>;
+  using ProfileProvider = std::function<std::vector<browsers::BrowserProfile>()>;
+  using RunningCheck = std::function<bool(const browsers::BrowserProfile&)>;
 
   // The user's profiles, found anew at every listing.
   LinuxUrlCache();
-  explicit LinuxUrlCache(std::vector<BrowserProfile> profiles,
-                         RunningCheck running = browserRunning);
-  explicit LinuxUrlCache(ProfileProvider profiles, RunningCheck running = browserRunning);
+  explicit LinuxUrlCache(std::vector<browsers::BrowserProfile> profiles,
+                         RunningCheck running = browsers::browserRunning);
+  explicit LinuxUrlCache(ProfileProvider profiles, RunningCheck running = browsers::browserRunning);
   ~LinuxUrlCache() override;
 
   CacheHandle FindFirstUrlCacheEntry(void* buffer, std::uint32_t* size) override;
@@ -41,9 +41,9 @@ class LinuxUrlCache : public UrlCache, public CacheWipeOptions {
   void setOverwriteSession(OverwriteSession* session) override { overwrite_ = session; }
 
  private:
-  std::shared_ptr<CacheSnapshot> newSnapshot() const;
-  bool fetch(CacheEnumeration& enumeration, void* buffer, std::uint32_t* size);
-  std::vector<EntryRef>* lookUp(const std::string& url);
+  std::shared_ptr<browsers::CacheSnapshot> newSnapshot() const;
+  bool fetch(browsers::CacheEnumeration& enumeration, void* buffer, std::uint32_t* size);
+  std::vector<browsers::EntryRef>* lookUp(const std::string& url);
   bool deleteEntries(const std::string& url, const std::string& browser);
 
   // The profile folders that were found but refused (a link of another user's,
@@ -56,15 +56,15 @@ class LinuxUrlCache : public UrlCache, public CacheWipeOptions {
   std::uint32_t lastError_ = 0;
   std::string lastFailureReason_;
   OverwriteSession* overwrite_ = nullptr;
-  std::map<CacheHandle, std::unique_ptr<CacheEnumeration>> open_;
+  std::map<CacheHandle, std::unique_ptr<browsers::CacheEnumeration>> open_;
   CacheHandle nextHandle_ = 1;
   // A first-entry probe prepares the walk that the fetch right after it uses,
   // so that no entry file is read twice.
-  std::unique_ptr<CacheEnumeration> probed_;
+  std::unique_ptr<browsers::CacheEnumeration> probed_;
   std::uint64_t calls_ = 0;
   std::uint64_t probedAt_ = 0;
   // The latest listing, by which a URL is found when it is deleted.
-  std::shared_ptr<CacheSnapshot> latest_;
+  std::shared_ptr<browsers::CacheSnapshot> latest_;
 };
 
 }  // namespace platform::linux_os

@@ -28,6 +28,66 @@ std::string nameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string withoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+FolderListing listingOf(UniqueFd folder) {
+  FolderListing listing(folder.valid() ? ::fdopendir(folder.get()) : nullptr, ::closedir);
+  if (listing) folder.release();  // the listing owns it now
+  return listing;
+}
+
+FolderListing listingOfCopy(int dirFd) {
+  FolderListing listing = listingOf(UniqueFd(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0)));
+  // The copy shares its position with dirFd: start afresh.
+  if (listing) ::rewinddir(listing.get());
+  return listing;
+}
+
+bool isRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+namespace {
+
+ReadStatus readOpenFile(int fd, std::size_t maxSize, std::string& out) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return ReadStatus::Failed;
+  if (!S_ISREG(st.st_mode)) return ReadStatus::NotRegular;
+  if (static_cast<unsigned long long>(st.st_size) > maxSize) return ReadStatus::TooLarge;
+  out.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t done = 0;
+  for (;;) {
+    if (done == out.size()) out.resize(done + 4096);  // the file may have grown
+    const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return ReadStatus::Failed;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+    if (done > maxSize) return ReadStatus::TooLarge;
+  }
+  out.resize(done);
+  return ReadStatus::Ok;
+}
+
+}  // namespace
+
+ReadStatus readWholeFile(const std::string& path, std::size_t maxSize, std::string& out,
+                         AtLink links) {
+  out.clear();
+  const int flags =
+      O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (links == AtLink::Refuse ? O_NOFOLLOW : 0);
+  UniqueFd file(::open(path.c_str(), flags));
+  if (!file.valid())
+    return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed;
+  const ReadStatus status = readOpenFile(file.get(), maxSize, out);
+  if (status != ReadStatus::Ok) out.clear();
+  return status;
+}
+
 int writeWhole(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
@@ -165,14 +225,10 @@ bool isOwnTemporaryName(std::string_view name) {
 void removeStaleTemporaries(const std::string& folder,
                             const std::function<bool(std::string_view)>& isTemporary,
                             const timespec& before) {
-  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd.valid()) return;
-  const int dirFd = fd.get();
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd.release()), ::closedir);
-  if (!dir) {
-    ::close(dirFd);
-    return;
-  }
+  const FolderListing dir =
+      listingOf(UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
+  if (!dir) return;
+  const int dirFd = ::dirfd(dir.get());
   while (const dirent* entry = ::readdir(dir.get())) {
     if (!isTemporary(entry->d_name)) continue;
     struct stat st {};

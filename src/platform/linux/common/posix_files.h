@@ -1,14 +1,19 @@
 // The small POSIX file helpers every Linux service shares: path text, whole
-// writes, and crash-safe replacement of a file (write a temporary file beside
+// reads and writes, and crash-safe replacement of a file (write a temporary file beside
 // it, flush it, rename it over, flush the folder).
 #pragma once
 
+#include <dirent.h>
 #include <sys/types.h>
 
+#include <cstddef>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 
@@ -16,6 +21,32 @@ namespace platform::linux_os {
 std::string folderOf(const std::string& path);
 // The part after the last "/" (the whole path when it has none).
 std::string nameOf(const std::string& path);
+// The path without the "/" at its end ("/" itself stays).
+std::string withoutTrailingSlashes(std::string path);
+
+// An open folder listing; it closes its descriptor when it goes.
+using FolderListing = std::unique_ptr<DIR, int (*)(DIR*)>;
+// A listing that takes over folder (closed also when no listing can be
+// made); null when it is no open folder.
+FolderListing listingOf(UniqueFd folder);
+// A listing from the start of the folder open as dirFd, through a descriptor
+// of its own: dirFd stays open and usable.
+FolderListing listingOfCopy(int dirFd);
+
+// Whether path is a regular file itself: a link, even to one, is not.
+bool isRegularFile(const std::string& path);
+
+// What a whole-file read came to.
+enum class ReadStatus { Ok, Missing, NotRegular, TooLarge, Failed };
+// Whether a read goes through a link in the last part of the path; a read
+// that refuses one fails on it.
+enum class AtLink { Follow, Refuse };
+
+// Reads a regular file of at most maxSize bytes into out, which stays empty
+// unless the read is Ok. Never blocks on a FIFO; a file that grows past
+// maxSize while it is read is TooLarge.
+ReadStatus readWholeFile(const std::string& path, std::size_t maxSize, std::string& out,
+                         AtLink links);
 
 // Writes all of data, going on after interruptions: 0, or the error number
 // of the write that failed (ENOSPC for a write that took nothing).

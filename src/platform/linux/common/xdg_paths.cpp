@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/linux/common/posix_files.h"
+
 namespace platform::linux_os {
 
 static std::string absoluteEnv(const char* name) {
@@ -50,9 +52,8 @@ bool ensureFolder(const std::string& path, unsigned mode) {
   if (path.empty()) return false;
   struct stat st {};
   if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  std::size_t slash = path.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !ensureFolder(path.substr(0, slash), mode))
-    return false;
+  const std::string parent = folderOf(path);
+  if (parent != "." && parent != "/" && !ensureFolder(parent, mode)) return false;
   if (mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0 || errno == EEXIST)
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   return false;

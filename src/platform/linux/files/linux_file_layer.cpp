@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/common/xdg_paths.h"
 #include "platform/linux/files/chosen_folder.h"
 #include "platform/linux/files/file_errors.h"
@@ -27,14 +28,9 @@ struct Location {
 // The folder part opened as a directory, the last part kept as a name, so
 // that every call on it can refuse to follow a link.
 Location locate(const std::string& path) {
-  std::string trimmed = path;
-  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-  auto slash = trimmed.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "."
-                       : slash == 0               ? "/"
-                                                  : trimmed.substr(0, slash);
-  std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-  return {UniqueFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), name};
+  const std::string trimmed = withoutTrailingSlashes(path);
+  return {UniqueFd(open(folderOf(trimmed).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+          nameOf(trimmed)};
 }
 
 int folderError(int err) {
@@ -53,22 +49,16 @@ int attributesOf(const std::string& name, const struct stat& st) {
 
 std::vector<DirEntry> LinuxFileLayer::listFolder(const std::string& folder) {
   std::vector<DirEntry> entries;
-  std::string trimmed = folder;
-  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-  int fd = open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return entries;
-  DIR* dir = fdopendir(fd);
-  if (dir == nullptr) {
-    close(fd);
-    return entries;
-  }
-  while (dirent* entry = readdir(dir)) {
+  const std::string trimmed = withoutTrailingSlashes(folder);
+  const FolderListing dir =
+      listingOf(UniqueFd(open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
+  if (!dir) return entries;
+  while (dirent* entry = readdir(dir.get())) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     struct stat st {};
-    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (fstatat(dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     entries.push_back(DirEntry{entry->d_name, attributesOf(entry->d_name, st)});
   }
-  closedir(dir);
   return entries;
 }
 

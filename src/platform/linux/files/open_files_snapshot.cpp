@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace platform::linux_os {
 
@@ -52,33 +53,26 @@ void OpenFilesSnapshot::add(dev_t dev, ino_t ino) {
 
 void OpenFilesSnapshot::addDescriptors(int procFd, const char* pid) {
   const std::string path = std::string(pid) + "/fd";
-  int fdDir = openat(procFd, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fdDir < 0) return;  // gone, or another user's process
-  DIR* dir = fdopendir(fdDir);
-  if (dir == nullptr) {
-    close(fdDir);
-    return;
-  }
-  while (dirent* entry = readdir(dir)) {
+  const FolderListing dir =
+      listingOf(UniqueFd(openat(procFd, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+  if (!dir) return;  // gone, or another user's process
+  while (dirent* entry = readdir(dir.get())) {
     if (!isNumber(entry->d_name)) continue;
     struct stat st {};
     // Following the descriptor's link reaches the open file itself.
-    if (fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+    if (fstatat(dirfd(dir.get()), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
       add(st.st_dev, st.st_ino);
   }
-  closedir(dir);
 }
 
 // Maps outlive the descriptor they were made from, so they count too.
 void OpenFilesSnapshot::addMaps(int procFd, const char* pid) {
   const std::string path = std::string(pid) + "/maps";
-  int fd = openat(procFd, path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  FILE* maps = fdopen(fd, "r");
-  if (maps == nullptr) {
-    close(fd);
-    return;
-  }
+  UniqueFd fd(openat(procFd, path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return;
+  FILE* maps = fdopen(fd.get(), "r");
+  if (maps == nullptr) return;
+  fd.release();  // the stream owns it now
   char line[4096];
   while (std::fgets(line, sizeof line, maps) != nullptr) {
     unsigned major = 0, minor = 0;

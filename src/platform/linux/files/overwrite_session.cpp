@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/files/file_errors.h"
 #include "platform/linux/files/old_copies.h"
 #include "platform/linux/files/overwrite_target.h"
@@ -22,9 +23,7 @@ struct PathParts {
 };
 
 PathParts splitPath(const std::string& path) {
-  auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return {".", path};
-  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+  return {folderOf(path), nameOf(path)};
 }
 
 OverwriteOpen outcome(OverwriteKind kind, int error = 0) {

@@ -116,9 +116,4 @@ UniqueFd openFolderWithoutLinks(const std::string& absolute) {
   return openFolderBelow(top.get(), absolute.substr(1));
 }
 
-std::string withoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
 }  // namespace platform::linux_os

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"  // withoutTrailingSlashes
 
 namespace platform::linux_os {
 
@@ -44,7 +45,5 @@ UniqueFd openFolderBelow(int base, const std::string& relative,
 
 // The same from "/": an absolute path that holds no link at all.
 UniqueFd openFolderWithoutLinks(const std::string& absolute);
-
-std::string withoutTrailingSlashes(std::string path);
 
 }  // namespace platform::linux_os

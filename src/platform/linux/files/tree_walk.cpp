@@ -10,6 +10,7 @@
 
 #include "platform/file_layer.h"
 #include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/files/pseudo_file_systems.h"
 #include "platform/linux/files/safe_path.h"
 
@@ -49,18 +50,12 @@ bool isFolderEntry(int dirFd, const dirent& entry) {
 // closed while its sub-folders are walked.
 std::vector<Entry> readListing(int dirFd) {
   std::vector<Entry> entries;
-  int copy = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
-  if (copy < 0) return entries;
-  DIR* dir = fdopendir(copy);
-  if (dir == nullptr) {
-    close(copy);
-    return entries;
-  }
-  while (dirent* entry = readdir(dir)) {
+  const FolderListing dir = listingOfCopy(dirFd);
+  if (!dir) return entries;
+  while (dirent* entry = readdir(dir.get())) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     entries.push_back(Entry{entry->d_name, isFolderEntry(dirFd, *entry)});
   }
-  closedir(dir);
   return entries;
 }
 

@@ -3,27 +3,27 @@
 #include <optional>
 #include <unordered_set>
 
-#include "platform/linux/common/sqlite_copy.h"
-#include "platform/linux/history/chromium_history.h"
-#include "platform/linux/history/firefox_places.h"
-#include "platform/linux/history/history_listing.h"
-#include "platform/linux/history/history_records.h"
-#include "platform/linux/history/history_sql.h"
-#include "platform/linux/history/profile_traces.h"
-#include "platform/linux/history/visited_site_stores.h"
+#include "browsers/formats/history_sql.h"
+#include "browsers/formats/sqlite_copy.h"
+#include "browsers/history/chromium_history.h"
+#include "browsers/history/firefox_places.h"
+#include "browsers/history/history_listing.h"
+#include "browsers/history/history_records.h"
+#include "browsers/history/profile_traces.h"
+#include "browsers/history/visited_site_stores.h"
 
 namespace platform::linux_os {
 
-using history::HistorySource;
+using browsers::history::HistorySource;
 
 // One database opened for a change, its write transaction begun.
 struct LinuxUrlHistory::Target {
   HistorySource source;
-  SqliteConnection db;
-  history::chromium::UrlSet bookmarks;
-  std::vector<history::AttachedStore> stores;  // attached beside the history
+  browsers::SqliteConnection db;
+  browsers::history::chromium::UrlSet bookmarks;
+  std::vector<browsers::history::AttachedStore> stores;  // attached beside the history
   std::int64_t listedBefore = 0;
-  bool firefox() const { return source.profile.family == BrowserFamily::Firefox; }
+  bool firefox() const { return source.profile.family == browsers::BrowserFamily::Firefox; }
 };
 
 namespace {
@@ -48,32 +48,33 @@ enum class Opened { Ready, Locked, Unknown, Failed };
 // stores beside it that also remember visited pages, and takes the write
 // lock on all of them (BEGIN IMMEDIATE). Unknown: not a history database we
 // know.
-Opened openForChange(const HistorySource& source, SqliteConnection& db,
-                     std::vector<history::AttachedStore>& stores, std::vector<std::string>& skipped,
-                     std::string& error) {
-  db = openLiveDatabase(source.databasePath);
+Opened openForChange(const HistorySource& source, browsers::SqliteConnection& db,
+                     std::vector<browsers::history::AttachedStore>& stores,
+                     std::vector<std::string>& skipped, std::string& error) {
+  db = browsers::openLiveDatabase(source.databasePath);
   if (!db) {
     error = "the file cannot be opened";
     return Opened::Failed;
   }
-  const bool firefox = source.profile.family == BrowserFamily::Firefox;
-  int rc = firefox ? history::firefox::prepareConnection(db.get(), error)
-                   : history::chromium::prepareConnection(db.get(), error);
+  const bool firefox = source.profile.family == browsers::BrowserFamily::Firefox;
+  int rc = firefox ? browsers::history::firefox::prepareConnection(db.get(), error)
+                   : browsers::history::chromium::prepareConnection(db.get(), error);
   // Attached after secure_delete is set, so they take it over.
-  if (rc == SQLITE_OK) stores = history::attachVisitedSiteStores(db.get(), source.profile, skipped);
-  if (rc == SQLITE_OK) rc = history::run(db.get(), "BEGIN IMMEDIATE", error);
-  if (history::isLockedCode(rc)) return Opened::Locked;
+  if (rc == SQLITE_OK)
+    stores = browsers::history::attachVisitedSiteStores(db.get(), source.profile, skipped);
+  if (rc == SQLITE_OK) rc = browsers::run(db.get(), "BEGIN IMMEDIATE", error);
+  if (browsers::isLockedCode(rc)) return Opened::Locked;
   if (rc != SQLITE_OK) return Opened::Failed;
-  const bool known =
-      firefox ? history::firefox::recognised(db.get()) : history::chromium::recognised(db.get());
+  const bool known = firefox ? browsers::history::firefox::recognised(db.get())
+                             : browsers::history::chromium::recognised(db.get());
   return known ? Opened::Ready : Opened::Unknown;
 }
 
 // The records the listing shows of this database now.
 std::int64_t countListed(sqlite3* db, bool firefox) {
-  history::Statement count(db, firefox ? "SELECT count(*) FROM moz_places WHERE last_visit_date "
-                                         "IS NOT NULL"
-                                       : "SELECT count(*) FROM urls WHERE last_visit_time != 0");
+  browsers::Statement count(db, firefox ? "SELECT count(*) FROM moz_places WHERE last_visit_date "
+                                          "IS NOT NULL"
+                                        : "SELECT count(*) FROM urls WHERE last_visit_time != 0");
   return count.step() == SQLITE_ROW ? count.integer(0) : 0;
 }
 
@@ -81,7 +82,7 @@ std::int64_t countListed(sqlite3* db, bool firefox) {
 // keywords.
 std::unordered_set<std::string> keptPlaces(sqlite3* db) {
   std::unordered_set<std::string> urls;
-  history::Statement query(db, "SELECT url FROM moz_places WHERE foreign_count > 0");
+  browsers::Statement query(db, "SELECT url FROM moz_places WHERE foreign_count > 0");
   while (query.step() == SQLITE_ROW) urls.insert(query.text(0));
   return urls;
 }
@@ -98,15 +99,17 @@ HRESULT LinuxUrlHistory::fail(HRESULT code, std::string text) {
 }
 
 HRESULT LinuxUrlHistory::AddUrl(const std::string&, const std::string&, std::uint32_t) {
-  return fail(history::E_NOTIMPL,
+  return fail(browsers::history::E_NOTIMPL,
               "Adding an address to a browser's history is not supported; the history was not "
               "changed.");
 }
 
 HRESULT LinuxUrlHistory::EnumUrls(std::unique_ptr<EnumSTATURL>& out) {
-  std::vector<HistorySource> sources = history::historySources(profiles_());
-  for (HistorySource& source : sources) source.browserRunning = running_(source.profile);
-  out = std::make_unique<history::RecordEnum>(std::move(sources));
+  std::vector<browsers::history::HistorySource> sources =
+      browsers::history::historySources(profiles_());
+  for (browsers::history::HistorySource& source : sources)
+    source.browserRunning = running_(source.profile);
+  out = std::make_unique<browsers::history::RecordEnum>(std::move(sources));
   return S_OK;
 }
 
@@ -124,11 +127,11 @@ HRESULT LinuxUrlHistory::DeleteUrls(const std::vector<std::string>& urls) {
         for (std::size_t i = 0; i < urls.size(); ++i) {
           const std::string& url = urls[i];
           int rc = target.firefox()
-                       ? history::firefox::deleteUrl(db, url, error)
-                       : history::chromium::deleteUrl(db, url, target.bookmarks, error);
+                       ? browsers::history::firefox::deleteUrl(db, url, error)
+                       : browsers::history::chromium::deleteUrl(db, url, target.bookmarks, error);
           if (rc == SQLITE_OK)
-            rc = history::deleteFromVisitedSiteStores(db, family, target.stores, url,
-                                                      target.bookmarks.count(url) > 0, error);
+            rc = browsers::history::deleteFromVisitedSiteStores(
+                db, family, target.stores, url, target.bookmarks.count(url) > 0, error);
           if (rc != SQLITE_OK) return rc;
         }
         return SQLITE_OK;
@@ -140,11 +143,12 @@ HRESULT LinuxUrlHistory::ClearHistory() {
   return changeEverywhere(
       [](Target& target, std::string& error) {
         sqlite3* db = target.db.get();
-        const int rc = target.firefox() ? history::firefox::clearAll(db, error)
-                                        : history::chromium::clearAll(db, target.bookmarks, error);
+        const int rc = target.firefox()
+                           ? browsers::history::firefox::clearAll(db, error)
+                           : browsers::history::chromium::clearAll(db, target.bookmarks, error);
         if (rc != SQLITE_OK) return rc;
-        return history::clearVisitedSiteStores(db, target.source.profile.family, target.stores,
-                                               error);
+        return browsers::history::clearVisitedSiteStores(db, target.source.profile.family,
+                                                         target.stores, error);
       },
       nullptr);
 }
@@ -159,13 +163,14 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
   const std::unordered_set<std::string> going =
       urls ? std::unordered_set<std::string>(urls->begin(), urls->end())
            : std::unordered_set<std::string>();
-  const std::vector<HistorySource> sources = history::historySources(profiles_());
+  const std::vector<browsers::history::HistorySource> sources =
+      browsers::history::historySources(profiles_());
   std::vector<std::string> busy;
   for (const HistorySource& source : sources)
     if (running_(source.profile)) busy.push_back(displayName(source.profile));
   auto refuse = [this, &busy] {
     for (const std::string& name : busy) outcome_.fail(name, name + " is running");
-    return fail(history::E_SHARING_VIOLATION, closeBrowsersText(busy));
+    return fail(browsers::history::E_SHARING_VIOLATION, closeBrowsersText(busy));
   };
   auto failAll = [this](HRESULT code, const std::string& item, std::string text) {
     outcome_.fail(item, text);
@@ -207,8 +212,8 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
     for (const std::string& store : notAttached)
       skipped.push_back(displayName(source.profile) + ": " + store);
     if (!target.firefox()) {
-      std::optional<history::chromium::UrlSet> bookmarks =
-          history::chromium::readBookmarkUrls(source.profile.profileDir);
+      std::optional<browsers::history::chromium::UrlSet> bookmarks =
+          browsers::history::chromium::readBookmarkUrls(source.profile.profileDir);
       if (!bookmarks)
         return failAll(E_FAIL, source.profile.profileDir + "/Bookmarks",
                        "The bookmarks of " + displayName(source.profile) +
@@ -221,7 +226,7 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
   }
   if (!busy.empty()) return refuse();
   if (!heldByOthers.empty())
-    return failAll(history::E_SHARING_VIOLATION, heldByOthers.front(),
+    return failAll(browsers::history::E_SHARING_VIOLATION, heldByOthers.front(),
                    "The history of " + heldNames.front() +
                        " is in use by another program (another copy of Tracesweep may be "
                        "clearing it); nothing was changed.");
@@ -231,14 +236,14 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
     std::string error;
     if (change(target, error) != SQLITE_OK)
       return failAll(E_FAIL, target.source.databasePath,
-                     "The history of " + displayName(target.source.profile) +
+                     "The history of " + browsers::displayName(target.source.profile) +
                          " could not be changed (" + error + "); nothing was changed.");
   }
   for (Target& target : targets) {
     std::string error;
-    if (history::run(target.db.get(), "COMMIT", error) != SQLITE_OK)
+    if (browsers::run(target.db.get(), "COMMIT", error) != SQLITE_OK)
       return failAll(E_FAIL, target.source.databasePath,
-                     "The history of " + displayName(target.source.profile) +
+                     "The history of " + browsers::displayName(target.source.profile) +
                          " could not be saved (" + error + ").");
     outcome_.removed += target.listedBefore - countListed(target.db.get(), target.firefox());
   }
@@ -251,18 +256,18 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
     sqlite3* db = target.db.get();
     std::unordered_set<std::string> kept;
     if (target.firefox()) {
-      history::firefox::afterCommit(db, error);
+      browsers::history::firefox::afterCommit(db, error);
       kept = keptPlaces(db);
     } else {
-      history::chromium::afterCommit(db, clearing, error);
-      if (clearing) history::compactVisitedSiteStores(db, target.stores);
+      browsers::history::chromium::afterCommit(db, clearing, error);
+      if (clearing) browsers::history::compactVisitedSiteStores(db, target.stores);
       kept.insert(target.bookmarks.begin(), target.bookmarks.end());
     }
     target.db.reset();
-    history::KeepUrl keep = [&](const std::string& u) {
+    browsers::history::KeepUrl keep = [&](const std::string& u) {
       return kept.count(u) > 0 || (urls && going.count(u) == 0);
     };
-    history::clearProfileFiles(target.source.profile, keep, clearing, urls, outcome_);
+    browsers::history::clearProfileFiles(target.source.profile, keep, clearing, urls, outcome_);
   }
   step(total, total);
   for (const std::string& store : skipped) outcome_.fail(store, "it could not be opened");
@@ -281,8 +286,8 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
 }
 
 LinuxHistoryFactory::LinuxHistoryFactory()
-    : LinuxHistoryFactory(findBrowserProfiles, browserRunning,
-                          [] { return searchBrowserProfiles().refused; }) {}
+    : LinuxHistoryFactory(browsers::findBrowserProfiles, browsers::browserRunning,
+                          [] { return browsers::searchBrowserProfiles().refused; }) {}
 
 LinuxHistoryFactory::LinuxHistoryFactory(ProfileProvider profiles, RunningCheck running,
                                          RefusalProvider refused)

@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/common/browser_profiles.h"
+#include "browsers/profiles/browser_profiles.h"
 #include "platform/url_history.h"
 
 namespace platform::linux_os {
 
-using ProfileProvider = std::function<std::vector<BrowserProfile>()>;
-using RunningCheck = std::function<bool(const BrowserProfile&)>;
+using ProfileProvider = std::function<std::vector<browsers::BrowserProfile>()>;
+using RunningCheck = std::function<bool(const browsers::BrowserProfile&)>;
 // The folders that hold profiles but may not be entered (searchBrowserProfiles'
 // refusals): a clearing tells each, so no history is left unsaid.
 using RefusalProvider = std::function<std::vector<ClearFailure>()>;

@@ -52,7 +52,8 @@ std::vector<AutostartFolder::Entry> AutostartFolder::entries() {
     std::string name = item->d_name;
     if (!isOurFileName(name)) continue;
     std::string text;
-    if (readWholeFile(dir + "/" + name, kMaxDesktopFile, text) != ReadStatus::Ok) continue;
+    if (readWholeFile(dir + "/" + name, kMaxDesktopFile, text, AtLink::Follow) != ReadStatus::Ok)
+      continue;
     AutostartFileFields fields = readAutostartFile(text);
     if (fields.ours)
       found.push_back({fields.valueName, fields.data, dir + "/" + name, fields.hidden});

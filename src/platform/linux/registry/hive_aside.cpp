@@ -40,12 +40,7 @@ bool copyInto(int from, int to, std::size_t maxSize) {
     if (n == 0) return true;
     total += static_cast<std::size_t>(n);
     if (total > maxSize) return false;
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = ::write(to, buffer + done, static_cast<std::size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w < 0) return false;
-      done += w;
-    }
+    if (!writeAll(to, std::string_view(buffer, static_cast<std::size_t>(n)))) return false;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/linux/common/xdg_paths.h"
 
@@ -64,22 +65,19 @@ InstanceLock::State InstanceLock::acquireAnywhere() {
   return state_;
 }
 
-InstanceLock::~InstanceLock() {
-  if (fd_ >= 0) close(fd_);
-}
+InstanceLock::~InstanceLock() = default;
 
 InstanceLock::State InstanceLock::acquire(const std::string& file) {
-  if (fd_ >= 0 || file.empty()) return state_;
+  if (fd_.valid() || file.empty()) return state_;
   // Close-on-exec: a program we start must not keep the lock after we end.
-  int fd = open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
-  if (fd < 0) return state_ = State::Unavailable;
-  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  UniqueFd fd(open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+  if (!fd.valid()) return state_ = State::Unavailable;
+  while (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;
     state_ = errno == EWOULDBLOCK ? State::HeldByAnother : State::Unavailable;
-    close(fd);
     return state_;
   }
-  fd_ = fd;
+  fd_ = std::move(fd);
   return state_ = State::Held;
 }
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/linux/common/posix_fd.h"
+
 namespace platform::linux_os {
 
 class InstanceLock {
@@ -35,7 +37,7 @@ class InstanceLock {
   State acquireAnywhere();
 
  private:
-  int fd_ = -1;
+  UniqueFd fd_;
   State state_ = State::Unavailable;
 };
 

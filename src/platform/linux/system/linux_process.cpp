@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/common/xdg_paths.h"
 
 namespace platform::linux_os {
@@ -28,15 +29,13 @@ std::string LinuxProcess::programFile() {
 }
 
 std::string LinuxProcess::programFolder() {
-  std::string file = programFile();
-  std::size_t slash = file.find_last_of('/');
-  if (slash == std::string::npos) return "";
-  return slash == 0 ? "/" : file.substr(0, slash);
+  const std::string file = programFile();  // absolute, or "" when unknown
+  return file.empty() ? "" : folderOf(file);
 }
 
 std::string LinuxProcess::programName() {
   std::string file = programFile();
-  std::string name = file.substr(file.find_last_of('/') + 1);
+  std::string name = nameOf(file);
   std::size_t dot = name.find_last_of('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return name;

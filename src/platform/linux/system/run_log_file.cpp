@@ -25,7 +25,7 @@ std::string RunLogFile::path() const {
 
 bool RunLogFile::add(const std::string& report) {
   const std::string log = path();
-  if (!ensureFolder(log.substr(0, log.find_last_of('/')))) return false;
+  if (!ensureFolder(folderOf(log))) return false;
   struct stat st {};
   if (lstat(log.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= rotateAt_) {
     // clear.log.3 goes, every other file moves one up, clear.log starts anew.

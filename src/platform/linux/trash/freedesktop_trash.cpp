@@ -34,7 +34,7 @@ std::string homeTrashProblem(const std::string& path, uid_t uid) {
 // The items of a trash that cannot be written stay: each is told, so that
 // a read-only drive's trash is never "0 removed" in silence.
 void tellReadOnly(const TrashFolder& trash, ClearOutcome& out) {
-  OwnedFd files(openat(trash.fd.get(), "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  UniqueFd files(openat(trash.fd.get(), "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (!files.valid()) return;
   for (const TrashItem& item : ListTrashItems(files.get()))
     out.fail(trash.path + "/files/" + item.name, "it is on a read-only file system");

@@ -20,14 +20,15 @@ constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Opens name under parentFd as a real folder owned by uid; an invalid fd
 // otherwise. st receives its status.
-OwnedFd openOwnedFolder(int parentFd, const char* name, uid_t uid, struct stat& st) {
-  OwnedFd fd(openat(parentFd, name, kOpenFolder));
+UniqueFd openOwnedFolder(int parentFd, const char* name, uid_t uid, struct stat& st) {
+  UniqueFd fd(openat(parentFd, name, kOpenFolder));
   if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid)
-    return OwnedFd();
+    return UniqueFd();
   return fd;
 }
 
-void addFolder(std::vector<TrashFolder>& out, std::string path, OwnedFd fd, const struct stat& st) {
+void addFolder(std::vector<TrashFolder>& out, std::string path, UniqueFd fd,
+               const struct stat& st) {
   TrashFolder folder;
   folder.path = std::move(path);
   folder.fd = std::move(fd);
@@ -45,7 +46,7 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 // removed itself; a link is never followed.
 bool emptySubFolder(int trashFd, const char* name, dev_t trashDevice,
                     const std::function<bool(const char*)>& keep = {}) {
-  OwnedFd fd(openat(trashFd, name, kOpenFolder));
+  UniqueFd fd(openat(trashFd, name, kOpenFolder));
   if (!fd.valid()) {
     if (errno == ENOENT) return true;
     if (errno == ELOOP || errno == ENOTDIR) return unlinkat(trashFd, name, 0) == 0;
@@ -61,7 +62,7 @@ bool emptySubFolder(int trashFd, const char* name, dev_t trashDevice,
 // only names them.
 bool emptyFiles(const TrashFolder& trash, bool preview, ClearOutcome& out) {
   const int trashFd = trash.fd.get();
-  OwnedFd fd(openat(trashFd, "files", kOpenFolder));
+  UniqueFd fd(openat(trashFd, "files", kOpenFolder));
   if (!fd.valid()) {
     if (errno == ENOENT) return true;
     if (errno == ELOOP || errno == ENOTDIR) return preview || unlinkat(trashFd, "files", 0) == 0;
@@ -93,7 +94,7 @@ bool describesRemainingItem(int trashFd, const char* infoName) {
   static constexpr std::string_view kSuffix = ".trashinfo";
   std::string_view name(infoName);
   if (name.size() <= kSuffix.size() || !name.ends_with(kSuffix)) return false;
-  OwnedFd files(openat(trashFd, "files", kOpenFolder));
+  UniqueFd files(openat(trashFd, "files", kOpenFolder));
   if (!files.valid()) return errno != ENOENT;
   std::string item(name.substr(0, name.size() - kSuffix.size()));
   struct stat st;
@@ -126,20 +127,20 @@ std::vector<TrashFolder> OpenHomeTrash(const std::string& path, uid_t uid) {
 
 std::vector<TrashFolder> OpenVolumeTrashes(const std::string& topdir, uid_t uid) {
   std::vector<TrashFolder> out;
-  OwnedFd top(open(topdir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd top(open(topdir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!top.valid()) return out;
   const std::string uidName = std::to_string(uid);
   struct stat st;
 
-  OwnedFd shared(openat(top.get(), ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  UniqueFd shared(openat(top.get(), ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (shared.valid() && fstat(shared.get(), &st) == 0 && S_ISDIR(st.st_mode) &&
       (st.st_mode & S_ISVTX)) {
-    OwnedFd own = openOwnedFolder(shared.get(), uidName.c_str(), uid, st);
+    UniqueFd own = openOwnedFolder(shared.get(), uidName.c_str(), uid, st);
     if (own.valid()) addFolder(out, joinPath(topdir, ".Trash/" + uidName), std::move(own), st);
   }
 
   const std::string privateName = ".Trash-" + uidName;
-  OwnedFd own = openOwnedFolder(top.get(), privateName.c_str(), uid, st);
+  UniqueFd own = openOwnedFolder(top.get(), privateName.c_str(), uid, st);
   if (own.valid()) addFolder(out, joinPath(topdir, privateName), std::move(own), st);
   return out;
 }

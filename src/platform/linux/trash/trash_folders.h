@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "platform/clear_outcome.h"
-#include "platform/linux/trash/owned_fd.h"
+#include "platform/linux/common/posix_fd.h"
 
 namespace platform::linux_os {
 
 struct TrashFolder {
   std::string path;  // for reading only; the folder is reached through fd
-  OwnedFd fd;
+  UniqueFd fd;
   dev_t device = 0;
   ino_t inode = 0;
   // A trash that exists but may not be emptied (fd not valid): why, told by

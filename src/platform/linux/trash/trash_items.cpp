@@ -8,7 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/linux/trash/owned_fd.h"
+#include "platform/linux/common/posix_fd.h"
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/trash/remove_tree.h"
 
 namespace platform::linux_os {
@@ -24,15 +25,9 @@ bool isDotName(const char* name) {
 // The bytes of every file below the open folder fd on its own file system.
 std::int64_t folderBytes(int fd, dev_t device) {
   std::int64_t total = 0;
-  int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  if (copy < 0) return 0;
-  DIR* dir = fdopendir(copy);
-  if (!dir) {
-    close(copy);
-    return 0;
-  }
-  rewinddir(dir);
-  while (const dirent* entry = readdir(dir)) {
+  const FolderListing dir = listingOfCopy(fd);
+  if (!dir) return 0;
+  while (const dirent* entry = readdir(dir.get())) {
     if (isDotName(entry->d_name)) continue;
     struct stat st;
     if (fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
@@ -41,10 +36,9 @@ std::int64_t folderBytes(int fd, dev_t device) {
       continue;
     }
     if (st.st_dev != device || IsMountRootAt(fd, entry->d_name)) continue;
-    OwnedFd child(openat(fd, entry->d_name, kOpenFolder));
+    UniqueFd child(openat(fd, entry->d_name, kOpenFolder));
     if (child.valid()) total += folderBytes(child.get(), device);
   }
-  closedir(dir);
   return total;
 }
 
@@ -58,15 +52,9 @@ std::vector<TrashItem> ListTrashItems(int filesFd) {
   std::vector<TrashItem> items;
   struct stat self;
   if (fstat(filesFd, &self) != 0) return items;
-  int copy = fcntl(filesFd, F_DUPFD_CLOEXEC, 0);
-  if (copy < 0) return items;
-  DIR* dir = fdopendir(copy);
-  if (!dir) {
-    close(copy);
-    return items;
-  }
-  rewinddir(dir);
-  while (const dirent* entry = readdir(dir)) {
+  const FolderListing dir = listingOfCopy(filesFd);
+  if (!dir) return items;
+  while (const dirent* entry = readdir(dir.get())) {
     if (isDotName(entry->d_name)) continue;
     struct stat st;
     if (fstatat(filesFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
@@ -78,12 +66,11 @@ std::vector<TrashItem> ListTrashItems(int filesFd) {
     if (!item.folder) {
       item.bytes = st.st_size;
     } else if (st.st_dev == self.st_dev && !IsMountRootAt(filesFd, entry->d_name)) {
-      OwnedFd child(openat(filesFd, entry->d_name, kOpenFolder));
+      UniqueFd child(openat(filesFd, entry->d_name, kOpenFolder));
       if (child.valid()) item.bytes = folderBytes(child.get(), self.st_dev);
     }
     items.push_back(std::move(item));
   }
-  closedir(dir);
   return items;
 }
 
@@ -100,11 +87,11 @@ std::string RemoveTrashItem(int filesFd, const TrashItem& item) {
   if (st.st_dev != parent.st_dev || IsMountRootAt(filesFd, item.name.c_str()))
     return "another file system is mounted there";
   {
-    OwnedFd child(openat(filesFd, item.name.c_str(), kOpenFolder));
+    UniqueFd child(openat(filesFd, item.name.c_str(), kOpenFolder));
     if (!child.valid() && errno == EACCES && st.st_uid == geteuid()) {
       // A trashed folder of ours without read permission is opened up first.
       fchmodat(filesFd, item.name.c_str(), (st.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW);
-      child = OwnedFd(openat(filesFd, item.name.c_str(), kOpenFolder));
+      child = UniqueFd(openat(filesFd, item.name.c_str(), kOpenFolder));
     }
     if (!child.valid()) return errnoText(errno);
     RemoveContentsAt(child.get());

@@ -1,0 +1,44 @@
+// One walk over the entries of every cache folder of a snapshot, one entry
+// ahead: the entry found by a size probe is the one the next fetch returns.
+#pragma once
+
+#include <dirent.h>
+
+#include <memory>
+#include <optional>
+
+#include "browsers/cache/cache_snapshot.h"
+
+namespace browsers {
+
+struct FoundEntry {
+  EntryFileInfo info;
+  std::size_t folder = 0;
+  std::string name;
+};
+
+class CacheEnumeration {
+ public:
+  explicit CacheEnumeration(std::shared_ptr<CacheSnapshot> snapshot);
+  ~CacheEnumeration();
+  CacheEnumeration(const CacheEnumeration&) = delete;
+  CacheEnumeration& operator=(const CacheEnumeration&) = delete;
+
+  // The next listable entry, or null at the end; it stays next until pop().
+  const FoundEntry* peek();
+  void pop() { pending_.reset(); }
+  const CacheSnapshot& snapshot() const { return *snapshot_; }
+
+ private:
+  bool openFolder();
+  void closeFolder();
+  void consider(const char* name, unsigned char type);
+
+  std::shared_ptr<CacheSnapshot> snapshot_;
+  std::size_t folder_ = 0;
+  DIR* dir_ = nullptr;
+  std::optional<FoundEntry> pending_;
+  bool done_ = false;
+};
+
+}  // namespace browsers

@@ -1,0 +1,106 @@
+#include "browsers/history/history_listing.h"
+
+#include <sys/stat.h>
+
+#include "browsers/history/chromium_history.h"
+#include "browsers/history/firefox_places.h"
+#include "platform/linux/common/posix_files.h"
+
+namespace browsers::history {
+
+namespace {
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::vector<HistorySource> historySources(const std::vector<BrowserProfile>& profiles) {
+  std::vector<HistorySource> sources;
+  for (const BrowserProfile& profile : profiles) {
+    const char* name =
+        profile.family == BrowserFamily::Firefox ? firefox::kFileName : chromium::kFileName;
+    std::string path = profile.profileDir + "/" + name;
+    if (platform::linux_os::isRegularFile(path))
+      sources.push_back({profile, std::move(path), false});
+  }
+  return sources;
+}
+
+std::unique_ptr<SourceCursor> SourceCursor::open(const HistorySource& source) {
+  std::unique_ptr<SourceCursor> cursor(new SourceCursor());
+  cursor->family_ = source.profile.family;
+  cursor->browser_ = displayName(source.profile);
+  // A WAL left beside a closed browser's database (after a crash) is read
+  // through a copy as well, so that nothing of ours lands beside it.
+  if (!source.browserRunning && !exists(source.databasePath + "-wal")) {
+    // Read-write, but read only: a read-only connection to a WAL database
+    // would leave an empty -wal and -shm beside it, which the last read-write
+    // connection removes when it closes.
+    cursor->live_ = openLiveDatabase(source.databasePath);
+    sqlite3* db = cursor->live_.get();
+    // One read transaction for the whole listing: a lock shows at once as
+    // SQLITE_BUSY, and the schema checks and the rows see one state.
+    int rc =
+        db ? sqlite3_exec(db, "PRAGMA query_only = 1; BEGIN; SELECT count(*) FROM sqlite_master",
+                          nullptr, nullptr, nullptr)
+           : SQLITE_CANTOPEN;
+    if (rc == SQLITE_OK) return cursor->prepare(db) ? std::move(cursor) : nullptr;
+    cursor->live_.reset();
+    if (db && !isLockedCode(rc)) return nullptr;
+  }
+  cursor->copy_ = SqliteCopy::open(source.databasePath);
+  if (!cursor->copy_ || !cursor->prepare(cursor->copy_->db())) return nullptr;
+  return cursor;
+}
+
+bool SourceCursor::prepare(sqlite3* db) {
+  const bool firefox = family_ == BrowserFamily::Firefox;
+  if (!(firefox ? firefox::recognised(db) : chromium::recognised(db))) return true;
+  // Reading through a memory map spares a copy of every page.
+  sqlite3_exec(db, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
+  query_ = std::make_unique<Statement>(db, firefox ? firefox::kListSql : chromium::kListSql);
+  return query_->ok();
+}
+
+bool SourceCursor::next(platform::STATURL& out) {
+  if (!query_ || query_->step() != SQLITE_ROW) {
+    query_.reset();
+    return false;
+  }
+  if (family_ == BrowserFamily::Firefox)
+    firefox::recordFromRow(*query_, out);
+  else
+    chromium::recordFromRow(*query_, out);
+  out.browser = browser_;
+  return true;
+}
+
+platform::HRESULT RecordEnum::SetFilter(const std::string* prefix, std::uint32_t flags) {
+  prefix_ = prefix ? *prefix : std::string();
+  flags_ = flags;
+  return platform::S_OK;
+}
+
+platform::HRESULT RecordEnum::Next(platform::STATURL& out, std::uint32_t& fetched) {
+  fetched = 0;
+  for (;;) {
+    if (!cursor_) {
+      if (nextSource_ == sources_.size()) return platform::S_FALSE;
+      cursor_ = SourceCursor::open(sources_[nextSource_++]);
+      continue;
+    }
+    if (!cursor_->next(out)) {
+      cursor_.reset();
+      continue;
+    }
+    if (out.url.compare(0, prefix_.size(), prefix_) != 0) continue;
+    if ((out.dwFlags & flags_) != flags_) continue;
+    fetched = 1;
+    return platform::S_OK;
+  }
+}
+
+}  // namespace browsers::history

@@ -1,0 +1,218 @@
+// Deleting one URL and clearing: every other row stays, bookmarks survive,
+// the databases stay sound, and a running or locking browser changes nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "browsers/history/history_records.h"
+#include "history_fixtures.h"
+#include "platform/linux/history/linux_url_history.h"
+#include "temp_dir.h"
+
+namespace {
+
+using namespace historytest;
+using browsers::BrowserProfile;
+using platform::linux_os::LinuxUrlHistory;
+
+constexpr std::int64_t kVisit = 1767323045678901;         // since 1970
+constexpr std::int64_t kChromeVisit = 13395844800000000;  // since 1601
+
+class HistoryChanges : public ::testing::Test {
+ protected:
+  void makeFirefox(FirefoxSchema schema) {
+    createFirefoxPlaces(ffPath(), schema);
+    Db db(ffPath());
+    keptPlace = addFirefoxPlace(db, "https://keep.example/", "Keep", kVisit);
+    victimPlace = addFirefoxPlace(db, "https://victim.example/", "Victim", kVisit + 1);
+    bookmarkedPlace = addFirefoxPlace(db, "https://bookmarked.example/", "Fav", kVisit + 2);
+    bookmarkFirefoxPlace(db, bookmarkedPlace);
+    db.exec("INSERT INTO moz_inputhistory VALUES (" + std::to_string(victimPlace) + ", 'vic', 1)");
+    if (schema == FirefoxSchema::Current) {
+      db.exec("INSERT INTO moz_places_metadata_search_queries(id, terms) VALUES (7, 'secret')");
+      db.exec(
+          "INSERT INTO moz_places_metadata(place_id, referrer_place_id, created_at, "
+          "search_query_id) VALUES (" +
+          std::to_string(victimPlace) + ", " + std::to_string(keptPlace) + ", 1, 7)");
+      db.exec("INSERT INTO moz_places_extra(place_id, sync_json) VALUES (" +
+              std::to_string(victimPlace) + ", '{}')");
+    }
+    profiles.push_back(firefoxProfile(ffDir));
+  }
+
+  void makeChromium() {
+    createChromiumHistory(chPath());
+    Db db(chPath());
+    addChromiumUrl(db, "https://keep.example/", "Keep", kChromeVisit);
+    std::int64_t victim = addChromiumUrl(db, "https://victim.example/", "Victim", kChromeVisit);
+    addChromiumUrl(db, "https://bookmarked.example/", "Fav", kChromeVisit);
+    const std::string v = std::to_string(victim);
+    db.exec("INSERT INTO keyword_search_terms VALUES (1, " + v + ", 'Secret', 'secret')");
+    db.exec("INSERT INTO segments(id, name, url_id) VALUES (5, 'victim', " + v + ")");
+    db.exec("INSERT INTO segment_usage(segment_id, time_slot, visit_count) VALUES (5, 1, 1)");
+    db.exec("INSERT INTO visit_source(id, source) SELECT id, 0 FROM visits WHERE url = " + v);
+    // A later visit that came from the victim's visit.
+    db.exec(
+        "INSERT INTO visits(url, visit_time, from_visit) SELECT 1, 1, id FROM visits "
+        "WHERE url = " +
+        v);
+    writeChromiumBookmarks(chDir, {"https://bookmarked.example/"});
+    profiles.push_back(chromiumProfile(chDir));
+  }
+
+  std::string ffPath() const { return ffDir + "/places.sqlite"; }
+  std::string chPath() const { return chDir + "/History"; }
+
+  testsupport::TempDir tmp;
+  std::string ffDir = tmp.str() + "/ff/abcd.default-esr";
+  std::string chDir = tmp.str() + "/chromium/Default";
+  std::int64_t keptPlace = 0, victimPlace = 0, bookmarkedPlace = 0;
+  std::vector<browsers::BrowserProfile> profiles;
+  std::set<std::string> running;
+  LinuxUrlHistory store{
+      [this] { return profiles; },
+      [this](const browsers::BrowserProfile& p) { return running.count(p.profileDir) > 0; }};
+};
+
+TEST_F(HistoryChanges, FirefoxDeleteKeepsEveryOtherRowAndTheBookmark) {
+  makeFirefox(FirefoxSchema::Current);
+  ASSERT_EQ(store.DeleteUrl("https://victim.example/", 0), platform::S_OK);
+  ASSERT_EQ(store.DeleteUrl("https://bookmarked.example/", 0), platform::S_OK);
+  Db db(ffPath());
+  EXPECT_EQ(db.strings("SELECT url FROM moz_places ORDER BY id"),
+            (std::vector<std::string>{"https://keep.example/", "https://bookmarked.example/"}));
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_historyvisits"), 1);
+  EXPECT_EQ(
+      db.count("SELECT last_visit_date IS NULL AND visit_count = 0 FROM moz_places WHERE id = " +
+               std::to_string(bookmarkedPlace)),
+      1);
+  EXPECT_EQ(
+      db.count("SELECT count(*) FROM moz_bookmarks WHERE fk = " + std::to_string(bookmarkedPlace)),
+      1);
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_places_metadata"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_places_metadata_search_queries"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_inputhistory"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_places_extra"), 0);  // cascaded
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_origins WHERE host = 'victim.example'"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_origins WHERE host = 'keep.example'"), 1);
+  EXPECT_TRUE(databaseClean(db));
+}
+
+TEST_F(HistoryChanges, FirefoxClearKeepsBookmarksAndLeavesASoundDatabase) {
+  makeFirefox(FirefoxSchema::Current);
+  ASSERT_EQ(store.ClearHistory(), platform::S_OK);
+  // The WAL was folded back and emptied.
+  EXPECT_LE(std::filesystem::exists(ffPath() + "-wal")
+                ? std::filesystem::file_size(ffPath() + "-wal")
+                : 0u,
+            0u);
+  Db db(ffPath());
+  EXPECT_EQ(db.strings("SELECT url FROM moz_places"),
+            std::vector<std::string>{"https://bookmarked.example/"});
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_places WHERE last_visit_date IS NOT NULL"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_historyvisits"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_bookmarks WHERE type = 1"), 1);
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_places_metadata_search_queries"), 0);
+  EXPECT_EQ(db.strings("SELECT host FROM moz_origins"),
+            std::vector<std::string>{"bookmarked.example"});
+  EXPECT_TRUE(databaseClean(db));
+}
+
+TEST_F(HistoryChanges, OlderFirefoxSchemaWithoutOriginsOrMetadata) {
+  makeFirefox(FirefoxSchema::Old);
+  ASSERT_EQ(store.DeleteUrl("https://victim.example/", 0), platform::S_OK) << store.lastErrorText();
+  {
+    Db db(ffPath());
+    EXPECT_EQ(db.count("SELECT count(*) FROM moz_places"), 2);
+    EXPECT_EQ(db.count("SELECT count(*) FROM moz_inputhistory"), 0);
+  }
+  ASSERT_EQ(store.ClearHistory(), platform::S_OK) << store.lastErrorText();
+  Db db(ffPath());
+  EXPECT_EQ(db.strings("SELECT url FROM moz_places"),
+            std::vector<std::string>{"https://bookmarked.example/"});
+  EXPECT_TRUE(databaseClean(db));
+}
+
+TEST_F(HistoryChanges, ChromiumDeleteKeepsOtherRowsAndResetsABookmarkedUrl) {
+  makeChromium();
+  ASSERT_EQ(store.DeleteUrl("https://victim.example/", 0), platform::S_OK) << store.lastErrorText();
+  ASSERT_EQ(store.DeleteUrl("https://bookmarked.example/", 0), platform::S_OK);
+  Db db(chPath());
+  EXPECT_EQ(db.strings("SELECT url FROM urls ORDER BY id"),
+            (std::vector<std::string>{"https://keep.example/", "https://bookmarked.example/"}));
+  EXPECT_EQ(db.count("SELECT last_visit_time FROM urls WHERE url = 'https://bookmarked.example/'"),
+            0);
+  // The keep row's own visit and the later visit remain, no longer pointing at a deleted one.
+  EXPECT_EQ(db.count("SELECT count(*) FROM visits"), 2);
+  EXPECT_EQ(db.count("SELECT count(*) FROM visits WHERE from_visit NOT IN (0) AND from_visit "
+                     "NOT IN (SELECT id FROM visits)"),
+            0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM keyword_search_terms"), 0);
+  EXPECT_EQ(
+      db.count("SELECT count(*) FROM segments") + db.count("SELECT count(*) FROM segment_usage"),
+      0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM visit_source"), 0);
+  EXPECT_TRUE(databaseClean(db));
+}
+
+TEST_F(HistoryChanges, ChromiumClearKeepsBookmarkedUrls) {
+  makeChromium();
+  ASSERT_EQ(store.ClearHistory(), platform::S_OK) << store.lastErrorText();
+  Db db(chPath());
+  EXPECT_EQ(db.strings("SELECT url FROM urls"),
+            std::vector<std::string>{"https://bookmarked.example/"});
+  EXPECT_EQ(db.count("SELECT visit_count + typed_count + last_visit_time FROM urls"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM visits"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM keyword_search_terms"), 0);
+  EXPECT_TRUE(databaseClean(db));
+}
+
+TEST_F(HistoryChanges, ARunningBrowserChangesNothingAnywhereAndIsNamed) {
+  makeFirefox(FirefoxSchema::Current);
+  makeChromium();
+  running.insert(chDir);
+  platform::HRESULT hr = store.ClearHistory();
+  EXPECT_LT(hr, 0);
+  EXPECT_NE(store.lastErrorText().find("close Chromium"), std::string::npos)
+      << store.lastErrorText();
+  Db ff(ffPath());
+  EXPECT_EQ(ff.count("SELECT count(*) FROM moz_historyvisits"), 3);
+  Db ch(chPath());
+  EXPECT_EQ(ch.count("SELECT count(*) FROM urls"), 3);
+}
+
+TEST_F(HistoryChanges, ALockedDatabaseIsReportedAndNothingChanges) {
+  makeChromium();
+  makeFirefox(FirefoxSchema::Current);
+  Db browser(ffPath(), true);
+  browser.exec("UPDATE moz_places SET frecency = 1");  // takes and keeps the lock
+  EXPECT_EQ(store.DeleteUrl("https://victim.example/", 0), browsers::history::E_SHARING_VIOLATION);
+  EXPECT_NE(store.lastErrorText().find("default-esr"), std::string::npos);
+  // Its browser does not run: whoever holds it, closing the browser would not help.
+  EXPECT_NE(store.lastErrorText().find("in use by another program"), std::string::npos)
+      << store.lastErrorText();
+  EXPECT_LT(store.ClearHistory(), 0);
+  Db ch(chPath());
+  EXPECT_EQ(ch.count("SELECT count(*) FROM urls"), 3);
+  EXPECT_EQ(ch.count("SELECT count(*) FROM visits"), 4);
+  EXPECT_EQ(browser.count("SELECT count(*) FROM moz_historyvisits"), 3);
+}
+
+TEST_F(HistoryChanges, UnreadableBookmarksFileStopsTheChange) {
+  makeChromium();
+  tmp.write("chromium/Default/Bookmarks", "{ not json");
+  EXPECT_LT(store.ClearHistory(), 0);
+  Db db(chPath());
+  EXPECT_EQ(db.count("SELECT count(*) FROM urls"), 3);
+}
+
+TEST_F(HistoryChanges, AddingIsRefusedWithAReason) {
+  makeFirefox(FirefoxSchema::Current);
+  EXPECT_EQ(store.AddUrl("https://new.example/", "New", 0), browsers::history::E_NOTIMPL);
+  EXPECT_FALSE(store.lastErrorText().empty());
+  Db db(ffPath());
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_places WHERE url = 'https://new.example/'"), 0);
+}
+
+}  // namespace
