@@ -67,8 +67,8 @@ std::string stepText(Area area, bool preview) {
 
 platform::ClearOutcome Clearing::cookies(bool preview, const ClearChoices& choices) {
   std::string problem;
-  CookieFolderSource folder(system_.files,
-                            [this, &problem] { return readCookieFolder(system_.registry, problem); });
+  CookieFolderSource folder(
+      system_.files, [this, &problem] { return readCookieFolder(system_.registry, problem); });
   const CookieArea area(stores_.cookies.empty() ? std::vector<CookieSource*>{&folder}
                                                 : stores_.cookies);
   CookiePlan plan = area.plan();

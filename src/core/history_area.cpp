@@ -65,8 +65,7 @@ platform::ClearOutcome applyHistory(platform::UrlHistoryStg& store, const Histor
     ++outcome.removed;
     outcome.items.push_back(url);
   }
-  if (outcome.ok())
-    outcome.skipped = static_cast<std::int64_t>(plan.urls.size()) - outcome.removed;
+  if (outcome.ok()) outcome.skipped = static_cast<std::int64_t>(plan.urls.size()) - outcome.removed;
   return outcome;
 }
 

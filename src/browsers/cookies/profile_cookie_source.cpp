@@ -2,11 +2,9 @@
 
 #include <set>
 
-#include "platform/linux/browsers/cookie_store.h"
+#include "browsers/cookies/cookie_store.h"
 
 namespace browsers {
-
-using namespace platform::linux_os;
 
 namespace {
 

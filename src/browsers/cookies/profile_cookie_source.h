@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "browsers/profiles/browser_profiles.h"
 #include "core/cookie_area.h"
-#include "platform/linux/common/browser_profiles.h"
 
 namespace browsers {
-
-using platform::linux_os::BrowserProfile;
 
 class ProfileCookieSource : public core::CookieSource {
  public:
