@@ -49,8 +49,8 @@ struct Fixture {
   Fixture() {
     fake.files.folders["/fake/tmp/"] = {{"a.txt", 0}, {"sub", kAttrDirectory}};
     fake.files.folders["/fake/tmp/sub/"] = {{"b.dat", 0}};
-    fake.files.lengths[inTemp("a.txt")] = 10;
-    fake.files.lengths[inTemp("sub/b.dat")] = 20;
+    fake.files.lengths["/fake/tmp/a.txt"] = 10;
+    fake.files.lengths["/fake/tmp/sub/b.dat"] = 20;
     fileList.entries = {"", "left over"};
   }
 };
