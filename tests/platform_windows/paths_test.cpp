@@ -1,8 +1,8 @@
 // Paths as Windows writes them: "\" written, both separators read, a drive's
 // root kept whole.
-#include <gtest/gtest.h>
-
 #include "platform/paths.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -13,11 +13,13 @@ namespace {
 
 struct Connection {
   explicit Connection(const std::string& file) {
-    result = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    result =
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   }
   ~Connection() { sqlite3_close(db); }
-  int exec(const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
+  int exec(const std::string& sql) {
+    return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  }
   sqlite3* db = nullptr;
   int result = SQLITE_ERROR;
 };

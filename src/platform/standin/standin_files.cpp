@@ -35,8 +35,8 @@ std::vector<DirEntry> StandinFileLayer::listFolder(const std::string& folder) {
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const fs::file_status status = it->symlink_status(error);
     if (error) break;
-    entries.push_back({it->path().filename().string(),
-                       fs::is_directory(status) ? kAttrDirectory : kAttrNormal});
+    entries.push_back(
+        {it->path().filename().string(), fs::is_directory(status) ? kAttrDirectory : kAttrNormal});
   }
   return entries;
 }
@@ -49,7 +49,8 @@ int StandinFileLayer::deleteFile(const std::string& path) {
 
 int StandinFileLayer::setAttributes(const std::string& path, int attributes) {
   std::error_code error;
-  const auto change = (attributes & kAttrReadOnly) ? fs::perm_options::remove : fs::perm_options::add;
+  const auto change =
+      (attributes & kAttrReadOnly) ? fs::perm_options::remove : fs::perm_options::add;
   fs::permissions(path, fs::perms::owner_write, change | fs::perm_options::nofollow, error);
   return error ? errorNumber(error) : 0;
 }

@@ -26,8 +26,8 @@ class StandinSystem : public SystemServices {
   standin::StandinDownloader downloader_;
   standin::StandinProcess process_;
   // No free-space wipe: the opener stays empty.
-  System system_{files_, registry_, settings_, urlCache_,   history_,
-                 trash_, shell_,    downloader_, process_, {}};
+  System system_{files_, registry_, settings_,   urlCache_, history_,
+                 trash_, shell_,    downloader_, process_,  {}};
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Paths as Linux writes them: "/" only; a backslash is part of a name.
-#include <gtest/gtest.h>
-
 #include "platform/paths.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
