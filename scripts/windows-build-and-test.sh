@@ -8,6 +8,17 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TRACESWEEP_WINDOWS_BUILD:-$top/build-win}
 bash "$top/scripts/install-deps.sh" "$top/scripts/debian-packages-windows.txt"
 
+# SQLite, linked into the program from the amalgamation that the npm package
+# better-sqlite3 ships (deps/sqlite3), fetched once into the build folder
+# (where cmake/SQLite.cmake looks). No install script runs: nothing native
+# of the package is built.
+sqlite_deps="$build/deps/npm"
+if [ ! -f "$sqlite_deps/node_modules/better-sqlite3/deps/sqlite3/sqlite3.c" ]; then
+  command -v npm >/dev/null || { echo "npm is needed once, to fetch SQLite (apt-get install npm)" >&2; exit 1; }
+  mkdir -p "$sqlite_deps"
+  npm install --prefix "$sqlite_deps" --ignore-scripts --no-audit --no-fund better-sqlite3@12
+fi
+
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/mingw-w64-x86_64.cmake" "$@"
 cmake --build "$build" -j"$(nproc)"

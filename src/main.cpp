@@ -5,7 +5,7 @@
 #include <QApplication>
 
 #include "app/modmain.h"
-#include "browsers/browser_stores.h"
+#include "browsers/stores/browser_stores.h"
 #include "cli/cli.h"
 #include "platform/platform.h"
 #include "view/qt/pictures.h"

@@ -7,6 +7,7 @@
 #include "areas/trash_overwrite.h"
 #include "areas/wipe_outcome.h"
 #include "erase/wipe_choice.h"
+#include "platform/paths.h"
 
 namespace areas {
 
@@ -19,16 +20,17 @@ void leaveWhatTheSystemKeeps(platform::System& platform, erasure::WipeChoice& ch
                              erasure::FileList& fileList, platform::ClearOutcome& outcome) {
   const platform::SystemKeeps keeps = platform.shell.systemKeepsIn(choice.path());
   if (!keeps) return;
-  const std::string prefix = choice.path() == "/" ? "/" : choice.path() + "/";
   std::set<std::string> named;
   choice.leaveOut([&](const std::string& relative) {
     const std::string entry = keeps(relative);
     if (entry.empty()) return false;
-    if (named.insert(entry).second) outcome.keep(prefix + entry, "the system keeps it");
+    if (named.insert(entry).second)
+      outcome.keep(platform::pathBelow(choice.path(), entry), "the system keeps it");
     return true;
   });
   fileList.reset();
-  for (const std::string& relative : choice.files()) fileList.entries.push_back(prefix + relative);
+  for (const std::string& relative : choice.files())
+    fileList.entries.push_back(platform::pathBelow(choice.path(), relative));
 }
 
 // Clears the temporary folder, or with preview only judges what it holds.

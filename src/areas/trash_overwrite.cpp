@@ -5,6 +5,7 @@
 
 #include "areas/wipe_outcome.h"
 #include "erase/wipe_choice.h"
+#include "platform/paths.h"
 
 namespace areas {
 
@@ -72,7 +73,7 @@ void OverwriteBin(platform::System& platform, const std::string& bin, bool previ
     results = choice.preview(options);
   } else {
     std::vector<std::string> paths;
-    for (const std::string& relative : files) paths.push_back(bin + "/" + relative);
+    for (const std::string& relative : files) paths.push_back(platform::pathBelow(bin, relative));
     sizes = FileSizes(platform, paths);
     erasure::WipeReport report = choice.wipe(1, options);
     if (report.folderChanged)
@@ -81,7 +82,7 @@ void OverwriteBin(platform::System& platform, const std::string& bin, bool previ
   }
   for (std::size_t i = 0; i < results.size() && i < files.size(); ++i) {
     const erasure::WipeResult& result = results[i];
-    const std::string path = bin + "/" + files[i];
+    const std::string path = platform::pathBelow(bin, files[i]);
     if (overwriteMissed(result)) outcome.fail(path, notOverwrittenWords(result));
     if (preview || !result.removed()) continue;
     outcome.bytes += sizes[i];

@@ -1,48 +1,35 @@
 #include "cli/cli.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <iostream>
 #include <string>
 
-#include "browsers/browser_stores.h"
+#include "browsers/stores/browser_stores.h"
 #include "cli/clear_command.h"
 #include "cli/free_space_command.h"
 #include "cli/help_text.h"
 #include "cli/options.h"
 #include "cli/wipe_command.h"
-#include "platform/linux/files/free_space_fill.h"
 #include "platform/system.h"
 
 namespace cli {
 
 namespace {
 
-std::string workingFolder() {
-  std::string buffer(4096, '\0');
-  while (!getcwd(buffer.data(), buffer.size())) {
-    if (errno != ERANGE) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-  return buffer.c_str();
-}
-
 int runParsed(const Options& options) {
-  const bool progress = isatty(STDERR_FILENO) == 1;
-  if (options.command == Command::WipeFreeSpace) {
-    const std::string here = workingFolder();
-    return runWipeFreeSpace(
-        options,
-        [](const std::string& folder) {
-          return platform::linux_os::LinuxFreeSpaceWipe::open(folder);
-        },
-        here, std::cout, std::cerr, progress);
-  }
   const auto system = platform::openSystemServices();
+  platform::Process& process = system->system().process;
+  const bool progress = process.errorIsTerminal();
+  if (options.command == Command::WipeFreeSpace) {
+    const platform::FreeSpaceOpener& open = system->system().freeSpace;
+    if (!open) {
+      std::cerr << "tracesweep: free space cannot be wiped on this system\n";
+      return 1;
+    }
+    return runWipeFreeSpace(options, open, process.workingFolder(), std::cout, std::cerr, progress);
+  }
   platform::System& services = system->system();
   if (options.command == Command::Wipe) {
-    const std::string here = workingFolder();
+    const std::string here = process.workingFolder();
     if (here.empty()) {
       std::cerr << "tracesweep: the working folder cannot be read; nothing was wiped\n";
       return 1;

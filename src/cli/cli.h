@@ -10,9 +10,9 @@ inline bool wantsCommandLine(int argc) {
   return argc > 1;
 }
 
-// Parses and runs the command line over the real Linux services, with no
-// window, tray or display. Returns the exit status: 0 done, 1 something
-// could not be done, 2 usage error (nothing started).
+// Parses and runs the command line over the services of the system the
+// program was built for, with no window, tray or display. Returns the exit status: 0 done, 1
+// something could not be done, 2 usage error (nothing started).
 int runCommandLine(int argc, char** argv);
 
 }  // namespace cli

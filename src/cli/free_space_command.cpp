@@ -1,13 +1,13 @@
 #include "cli/free_space_command.h"
 
-#include <signal.h>
-
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "core/free_space_report.h"
+#include "platform/paths.h"
 
 namespace cli {
 
@@ -20,27 +20,24 @@ void requestStop(int) {
 }
 
 // Ctrl+C and SIGTERM end the fill the proper way: the space is given back
-// and the report says the run was stopped.
+// and the report says the run was stopped. ISO C's signal, which both
+// systems have (a console's Ctrl+C arrives as SIGINT on Windows too).
 class StopOnSignal {
  public:
-  StopOnSignal() {
-    stopRequested.store(false);
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-  }
+  StopOnSignal()
+      : oldInt_((stopRequested.store(false), std::signal(SIGINT, requestStop))),
+        oldTerm_(std::signal(SIGTERM, requestStop)) {}
   ~StopOnSignal() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
+    std::signal(SIGINT, oldInt_);
+    std::signal(SIGTERM, oldTerm_);
   }
   StopOnSignal(const StopOnSignal&) = delete;
   StopOnSignal& operator=(const StopOnSignal&) = delete;
 
  private:
-  struct sigaction oldInt_ {
-  }, oldTerm_{};
+  using Handler = void (*)(int);
+  Handler oldInt_;
+  Handler oldTerm_;
 };
 
 // "written 1.2 GiB of 40.0 GiB, 180.0 MiB/s, about 4 min left", at most
@@ -91,11 +88,12 @@ int runWipeFreeSpace(const Options& options, const FreeSpaceOpener& open,
                      const std::string& workingFolder, std::ostream& out, std::ostream& err,
                      bool showProgress) {
   const std::string& typed = options.paths.front();
-  if (typed.front() != '/' && workingFolder.empty()) {
+  const bool typedAbsolute = platform::isAbsolutePath(typed);
+  if (!typedAbsolute && workingFolder.empty()) {
     err << "tracesweep: the working folder cannot be read; nothing was written\n";
     return 1;
   }
-  const std::string absolute = typed.front() == '/' ? typed : workingFolder + "/" + typed;
+  const std::string absolute = typedAbsolute ? typed : platform::joinPath(workingFolder, typed);
   std::unique_ptr<platform::FreeSpaceWipe> wipe = open(absolute);
   const platform::FreeSpaceDrive& drive = wipe->drive();
   platform::FreeSpaceResult result;

@@ -1,15 +1,16 @@
 #include "cli/wipe_command.h"
 
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <functional>
 #include <ostream>
+#include <system_error>
 #include <unordered_map>
 
 #include "areas/wipe_outcome.h"
 #include "core/run_report.h"
 #include "erase/secure_wipe.h"
 #include "erase/wipe_choice.h"
+#include "platform/paths.h"
 
 namespace cli {
 
@@ -57,9 +58,10 @@ class WipeRun {
 };
 
 bool WipeRun::wipePath(const std::string& typed, const std::string& absolute) {
-  struct stat st {};
-  const bool exists = lstat(absolute.c_str(), &st) == 0;
-  if (exists && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(absolute, error);
+  const bool exists = !error && std::filesystem::exists(status);
+  if (exists && !std::filesystem::is_directory(status) && !std::filesystem::is_symlink(status)) {
     // A file named by itself; its folder is resolved once as it is opened.
     const std::vector<std::string> paths{absolute};
     report(typed, {erasure::WipeFile(platform_, absolute, options_.passes)},
@@ -146,8 +148,8 @@ int runWipe(const Options& options, platform::System& platform, const std::strin
   for (const std::string& typed : options.paths) {
     // Resolved against the working folder as typed; the system resolves
     // "." and ".." the way it resolves them for every program.
-    std::string absolute = typed.front() == '/' ? typed : workingFolder + "/" + typed;
-    while (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
+    const std::string absolute = platform::withoutTrailingSeparators(
+        platform::isAbsolutePath(typed) ? typed : platform::joinPath(workingFolder, typed));
     allDone = run.wipePath(typed, absolute) && allDone;
   }
   return allDone && !run.failed() ? 0 : 1;

@@ -2,16 +2,19 @@
 
 #include <new>
 
+#include "platform/paths.h"
+
 namespace erasure {
 
 void EnumFiles(platform::System& platform, FileList& fileList, const std::string& folder) {
   // An empty name is no folder (it must not become the root of everything).
   if (folder.empty()) return;
-  const std::string root = folder.back() == '/' ? folder : folder + "/";
+  const std::string root = platform::joinPath(folder, "");
   int error = 0;
   try {
-    error = platform.files.walkFiles(
-        root, [&](const std::string& relative) { fileList.entries.push_back(root + relative); });
+    error = platform.files.walkFiles(root, [&](const std::string& relative) {
+      fileList.entries.push_back(platform::pathBelow(root, relative));
+    });
   } catch (const std::bad_alloc&) {
     throw EnumError("There is not enough memory to list every file under " + root);
   }

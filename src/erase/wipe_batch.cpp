@@ -6,6 +6,7 @@
 
 #include "erase/overwrite_passes.h"
 #include "erase/secure_wipe.h"
+#include "platform/paths.h"
 
 namespace erasure {
 
@@ -137,7 +138,8 @@ std::vector<WipeResult> wipeAll(platform::System& platform,
                                 const std::vector<std::string>& paths, const std::string& prefix,
                                 int passes, const BatchOptions& options) {
   std::vector<WipeResult> results(paths.size());
-  for (std::size_t i = 0; i < paths.size(); ++i) results[i].path = prefix + paths[i];
+  for (std::size_t i = 0; i < paths.size(); ++i)
+    results[i].path = platform::pathBelow(prefix, paths[i]);
   BatchWipe batch(platform, std::move(session), passes, results, options);
   batch.total_ = static_cast<std::int64_t>(paths.size());
   for (std::size_t i = 0; i < paths.size(); ++i) batch.add(i, paths[i]);
@@ -161,8 +163,7 @@ std::vector<WipeResult> WipeFilesBelow(platform::System& platform, platform::Cho
                                        const BatchOptions& options) {
   platform::OverwriteOptions open;
   open.ownedByUserOnly = options.ownedByUserOnly;
-  const std::string prefix = folder.path() == "/" ? "/" : folder.path() + "/";
-  return wipeAll(platform, folder.beginOverwrite(open), relative, prefix, passes, options);
+  return wipeAll(platform, folder.beginOverwrite(open), relative, folder.path(), passes, options);
 }
 
 }  // namespace erasure

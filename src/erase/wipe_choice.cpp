@@ -3,6 +3,7 @@
 #include <new>
 
 #include "erase/overwrite_passes.h"
+#include "platform/paths.h"
 
 namespace erasure {
 
@@ -71,12 +72,11 @@ bool WipeChoice::list(FileList* fileList) {
   files_.clear();
   if (fileList) fileList->reset();
   if (!folder_) return false;
-  const std::string prefix = path_ == "/" ? "/" : path_ + "/";
   int error = 0;
   try {
     error = folder_->walkFiles([&](const std::string& relative) {
       files_.push_back(relative);
-      if (fileList) fileList->entries.push_back(prefix + relative);
+      if (fileList) fileList->entries.push_back(platform::pathBelow(path_, relative));
     });
   } catch (const std::bad_alloc&) {
     problem_ =
@@ -115,10 +115,9 @@ std::vector<WipeResult> WipeChoice::preview(const BatchOptions& options) {
   platform::OverwriteOptions opening;
   opening.ownedByUserOnly = options.ownedByUserOnly;
   std::unique_ptr<platform::OverwriteSession> session = folder_->beginOverwrite(opening);
-  const std::string prefix = path_ == "/" ? "/" : path_ + "/";
   for (const std::string& relative : files_) {
     WipeResult result;
-    result.path = prefix + relative;
+    result.path = platform::pathBelow(path_, relative);
     platform::OverwriteOpen opened = session->open(relative);
     if (!opened.target) {
       detail::describeSkip(platform_, opened, result);

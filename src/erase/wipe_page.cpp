@@ -4,6 +4,7 @@
 #include "erase/wipe_choice.h"
 #include "forms/message_box.h"
 #include "identity.h"
+#include "platform/paths.h"
 
 namespace erasure {
 
@@ -12,11 +13,6 @@ namespace {
 constexpr const char* kWarning =
     "Warning! this will wipe the specified files and delete them. Once this is done they "
     "cannot be recovered";
-
-std::string fileNameOf(const std::string& path) {
-  auto slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 
@@ -43,7 +39,7 @@ void WipePage::wipeSingleFile(const std::string& path, int passes) {
     forms::HourglassGuard hourglass(host_.form);
     result = WipeFile(platform_, path, passes);
   }
-  const std::string name = fileNameOf(path);
+  const std::string name = platform::fileNameOf(path);
   if (result.destroyed()) {
     platform_.msgbox.show(name + " wiped", forms::vbInformation, identity::kAppTitle);
   } else if (result.outcome == WipeOutcome::LinkRemoved) {

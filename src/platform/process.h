@@ -20,6 +20,11 @@ class Process {
   virtual std::string programPath() { return programFolder() + "/" + programName(); }
   // A per-user folder the program may write to (created on demand).
   virtual std::string userDataFolder() = 0;
+  // The folder the program was started in, absolute; "" when it cannot be read.
+  virtual std::string workingFolder() = 0;
+  // True when the error stream goes to a terminal or console a person
+  // watches (progress lines are then worth drawing).
+  virtual bool errorIsTerminal() = 0;
 };
 
 }  // namespace platform

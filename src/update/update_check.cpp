@@ -1,14 +1,14 @@
 #include "update/update_check.h"
 
 #include "identity.h"
+#include "platform/paths.h"
 #include "update/version_file.h"
 
 namespace update {
 
 std::string localCopyIn(std::string folder) {
   if (folder.empty()) return "";
-  if (folder.back() == '/') folder.pop_back();
-  return folder + "/upd.txt";
+  return platform::joinPath(folder, "upd.txt");
 }
 
 UpdateCheck::UpdateCheck(platform::Platform& platform, forms::Form& window, OpenUrl openUrl,

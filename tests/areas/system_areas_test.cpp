@@ -7,11 +7,17 @@
 #include <stdexcept>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/paths.h"
 
 namespace areas {
 namespace {
 
 using platform::kAttrDirectory;
+
+// A file of the fake temporary folder as the system writes its path.
+std::string inTemp(const std::string& relative) {
+  return platform::pathBelow("/fake/tmp", relative);
+}
 
 // A shell whose answers are scripted and which sees the cursor while asked.
 class ScriptedShell : public platform::Shell {
@@ -55,7 +61,7 @@ TEST(ClearTempFolder, WipesEveryListedFileUnderTheWaitCursor) {
   EXPECT_EQ(f.shell.pointerWhileAsked, forms::vbHourglass);
   EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);
   EXPECT_EQ(f.fileList.entries,
-            (std::vector<std::string>{"", "/fake/tmp/a.txt", "/fake/tmp/sub/b.dat"}));
+            (std::vector<std::string>{"", inTemp("a.txt"), inTemp("sub/b.dat")}));
   EXPECT_EQ(f.fake.files.deleted,
             (std::vector<std::string>{"/fake/tmp/a.txt", "/fake/tmp/sub/b.dat"}));
   EXPECT_EQ(outcome.removed, 2);

@@ -3,7 +3,21 @@
 #include <algorithm>
 #include <fstream>
 
+#include "platform/paths.h"
+
 namespace platform::fake {
+
+namespace {
+
+// The fake's files are kept under "/"-separated paths; a path as the system
+// writes it (with "\" on Windows) names the same file.
+std::string slashed(std::string path) {
+  for (char& c : path)
+    if (isPathSeparator(c)) c = '/';
+  return path;
+}
+
+}  // namespace
 
 std::vector<DirEntry> FakeFileLayer::listFolder(const std::string& folder) {
   auto it = folders.find(folder);
@@ -22,7 +36,7 @@ int FakeFileLayer::setAttributes(const std::string&, int) {
 }
 
 int FakeFileLayer::fileLength(const std::string& path, std::int64_t& length) {
-  auto it = lengths.find(path);
+  auto it = lengths.find(slashed(path));
   if (it == lengths.end()) return kErrFileNotFound;
   length = it->second;
   return 0;

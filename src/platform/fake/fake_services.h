@@ -93,10 +93,14 @@ class FakeProcess : public Process {
   std::string programFolder() override { return folder; }
   std::string programName() override { return name; }
   std::string userDataFolder() override { return dataFolder; }
+  std::string workingFolder() override { return working; }
+  bool errorIsTerminal() override { return terminal; }
   bool another = false;
   std::string folder = "/opt/tracesweep";
   std::string name = "tracesweep";
   std::string dataFolder = "/tmp/tracesweep-test-data";
+  std::string working = "/home/user";
+  bool terminal = false;
 };
 
 }  // namespace platform::fake

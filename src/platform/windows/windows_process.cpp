@@ -68,4 +68,19 @@ std::string WindowsProcess::userDataFolder() {
   return folder;
 }
 
+std::string WindowsProcess::workingFolder() {
+  const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+  if (needed == 0) return "";
+  std::string folder(needed, '\0');
+  const DWORD length = GetCurrentDirectoryA(needed, folder.data());
+  if (length == 0 || length >= needed) return "";
+  folder.resize(length);
+  return folder;
+}
+
+bool WindowsProcess::errorIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 }  // namespace platform::windows_os

@@ -22,6 +22,10 @@ class WindowsProcess : public Process {
   std::string programPath() override { return programFile(); }
   // %APPDATA%\Tracesweep, created when missing.
   std::string userDataFolder() override;
+  // GetCurrentDirectoryA, with the system's separator.
+  std::string workingFolder() override;
+  // A console handle (not a file or a pipe) as the standard error.
+  bool errorIsTerminal() override;
 
   // The running program file's full path.
   static std::string programFile();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "platform/linux/common/posix_files.h"
@@ -45,6 +46,19 @@ std::string LinuxProcess::userDataFolder() {
   std::string folder = xdgDataHome() + "/tracesweep";
   ensureFolder(folder, 0700);
   return folder;
+}
+
+std::string LinuxProcess::workingFolder() {
+  std::string buffer(4096, '\0');
+  while (!getcwd(buffer.data(), buffer.size())) {
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.c_str();
+}
+
+bool LinuxProcess::errorIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
 }
 
 }  // namespace platform::linux_os

@@ -20,6 +20,8 @@ class LinuxProcess : public Process {
   std::string programName() override;
   // $XDG_DATA_HOME/tracesweep, created when missing.
   std::string userDataFolder() override;
+  std::string workingFolder() override;
+  bool errorIsTerminal() override;
 
   // The running program file's full path; "" when it cannot be read.
   static std::string programFile();

@@ -1,0 +1,63 @@
+// The services a system supplies beyond its files, each at its smallest:
+// nothing is emptied, downloaded or opened, and each says so where the
+// interface lets it.
+#pragma once
+
+#include "platform/system.h"
+
+namespace platform::standin {
+
+// No recycle bin: emptying it fails with the reason.
+class StandinTrash : public Trash {
+ public:
+  void emptyAll(ClearOutcome* outcome) override;
+  ClearOutcome previewEmptyAll() override;
+};
+
+// The temporary folder of std::filesystem; no shell to open a page with and
+// no judge of which folders may be cleared (so none may).
+class StandinShell : public Shell {
+ public:
+  void openUrl(const std::string& url) override;
+  std::string tempPath() override;
+};
+
+// No network: every download fails.
+class StandinDownloader : public Downloader {
+ public:
+  int download(const std::string& url, const std::string& file) override;
+};
+
+// No program file, no per-user lock (the answer is "no other copy"), no data
+// folder; the working folder of std::filesystem.
+class StandinProcess : public Process {
+ public:
+  bool previousInstance() override { return false; }
+  std::string programFolder() override { return {}; }
+  std::string programName() override { return "tracesweep"; }
+  std::string userDataFolder() override { return {}; }
+  std::string workingFolder() override;
+  bool errorIsTerminal() override { return false; }
+};
+
+// No browser cache of the system's own: the listing is empty.
+class StandinUrlCache : public UrlCache {
+ public:
+  CacheHandle FindFirstUrlCacheEntry(void* buffer, std::uint32_t* size) override;
+  bool FindNextUrlCacheEntry(CacheHandle handle, void* buffer, std::uint32_t* size) override;
+  void FindCloseUrlCache(CacheHandle /*handle*/) override {}
+  bool DeleteUrlCacheEntry(const std::string& sourceUrlName) override;
+  std::uint32_t GetLastError() const override { return lastError_; }
+  std::string LastFailureReason() const override { return "not available on this system"; }
+
+ private:
+  std::uint32_t lastError_ = 0;
+};
+
+// No history store of the system's own: none can be created.
+class StandinHistoryFactory : public UrlHistoryFactory {
+ public:
+  std::unique_ptr<UrlHistoryStg> create() override { return nullptr; }
+};
+
+}  // namespace platform::standin
