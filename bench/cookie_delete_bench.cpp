@@ -1,6 +1,6 @@
 // Deleting 2,000 of 4,000 cookie sites of a Firefox profile through the
-// Cookies page (Select, "&Delete Cookies", the cookie folder view over the
-// profile's real cookies.sqlite) against the sqlite3 shell deleting the same
+// Cookies page (Select, "&Delete Cookies", the browsers' cookie source over
+// the profile's real cookies.sqlite) against the sqlite3 shell deleting the same
 // rows in one transaction from a copy of the same database. Rounds alternate
 // the two on fresh copies; the medians and their ratio are printed. Target:
 // ratio <= 3.
@@ -18,9 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "browsers/cookies/profile_cookie_source.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/linux/browsers/cookie_folder_file_layer.h"
-#include "platform/linux/common/xdg_paths.h"
 #include "traces/cookies_page.h"
 
 namespace fs = std::filesystem;
@@ -96,26 +95,15 @@ double median(std::vector<double> v) {
 double throughThePage(const std::string& pristine, const std::string& live, bool secure = false) {
   fs::copy_file(pristine, live, fs::copy_options::overwrite_existing);
   platform::fake::FakePlatform f;
-  platform::linux_os::CookieFolderFileLayer files{f.files};
-  platform::Platform platform{
-      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
-                                          f.trash, f.shell, f.downloader, f.process},
-                         f.msgbox, f.dialogs, f.windows, f.tray)};
-  platform::HKEY key = 0;
-  f.registry.RegCreateKey(platform::HKEY_CURRENT_USER,
-                          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                          key);
-  const std::string folder = platform::linux_os::cookieFolder() + '\0';
-  f.registry.RegSetValueEx(key, "Cookies", platform::REG_SZ,
-                           reinterpret_cast<const std::uint8_t*>(folder.data()),
-                           static_cast<std::uint32_t>(folder.size()));
-  f.registry.RegCloseKey(key);
+  platform::Platform platform{f.platform()};
+  browsers::ProfileCookieSource cookies;
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   bool showIndexDat = false;
   forms::CheckBox secureForAll{"chkSecureForAll"};
   secureForAll.setValue(secure ? 1 : 0);
-  traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, secureForAll};
+  traces::CookiesPage page{
+      platform, forms::PageHost{form, sbar}, showIndexDat, secureForAll, {&cookies}};
   page.loadCookiesList();
   for (std::int64_t i = 1; i <= page.lstcookies.Count(); ++i) {
     const std::string& text = page.lstcookies.Item(i).Text;

@@ -17,11 +17,9 @@
 
 #include "browser_process.h"
 #include "browsers/cookies/cookie_store.h"
+#include "browsers/cookies/profile_cookie_source.h"
 #include "browsers/formats/sqlite_copy.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/linux/browsers/cookie_folder_file_layer.h"
-#include "platform/linux/common/xdg_paths.h"
-#include "shell_folders.h"
 #include "temp_dir.h"
 #include "traces/cookies_page.h"
 
@@ -29,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using browsers::BrowserFamily;
-using platform::linux_os::LabelledProfile;
+using browsers::LabelledProfile;
 using testsupport::installed;
 using testsupport::RunningBrowser;
 using testsupport::runScript;
@@ -89,16 +87,11 @@ class RealBrowsers : public ::testing::Test {
         std::make_unique<testsupport::EnvGuard>("XDG_CACHE_HOME", homePath() + "/.cache"));
     env_.push_back(
         std::make_unique<testsupport::EnvGuard>("XDG_DATA_HOME", homePath() + "/.local/share"));
-    setFolderValue(platform::linux_os::cookieFolder());
-    profiles_ = platform::linux_os::labelledProfiles(browsers::findBrowserProfiles());
+    profiles_ = browsers::labelledProfiles(browsers::findBrowserProfiles());
     ASSERT_EQ(profiles_.size(), 2u);
   }
 
   static std::string homePath() { return home_->str() + "/home"; }
-
-  void setFolderValue(const std::string& value) {
-    testsupport::setCookieFolderValue(f.registry, value);
-  }
 
   const LabelledProfile& profile(browsers::BrowserFamily family) {
     return *std::find_if(profiles_.begin(), profiles_.end(),
@@ -136,17 +129,14 @@ class RealBrowsers : public ::testing::Test {
   std::vector<std::unique_ptr<testsupport::EnvGuard>> env_;
   std::vector<LabelledProfile> profiles_;
   platform::fake::FakePlatform f;
-  platform::fake::FakeFileLayer ordinaryFiles;
-  platform::linux_os::CookieFolderFileLayer files{ordinaryFiles};
+  browsers::ProfileCookieSource cookies;
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
-  platform::Platform platform{
-      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
-                                          f.trash, f.shell, f.downloader, f.process},
-                         f.msgbox, f.dialogs, f.windows, f.tray)};
+  platform::Platform platform{f.platform()};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
-  traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll};
+  traces::CookiesPage page{
+      platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll, {&cookies}};
 };
 
 }  // namespace

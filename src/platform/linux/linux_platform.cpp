@@ -1,6 +1,5 @@
 #include "platform/linux/linux_platform.h"
 
-#include "platform/linux/browsers/cookie_folder_file_layer.h"
 #include "platform/linux/cache/linux_url_cache.h"
 #include "platform/linux/files/free_space_fill.h"
 #include "platform/linux/files/linux_file_layer.h"
@@ -24,9 +23,7 @@ std::unique_ptr<SystemServices> openSystemServices() {
 namespace platform::linux_os {
 
 struct LinuxSystem::Impl {
-  LinuxFileLayer plainFiles;
-  // Paths inside the program's cookie folder are the browsers' cookies.
-  CookieFolderFileLayer files{plainFiles};
+  LinuxFileLayer files;
   HiveRegistry registry;
   RegistrySettingsStore settings{registry};
   LinuxUrlCache urlCache;

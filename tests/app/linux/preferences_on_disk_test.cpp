@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/modmain.h"
+#include "browsers/stores/browser_stores.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/linux/registry/hive_registry.h"
 #include "platform/registry_settings_store.h"
@@ -23,7 +24,9 @@ struct ProgramOnDisk {
   platform::linux_os::HiveRegistry registry;
   platform::RegistrySettingsStore settings{registry};
   platform::Platform platform;
-  app::Modmain app{platform};
+  // The Linux program's browser sources (no shell cookie folder on Linux).
+  browsers::BrowserStores browsers;
+  app::Modmain app{platform, browsers.stores()};
 };
 
 class PreferencesOnDisk : public ::testing::Test {

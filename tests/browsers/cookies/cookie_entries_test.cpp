@@ -1,20 +1,19 @@
-// What an entry of the cookie folder stands for is exactly what deleting it
+// What an entry of the cookie list stands for is exactly what deleting it
 // removes, in both families' real formats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
 
 #include "cookie_databases.h"
+#include "cookie_driver.h"
 #include "fake_home.h"
-#include "platform/fake/fake_services.h"
-#include "platform/linux/browsers/cookie_folder_file_layer.h"
-#include "platform/linux/common/xdg_paths.h"
 
 using browsertest::CookieRow;
 using browsertest::queryRows;
-using platform::linux_os::cookieFolder;
+using browsertest::Removal;
 
 namespace {
 
@@ -72,8 +71,7 @@ class CookieEntries : public ::testing::TestWithParam<bool> {
   }
 
   browsertest::FakeHome home;
-  platform::fake::FakeFileLayer inner;
-  platform::linux_os::CookieFolderFileLayer layer{inner};
+  browsertest::CookieDriver cookies;
   std::string database, label;
 };
 
@@ -81,9 +79,9 @@ class CookieEntries : public ::testing::TestWithParam<bool> {
 
 TEST_P(CookieEntries, EachEntryDeletesExactlyTheCookiesItStandsFor) {
   std::set<std::string> listed;
-  for (const platform::DirEntry& entry : layer.listFolder(cookieFolder())) {
-    ASSERT_EQ(entry.name.rfind(label + "@", 0), 0u) << entry.name;
-    listed.insert(entry.name.substr(label.size() + 1));
+  for (const std::string& name : cookies.list()) {
+    ASSERT_EQ(name.rfind(label + "@", 0), 0u) << name;
+    listed.insert(name.substr(label.size() + 1));
   }
   std::set<std::string> expected;
   for (const auto& [name, site] : kSiteOf) expected.insert(site);
@@ -91,21 +89,21 @@ TEST_P(CookieEntries, EachEntryDeletesExactlyTheCookiesItStandsFor) {
 
   for (const std::string& site : listed) {
     build();
-    const std::string path = cookieFolder() + "/" + label + "@" + site;
-    EXPECT_EQ(layer.entryLocation(path), database);
-    EXPECT_EQ(layer.deleteFile(path), 0) << site;
+    const std::string entry = label + "@" + site;
+    EXPECT_EQ(cookies.remove(entry), Removal::Gone) << site;
+    EXPECT_EQ(cookies.location(entry), database);
     std::set<std::string> left;
     for (const auto& [name, owner] : kSiteOf)
       if (owner != site) left.insert(name);
     EXPECT_EQ(cookieNames(), left) << site;
-    EXPECT_EQ(layer.deleteFile(path), 53) << site;  // nothing of it is left
+    EXPECT_EQ(cookies.remove(entry), Removal::NotThere) << site;  // nothing of it is left
   }
 }
 
 TEST_P(CookieEntries, ManyEntriesGoInOneBatchAndARunningBrowserIsNamed) {
-  std::vector<std::string> paths;
+  std::vector<std::string> names;
   for (const char* site : {"a.co.uk", "example.com", "news.test", "nowhere.test"})
-    paths.push_back(cookieFolder() + "/" + label + "@" + site);
+    names.push_back(label + "@" + site);
   {
     // The running browser: nothing changes, every entry is a failure that
     // names the browser and its profile.
@@ -120,10 +118,10 @@ TEST_P(CookieEntries, ManyEntriesGoInOneBatchAndARunningBrowserIsNamed) {
       std::filesystem::create_symlink(std::string(host) + "-" + std::to_string(getpid()),
                                       home.path(".config/chromium/SingletonLock"));
     }
-    platform::ClearOutcome outcome;
-    EXPECT_EQ(layer.deleteEntries(paths, {}, outcome), (std::vector<int>{75, 75, 75, 75}));
+    cookies.list();
+    const platform::ClearOutcome outcome = cookies.remove(names);
     EXPECT_EQ(outcome.removed, 0);
-    ASSERT_EQ(outcome.failures.size(), 4u);
+    ASSERT_EQ(outcome.failures.size(), 3u);  // nowhere.test is no entry at all
     EXPECT_EQ(outcome.failures[0].item, label + "@a.co.uk");
     EXPECT_EQ(outcome.failures[0].reason, firefox() ? "Firefox (profile default-esr) is running"
                                                     : "Chromium (profile Default) is running");
@@ -131,19 +129,24 @@ TEST_P(CookieEntries, ManyEntriesGoInOneBatchAndARunningBrowserIsNamed) {
     if (!firefox()) std::filesystem::remove(home.path(".config/chromium/SingletonLock"));
   }
   std::vector<std::pair<std::int64_t, std::int64_t>> progress;
-  platform::ClearOutcome outcome;
-  EXPECT_EQ(layer.deleteEntries(
-                paths,
-                [&](std::int64_t done, std::int64_t total) {
-                  progress.push_back({done, total});
-                },
-                outcome),
-            (std::vector<int>{0, 0, 0, 53}));
+  cookies.list();
+  std::vector<std::size_t> chosen;
+  for (std::size_t k = 0; k < cookies.plan.entries.size(); ++k)
+    if (std::find(names.begin(), names.end(), cookies.plan.entries[k].name) != names.end())
+      chosen.push_back(k);
+  std::vector<bool> gone;
+  const platform::ClearOutcome outcome = cookies.area.apply(
+      cookies.plan, chosen, {},
+      [&](std::int64_t done, std::int64_t total) {
+        progress.push_back({done, total});
+      },
+      &gone);
+  EXPECT_EQ(gone, (std::vector<bool>{true, true, true}));
   EXPECT_EQ(outcome.removed, 3);
   EXPECT_TRUE(outcome.ok());
   EXPECT_EQ(cookieNames(), (std::set<std::string>{"b1", "b2", "l1", "l2", "l3", "p2", "i1"}));
   ASSERT_FALSE(progress.empty());
-  EXPECT_EQ(progress.back(), std::make_pair(std::int64_t{4}, std::int64_t{4}));
+  EXPECT_EQ(progress.back(), std::make_pair(std::int64_t{3}, std::int64_t{3}));
   EXPECT_EQ(queryRows(database, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
 }
 

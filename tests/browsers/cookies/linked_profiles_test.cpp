@@ -8,16 +8,12 @@
 #include <filesystem>
 
 #include "cookie_databases.h"
+#include "cookie_driver.h"
 #include "fake_home.h"
-#include "platform/fake/fake_services.h"
-#include "platform/linux/browsers/cookie_folder_file_layer.h"
-#include "platform/linux/common/xdg_paths.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
 using browsertest::queryRows;
-using platform::linux_os::cookieFolder;
-using platform::linux_os::CookieFolderFileLayer;
 
 namespace {
 
@@ -43,19 +39,11 @@ class LinkedProfiles : public ::testing::Test {
   std::string chCookies() const { return (disk.path() / "chromium-default/Cookies").string(); }
   std::string chromiumDefault() const { return home.path(".config/chromium/Default"); }
 
-  platform::ClearOutcome deleteEverything() {
-    std::vector<std::string> paths;
-    for (const platform::DirEntry& e : layer.listFolder(cookieFolder() + "/"))
-      paths.push_back(cookieFolder() + "/" + e.name);
-    platform::ClearOutcome outcome;
-    layer.deleteEntries(paths, {}, outcome);
-    return outcome;
-  }
+  platform::ClearOutcome deleteEverything() { return cookies.remove(cookies.list()); }
 
   browsertest::FakeHome home;
   testsupport::TempDir disk;  // "another disk"
-  platform::fake::FakeFileLayer inner;
-  CookieFolderFileLayer layer{inner};
+  browsertest::CookieDriver cookies;
 };
 
 TEST_F(LinkedProfiles, CookiesOfLinkedFoldersAreClearedWhereTheyAre) {
@@ -74,7 +62,8 @@ TEST_F(LinkedProfiles, ALinkIntoASystemFolderIsToldAndNotFollowed) {
   fs::create_directory_symlink("/etc", home.path(".config/vivaldi/Default"));
   home.write(".config/vivaldi/Local State", R"({"profile":{"info_cache":{"Default":{}}}})");
   // The preview names what the clearing will not reach, as the clearing does.
-  const std::vector<platform::ClearFailure> unreached = layer.unreachedStores();
+  cookies.list();
+  const std::vector<platform::ClearFailure> unreached = cookies.plan.unreached;
   ASSERT_EQ(unreached.size(), 1u);
   const platform::ClearOutcome outcome = deleteEverything();
   ASSERT_EQ(outcome.failures.size(), 1u);

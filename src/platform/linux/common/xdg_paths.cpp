@@ -44,10 +44,6 @@ std::string xdgRuntimeDir() {
   return absoluteEnv("XDG_RUNTIME_DIR");
 }
 
-std::string cookieFolder() {
-  return xdgDataHome() + "/tracesweep/Cookies";
-}
-
 bool ensureFolder(const std::string& path, unsigned mode) {
   if (path.empty()) return false;
   struct stat st {};

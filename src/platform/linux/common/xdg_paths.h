@@ -13,10 +13,6 @@ std::string xdgCacheHome();   // $XDG_CACHE_HOME when absolute, else ~/.cache
 std::string xdgStateHome();   // $XDG_STATE_HOME when absolute, else ~/.local/state
 std::string xdgRuntimeDir();  // $XDG_RUNTIME_DIR when absolute, else ""
 
-// The program's own folder whose listing is the view of the browsers' cookies
-// (answered as Shell Folders\Cookies).
-std::string cookieFolder();
-
 // Creates the folder and its missing parents (new ones with `mode`); true when
 // the folder exists afterwards.
 bool ensureFolder(const std::string& path, unsigned mode = 0700);

@@ -17,12 +17,6 @@ bool isAncestorOf(const std::string& path, const std::string& key) {
          (key.size() > path.size() && key.starts_with(path) && key[path.size()] == '\\');
 }
 
-RegValue textValue(const std::string& text) {
-  RegValue value{REG_SZ, {text.begin(), text.end()}};
-  value.data.push_back(0);
-  return value;
-}
-
 }  // namespace
 
 HiveRegistry::HiveRegistry() : HiveRegistry(HiveFile::defaultPath()) {}
@@ -68,11 +62,11 @@ bool HiveRegistry::liveQuery(const std::string& keyPath, const std::string& name
     return true;
   }
   if (keyPath != kShellFoldersKey) return false;
-  result = ERROR_SUCCESS;
-  if (asciiLower(name) == "cookies")
-    out = textValue(cookieFolder());
-  else
-    result = ERROR_FILE_NOT_FOUND;
+  // The shell's folders are the Windows shell's: on Linux the key holds no
+  // folder (the browsers' cookies are reached through their profiles).
+  (void)name;
+  (void)out;
+  result = ERROR_FILE_NOT_FOUND;
   return true;
 }
 

@@ -4,16 +4,13 @@
 #include <filesystem>
 
 #include "cookie_databases.h"
+#include "cookie_driver.h"
 #include "fake_home.h"
-#include "platform/fake/fake_services.h"
-#include "platform/linux/browsers/cookie_folder_file_layer.h"
-#include "platform/linux/common/xdg_paths.h"
 #include "temp_dir.h"
 
 using browsertest::CookieRow;
 using browsertest::queryRows;
-using platform::linux_os::cookieFolder;
-using platform::linux_os::CookieFolderFileLayer;
+using browsertest::Removal;
 
 namespace {
 
@@ -24,7 +21,7 @@ constexpr const char* kChromiumRows =
 
 // Two Firefox profiles (user_version 17 and 15) and two Chromium profiles (the
 // cookies in the profile, and under Network/ after the migration).
-class CookieFolder : public ::testing::Test {
+class CookieSites : public ::testing::Test {
  protected:
   void SetUp() override {
     home.write(".mozilla/firefox/profiles.ini",
@@ -62,20 +59,10 @@ class CookieFolder : public ::testing::Test {
   std::string ff15() const { return home.path(".mozilla/firefox/b.old/cookies.sqlite"); }
   std::string crDefault() const { return home.path(".config/chromium/Default/Cookies"); }
   std::string crWork() const { return home.path(".config/chromium/Profile 1/Network/Cookies"); }
-  std::string entry(const std::string& name) const { return cookieFolder() + "/" + name; }
-
-  std::vector<std::string> names() {
-    std::vector<std::string> out;
-    for (const platform::DirEntry& e : layer.listFolder(cookieFolder() + "/")) {
-      EXPECT_EQ(e.attributes, platform::kAttrNormal) << e.name;
-      out.push_back(e.name);
-    }
-    return out;
-  }
+  std::vector<std::string> names() { return cookies.list(); }
 
   browsertest::FakeHome home;
-  platform::fake::FakeFileLayer inner;
-  CookieFolderFileLayer layer{inner};
+  browsertest::CookieDriver cookies;
 };
 
 std::vector<std::string> without(std::vector<std::string> rows, const std::string& needle) {
@@ -88,7 +75,7 @@ std::vector<std::string> without(std::vector<std::string> rows, const std::strin
 
 }  // namespace
 
-TEST_F(CookieFolder, ListsOneEntryPerSitePerProfile) {
+TEST_F(CookieSites, ListsOneEntryPerSitePerProfile) {
   // Sites are registrable domains: www.example.com is inside example.com,
   // "evil" is no public suffix so example.com.evil is the site com.evil, and
   // embed.test has only a cookie partitioned under news.test, so it is inside
@@ -109,16 +96,14 @@ TEST_F(CookieFolder, ListsOneEntryPerSitePerProfile) {
                          "chromium.Person 1@widget.test",
                          "chromium.Work@intra.test",
                      }));
-  // The same folder without its trailing separator; other folders go inside.
-  EXPECT_EQ(layer.listFolder(cookieFolder()).size(), 14u);
-  inner.folders["/somewhere"] = {{"x.txt", 0}};
-  ASSERT_EQ(layer.listFolder("/somewhere").size(), 1u);
+  // Each entry's cookies are in its profile's database.
+  EXPECT_EQ(cookies.location("chromium.Work@intra.test"), crWork());
 }
 
-TEST_F(CookieFolder, DeletingASiteTakesItsDomainAndSubDomainCookiesAndNothingElse) {
+TEST_F(CookieSites, DeletingASiteTakesItsDomainAndSubDomainCookiesAndNothingElse) {
   const auto before = queryRows(ff17(), kFirefoxRows);
   const auto otherProfile = queryRows(ff15(), kFirefoxRows);
-  EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@example.com")), 0);
+  EXPECT_EQ(cookies.remove("firefox.default-esr@example.com"), Removal::Gone);
   auto after = queryRows(ff17(), kFirefoxRows);
   auto expected = before;
   for (const char* gone : {"|a|", "|b|", "|c|"}) expected = without(expected, gone);
@@ -133,65 +118,60 @@ TEST_F(CookieFolder, DeletingASiteTakesItsDomainAndSubDomainCookiesAndNothingEls
   EXPECT_EQ(std::count(names.begin(), names.end(), "firefox.old@example.com"), 1);
 }
 
-TEST_F(CookieFolder, UnderscoreAndPercentInASiteAreNotWildcards) {
+TEST_F(CookieSites, UnderscoreAndPercentInASiteAreNotWildcards) {
   const auto before = queryRows(ff17(), kFirefoxRows);
-  EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@a_b.test")), 0);
-  EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@a%b.test")), 0);
+  EXPECT_EQ(cookies.remove("firefox.default-esr@a_b.test"), Removal::Gone);
+  EXPECT_EQ(cookies.remove("firefox.default-esr@a%b.test"), Removal::Gone);
   EXPECT_EQ(queryRows(ff17(), kFirefoxRows), without(without(before, "|f|"), "|h|"));
 }
 
-TEST_F(CookieFolder, FirefoxCookiesPartitionedUnderASiteGoWithIt) {
+TEST_F(CookieSites, FirefoxCookiesPartitionedUnderASiteGoWithIt) {
   const auto before = queryRows(ff17(), kFirefoxRows);
-  EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@news.test")), 0);
+  EXPECT_EQ(cookies.remove("firefox.default-esr@news.test"), Removal::Gone);
   EXPECT_EQ(queryRows(ff17(), kFirefoxRows), without(before, "|p|"));
 }
 
-TEST_F(CookieFolder, ChromiumInBothPlacesWithPartitionedCookies) {
+TEST_F(CookieSites, ChromiumInBothPlacesWithPartitionedCookies) {
   const auto work = queryRows(crWork(), kChromiumRows);
-  EXPECT_EQ(layer.deleteFile(entry("chromium.Person 1@news.test")), 0);
+  EXPECT_EQ(cookies.remove("chromium.Person 1@news.test"), Removal::Gone);
   // The host's own cookie and the one partitioned under the site are gone.
   EXPECT_EQ(queryRows(crDefault(), kChromiumRows),
             (std::vector<std::string>{"widget.test||w|v", "shop.test||s|v"}));
   EXPECT_EQ(queryRows(crWork(), kChromiumRows), work);
-  EXPECT_EQ(layer.deleteFile(entry("chromium.Work@intra.test")), 0);
+  EXPECT_EQ(cookies.remove("chromium.Work@intra.test"), Removal::Gone);
   EXPECT_TRUE(queryRows(crWork(), kChromiumRows).empty());
   EXPECT_EQ(queryRows(crDefault(), "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
 }
 
-TEST_F(CookieFolder, MissingEntriesAreFileNotFound) {
-  EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@nowhere.test")), 53);
-  EXPECT_EQ(layer.deleteFile(entry("firefox.nobody@example.com")), 53);
-  EXPECT_EQ(layer.deleteFile(entry("no-at-sign")), 53);
-  EXPECT_EQ(layer.setAttributes(entry("firefox.nobody@example.com"), 0), 53);
+TEST_F(CookieSites, MissingEntriesRemoveNothing) {
+  EXPECT_EQ(cookies.remove("firefox.default-esr@nowhere.test"), Removal::NotThere);
+  EXPECT_EQ(cookies.remove("firefox.nobody@example.com"), Removal::NotThere);
+  EXPECT_EQ(cookies.remove("no-at-sign"), Removal::NotThere);
   // www.example.com is a sub-domain of a listed site, not a site of its own
   // in the other profile.
-  EXPECT_EQ(layer.deleteFile(entry("firefox.old@www.example.com")), 53);
-  // Paths outside the folder are the inner layer's.
-  EXPECT_EQ(layer.deleteFile("/elsewhere/file"), 0);
-  EXPECT_EQ(inner.deleted, std::vector<std::string>{"/elsewhere/file"});
+  EXPECT_EQ(cookies.remove("firefox.old@www.example.com"), Removal::NotThere);
 }
 
-TEST_F(CookieFolder, ARunningBrowserKeepsItsEntriesAndLosesNothing) {
+TEST_F(CookieSites, ARunningBrowserKeepsItsEntriesAndLosesNothing) {
   const auto before = queryRows(ff17(), kFirefoxRows);
   {
     browsertest::LockHolder firefox(ff17Dir() + "/.parentlock");
-    EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@example.com")), 75);
-    EXPECT_EQ(layer.setAttributes(entry("firefox.default-esr@example.com"), 0), 0);
-    EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@example.com")), 75);
+    EXPECT_EQ(cookies.remove("firefox.default-esr@example.com"), Removal::Stayed);
+    EXPECT_EQ(cookies.remove("firefox.default-esr@example.com"), Removal::Stayed);
     auto names = this->names();
     EXPECT_EQ(std::count(names.begin(), names.end(), "firefox.default-esr@example.com"), 1);
     // Another profile is not held.
-    EXPECT_EQ(layer.deleteFile(entry("firefox.old@other.org")), 0);
+    EXPECT_EQ(cookies.remove("firefox.old@other.org"), Removal::Gone);
   }
   EXPECT_EQ(queryRows(ff17(), kFirefoxRows), before);
 }
 
-TEST_F(CookieFolder, ALockedDatabaseIsListedFromACopyAndNotChanged) {
+TEST_F(CookieSites, ALockedDatabaseIsListedFromACopyAndNotChanged) {
   // Chromium's rollback journal, held in an exclusive transaction.
   sqlite3* holder = nullptr;
   ASSERT_EQ(sqlite3_open(crDefault().c_str(), &holder), SQLITE_OK);
   browsertest::execOn(holder, "BEGIN EXCLUSIVE");
-  EXPECT_EQ(layer.deleteFile(entry("chromium.Person 1@shop.test")), 75);
+  EXPECT_EQ(cookies.remove("chromium.Person 1@shop.test"), Removal::Stayed);
   auto names = this->names();
   EXPECT_EQ(std::count(names.begin(), names.end(), "chromium.Person 1@shop.test"), 1);
   browsertest::execOn(holder, "ROLLBACK");
@@ -207,26 +187,26 @@ TEST_F(CookieFolder, ALockedDatabaseIsListedFromACopyAndNotChanged) {
                       "VALUES ('fresh.test', 'z', 'v', '/')");
   names = this->names();
   EXPECT_EQ(std::count(names.begin(), names.end(), "firefox.default-esr@fresh.test"), 1);
-  EXPECT_EQ(layer.deleteFile(entry("firefox.default-esr@fresh.test")), 75);
+  EXPECT_EQ(cookies.remove("firefox.default-esr@fresh.test"), Removal::Stayed);
   sqlite3_close(holder);
   EXPECT_EQ(queryRows(ff17(), "SELECT count(*) FROM moz_cookies WHERE host = 'fresh.test'"),
             std::vector<std::string>{"1"});
 }
 
-TEST_F(CookieFolder, SecureDeleteLeavesNoValueInTheFileAndVacuumLeavesNoFreePage) {
+TEST_F(CookieSites, SecureDeleteLeavesNoValueInTheFileAndVacuumLeavesNoFreePage) {
   std::filesystem::remove(crWork());
   browsertest::makeChromiumCookies(
       crWork(), {{"intra.test", "i", std::string(3000, 'Q')}, {"keep.test", "k"}});
-  EXPECT_EQ(layer.deleteFile(entry("chromium.Work@intra.test")), 0);
+  EXPECT_EQ(cookies.remove("chromium.Work@intra.test"), Removal::Gone);
   EXPECT_EQ(testsupport::readFile(crWork()).find(std::string(64, 'Q')), std::string::npos);
 
-  layer.setVacuumAfterDelete(true);
+  cookies.vacuum = true;
   std::vector<CookieRow> many;
   for (int i = 0; i < 300; ++i) many.push_back({"bulk.test", "n" + std::to_string(i)});
   many.push_back({"stay.test", "s"});
   std::filesystem::remove(crWork());
   browsertest::makeChromiumCookies(crWork(), many);
-  EXPECT_EQ(layer.deleteFile(entry("chromium.Work@bulk.test")), 0);
+  EXPECT_EQ(cookies.remove("chromium.Work@bulk.test"), Removal::Gone);
   EXPECT_EQ(queryRows(crWork(), "PRAGMA freelist_count"), std::vector<std::string>{"0"});
   EXPECT_EQ(queryRows(crWork(), kChromiumRows), std::vector<std::string>{"stay.test||s|v"});
 }
@@ -234,15 +214,15 @@ TEST_F(CookieFolder, SecureDeleteLeavesNoValueInTheFileAndVacuumLeavesNoFreePage
 // The databases are read from private copies; where none can be made (the
 // temporary folder full or read-only) nothing is listed, and the clearing
 // says so instead of "0 removed".
-TEST_F(CookieFolder, ADatabaseThatCannotBeReadIsToldWhenTheCookiesAreCleared) {
+TEST_F(CookieSites, ADatabaseThatCannotBeReadIsToldWhenTheCookiesAreCleared) {
   std::vector<std::string> listed;
   platform::ClearOutcome outcome;
   {
     // A folder where nobody, root included, can make a folder.
     testsupport::EnvGuard tmp("TMPDIR", "/proc/self");
     listed = names();
-    EXPECT_EQ(layer.unreachedStores().size(), 4u);  // what a preview names
-    layer.deleteEntries({}, {}, outcome);
+    EXPECT_EQ(cookies.plan.unreached.size(), 4u);  // what a preview names
+    outcome = cookies.remove(std::vector<std::string>{});
   }
   EXPECT_TRUE(listed.empty());
   ASSERT_EQ(outcome.failures.size(), 4u);  // two Firefox and two Chromium profiles
