@@ -3,6 +3,7 @@
 #include <set>
 
 #include "browsers/cookies/cookie_store.h"
+#include "platform/linux/common/posix_files.h"
 
 namespace browsers {
 
@@ -47,6 +48,14 @@ void ProfileCookieSource::list(core::CookiePlan& plan, std::size_t self,
   // its cookies exist and stay.
   plan.unreached.insert(plan.unreached.end(), search.refused.begin(), search.refused.end());
   listed_.clear();
+  // No one folder holds the browsers' cookies: the page's folder box names
+  // the folders of the browsers' profiles, each once.
+  std::set<std::string> roots;
+  for (const BrowserProfile& profile : search.profiles) {
+    const std::string root = platform::linux_os::folderOf(profile.profileDir);
+    if (!roots.insert(root).second) continue;
+    plan.folder += (plan.folder.empty() ? "" : "; ") + root;
+  }
   for (LabelledProfile& labelled : labelledProfiles(search.profiles)) {
     const std::string database = cookieDatabasePath(labelled.profile);
     CookieSites listed = listCookieSites(labelled.profile);

@@ -67,7 +67,7 @@ FileStamp stampOf(const std::string& path) {
 }
 
 std::string baseName(const std::string& path) {
-  std::string name = platform::linux_os::nameOf(path);
+  std::string name = platform::fileNameOf(path);
   return name.empty() ? std::string("db") : name;
 }
 

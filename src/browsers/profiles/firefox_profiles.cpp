@@ -62,7 +62,7 @@ std::string stringPref(const std::string& file, const std::string& pref) {
 }
 
 std::string lastPart(const std::string& path) {
-  return platform::linux_os::nameOf(platform::linux_os::withoutTrailingSlashes(path));
+  return platform::fileNameOf(platform::withoutTrailingSeparators(path));
 }
 
 // A user-chosen cache location (browser.cache.disk.parent_directory) wins

@@ -18,19 +18,8 @@
 namespace platform::linux_os {
 
 std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string withoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
+  std::string folder = platform::folderOf(path);
+  return folder.empty() ? "." : folder;
 }
 
 FolderListing listingOf(UniqueFd folder) {
@@ -207,7 +196,8 @@ bool olderThan(const struct stat& st, const timespec& before) {
 
 std::string ownTempPrefix(const std::string& path) {
   const std::string folder = folderOf(path);
-  return (folder == "/" ? "" : folder) + "/." + nameOf(path) + std::string(kOwnTempMark);
+  return (folder == "/" ? "" : folder) + "/." + platform::fileNameOf(path) +
+         std::string(kOwnTempMark);
 }
 
 bool isOwnTemporaryName(std::string_view name) {

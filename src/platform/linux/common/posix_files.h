@@ -14,15 +14,13 @@
 #include <string_view>
 
 #include "platform/linux/common/posix_fd.h"
+#include "platform/paths.h"
 
 namespace platform::linux_os {
 
-// The folder part of a path: "." when it has no "/", "/" for a top-level name.
+// The folder to open for a path's folder: platform::folderOf's, and "."
+// (the working folder) for a bare name.
 std::string folderOf(const std::string& path);
-// The part after the last "/" (the whole path when it has none).
-std::string nameOf(const std::string& path);
-// The path without the "/" at its end ("/" itself stays).
-std::string withoutTrailingSlashes(std::string path);
 
 // An open folder listing; it closes its descriptor when it goes.
 using FolderListing = std::unique_ptr<DIR, int (*)(DIR*)>;

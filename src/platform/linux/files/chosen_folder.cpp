@@ -66,7 +66,7 @@ ChosenFolderOpen LinuxChosenFolder::open(const std::string& folder) {
     if (here.empty()) return notOpened(folder, errno);
     absolute = (here == "/" ? "" : here) + "/" + folder;
   }
-  absolute = withoutTrailingSlashes(absolute);
+  absolute = platform::withoutTrailingSeparators(absolute);
   UniqueFd fd(::open(absolute.c_str(), kFolderFlags));
   if (!fd.valid()) return notOpened(absolute, errno);
 

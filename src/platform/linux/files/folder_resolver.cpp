@@ -17,7 +17,8 @@ FolderResolver::FolderResolver(UniqueFd root, const FolderIdentity& identity,
 
 UniqueFd FolderResolver::open(const std::string& folder) const {
   if (rooted()) {
-    const std::string relative = folder == "." ? std::string() : withoutTrailingSlashes(folder);
+    const std::string relative =
+        folder == "." ? std::string() : platform::withoutTrailingSeparators(folder);
     UniqueFd opened = openFolderBelow(root_.get(), relative, &rootIdentity_);
     if (!opened.valid()) return opened;
     struct stat st {};
@@ -31,7 +32,8 @@ UniqueFd FolderResolver::open(const std::string& folder) const {
   }
   // A folder the user named: its links are theirs, followed once, here.
   char buffer[PATH_MAX];
-  if (realpath(withoutTrailingSlashes(folder).c_str(), buffer) == nullptr) return UniqueFd();
+  if (realpath(platform::withoutTrailingSeparators(folder).c_str(), buffer) == nullptr)
+    return UniqueFd();
   return openFolderWithoutLinks(buffer);
 }
 

@@ -28,9 +28,9 @@ struct Location {
 // The folder part opened as a directory, the last part kept as a name, so
 // that every call on it can refuse to follow a link.
 Location locate(const std::string& path) {
-  const std::string trimmed = withoutTrailingSlashes(path);
+  const std::string trimmed = platform::withoutTrailingSeparators(path);
   return {UniqueFd(open(folderOf(trimmed).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
-          nameOf(trimmed)};
+          platform::fileNameOf(trimmed)};
 }
 
 int folderError(int err) {
@@ -49,7 +49,7 @@ int attributesOf(const std::string& name, const struct stat& st) {
 
 std::vector<DirEntry> LinuxFileLayer::listFolder(const std::string& folder) {
   std::vector<DirEntry> entries;
-  const std::string trimmed = withoutTrailingSlashes(folder);
+  const std::string trimmed = platform::withoutTrailingSeparators(folder);
   const FolderListing dir =
       listingOf(UniqueFd(open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
   if (!dir) return entries;

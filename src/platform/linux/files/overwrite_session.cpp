@@ -23,7 +23,7 @@ struct PathParts {
 };
 
 PathParts splitPath(const std::string& path) {
-  return {folderOf(path), nameOf(path)};
+  return {folderOf(path), platform::fileNameOf(path)};
 }
 
 OverwriteOpen outcome(OverwriteKind kind, int error = 0) {

@@ -98,8 +98,9 @@ bool onAnotherMount(int folderFd, const FolderIdentity& top) {
 int walkTree(const std::string& folder,
              const std::function<void(const std::string& relative)>& onFile) {
   // The named folder itself is not followed either when it is a link.
-  return walkTreeFrom(UniqueFd(open(withoutTrailingSlashes(folder).c_str(), kDirFlags)), onFile,
-                      nullptr);
+  return walkTreeFrom(
+      UniqueFd(open(platform::withoutTrailingSeparators(folder).c_str(), kDirFlags)), onFile,
+      nullptr);
 }
 
 int walkTreeFrom(UniqueFd rootFd, const std::function<void(const std::string& relative)>& onFile,

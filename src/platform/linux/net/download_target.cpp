@@ -10,7 +10,7 @@ namespace {
 // on one file system and is atomic.
 std::string tempPrefixFor(const std::string& destination) {
   const std::string folder = folderOf(destination);
-  return (folder == "/" ? "" : folder) + "/." + nameOf(destination) + ".";
+  return (folder == "/" ? "" : folder) + "/." + platform::fileNameOf(destination) + ".";
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ std::string HiveFile::defaultPath() {
 // A write cut short by a crash leaves only its temporary file; the hive
 // itself is whole, so the leftover can go.
 void HiveFile::removeStaleTemporaries() const {
-  const std::string prefix = nameOf(atomicTempPrefix(path_));
+  const std::string prefix = platform::fileNameOf(atomicTempPrefix(path_));
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   linux_os::removeStaleTemporaries(

@@ -36,7 +36,7 @@ std::string LinuxProcess::programFolder() {
 
 std::string LinuxProcess::programName() {
   std::string file = programFile();
-  std::string name = nameOf(file);
+  std::string name = platform::fileNameOf(file);
   std::size_t dot = name.find_last_of('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return name;
