@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/free_space_passes.h"
 #include "platform/windows/system_text.h"
 #include "platform/windows/win32.h"
 // clang-format off
@@ -89,27 +90,29 @@ OwnedHandle fillFile(const std::string& folder, bool direct, DWORD& error) {
 }
 
 // One pass: fills the free space and flushes it, holding the files open.
-class Fill {
+class Fill : public FillPass {
  public:
-  Fill(const SurveyedVolume& volume, const FreeSpaceOptions& options, std::int64_t total,
-       std::int64_t before)
-      : volume_(volume), options_(options), total_(total), written_(before) {}
+  Fill(const SurveyedVolume& volume, const AlignedBuffer& buffer, const FreeSpaceOptions& options,
+       std::int64_t total, std::int64_t before)
+      : volume_(volume), buffer_(buffer), options_(options), total_(total), written_(before) {}
 
+  bool fill() override { return fillData(buffer_) && flushData(); }
+  void release() override { files_.clear(); }  // the system deletes them: the space is back
+
+  std::int64_t written() const override { return written_; }
+  std::int64_t heldBack() const override { return heldBack_; }
+  bool cancelled() const override { return cancelled_; }
+  const std::string& failure() const override { return failure_; }
+
+ private:
   // false when it stopped on an error or a cancel (failure_ / cancelled_).
   bool fillData(const AlignedBuffer& buffer);
   bool flushData();
-  void release() { files_.clear(); }  // the system deletes them: the space is back
-
-  std::int64_t written() const { return written_; }
-  std::int64_t heldBack() const { return heldBack_; }
-  bool cancelled() const { return cancelled_; }
-  const std::string& failure() const { return failure_; }
-
- private:
   bool cancelRequested() const { return options_.cancel && options_.cancel->load(); }
   bool openNext();
 
   const SurveyedVolume& volume_;
+  const AlignedBuffer& buffer_;
   const FreeSpaceOptions& options_;
   std::int64_t total_;
   std::int64_t written_;
@@ -216,23 +219,14 @@ FreeSpaceResult WindowsFreeSpaceWipe::run(const FreeSpaceOptions& options) {
     result.failure = "no memory for the fill";
     return result;
   }
-  const int passes = std::max(1, options.passes);
   const std::int64_t room = roomLeft(volume_.folderPath, options.includeReserved);
-  const std::int64_t total = std::max<std::int64_t>(room, 0) * passes;
-  for (int pass = 1; pass <= passes; ++pass) {
-    Fill fill(volume_, options, total, result.bytesWritten);
-    const auto start = std::chrono::steady_clock::now();
-    const bool done = fill.fillData(buffer) && fill.flushData();
-    result.fillSeconds +=
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    fill.release();  // the space goes back at once, whatever happened
-    result.bytesWritten = fill.written();
-    result.bytesHeldBack = fill.heldBack();
-    result.cancelled = fill.cancelled();
-    result.failure = fill.failure();
-    if (!done) return result;
-    result.passesDone = pass;
-  }
+  const std::int64_t total = std::max<std::int64_t>(room, 0) * std::max(1, options.passes);
+  runFillPasses(
+      options.passes,
+      [&](std::int64_t before) {
+        return std::make_unique<Fill>(volume_, buffer, options, total, before);
+      },
+      result);
   return result;
 }
 
@@ -243,24 +237,15 @@ double WindowsFreeSpaceWipe::measureSpeed() {
   DWORD error = 0;
   OwnedHandle file = fillFile(volume_.folderPath, true, error);
   if (!file.valid()) return 0;
-  // At most 256 MiB, a quarter of the free space and a second, as on Linux:
-  // the probe runs before the user has said yes.
-  const std::int64_t most = std::min<std::int64_t>(volume_.drive.freeBytes / 4, 256ll << 20);
-  const auto start = std::chrono::steady_clock::now();
-  const auto deadline = start + std::chrono::seconds(1);
-  std::int64_t written = 0;
-  while (written + static_cast<std::int64_t>(buffer.size) <= most &&
-         std::chrono::steady_clock::now() < deadline) {
-    DWORD done = 0;
-    if (!WriteFile(file.get(), buffer.data, static_cast<DWORD>(buffer.size), &done, nullptr) ||
-        done == 0)
-      break;
-    written += done;
-  }
-  FlushFileBuffers(file.get());
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return written > 0 && seconds > 0 ? written / seconds : 0;
+  return measureWriteSpeed(
+      volume_.drive.freeBytes, static_cast<std::int64_t>(buffer.size),
+      [&]() -> std::int64_t {
+        DWORD done = 0;
+        if (!WriteFile(file.get(), buffer.data, static_cast<DWORD>(buffer.size), &done, nullptr))
+          return 0;
+        return done;
+      },
+      [&] { FlushFileBuffers(file.get()); });
 }
 
 }  // namespace platform::windows_os

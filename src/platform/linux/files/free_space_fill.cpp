@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/free_space_passes.h"
 #include "platform/linux/files/free_space_survey.h"
 
 namespace platform::linux_os {
@@ -84,40 +85,59 @@ void awaitSpaceBack(int folder, std::int64_t freeBefore) {
 }
 
 // One pass: fills the free space and flushes it, holding the files open.
-class Fill {
+class Fill : public FillPass {
  public:
-  Fill(int folder, long blockSize, const FreeSpaceOptions& options, std::int64_t total,
-       std::int64_t before)
+  Fill(int folder, long blockSize, const AlignedBuffer& buffer, const FreeSpaceOptions& options,
+       std::int64_t total, std::int64_t before)
       : folder_(folder),
         blockSize_(std::max<long>(blockSize, 512)),
+        buffer_(buffer),
         options_(options),
         total_(total),
-        written_(before) {}
+        written_(before) {
+    // Files deleted a moment ago give their blocks back only once the file
+    // system has committed (XFS frees them in the background): commit first.
+    syncfs(folder_);
+    freeBefore_ = roomLeft(folder_, true);
+  }
 
+  bool fill() override { return fillData(buffer_) && flushData(); }
+  // While the data blocks are held, the last pass reaches the inode slots.
+  bool finishLast() override {
+    fillInodeSlack();
+    return flushInodes();
+  }
+  // The space goes back at once; the run ends only when the file system
+  // shows it free again.
+  void release() override {
+    files_.clear(), slack_.clear();
+    awaitSpaceBack(folder_, freeBefore_);
+  }
+
+  std::int64_t written() const override { return written_; }
+  std::int64_t heldBack() const override { return heldBack_; }
+  std::int64_t inodes() const override { return inodes_; }
+  bool cancelled() const override { return cancelled_; }
+  const std::string& failure() const override { return failure_; }
+
+ private:
   // false when it stopped on an error or a cancel (failure_ / cancelled_).
   bool fillData(const AlignedBuffer& buffer);
   void fillInodeSlack();
   bool flushData();
   bool flushInodes();
-  void release() { files_.clear(), slack_.clear(); }
-
-  std::int64_t written() const { return written_; }
-  std::int64_t heldBack() const { return heldBack_; }
-  std::int64_t inodes() const { return inodes_; }
-  bool cancelled() const { return cancelled_; }
-  const std::string& failure() const { return failure_; }
-
- private:
   bool cancelRequested() const { return options_.cancel && options_.cancel->load(); }
   bool openNext();
 
   int folder_;
   long blockSize_;
+  const AlignedBuffer& buffer_;
   const FreeSpaceOptions& options_;
   std::int64_t total_;
   std::int64_t written_;
   std::int64_t inodes_ = 0;
   std::int64_t heldBack_ = 0;
+  std::int64_t freeBefore_ = 0;
   std::vector<UniqueFd> files_;  // the data of the fill
   std::vector<UniqueFd> slack_;  // empty nameless files holding inode slots
   bool direct_ = true;
@@ -255,34 +275,14 @@ FreeSpaceResult LinuxFreeSpaceWipe::run(const FreeSpaceOptions& options) {
     result.failure = "no memory for the fill";
     return result;
   }
-  const int passes = std::max(1, options.passes);
   const std::int64_t room = roomLeft(folder_.get(), options.includeReserved);
-  const std::int64_t total = std::max<std::int64_t>(room, 0) * passes;
-  for (int pass = 1; pass <= passes; ++pass) {
-    Fill fill(folder_.get(), blockSize_, options, total, result.bytesWritten);
-    // Files deleted a moment ago give their blocks back only once the file
-    // system has committed (XFS frees them in the background): commit first.
-    syncfs(folder_.get());
-    const std::int64_t freeBefore = roomLeft(folder_.get(), true);
-    const auto start = std::chrono::steady_clock::now();
-    bool done = fill.fillData(buffer) && fill.flushData();
-    result.fillSeconds +=
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    // While the data blocks are held, the last pass reaches the inode slots.
-    if (done && pass == passes) {
-      fill.fillInodeSlack();
-      done = fill.flushInodes();
-    }
-    fill.release();  // the space goes back at once, whatever happened
-    awaitSpaceBack(folder_.get(), freeBefore);
-    result.bytesWritten = fill.written();
-    result.inodesReached = std::max(result.inodesReached, fill.inodes());
-    result.bytesHeldBack = fill.heldBack();
-    result.cancelled = fill.cancelled();
-    result.failure = fill.failure();
-    if (!done) return result;
-    result.passesDone = pass;
-  }
+  const std::int64_t total = std::max<std::int64_t>(room, 0) * std::max(1, options.passes);
+  runFillPasses(
+      options.passes,
+      [&](std::int64_t before) {
+        return std::make_unique<Fill>(folder_.get(), blockSize_, buffer, options, total, before);
+      },
+      result);
   return result;
 }
 
@@ -292,22 +292,11 @@ double LinuxFreeSpaceWipe::measureSpeed() {
   if (!buffer.data) return 0;
   UniqueFd file = namelessFile(folder_.get(), true);
   if (!file.valid()) return 0;
-  // At most 256 MiB, a quarter of the free space and a second: nameless, given
-  // back at once, written only into free space.
-  const std::int64_t most = std::min<std::int64_t>(drive_.freeBytes / 4, 256ll << 20);
-  const auto start = std::chrono::steady_clock::now();
-  const auto deadline = start + std::chrono::seconds(1);
-  std::int64_t written = 0;
-  while (written + static_cast<std::int64_t>(buffer.size) <= most &&
-         std::chrono::steady_clock::now() < deadline) {
-    const ssize_t done = write(file.get(), buffer.data, buffer.size);
-    if (done <= 0) break;
-    written += done;
-  }
-  fdatasync(file.get());
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return written > 0 && seconds > 0 ? written / seconds : 0;
+  // Nameless, given back at once, written only into free space.
+  return measureWriteSpeed(
+      drive_.freeBytes, static_cast<std::int64_t>(buffer.size),
+      [&] { return static_cast<std::int64_t>(write(file.get(), buffer.data, buffer.size)); },
+      [&] { fdatasync(file.get()); });
 }
 
 }  // namespace platform::linux_os
