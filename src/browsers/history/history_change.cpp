@@ -8,7 +8,6 @@
 #include "browsers/history/chromium_history.h"
 #include "browsers/history/firefox_places.h"
 #include "browsers/history/history_listing.h"
-#include "browsers/history/history_records.h"
 #include "browsers/history/profile_traces.h"
 #include "browsers/history/visited_site_stores.h"
 
