@@ -40,7 +40,8 @@ platform::ClearOutcome UrlHistorySource::clear(const Progress& progress) {
   store_.setProgress(progress);
   if (store_.ClearHistory() < 0) {
     const std::string reason = store_.lastErrorText();
-    outcome.fail("the history of visited sites", reason.empty() ? "it could not be cleared" : reason);
+    outcome.fail("the history of visited sites",
+                 reason.empty() ? "it could not be cleared" : reason);
   }
   store_.setProgress({});
   return outcome;
