@@ -30,19 +30,18 @@ std::string dateText(GeneralDateFormat& asText, std::uint64_t fileTime) {
   return dateText(asText, fileTime, fileTimeToLocalDateValue(fileTime));
 }
 
-forms::ListItem lineOf(const std::string& title, const std::string& url, std::string visited,
-                       std::string updated, std::string expires, std::uint32_t flags,
-                       const std::string& browser) {
+forms::ListItem lineOf(std::string title, std::string url, std::string visited, std::string updated,
+                       std::string expires, std::uint32_t flags, std::string browser) {
   forms::ListItem line;
-  line.Text = title;
+  line.Text = std::move(title);
   // Built in place: an initializer list would copy every text once more.
   line.SubItems.reserve(6);
-  line.SubItems.push_back(url);
+  line.SubItems.push_back(std::move(url));
   line.SubItems.push_back(std::move(visited));
   line.SubItems.push_back(std::move(updated));
   line.SubItems.push_back(std::move(expires));
   line.SubItems.push_back(std::to_string(flags));
-  line.SubItems.push_back(browser);
+  line.SubItems.push_back(std::move(browser));
   return line;
 }
 
@@ -96,15 +95,16 @@ std::vector<forms::ListItem> HistoryPage::linesOfStore() {
   return lines;
 }
 
+// The plan's texts move into the lines: a clearing makes a plan of its own.
 std::vector<forms::ListItem> HistoryPage::linesOfPlan() {
-  plan_ = area_.plan();
+  core::HistoryPlan plan = area_.plan();
   std::vector<forms::ListItem> lines;
-  lines.reserve(plan_.entries.size());
+  lines.reserve(plan.entries.size());
   GeneralDateFormat asText;
-  for (const core::HistoryEntry& entry : plan_.entries)
-    lines.push_back(lineOf(entry.title, entry.url, dateText(asText, entry.lastVisited),
-                           dateText(asText, entry.lastUpdated), dateText(asText, entry.expires),
-                           entry.flags, entry.browser));
+  for (core::HistoryEntry& entry : plan.entries)
+    lines.push_back(lineOf(std::move(entry.title), std::move(entry.url),
+                           dateText(asText, entry.lastVisited), dateText(asText, entry.lastUpdated),
+                           dateText(asText, entry.expires), entry.flags, std::move(entry.browser)));
   return lines;
 }
 
@@ -148,7 +148,7 @@ std::string HistoryPage::clearStore() {
 // The list keeps its lines until the next load, as over the system's store.
 std::string HistoryPage::clearSources() {
   const platform::ClearOutcome outcome = area_.apply(
-      plan_, [this](std::int64_t done, std::int64_t total) { showProgress(done, total); });
+      area_.plan(), [this](std::int64_t done, std::int64_t total) { showProgress(done, total); });
   std::string failure;
   for (const platform::ClearFailure& each : outcome.failures)
     failure += (failure.empty() ? "" : "\n") + (each.reason.empty() ? kNotCleared : each.reason);

@@ -46,7 +46,6 @@ class HistoryPage {
   CURLHistory* history_;
   core::HistoryArea area_;
   bool overSources_;
-  core::HistoryPlan plan_;  // the last plan listed
 };
 
 }  // namespace traces
