@@ -1,5 +1,6 @@
-// Loading 100,000 history rows into the "Browser History" list (Refresh and
-// the rebuild of the list, as loadURLHistory does) against the sqlite3 shell
+// Loading 100,000 history rows into the "Browser History" list (the history
+// plan over the browser source and the rebuild of the list, as loadURLHistory
+// does) against the sqlite3 shell
 // selecting the same columns of the same database. Rounds are interleaved;
 // the medians and their ratio are printed (target: at most 2).
 //
@@ -21,9 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "browsers/history/profile_history_source.h"
 #include "forms/form.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/linux/history/linux_url_history.h"
 #include "traces/history_page.h"
 
 extern char** environ;
@@ -157,19 +158,19 @@ int main(int argc, char** argv) {
   profile.browser = "firefox";
   profile.name = "default-esr";
   profile.profileDir = profileDir;
-  platform::linux_os::LinuxHistoryFactory factory([&] { return std::vector{profile}; },
-                                                  [](const auto&) { return false; });
+  browsers::ProfileHistorySource source(
+      {[&] { return std::vector{profile}; }, [](const auto&) { return false; }, {}});
   platform::fake::FakePlatform fakes;
   platform::Platform bundle = fakes.platform();
   forms::Form form("frmmain");
   forms::StatusBar sbar("sbar", 2);
-  traces::CURLHistory history(factory.create());
-  traces::HistoryPage page(bundle, forms::PageHost{form, sbar}, &history);
+  traces::HistoryPage page(bundle, forms::PageHost{form, sbar}, nullptr, {&source});
+  const core::HistoryArea area({&source});
 
   std::vector<double> oursWall, oursCpu, shellWall, shellCpu, refresh;
   for (int round = 0; round < rounds; ++round) {
     auto start = Clock::now();
-    history.Refresh();
+    const core::HistoryPlan plan = area.plan();
     refresh.push_back(std::chrono::duration<double>(Clock::now() - start).count());
     start = Clock::now();
     const double cpuStart = threadCpuSeconds();
@@ -182,9 +183,9 @@ int main(int argc, char** argv) {
   }
   std::printf("rows listed: %lld of %d, %d interleaved rounds, medians\n",
               static_cast<long long>(page.URLs.Count()), rows, rounds);
-  std::printf("loadURLHistory (Refresh + list): wall %.1f ms, cpu %.1f ms\n",
+  std::printf("loadURLHistory (plan + list)   : wall %.1f ms, cpu %.1f ms\n",
               median(oursWall) * 1000, median(oursCpu) * 1000);
-  std::printf("  the store's Refresh alone:     wall %.1f ms\n", median(refresh) * 1000);
+  std::printf("  the plan alone:                 wall %.1f ms\n", median(refresh) * 1000);
   std::printf("sqlite3 shell, same columns:     wall %.1f ms, cpu %.1f ms\n",
               median(shellWall) * 1000, median(shellCpu) * 1000);
   std::printf("ratio: wall %.2f, cpu %.2f (target <= 2)\n", median(oursWall) / median(shellWall),

@@ -20,7 +20,7 @@ frmmain::frmmain(Modmain& app)
       cookies(app.platform, forms::PageHost{*this, sbar}, app.ShowIndexDat, wipe.chkSecureForAll,
               app.stores.cookies),
       cache(app.platform, forms::PageHost{*this, sbar}, &wipe.chkSecureForAll),
-      history(app.platform, forms::PageHost{*this, sbar}, app.history()),
+      history(app.platform, forms::PageHost{*this, sbar}, app.history(), app.stores.history),
       app_(app),
       updates_(
           app.platform, *this, [this](const std::string& url) { app_.OpenURL(url); },

@@ -6,6 +6,7 @@
 #include "areas/system_areas.h"
 #include "core/clearing.h"
 #include "core/history_area.h"
+#include "core/url_history_source.h"
 #include "identity.h"
 
 namespace app {
@@ -37,9 +38,10 @@ void Modmain::Main() {
 }
 
 // A history store that cannot be opened leaves the program without a history
-// page, not without a program; a run that is to clear it says why.
+// page, not without a program; a run that is to clear it says why. With
+// browser sources the system's own store is not used.
 void Modmain::openHistory() {
-  if (history_) return;
+  if (history_ || !stores.history.empty()) return;
   auto store = platform.history.create();
   if (!store) {
     historyProblem_ = "the history of visited sites cannot be reached";
@@ -211,16 +213,23 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
   return report;
 }
 
-// The whole store is cleared or nothing is (every browser's database is
+// Each store is cleared whole or not at all (every browser's database is
 // locked before any is written); bookmarked entries stay by design.
 platform::ClearOutcome Modmain::clearHistory(bool preview) {
+  if (!stores.history.empty()) {
+    const core::HistoryArea area(stores.history);
+    const core::HistoryPlan plan = area.plan();
+    return preview ? core::HistoryArea::preview(plan) : area.apply(plan);
+  }
   platform::ClearOutcome outcome;
   if (!history_) {
     outcome.fail("the history of visited sites", historyProblem_);
     return outcome;
   }
-  const core::HistoryPlan plan = core::planHistory(history_->store());
-  outcome = preview ? core::previewHistory(plan) : core::applyHistory(history_->store(), plan);
+  core::UrlHistorySource legacy(history_->store());
+  const core::HistoryArea area({&legacy});
+  const core::HistoryPlan plan = area.plan();
+  outcome = preview ? core::HistoryArea::preview(plan) : area.apply(plan);
   try {
     history_->Refresh();
   } catch (const std::exception&) {

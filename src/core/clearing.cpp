@@ -8,6 +8,7 @@
 #include "core/cookie_area.h"
 #include "core/cookie_folder_source.h"
 #include "core/history_area.h"
+#include "core/url_history_source.h"
 #include "erase/file_list.h"
 
 namespace core {
@@ -85,6 +86,27 @@ platform::ClearOutcome Clearing::cache(bool preview, const ClearChoices& choices
   return area.apply(plan, everyIndex(plan.entries.size()), options, true);
 }
 
+// Without browser sources, the system's own store, opened for this run alone.
+platform::ClearOutcome Clearing::history(bool preview) {
+  std::unique_ptr<platform::UrlHistoryStg> store;
+  std::unique_ptr<UrlHistorySource> legacy;
+  std::vector<HistorySource*> sources = stores_.history;
+  if (sources.empty()) {
+    store = system_.history.create();
+    if (!store) {
+      platform::ClearOutcome outcome;
+      outcome.fail("the history of visited sites",
+                   "the history of visited sites cannot be reached");
+      return outcome;
+    }
+    legacy = std::make_unique<UrlHistorySource>(*store);
+    sources.push_back(legacy.get());
+  }
+  const HistoryArea area(sources);
+  const HistoryPlan plan = area.plan();
+  return preview ? HistoryArea::preview(plan) : area.apply(plan);
+}
+
 RunReport Clearing::run(const std::vector<Area>& areas, bool preview, const ClearChoices& choices,
                         const std::function<void(Area)>& onArea) {
   RunReport report;
@@ -102,7 +124,7 @@ RunReport Clearing::run(const std::vector<Area>& areas, bool preview, const Clea
         outcome = cookies(preview, choices);
         break;
       case Area::History:
-        outcome = clearHistory(system_.history, preview);
+        outcome = history(preview);
         break;
       case Area::Trash:
         outcome = preview ? areas::PreviewRecycleBin(system_, choices.secure)

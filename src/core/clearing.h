@@ -25,6 +25,7 @@ class Clearing {
  private:
   platform::ClearOutcome cookies(bool preview, const ClearChoices& choices);
   platform::ClearOutcome cache(bool preview, const ClearChoices& choices);
+  platform::ClearOutcome history(bool preview);
 
   platform::System& system_;
   const Stores& stores_;

@@ -8,76 +8,60 @@ namespace {
 
 constexpr const char* kStoreName = "the history of visited sites";
 
-// Every URL of the store, in its order; false with the reason when it
-// cannot be read.
-bool listUrls(platform::UrlHistoryStg& store, std::vector<std::string>& urls,
-              std::string& problem) {
-  std::unique_ptr<platform::EnumSTATURL> walk;
-  platform::HRESULT hr = store.EnumUrls(walk);
-  if (hr >= 0 && walk) {
-    platform::STATURL record;
-    std::uint32_t fetched = 0;
-    while ((hr = walk->Next(record, fetched)) == platform::S_OK) urls.push_back(record.url);
-    if (hr >= 0) return true;
-  }
-  problem = store.lastErrorText();
-  if (problem.empty()) problem = "it could not be read";
-  return false;
-}
-
 }  // namespace
 
-HistoryPlan planHistory(platform::UrlHistoryStg& store) {
+HistoryPlan HistoryArea::plan() const {
   HistoryPlan plan;
-  listUrls(store, plan.urls, plan.problem);
-  plan.unreached = store.unreachedStores();
+  plan.problems.resize(sources_.size());
+  for (std::size_t i = 0; i < sources_.size(); ++i) {
+    if (sources_[i]->list(plan, i, plan.problems[i])) continue;
+    if (plan.problems[i].empty()) plan.problems[i] = "it could not be read";
+  }
   return plan;
 }
 
-platform::ClearOutcome previewHistory(const HistoryPlan& plan) {
+platform::ClearOutcome HistoryArea::preview(const HistoryPlan& plan) {
   platform::ClearOutcome outcome;
-  if (!plan.problem.empty()) outcome.fail(kStoreName, plan.problem);
-  outcome.removed = static_cast<std::int64_t>(plan.urls.size());
-  outcome.items = plan.urls;
+  for (const std::string& problem : plan.problems)
+    if (!problem.empty()) outcome.fail(kStoreName, problem);
+  outcome.removed = static_cast<std::int64_t>(plan.entries.size());
+  for (const HistoryEntry& entry : plan.entries) outcome.items.push_back(entry.url);
   outcome.failures.insert(outcome.failures.end(), plan.unreached.begin(), plan.unreached.end());
   return outcome;
 }
 
-platform::ClearOutcome applyHistory(platform::UrlHistoryStg& store, const HistoryPlan& plan) {
+platform::ClearOutcome HistoryArea::apply(const HistoryPlan& plan, const Progress& progress) const {
   platform::ClearOutcome outcome;
-  if (!plan.problem.empty()) {
-    outcome.fail(kStoreName, plan.problem);
-    return outcome;
+  std::vector<bool> cleared(sources_.size(), false);
+  for (std::size_t i = 0; i < sources_.size(); ++i) {
+    if (i < plan.problems.size() && !plan.problems[i].empty()) {
+      outcome.fail(kStoreName, plan.problems[i]);
+      continue;
+    }
+    const platform::ClearOutcome done = sources_[i]->clear(progress);
+    outcome.failures.insert(outcome.failures.end(), done.failures.begin(), done.failures.end());
+    cleared[i] = true;
   }
-  if (store.ClearHistory() < 0) {
-    const std::string reason = store.lastErrorText();
-    outcome.fail(kStoreName, reason.empty() ? "it could not be cleared" : reason);
+  // What went is told by what is left: a store keeps what it must.
+  HistoryPlan left;
+  std::vector<std::string> problems(sources_.size());
+  for (std::size_t i = 0; i < sources_.size(); ++i) {
+    if (!cleared[i] || sources_[i]->list(left, i, problems[i])) continue;
+    outcome.fail(kStoreName, problems[i].empty() ? "it could not be read" : problems[i]);
+    return outcome;  // what is left cannot be told; the failure is
   }
-  std::vector<std::string> left;
-  std::string problem;
-  if (!listUrls(store, left, problem)) {
-    outcome.fail(kStoreName, problem);  // what is left cannot be told; the failure is
-    return outcome;
-  }
-  const std::set<std::string> stayed(left.begin(), left.end());
-  for (const std::string& url : plan.urls) {
-    if (stayed.count(url) != 0) continue;
+  std::set<std::pair<std::size_t, std::string>> stayed;
+  for (const HistoryEntry& entry : left.entries) stayed.insert({entry.source, entry.url});
+  std::int64_t listed = 0;
+  for (const HistoryEntry& entry : plan.entries) {
+    if (entry.source >= cleared.size() || !cleared[entry.source]) continue;
+    ++listed;
+    if (stayed.count({entry.source, entry.url}) != 0) continue;
     ++outcome.removed;
-    outcome.items.push_back(url);
+    outcome.items.push_back(entry.url);
   }
-  if (outcome.ok()) outcome.skipped = static_cast<std::int64_t>(plan.urls.size()) - outcome.removed;
+  if (outcome.ok()) outcome.skipped = listed - outcome.removed;
   return outcome;
-}
-
-platform::ClearOutcome clearHistory(platform::UrlHistoryFactory& factory, bool preview) {
-  std::unique_ptr<platform::UrlHistoryStg> store = factory.create();
-  if (!store) {
-    platform::ClearOutcome outcome;
-    outcome.fail(kStoreName, "the history of visited sites cannot be reached");
-    return outcome;
-  }
-  const HistoryPlan plan = planHistory(*store);
-  return preview ? previewHistory(plan) : applyHistory(*store, plan);
 }
 
 }  // namespace core

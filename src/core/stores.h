@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "core/cookie_area.h"
+#include "core/history_area.h"
 
 namespace core {
 
 struct Stores {
   std::vector<CookieSource*> cookies;
+  std::vector<HistorySource*> history;
 };
 
 }  // namespace core

@@ -73,4 +73,10 @@ class UrlHistoryFactory {
   virtual std::unique_ptr<UrlHistoryStg> create() = 0;
 };
 
+// For a system with no history store of its own: none can be created.
+class NoUrlHistoryFactory : public UrlHistoryFactory {
+ public:
+  std::unique_ptr<UrlHistoryStg> create() override { return nullptr; }
+};
+
 }  // namespace platform

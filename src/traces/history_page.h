@@ -1,8 +1,11 @@
-// The "Browser History" page of the main window.
+// The "Browser History" page of the main window: the history area's plan
+// over the given sources, or, without any, the system's own store.
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "core/history_area.h"
 #include "forms/page_host.h"
 #include "platform/platform.h"
 #include "traces/url_history.h"
@@ -11,8 +14,10 @@ namespace traces {
 
 class HistoryPage {
  public:
-  // history is the shared instance; null when the store could not be created.
-  HistoryPage(platform::Platform& platform, forms::PageHost host, CURLHistory* history);
+  // history is the shared instance of the system's store, used when there
+  // are no sources; null when the store could not be created.
+  HistoryPage(platform::Platform& platform, forms::PageHost host, CURLHistory* history,
+              std::vector<core::HistorySource*> sources = {});
 
   forms::Frame Frame4{"Frame4", "Visited Sites"};
   forms::ListView URLs{"URLs"};
@@ -29,10 +34,18 @@ class HistoryPage {
 
  private:
   void tellUser(const std::string& text);
+  std::vector<forms::ListItem> linesOfStore();
+  std::vector<forms::ListItem> linesOfPlan();
+  // "" when cleared; else what to tell.
+  std::string clearStore();
+  std::string clearSources();
+  void showProgress(std::int64_t done, std::int64_t total);
 
   platform::Platform& platform_;
   forms::PageHost host_;
   CURLHistory* history_;
+  core::HistoryArea area_;
+  bool overSources_;
 };
 
 }  // namespace traces

@@ -1,6 +1,6 @@
 // A browser's history database as hostile input: the bytes become a
 // places.sqlite (first byte even) or a Chromium History (odd) with a Bookmarks
-// file, which the store lists, deletes a URL from and clears.
+// file, which the history source lists, deletes a URL from and clears.
 #include <unistd.h>
 
 #include <cstddef>
@@ -10,7 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/linux/history/linux_url_history.h"
+#include "browsers/history/history_change.h"
+#include "browsers/history/profile_history_source.h"
 
 namespace {
 
@@ -44,18 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeFile(profile.profileDir + "/Bookmarks", bytes, length / 2);
     writeFile(profile.profileDir + "/History", bytes + length / 2, length - length / 2);
   }
-  platform::linux_os::LinuxUrlHistory store([&] { return std::vector{profile}; },
-                                            [](const auto&) { return false; });
-  std::string firstUrl;
-  std::unique_ptr<platform::EnumSTATURL> records;
-  if (store.EnumUrls(records) >= 0 && records) {
-    platform::STATURL record;
-    std::uint32_t fetched = 0;
-    for (int i = 0; i < 1000 && records->Next(record, fetched) == platform::S_OK && fetched; ++i)
-      if (firstUrl.empty()) firstUrl = record.url;
+  const browsers::history::ProfileWatch watch{
+      [&] { return std::vector{profile}; }, [](const auto&) { return false; }, {}};
+  browsers::ProfileHistorySource source(watch);
+  core::HistoryPlan plan;
+  std::string problem;
+  source.list(plan, 0, problem);
+  if (!plan.entries.empty()) {
+    const browsers::history::UrlList first{plan.entries.front().url};
+    browsers::history::changeHistories(watch, &first);
   }
-  records.reset();
-  store.DeleteUrl(firstUrl, 0);
-  store.ClearHistory();
+  source.clear({});
   return 0;
 }

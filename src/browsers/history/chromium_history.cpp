@@ -61,17 +61,16 @@ const char* const kListSql =
     "SELECT url, title, last_visit_time, hidden, typed_count FROM urls "
     "WHERE last_visit_time != 0 ORDER BY last_visit_time DESC";
 
-void recordFromRow(const Statement& row, platform::STATURL& record) {
+void recordFromRow(const Statement& row, core::HistoryEntry& record) {
   record.url = row.text(0);
-  record.hasTitle = !row.isNull(1);
   record.title = row.text(1);
   const std::int64_t visited = row.integer(2);
-  record.ftLastVisited = fileTimeFrom1601Micros(visited);
-  record.ftLastUpdated = record.ftLastVisited;
-  record.ftExpires = {};
+  record.lastVisited = fileTimeFrom1601Micros(visited);
+  record.lastUpdated = record.lastVisited;
+  record.expires = 0;
   if (visited > 0 && visited <= INT64_MAX / 10 - kChromiumExpiryMicros)
-    record.ftExpires = fileTimeFrom1601Micros(visited + kChromiumExpiryMicros);
-  record.dwFlags = historyFlags(row.integer(3) != 0, row.integer(4) > 0);
+    record.expires = fileTimeFrom1601Micros(visited + kChromiumExpiryMicros);
+  record.flags = historyFlags(row.integer(3) != 0, row.integer(4) > 0);
 }
 
 int prepareConnection(sqlite3* db, std::string& error) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "browsers/formats/history_sql.h"
-#include "platform/url_history.h"
+#include "core/history_area.h"
 
 namespace browsers::history::chromium {
 
@@ -30,7 +30,7 @@ bool recognised(sqlite3* db);
 // Every visited URL, the latest visit first; each row becomes a record
 // through recordFromRow.
 extern const char* const kListSql;
-void recordFromRow(const Statement& row, platform::STATURL& out);
+void recordFromRow(const Statement& row, core::HistoryEntry& out);
 
 int prepareConnection(sqlite3* db, std::string& error);
 int deleteUrl(sqlite3* db, const std::string& url, const UrlSet& bookmarks, std::string& error);

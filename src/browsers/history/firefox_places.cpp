@@ -42,14 +42,13 @@ const char* const kListSql =
     "SELECT url, title, last_visit_date, hidden, typed FROM moz_places "
     "WHERE last_visit_date IS NOT NULL ORDER BY last_visit_date DESC";
 
-void recordFromRow(const Statement& row, platform::STATURL& record) {
+void recordFromRow(const Statement& row, core::HistoryEntry& record) {
   record.url = row.text(0);
-  record.hasTitle = !row.isNull(1);
   record.title = row.text(1);
-  record.ftLastVisited = fileTimeFromUnixMicros(row.integer(2));
-  record.ftLastUpdated = record.ftLastVisited;
-  record.ftExpires = {};
-  record.dwFlags = historyFlags(row.integer(3) != 0, row.integer(4) != 0);
+  record.lastVisited = fileTimeFromUnixMicros(row.integer(2));
+  record.lastUpdated = record.lastVisited;
+  record.expires = 0;
+  record.flags = historyFlags(row.integer(3) != 0, row.integer(4) != 0);
 }
 
 int prepareConnection(sqlite3* db, std::string& error) {

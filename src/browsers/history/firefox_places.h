@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "browsers/formats/history_sql.h"
-#include "platform/url_history.h"
+#include "core/history_area.h"
 
 namespace browsers::history::firefox {
 
@@ -22,7 +22,7 @@ bool recognised(sqlite3* db);
 // Every visited place, the latest visit first; each row becomes a record
 // through recordFromRow.
 extern const char* const kListSql;
-void recordFromRow(const Statement& row, platform::STATURL& out);
+void recordFromRow(const Statement& row, core::HistoryEntry& out);
 
 // Connection settings before the transaction: foreign keys (the browser's
 // cascades to the extra tables) and secure deletion.

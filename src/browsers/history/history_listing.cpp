@@ -65,7 +65,7 @@ bool SourceCursor::prepare(sqlite3* db) {
   return query_->ok();
 }
 
-bool SourceCursor::next(platform::STATURL& out) {
+bool SourceCursor::next(core::HistoryEntry& out) {
   if (!query_ || query_->step() != SQLITE_ROW) {
     query_.reset();
     return false;
@@ -76,31 +76,6 @@ bool SourceCursor::next(platform::STATURL& out) {
     chromium::recordFromRow(*query_, out);
   out.browser = browser_;
   return true;
-}
-
-platform::HRESULT RecordEnum::SetFilter(const std::string* prefix, std::uint32_t flags) {
-  prefix_ = prefix ? *prefix : std::string();
-  flags_ = flags;
-  return platform::S_OK;
-}
-
-platform::HRESULT RecordEnum::Next(platform::STATURL& out, std::uint32_t& fetched) {
-  fetched = 0;
-  for (;;) {
-    if (!cursor_) {
-      if (nextSource_ == sources_.size()) return platform::S_FALSE;
-      cursor_ = SourceCursor::open(sources_[nextSource_++]);
-      continue;
-    }
-    if (!cursor_->next(out)) {
-      cursor_.reset();
-      continue;
-    }
-    if (out.url.compare(0, prefix_.size(), prefix_) != 0) continue;
-    if ((out.dwFlags & flags_) != flags_) continue;
-    fetched = 1;
-    return platform::S_OK;
-  }
 }
 
 }  // namespace browsers::history

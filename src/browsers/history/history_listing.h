@@ -8,7 +8,7 @@
 #include "browsers/formats/history_sql.h"
 #include "browsers/formats/sqlite_copy.h"
 #include "browsers/profiles/browser_profiles.h"
-#include "platform/url_history.h"
+#include "core/history_area.h"
 
 namespace browsers::history {
 
@@ -30,7 +30,7 @@ class SourceCursor {
   // gives a cursor without records.
   static std::unique_ptr<SourceCursor> open(const HistorySource& source);
   // False at the end (or when a row cannot be read: the rest is skipped).
-  bool next(platform::STATURL& out);
+  bool next(core::HistoryEntry& out);
 
  private:
   SourceCursor() = default;
@@ -41,23 +41,6 @@ class SourceCursor {
   SqliteConnection live_;
   std::unique_ptr<SqliteCopy> copy_;
   std::unique_ptr<Statement> query_;
-};
-
-// Walks the records of every source in turn, keeping those whose URL starts
-// with the filter's prefix and whose flag word holds every bit of the
-// filter's flags. A database that cannot be read is skipped.
-class RecordEnum : public platform::EnumSTATURL {
- public:
-  explicit RecordEnum(std::vector<HistorySource> sources) : sources_(std::move(sources)) {}
-  platform::HRESULT SetFilter(const std::string* prefix, std::uint32_t flags) override;
-  platform::HRESULT Next(platform::STATURL& out, std::uint32_t& fetched) override;
-
- private:
-  std::vector<HistorySource> sources_;
-  std::size_t nextSource_ = 0;
-  std::unique_ptr<SourceCursor> cursor_;
-  std::string prefix_;
-  std::uint32_t flags_ = 0;
 };
 
 }  // namespace browsers::history

@@ -3,7 +3,6 @@
 #include "platform/linux/cache/linux_url_cache.h"
 #include "platform/linux/files/free_space_fill.h"
 #include "platform/linux/files/linux_file_layer.h"
-#include "platform/linux/history/linux_url_history.h"
 #include "platform/linux/net/curl_downloader.h"
 #include "platform/linux/registry/hive_registry.h"
 #include "platform/linux/system/linux_process.h"
@@ -27,7 +26,8 @@ struct LinuxSystem::Impl {
   HiveRegistry registry;
   RegistrySettingsStore settings{registry};
   LinuxUrlCache urlCache;
-  LinuxHistoryFactory history;
+  // The browsers' histories are the history area's sources, not a system store.
+  NoUrlHistoryFactory history;
   FreedesktopTrash trash;
   LinuxShell shell;
   CurlDownloader downloader;

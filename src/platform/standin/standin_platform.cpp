@@ -20,7 +20,7 @@ class StandinSystem : public SystemServices {
   RegistryTree registry_;
   RegistrySettingsStore settings_{registry_};
   standin::StandinUrlCache urlCache_;
-  standin::StandinHistoryFactory history_;
+  NoUrlHistoryFactory history_;
   standin::StandinTrash trash_;
   standin::StandinShell shell_;
   standin::StandinDownloader downloader_;

@@ -54,10 +54,4 @@ class StandinUrlCache : public UrlCache {
   std::uint32_t lastError_ = 0;
 };
 
-// No history store of the system's own: none can be created.
-class StandinHistoryFactory : public UrlHistoryFactory {
- public:
-  std::unique_ptr<UrlHistoryStg> create() override { return nullptr; }
-};
-
 }  // namespace platform::standin

@@ -5,16 +5,16 @@
 #include <filesystem>
 #include <set>
 
-#include "browsers/history/history_records.h"
+#include "browsers/history/history_change.h"
 #include "history_fixtures.h"
-#include "platform/linux/history/linux_url_history.h"
 #include "temp_dir.h"
 
 namespace {
 
 using namespace historytest;
 using browsers::BrowserProfile;
-using platform::linux_os::LinuxUrlHistory;
+using browsers::history::changeHistories;
+using browsers::history::HistoryChange;
 
 constexpr std::int64_t kVisit = 1767323045678901;         // since 1970
 constexpr std::int64_t kChromeVisit = 13395844800000000;  // since 1601
@@ -70,15 +70,21 @@ class HistoryChanges : public ::testing::Test {
   std::int64_t keptPlace = 0, victimPlace = 0, bookmarkedPlace = 0;
   std::vector<browsers::BrowserProfile> profiles;
   std::set<std::string> running;
-  LinuxUrlHistory store{
+  browsers::history::ProfileWatch watch{
       [this] { return profiles; },
-      [this](const browsers::BrowserProfile& p) { return running.count(p.profileDir) > 0; }};
+      [this](const browsers::BrowserProfile& p) { return running.count(p.profileDir) > 0; },
+      {}};
+  HistoryChange remove(const std::string& url) {
+    const browsers::history::UrlList urls{url};
+    return changeHistories(watch, &urls);
+  }
+  HistoryChange clear() { return changeHistories(watch, nullptr); }
 };
 
 TEST_F(HistoryChanges, FirefoxDeleteKeepsEveryOtherRowAndTheBookmark) {
   makeFirefox(FirefoxSchema::Current);
-  ASSERT_EQ(store.DeleteUrl("https://victim.example/", 0), platform::S_OK);
-  ASSERT_EQ(store.DeleteUrl("https://bookmarked.example/", 0), platform::S_OK);
+  ASSERT_EQ(remove("https://victim.example/").message, "");
+  ASSERT_EQ(remove("https://bookmarked.example/").message, "");
   Db db(ffPath());
   EXPECT_EQ(db.strings("SELECT url FROM moz_places ORDER BY id"),
             (std::vector<std::string>{"https://keep.example/", "https://bookmarked.example/"}));
@@ -101,7 +107,7 @@ TEST_F(HistoryChanges, FirefoxDeleteKeepsEveryOtherRowAndTheBookmark) {
 
 TEST_F(HistoryChanges, FirefoxClearKeepsBookmarksAndLeavesASoundDatabase) {
   makeFirefox(FirefoxSchema::Current);
-  ASSERT_EQ(store.ClearHistory(), platform::S_OK);
+  ASSERT_EQ(clear().message, "");
   // The WAL was folded back and emptied.
   EXPECT_LE(std::filesystem::exists(ffPath() + "-wal")
                 ? std::filesystem::file_size(ffPath() + "-wal")
@@ -121,13 +127,13 @@ TEST_F(HistoryChanges, FirefoxClearKeepsBookmarksAndLeavesASoundDatabase) {
 
 TEST_F(HistoryChanges, OlderFirefoxSchemaWithoutOriginsOrMetadata) {
   makeFirefox(FirefoxSchema::Old);
-  ASSERT_EQ(store.DeleteUrl("https://victim.example/", 0), platform::S_OK) << store.lastErrorText();
+  ASSERT_EQ(remove("https://victim.example/").message, "");
   {
     Db db(ffPath());
     EXPECT_EQ(db.count("SELECT count(*) FROM moz_places"), 2);
     EXPECT_EQ(db.count("SELECT count(*) FROM moz_inputhistory"), 0);
   }
-  ASSERT_EQ(store.ClearHistory(), platform::S_OK) << store.lastErrorText();
+  ASSERT_EQ(clear().message, "");
   Db db(ffPath());
   EXPECT_EQ(db.strings("SELECT url FROM moz_places"),
             std::vector<std::string>{"https://bookmarked.example/"});
@@ -136,8 +142,8 @@ TEST_F(HistoryChanges, OlderFirefoxSchemaWithoutOriginsOrMetadata) {
 
 TEST_F(HistoryChanges, ChromiumDeleteKeepsOtherRowsAndResetsABookmarkedUrl) {
   makeChromium();
-  ASSERT_EQ(store.DeleteUrl("https://victim.example/", 0), platform::S_OK) << store.lastErrorText();
-  ASSERT_EQ(store.DeleteUrl("https://bookmarked.example/", 0), platform::S_OK);
+  ASSERT_EQ(remove("https://victim.example/").message, "");
+  ASSERT_EQ(remove("https://bookmarked.example/").message, "");
   Db db(chPath());
   EXPECT_EQ(db.strings("SELECT url FROM urls ORDER BY id"),
             (std::vector<std::string>{"https://keep.example/", "https://bookmarked.example/"}));
@@ -158,7 +164,7 @@ TEST_F(HistoryChanges, ChromiumDeleteKeepsOtherRowsAndResetsABookmarkedUrl) {
 
 TEST_F(HistoryChanges, ChromiumClearKeepsBookmarkedUrls) {
   makeChromium();
-  ASSERT_EQ(store.ClearHistory(), platform::S_OK) << store.lastErrorText();
+  ASSERT_EQ(clear().message, "");
   Db db(chPath());
   EXPECT_EQ(db.strings("SELECT url FROM urls"),
             std::vector<std::string>{"https://bookmarked.example/"});
@@ -172,10 +178,9 @@ TEST_F(HistoryChanges, ARunningBrowserChangesNothingAnywhereAndIsNamed) {
   makeFirefox(FirefoxSchema::Current);
   makeChromium();
   running.insert(chDir);
-  platform::HRESULT hr = store.ClearHistory();
-  EXPECT_LT(hr, 0);
-  EXPECT_NE(store.lastErrorText().find("close Chromium"), std::string::npos)
-      << store.lastErrorText();
+  const HistoryChange change = clear();
+  EXPECT_NE(change.message.find("close Chromium"), std::string::npos) << change.message;
+  EXPECT_EQ(change.outcome.removed, 0);
   Db ff(ffPath());
   EXPECT_EQ(ff.count("SELECT count(*) FROM moz_historyvisits"), 3);
   Db ch(chPath());
@@ -187,12 +192,11 @@ TEST_F(HistoryChanges, ALockedDatabaseIsReportedAndNothingChanges) {
   makeFirefox(FirefoxSchema::Current);
   Db browser(ffPath(), true);
   browser.exec("UPDATE moz_places SET frecency = 1");  // takes and keeps the lock
-  EXPECT_EQ(store.DeleteUrl("https://victim.example/", 0), browsers::history::E_SHARING_VIOLATION);
-  EXPECT_NE(store.lastErrorText().find("default-esr"), std::string::npos);
+  const HistoryChange change = remove("https://victim.example/");
+  EXPECT_NE(change.message.find("default-esr"), std::string::npos);
   // Its browser does not run: whoever holds it, closing the browser would not help.
-  EXPECT_NE(store.lastErrorText().find("in use by another program"), std::string::npos)
-      << store.lastErrorText();
-  EXPECT_LT(store.ClearHistory(), 0);
+  EXPECT_NE(change.message.find("in use by another program"), std::string::npos) << change.message;
+  EXPECT_FALSE(clear().ok());
   Db ch(chPath());
   EXPECT_EQ(ch.count("SELECT count(*) FROM urls"), 3);
   EXPECT_EQ(ch.count("SELECT count(*) FROM visits"), 4);
@@ -202,17 +206,9 @@ TEST_F(HistoryChanges, ALockedDatabaseIsReportedAndNothingChanges) {
 TEST_F(HistoryChanges, UnreadableBookmarksFileStopsTheChange) {
   makeChromium();
   tmp.write("chromium/Default/Bookmarks", "{ not json");
-  EXPECT_LT(store.ClearHistory(), 0);
+  EXPECT_FALSE(clear().ok());
   Db db(chPath());
   EXPECT_EQ(db.count("SELECT count(*) FROM urls"), 3);
-}
-
-TEST_F(HistoryChanges, AddingIsRefusedWithAReason) {
-  makeFirefox(FirefoxSchema::Current);
-  EXPECT_EQ(store.AddUrl("https://new.example/", "New", 0), browsers::history::E_NOTIMPL);
-  EXPECT_FALSE(store.lastErrorText().empty());
-  Db db(ffPath());
-  EXPECT_EQ(db.count("SELECT count(*) FROM moz_places WHERE url = 'https://new.example/'"), 0);
 }
 
 }  // namespace

@@ -1,20 +1,19 @@
-// Listing the browsers' histories: both epochs, titles, flags, the prefix
-// filter, and reading a database its browser holds locked.
+// Listing the browsers' histories: both epochs, titles, flags, and reading a
+// database its browser holds locked.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "browsers/history/history_records.h"
+#include "browsers/history/profile_history_source.h"
 #include "history_fixtures.h"
-#include "platform/linux/history/linux_url_history.h"
 #include "temp_dir.h"
 
 namespace {
 
 using namespace historytest;
 using browsers::BrowserProfile;
-using platform::STATURL;
-using platform::linux_os::LinuxUrlHistory;
+using core::HistoryEntry;
 
 // 2026-01-02 03:04:05.678901 UTC: microseconds since 1970 and its FILETIME.
 constexpr std::int64_t kFirefoxVisit = 1767323045678901;
@@ -30,20 +29,16 @@ class HistoryListing : public ::testing::Test {
     profiles = {firefoxProfile(ffDir), chromiumProfile(chDir)};
   }
 
-  std::vector<STATURL> list(const std::string* prefix = nullptr, std::uint32_t flags = 0) {
-    std::unique_ptr<platform::EnumSTATURL> enumerator;
-    EXPECT_EQ(store.EnumUrls(enumerator), platform::S_OK);
-    EXPECT_EQ(enumerator->SetFilter(prefix, flags), platform::S_OK);
-    std::vector<STATURL> records;
-    STATURL record;
-    std::uint32_t fetched = 0;
-    while (enumerator->Next(record, fetched) == platform::S_OK && fetched == 1)
-      records.push_back(record);
-    return records;
+  std::vector<HistoryEntry> list() {
+    core::HistoryPlan plan;
+    std::string problem;
+    EXPECT_TRUE(source.list(plan, 0, problem)) << problem;
+    return plan.entries;
   }
 
-  static const STATURL* find(const std::vector<STATURL>& records, const std::string& url) {
-    for (const STATURL& r : records)
+  static const HistoryEntry* find(const std::vector<HistoryEntry>& records,
+                                  const std::string& url) {
+    for (const HistoryEntry& r : records)
       if (r.url == url) return &r;
     return nullptr;
   }
@@ -53,9 +48,10 @@ class HistoryListing : public ::testing::Test {
   std::string chDir = tmp.str() + "/chromium/Default";
   std::vector<browsers::BrowserProfile> profiles;
   std::set<std::string> running;
-  LinuxUrlHistory store{
-      [this] { return profiles; },
-      [this](const browsers::BrowserProfile& p) { return running.count(p.profileDir) > 0; }};
+  browsers::ProfileHistorySource source{
+      {[this] { return profiles; },
+       [this](const browsers::BrowserProfile& p) { return running.count(p.profileDir) > 0; },
+       {}}};
 };
 
 TEST_F(HistoryListing, ListsVisitedRowsOfBothFamiliesWithTheirTimesTitlesAndFlags) {
@@ -74,55 +70,32 @@ TEST_F(HistoryListing, ListsVisitedRowsOfBothFamiliesWithTheirTimesTitlesAndFlag
         "INSERT INTO urls(url, title, last_visit_time) VALUES ('https://reset.example/', "
         "'reset', 0)");
   }
-  std::vector<STATURL> records = list();
+  std::vector<HistoryEntry> records = list();
   ASSERT_EQ(records.size(), 4u);
   // Firefox: microseconds since 1970, latest first.
   EXPECT_EQ(records[0].url, "https://a.example/");
-  EXPECT_TRUE(records[0].hasTitle);
   EXPECT_EQ(records[0].title, "Page A");
-  EXPECT_EQ(records[0].ftLastVisited.value, kFirefoxVisitFileTime);
-  EXPECT_EQ(records[0].ftLastUpdated.value, kFirefoxVisitFileTime);
-  EXPECT_EQ(records[0].ftExpires.value, 0u);
-  EXPECT_EQ(records[0].dwFlags, browsers::history::kFlagTyped);
+  EXPECT_EQ(records[0].lastVisited, kFirefoxVisitFileTime);
+  EXPECT_EQ(records[0].lastUpdated, kFirefoxVisitFileTime);
+  EXPECT_EQ(records[0].expires, 0u);
+  EXPECT_EQ(records[0].flags, browsers::history::kFlagTyped);
 
-  const STATURL* frame = find(records, "https://frame.example/");
+  const HistoryEntry* frame = find(records, "https://frame.example/");
   ASSERT_NE(frame, nullptr);
-  EXPECT_FALSE(frame->hasTitle);
   EXPECT_EQ(frame->title, "");
-  EXPECT_EQ(frame->dwFlags, browsers::history::kFlagHidden);
-  const STATURL* empty = find(records, "https://empty.example/");
+  EXPECT_EQ(frame->flags, browsers::history::kFlagHidden);
+  const HistoryEntry* empty = find(records, "https://empty.example/");
   ASSERT_NE(empty, nullptr);
-  EXPECT_TRUE(empty->hasTitle);
   EXPECT_EQ(empty->title, "");
 
   // Chromium: microseconds since 1601, a FILETIME divided by 10; kept 90 days.
-  const STATURL* c = find(records, "https://c.example/");
+  const HistoryEntry* c = find(records, "https://c.example/");
   ASSERT_NE(c, nullptr);
-  EXPECT_EQ(c->ftLastVisited.value, static_cast<std::uint64_t>(kChromiumVisit) * 10);
-  EXPECT_EQ(c->ftExpires.value - c->ftLastVisited.value, 90ull * 86400 * 10000000);
-  EXPECT_EQ(c->dwFlags, browsers::history::kFlagTyped);
+  EXPECT_EQ(c->lastVisited, static_cast<std::uint64_t>(kChromiumVisit) * 10);
+  EXPECT_EQ(c->expires - c->lastVisited, 90ull * 86400 * 10000000);
+  EXPECT_EQ(c->flags, browsers::history::kFlagTyped);
   EXPECT_EQ(find(records, "https://reset.example/"), nullptr);
   EXPECT_EQ(find(records, "https://never.example/"), nullptr);
-}
-
-TEST_F(HistoryListing, PrefixAndFlagFilters) {
-  {
-    Db ff(ffDir + "/places.sqlite");
-    addFirefoxPlace(ff, "https://a.example/one", "1", kFirefoxVisit);
-    addFirefoxPlace(ff, "http://a.example/two", "2", kFirefoxVisit, true);
-    Db ch(chDir + "/History");
-    addChromiumUrl(ch, "https://a.example/three", "3", kChromiumVisit);
-    addChromiumUrl(ch, "https://b.example/", "4", kChromiumVisit);
-  }
-  const std::string prefix = "https://a.example/";
-  std::set<std::string> urls;
-  for (const STATURL& r : list(&prefix)) urls.insert(r.url);
-  EXPECT_EQ(urls, (std::set<std::string>{"https://a.example/one", "https://a.example/three"}));
-  const std::string none = "ftp://";
-  EXPECT_TRUE(list(&none).empty());
-  std::vector<STATURL> hidden = list(nullptr, browsers::history::kFlagHidden);
-  ASSERT_EQ(hidden.size(), 1u);
-  EXPECT_EQ(hidden[0].url, "http://a.example/two");
 }
 
 TEST_F(HistoryListing, ListingAClosedBrowsersDatabaseLeavesNothingBesideIt) {
@@ -149,7 +122,7 @@ TEST_F(HistoryListing, UnknownOrCorruptDatabaseIsSkippedAndTheOthersStillList) {
   std::string bad = tmp.str() + "/bad";
   tmp.write("bad/places.sqlite", std::string(4096, 'x'));
   profiles.push_back(firefoxProfile(bad, "broken"));
-  std::vector<STATURL> records = list();
+  std::vector<HistoryEntry> records = list();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].url, "https://c.example/");
 }
@@ -159,7 +132,7 @@ TEST_F(HistoryListing, ADatabaseTheBrowserHoldsLockedIsReadFromACopyWithItsWal) 
   addFirefoxPlace(browser, "https://recent.example/", "Recent", kFirefoxVisit);
   // The browser's connection holds the lock; the new row sits in the WAL.
   running.insert(ffDir);
-  std::vector<STATURL> records = list();
+  std::vector<HistoryEntry> records = list();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].url, "https://recent.example/");
   // Even when its lock file looks stale, the lock itself sends us to a copy.

@@ -13,10 +13,12 @@
 
 #include "browsers/formats/moz_lz4.h"
 #include "browsers/history/firefox_session.h"
+#include "browsers/history/history_change.h"
+#include "browsers/history/profile_history_source.h"
 #include "browsers/history/profile_traces.h"
+#include "core/history_area.h"
 #include "file_size_limit.h"
 #include "history_fixtures.h"
-#include "platform/linux/history/linux_url_history.h"
 #include "temp_dir.h"
 
 namespace {
@@ -26,7 +28,8 @@ using namespace historytest;
 using browsers::BrowserProfile;
 using browsers::compressMozLz4;
 using browsers::decompressMozLz4;
-using platform::linux_os::LinuxUrlHistory;
+using browsers::history::changeHistories;
+using browsers::history::HistoryChange;
 using Json = nlohmann::json;
 
 constexpr std::int64_t kVisit = 1767323045678901;
@@ -214,18 +217,29 @@ class VisitedSites : public ::testing::Test {
   std::string chDir = tmp.str() + "/chromium/Default";
   Json prefs;
   std::vector<browsers::BrowserProfile> profiles;
-  LinuxUrlHistory store{[this] { return profiles; },
-                        [](const browsers::BrowserProfile&) { return false; }};
+  browsers::history::ProfileWatch watch{
+      [this] { return profiles; }, [](const browsers::BrowserProfile&) { return false; }, {}};
+  HistoryChange remove(const browsers::history::UrlList& urls,
+                       const browsers::history::StepProgress& progress = {}) {
+    return changeHistories(watch, &urls, progress);
+  }
 };
 
 TEST_F(VisitedSites, ClearingLeavesNoVisitedSiteInEitherProfileButKeepsBookmarksAndPins) {
   makeFirefox();
   makeChromium();
   std::vector<std::pair<std::int64_t, std::int64_t>> steps;
-  store.setProgress([&](std::int64_t done, std::int64_t total) { steps.push_back({done, total}); });
-  ASSERT_EQ(store.ClearHistory(), platform::S_OK) << store.lastErrorText();
-  EXPECT_EQ(store.lastOutcome().removed, 6);  // 4 Firefox places, 2 Chromium URLs
-  EXPECT_TRUE(store.lastOutcome().ok());
+  browsers::ProfileHistorySource source(watch);
+  const core::HistoryArea area({&source});
+  const core::HistoryPlan plan = area.plan();
+  const platform::ClearOutcome outcome =
+      area.apply(plan, [&](std::int64_t done, std::int64_t total) {
+        steps.push_back({done, total});
+      });
+  ASSERT_TRUE(outcome.ok()) << outcome.failures[0].reason;
+  // Every visited address went from the list: 4 Firefox places, 2 Chromium URLs.
+  EXPECT_EQ(outcome.removed, 6);
+  EXPECT_EQ(outcome.items.size(), plan.entries.size());
   ASSERT_FALSE(steps.empty());
   EXPECT_EQ(steps.back().first, steps.back().second);
 
@@ -282,7 +296,7 @@ TEST_F(VisitedSites, ClearingLeavesNoVisitedSiteInEitherProfileButKeepsBookmarks
 
 TEST_F(VisitedSites, DeletingOneUrlTakesOnlyItsPagesOutOfTheSession) {
   makeFirefox();
-  ASSERT_EQ(store.DeleteUrl(kOther, 0), platform::S_OK) << store.lastErrorText();
+  ASSERT_EQ(remove({kOther}).message, "");
   const Json session =
       Json::parse(*browsers::decompressMozLz4(readAll(ffDir + "/sessionstore.jsonlz4")));
   const Json& window = session["windows"][0];
@@ -302,9 +316,10 @@ TEST_F(VisitedSites, ManyUrlsGoInOneChangeOfEachProfile) {
   makeFirefox();
   makeChromium();
   int steps = 0;
-  store.setProgress([&](std::int64_t, std::int64_t) { ++steps; });
-  ASSERT_EQ(store.DeleteUrls({kOther, kVictim}), platform::S_OK) << store.lastErrorText();
-  EXPECT_EQ(store.lastOutcome().removed, 3);
+  const HistoryChange change =
+      remove({kOther, kVictim}, [&](std::int64_t, std::int64_t) { ++steps; });
+  ASSERT_EQ(change.message, "");
+  EXPECT_EQ(change.outcome.removed, 3);
   EXPECT_EQ(steps, 7);  // open, change, files: three per profile, then the end
   for (const std::string& url : {kVictim, kOther})
     EXPECT_EQ(filesHolding(tmp.path(), url), std::vector<std::string>{}) << url;
@@ -375,7 +390,7 @@ TEST_F(VisitedSites, TemporariesOfAKilledRewriteGoWithTheNextClearing) {
     writeAll(path, "not ours to remove");
     fs::last_write_time(path, path == kept.back() ? inAnHour : hourAgo);
   }
-  ASSERT_EQ(store.ClearHistory(), platform::S_OK) << store.lastErrorText();
+  ASSERT_EQ(changeHistories(watch, nullptr).message, "");
   for (const std::string& path : stale) EXPECT_FALSE(fs::exists(path)) << path;
   for (const std::string& path : kept) EXPECT_TRUE(fs::exists(path)) << path;
 }

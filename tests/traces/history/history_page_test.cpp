@@ -1,4 +1,5 @@
-// The "Browser History" page over the shared history instance.
+// The "Browser History" page over the shared history instance, and over the
+// history area's sources.
 #include "traces/history_page.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +98,43 @@ TEST_F(HistoryPageTest, ClearShowsProgressClearsTheStoreAndKeepsTheLines) {
   EXPECT_TRUE(fakes.msgbox.shown.empty());
   page->loadURLHistory();
   EXPECT_EQ(page->URLs.Count(), 0);
+}
+
+// A source that lists what it holds and refuses to clear with its own words.
+class RefusingSource : public core::HistorySource {
+ public:
+  bool list(core::HistoryPlan& plan, std::size_t self, std::string&) override {
+    for (core::HistoryEntry entry : entries) {
+      entry.source = self;
+      plan.entries.push_back(std::move(entry));
+    }
+    return true;
+  }
+  platform::ClearOutcome clear(const core::Progress& progress) override {
+    progress(1, 2);
+    platform::ClearOutcome outcome;
+    outcome.fail("the history of visited sites", "Please close Firefox and try again.");
+    return outcome;
+  }
+  std::vector<core::HistoryEntry> entries;
+};
+
+TEST_F(HistoryPageTest, OverSourcesTheLinesAreThePlansAndARefusalIsToldInTheSourcesWords) {
+  RefusingSource source;
+  source.entries = {{"https://a.example/", "Page A", kVisited, kVisited, 0, 3, "Firefox (p)", 0}};
+  page = std::make_unique<traces::HistoryPage>(*bundle, forms::PageHost{form, sbar}, nullptr,
+                                               std::vector<core::HistorySource*>{&source});
+  page->loadURLHistory();
+  ASSERT_EQ(page->URLs.Count(), 1);
+  EXPECT_EQ(page->URLs.Item(1).Text, "Page A");
+  EXPECT_EQ(page->URLs.Item(1).SubItems,
+            (std::vector<std::string>{"https://a.example/", "01/02/2026 03:04:05",
+                                      "01/02/2026 03:04:05", "", "3", "Firefox (p)"}));
+  page->cmdClearHistory_Click();
+  ASSERT_EQ(fakes.msgbox.shown.size(), 1u);
+  EXPECT_EQ(fakes.msgbox.shown[0].text, "Please close Firefox and try again.");
+  EXPECT_EQ(sbar.PanelText(1), "");
+  EXPECT_EQ(page->URLs.Count(), 1);
 }
 
 TEST_F(HistoryPageTest, ARefusedClearTellsTheUserWhichBrowserToClose) {

@@ -1,4 +1,4 @@
-#include "platform/linux/history/linux_url_history.h"
+#include "browsers/history/history_change.h"
 
 #include <optional>
 #include <unordered_set>
@@ -8,16 +8,15 @@
 #include "browsers/history/chromium_history.h"
 #include "browsers/history/firefox_places.h"
 #include "browsers/history/history_listing.h"
-#include "browsers/history/history_records.h"
 #include "browsers/history/profile_traces.h"
 #include "browsers/history/visited_site_stores.h"
 
-namespace platform::linux_os {
+namespace browsers::history {
 
-using browsers::history::HistorySource;
+namespace {
 
 // One database opened for a change, its write transaction begun.
-struct LinuxUrlHistory::Target {
+struct Target {
   HistorySource source;
   browsers::SqliteConnection db;
   browsers::history::chromium::UrlSet bookmarks;
@@ -25,8 +24,6 @@ struct LinuxUrlHistory::Target {
   std::int64_t listedBefore = 0;
   bool firefox() const { return source.profile.family == browsers::BrowserFamily::Firefox; }
 };
-
-namespace {
 
 std::string joinNames(const std::vector<std::string>& names) {
   std::string text;
@@ -87,94 +84,57 @@ std::unordered_set<std::string> keptPlaces(sqlite3* db) {
   return urls;
 }
 
+// Deletes the URLs from one locked database (all of its history when urls
+// is null), inside its transaction.
+int changeOne(Target& target, const UrlList* urls, std::string& error) {
+  sqlite3* db = target.db.get();
+  const BrowserFamily family = target.source.profile.family;
+  if (!urls) {
+    const int rc = target.firefox() ? firefox::clearAll(db, error)
+                                    : chromium::clearAll(db, target.bookmarks, error);
+    if (rc != SQLITE_OK) return rc;
+    return clearVisitedSiteStores(db, family, target.stores, error);
+  }
+  for (const std::string& url : *urls) {
+    int rc = target.firefox() ? firefox::deleteUrl(db, url, error)
+                              : chromium::deleteUrl(db, url, target.bookmarks, error);
+    if (rc == SQLITE_OK)
+      rc = deleteFromVisitedSiteStores(db, family, target.stores, url,
+                                       target.bookmarks.count(url) > 0, error);
+    if (rc != SQLITE_OK) return rc;
+  }
+  return SQLITE_OK;
+}
+
 }  // namespace
 
-LinuxUrlHistory::LinuxUrlHistory(ProfileProvider profiles, RunningCheck running,
-                                 RefusalProvider refused)
-    : profiles_(std::move(profiles)), running_(std::move(running)), refused_(std::move(refused)) {}
-
-HRESULT LinuxUrlHistory::fail(HRESULT code, std::string text) {
-  lastError_ = std::move(text);
-  return code;
-}
-
-HRESULT LinuxUrlHistory::AddUrl(const std::string&, const std::string&, std::uint32_t) {
-  return fail(browsers::history::E_NOTIMPL,
-              "Adding an address to a browser's history is not supported; the history was not "
-              "changed.");
-}
-
-HRESULT LinuxUrlHistory::EnumUrls(std::unique_ptr<EnumSTATURL>& out) {
-  std::vector<browsers::history::HistorySource> sources =
-      browsers::history::historySources(profiles_());
-  for (browsers::history::HistorySource& source : sources)
-    source.browserRunning = running_(source.profile);
-  out = std::make_unique<browsers::history::RecordEnum>(std::move(sources));
-  return S_OK;
-}
-
-HRESULT LinuxUrlHistory::DeleteUrl(const std::string& url, std::uint32_t) {
-  return DeleteUrls({url});
-}
-
-// Every URL in one transaction per database: one commit and one checkpoint,
-// however many URLs go.
-HRESULT LinuxUrlHistory::DeleteUrls(const std::vector<std::string>& urls) {
-  return changeEverywhere(
-      [&urls](Target& target, std::string& error) {
-        sqlite3* db = target.db.get();
-        const auto family = target.source.profile.family;
-        for (std::size_t i = 0; i < urls.size(); ++i) {
-          const std::string& url = urls[i];
-          int rc = target.firefox()
-                       ? browsers::history::firefox::deleteUrl(db, url, error)
-                       : browsers::history::chromium::deleteUrl(db, url, target.bookmarks, error);
-          if (rc == SQLITE_OK)
-            rc = browsers::history::deleteFromVisitedSiteStores(
-                db, family, target.stores, url, target.bookmarks.count(url) > 0, error);
-          if (rc != SQLITE_OK) return rc;
-        }
-        return SQLITE_OK;
-      },
-      &urls);
-}
-
-HRESULT LinuxUrlHistory::ClearHistory() {
-  return changeEverywhere(
-      [](Target& target, std::string& error) {
-        sqlite3* db = target.db.get();
-        const int rc = target.firefox()
-                           ? browsers::history::firefox::clearAll(db, error)
-                           : browsers::history::chromium::clearAll(db, target.bookmarks, error);
-        if (rc != SQLITE_OK) return rc;
-        return browsers::history::clearVisitedSiteStores(db, target.source.profile.family,
-                                                         target.stores, error);
-      },
-      nullptr);
-}
-
-// Every database is checked and locked before any is written; a failure
-// anywhere leaves every profile as it was (the open transactions roll back
-// when their connections close). urls: the URLs deleted, null to clear.
-HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
-                                          const std::vector<std::string>* urls) {
-  outcome_ = {};
+// A failure anywhere before the commits leaves every profile as it was (the
+// open transactions roll back when their connections close). Every URL goes
+// in one transaction per database: one commit and one checkpoint.
+HistoryChange changeHistories(const ProfileWatch& watch, const UrlList* urls,
+                              const StepProgress& progress) {
+  HistoryChange result;
+  platform::ClearOutcome& outcome = result.outcome;
+  auto step = [&progress](std::int64_t done, std::int64_t total) {
+    if (progress) progress(done, total);
+  };
   const bool clearing = urls == nullptr;
   const std::unordered_set<std::string> going =
       urls ? std::unordered_set<std::string>(urls->begin(), urls->end())
            : std::unordered_set<std::string>();
-  const std::vector<browsers::history::HistorySource> sources =
-      browsers::history::historySources(profiles_());
+  const std::vector<HistorySource> sources = historySources(watch.profiles());
   std::vector<std::string> busy;
   for (const HistorySource& source : sources)
-    if (running_(source.profile)) busy.push_back(displayName(source.profile));
-  auto refuse = [this, &busy] {
-    for (const std::string& name : busy) outcome_.fail(name, name + " is running");
-    return fail(browsers::history::E_SHARING_VIOLATION, closeBrowsersText(busy));
+    if (watch.running(source.profile)) busy.push_back(displayName(source.profile));
+  auto refuse = [&result, &busy] {
+    for (const std::string& name : busy) result.outcome.fail(name, name + " is running");
+    result.message = closeBrowsersText(busy);
+    return result;
   };
-  auto failAll = [this](HRESULT code, const std::string& item, std::string text) {
-    outcome_.fail(item, text);
-    return fail(code, std::move(text));
+  auto failAll = [&result](const std::string& item, std::string text) {
+    result.outcome.fail(item, text);
+    result.message = std::move(text);
+    return result;
   };
   if (!busy.empty()) return refuse();
 
@@ -193,7 +153,7 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
       case Opened::Locked:
         // Locked while its browser does not run: another program holds it
         // (a second copy of this one clearing it, a sync or backup tool).
-        if (running_(source.profile)) {
+        if (watch.running(source.profile)) {
           busy.push_back(displayName(source.profile));
         } else {
           heldByOthers.push_back(source.databasePath);
@@ -203,19 +163,19 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
       case Opened::Unknown:
         continue;
       case Opened::Failed:
-        return failAll(E_FAIL, source.databasePath,
-                       "The history of " + displayName(source.profile) + " cannot be changed (" +
-                           error + "); nothing was changed.");
+        return failAll(source.databasePath, "The history of " + displayName(source.profile) +
+                                                " cannot be changed (" + error +
+                                                "); nothing was changed.");
       case Opened::Ready:
         break;
     }
     for (const std::string& store : notAttached)
       skipped.push_back(displayName(source.profile) + ": " + store);
     if (!target.firefox()) {
-      std::optional<browsers::history::chromium::UrlSet> bookmarks =
-          browsers::history::chromium::readBookmarkUrls(source.profile.profileDir);
+      std::optional<chromium::UrlSet> bookmarks =
+          chromium::readBookmarkUrls(source.profile.profileDir);
       if (!bookmarks)
-        return failAll(E_FAIL, source.profile.profileDir + "/Bookmarks",
+        return failAll(source.profile.profileDir + "/Bookmarks",
                        "The bookmarks of " + displayName(source.profile) +
                            " cannot be read, so its history was left alone; nothing was "
                            "changed.");
@@ -226,7 +186,7 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
   }
   if (!busy.empty()) return refuse();
   if (!heldByOthers.empty())
-    return failAll(browsers::history::E_SHARING_VIOLATION, heldByOthers.front(),
+    return failAll(heldByOthers.front(),
                    "The history of " + heldNames.front() +
                        " is in use by another program (another copy of Tracesweep may be "
                        "clearing it); nothing was changed.");
@@ -234,18 +194,18 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
   for (Target& target : targets) {
     step(done++, total);
     std::string error;
-    if (change(target, error) != SQLITE_OK)
-      return failAll(E_FAIL, target.source.databasePath,
-                     "The history of " + browsers::displayName(target.source.profile) +
+    if (changeOne(target, urls, error) != SQLITE_OK)
+      return failAll(target.source.databasePath,
+                     "The history of " + displayName(target.source.profile) +
                          " could not be changed (" + error + "); nothing was changed.");
   }
   for (Target& target : targets) {
     std::string error;
-    if (browsers::run(target.db.get(), "COMMIT", error) != SQLITE_OK)
-      return failAll(E_FAIL, target.source.databasePath,
-                     "The history of " + browsers::displayName(target.source.profile) +
-                         " could not be saved (" + error + ").");
-    outcome_.removed += target.listedBefore - countListed(target.db.get(), target.firefox());
+    if (run(target.db.get(), "COMMIT", error) != SQLITE_OK)
+      return failAll(target.source.databasePath, "The history of " +
+                                                     displayName(target.source.profile) +
+                                                     " could not be saved (" + error + ").");
+    outcome.removed += target.listedBefore - countListed(target.db.get(), target.firefox());
   }
   // The deleted rows must not survive in the WAL or in free pages. A failure
   // here leaves the change made; SQLite folds the WAL in when we close. Then
@@ -256,45 +216,32 @@ HRESULT LinuxUrlHistory::changeEverywhere(const Change& change,
     sqlite3* db = target.db.get();
     std::unordered_set<std::string> kept;
     if (target.firefox()) {
-      browsers::history::firefox::afterCommit(db, error);
+      firefox::afterCommit(db, error);
       kept = keptPlaces(db);
     } else {
-      browsers::history::chromium::afterCommit(db, clearing, error);
-      if (clearing) browsers::history::compactVisitedSiteStores(db, target.stores);
+      chromium::afterCommit(db, clearing, error);
+      if (clearing) compactVisitedSiteStores(db, target.stores);
       kept.insert(target.bookmarks.begin(), target.bookmarks.end());
     }
     target.db.reset();
-    browsers::history::KeepUrl keep = [&](const std::string& u) {
+    KeepUrl keep = [&](const std::string& u) {
       return kept.count(u) > 0 || (urls && going.count(u) == 0);
     };
-    browsers::history::clearProfileFiles(target.source.profile, keep, clearing, urls, outcome_);
+    clearProfileFiles(target.source.profile, keep, clearing, urls, outcome);
   }
   step(total, total);
-  for (const std::string& store : skipped) outcome_.fail(store, "it could not be opened");
-  if (refused_)
-    for (const ClearFailure& folder : refused_()) outcome_.fail(folder.item, folder.reason);
-  if (!outcome_.ok()) {
-    std::string text =
+  for (const std::string& store : skipped) outcome.fail(store, "it could not be opened");
+  if (watch.refused)
+    for (const platform::ClearFailure& folder : watch.refused())
+      outcome.fail(folder.item, folder.reason);
+  if (!outcome.ok()) {
+    result.message =
         "The history was cleared where it could be reached, but some of it, or of what the "
         "browsers keep of the visited sites, could not be removed or reached:";
-    for (const ClearFailure& failure : outcome_.failures)
-      text += "\n" + failure.item + ": " + failure.reason;
-    return fail(E_FAIL, text);
+    for (const platform::ClearFailure& failure : outcome.failures)
+      result.message += "\n" + failure.item + ": " + failure.reason;
   }
-  lastError_.clear();
-  return S_OK;
+  return result;
 }
 
-LinuxHistoryFactory::LinuxHistoryFactory()
-    : LinuxHistoryFactory(browsers::findBrowserProfiles, browsers::browserRunning,
-                          [] { return browsers::searchBrowserProfiles().refused; }) {}
-
-LinuxHistoryFactory::LinuxHistoryFactory(ProfileProvider profiles, RunningCheck running,
-                                         RefusalProvider refused)
-    : profiles_(std::move(profiles)), running_(std::move(running)), refused_(std::move(refused)) {}
-
-std::unique_ptr<UrlHistoryStg> LinuxHistoryFactory::create() {
-  return std::make_unique<LinuxUrlHistory>(profiles_, running_, refused_);
-}
-
-}  // namespace platform::linux_os
+}  // namespace browsers::history
