@@ -1,7 +1,6 @@
 #include "platform/linux/linux_platform.h"
 
 #include "platform/linux/browsers/cookie_folder_file_layer.h"
-#include "platform/linux/cache/linux_url_cache.h"
 #include "platform/linux/files/free_space_fill.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "platform/linux/history/linux_url_history.h"
@@ -11,6 +10,7 @@
 #include "platform/linux/system/linux_shell.h"
 #include "platform/linux/system/run_log_file.h"
 #include "platform/linux/trash/freedesktop_trash.h"
+#include "platform/no_url_cache.h"
 #include "platform/registry_settings_store.h"
 
 namespace platform {
@@ -29,7 +29,8 @@ struct LinuxSystem::Impl {
   CookieFolderFileLayer files{plainFiles};
   HiveRegistry registry;
   RegistrySettingsStore settings{registry};
-  LinuxUrlCache urlCache;
+  // The browsers' caches are the cache area's sources, not a system store.
+  NoUrlCache urlCache;
   LinuxHistoryFactory history;
   FreedesktopTrash trash;
   LinuxShell shell;
