@@ -105,26 +105,25 @@ void UrlCacheSource::remove(const std::vector<const CacheEntry*>& entries, const
   for (std::size_t k = 0; k < entries.size(); ++k) {
     if (progress) progress(static_cast<std::int64_t>(k) + 1, total);
     const CacheEntry& entry = *entries[k];
-    if (cache_.DeleteUrlCacheEntryOf(entry.url, entry.browser)) {
+    if (cache_.DeleteUrlCacheEntry(entry.url)) {
       gone[k] = true;
       continue;
     }
     const std::uint32_t error = cache_.GetLastError();
     if (error == platform::ERROR_FILE_NOT_FOUND) continue;
-    std::string reason = cache_.LastFailureReason();
-    if (reason.empty())
-      reason = error == platform::ERROR_SHARING_VIOLATION ? "its browser is running"
-                                                          : "it could not be removed";
-    outcome.fail(entry.lineText(), reason);
+    outcome.fail(entry.lineText(), error == platform::ERROR_SHARING_VIOLATION
+                                       ? "its browser is running"
+                                       : "it could not be removed");
   }
 }
 
-platform::ClearOutcome UrlCacheSource::removeDamaged(const CacheOptions& options) {
-  return cache_.DeleteDamagedEntries(!options.deleteCookieEntries);
+// The URL cache keeps its own files: none is left damaged beyond its listing.
+platform::ClearOutcome UrlCacheSource::removeDamaged(const CacheOptions&) {
+  return {};
 }
 
-platform::ClearOutcome UrlCacheSource::previewDamaged(const CacheOptions& options) {
-  return cache_.PreviewDamagedEntries(!options.deleteCookieEntries);
+platform::ClearOutcome UrlCacheSource::previewDamaged(const CacheOptions&) {
+  return {};
 }
 
 }  // namespace core

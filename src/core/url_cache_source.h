@@ -1,7 +1,7 @@
 // The system's URL cache (WinINet's shape) as a source of the cache area:
 // the Windows program's cache, and what the Cache page clears when it is
-// given no sources. It never overwrites: the URL cache removes its files
-// itself.
+// given no sources. An entry is deleted by its URL (every line of it). It
+// never overwrites: the URL cache removes its files itself.
 #pragma once
 
 #include "core/cache_area.h"

@@ -11,9 +11,10 @@ ProfileCacheSource::ProfileCacheSource(platform::FileLayer& files)
 
 ProfileCacheSource::ProfileCacheSource(platform::FileLayer& files,
                                        std::vector<BrowserProfile> profiles, RunningCheck running)
-    : ProfileCacheSource(
-          files, ProfileProvider([p = std::move(profiles)] { return ProfileSearch{p, {}}; }),
-          std::move(running)) {}
+    : ProfileCacheSource(files, ProfileProvider([p = std::move(profiles)] {
+                           return ProfileSearch{p, {}};
+                         }),
+                         std::move(running)) {}
 
 ProfileCacheSource::ProfileCacheSource(platform::FileLayer& files, ProfileProvider profiles,
                                        RunningCheck running)
@@ -35,8 +36,7 @@ void ProfileCacheSource::list(core::CachePlan& plan, std::size_t self) {
   CacheEnumeration walk(latest_);
   while (const FoundEntry* entry = walk.peek()) {
     const CacheFolder& folder = latest_->folders[entry->folder];
-    plan.entries.push_back(
-        {entry->info.url, displayName(latest_->profiles[folder.profile]), self});
+    plan.entries.push_back({entry->info.url, displayName(latest_->profiles[folder.profile]), self});
     walk.pop();
   }
 }
