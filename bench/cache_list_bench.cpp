@@ -1,5 +1,5 @@
-// Listing a URL cache of 30,000 entry files (both browsers' formats) through
-// the Cache page's two-call loop over the Linux URL cache, against a minimal
+// Listing a cache of 30,000 entry files (both browsers' formats) through the
+// Cache page over the browsers' cache source, against a minimal
 // loop that opens every entry file and reads its key. Rounds alternate the
 // two so that both see the same page cache; the medians and their ratio are
 // printed. Target: ratio <= 2.
@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "../tests/browsers/cache/cache_files.h"
+#include "browsers/cache/profile_cache_source.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/linux/cache/linux_url_cache.h"
 #include "traces/cache_page.h"
 
 namespace fs = std::filesystem;
@@ -135,16 +135,13 @@ int main(int argc, char** argv) {
       {(profiles.cache2() / "doomed").string(), true},
       {profiles.cacheData().string(), false}};
 
-  platform::linux_os::LinuxUrlCache cache(profiles.both(),
-                                          [](const browsers::BrowserProfile&) { return false; });
   platform::fake::FakePlatform fake;
-  platform::Platform platform{platform::withView(
-      platform::System{fake.files, fake.registry, fake.settings, cache, fake.history, fake.trash,
-                       fake.shell, fake.downloader, fake.process},
-      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
+  platform::Platform platform = fake.platform();
+  browsers::ProfileCacheSource cache(fake.files, profiles.both(),
+                                     [](const browsers::BrowserProfile&) { return false; });
   forms::Form frmmain("frmmain");
   forms::StatusBar sbar("sbar", 2);
-  traces::CachePage page(platform, forms::PageHost{frmmain, sbar});
+  traces::CachePage page(platform, forms::PageHost{frmmain, sbar}, nullptr, {&cache});
 
   // One warm-up of each, then alternating timed rounds.
   page.GetCacheURLList();

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   platform::Platform services =
       platform::withView(system->system(), msgbox, dialogs, windows, tray);
 
-  browsers::BrowserStores browsers;
+  browsers::BrowserStores browsers(services.files);
 
   int result = 0;
   {

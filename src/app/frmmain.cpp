@@ -19,7 +19,7 @@ frmmain::frmmain(Modmain& app)
       freeSpace(app.platform, forms::PageHost{*this, sbar}, wipe.cmdWipe),
       cookies(app.platform, forms::PageHost{*this, sbar}, app.ShowIndexDat, wipe.chkSecureForAll,
               app.stores.cookies),
-      cache(app.platform, forms::PageHost{*this, sbar}, &wipe.chkSecureForAll),
+      cache(app.platform, forms::PageHost{*this, sbar}, &wipe.chkSecureForAll, app.stores.cache),
       history(app.platform, forms::PageHost{*this, sbar}, app.history(), app.stores.history),
       app_(app),
       updates_(

@@ -36,7 +36,7 @@ int runParsed(const Options& options) {
     }
     return runWipe(options, services, here, std::cout, std::cerr, progress);
   }
-  browsers::BrowserStores browsers;
+  browsers::BrowserStores browsers(services.files);
   return runClear(options, services, browsers.stores(), system->runLog(), std::cout, std::cerr,
                   progress);
 }

@@ -1,128 +1,12 @@
 #include "core/cache_area.h"
 
-#include <cstring>
-#include <memory>
-#include <new>
 #include <set>
-
-#include "platform/cache_wipe_options.h"
 
 namespace core {
 
-namespace {
-
-// One entry buffer, of exactly the size the probe reported; freed when it
-// goes out of scope, so no path leaves it behind.
-using EntryBuffer = std::unique_ptr<unsigned char[]>;
-
-EntryBuffer allocateEntryBuffer(std::uint32_t size) {
-  if (size < sizeof(std::uint32_t)) return nullptr;
-  EntryBuffer buffer(new (std::nothrow) unsigned char[size]);
-  if (buffer) std::memcpy(buffer.get(), &size, sizeof size);  // dwStructSize
-  return buffer;
-}
-
-// A string of the record when it lies wholly inside the buffer; null otherwise.
-const char* stringInBuffer(const unsigned char* buffer, std::uint32_t size, const char* text) {
-  // Compared as addresses: a string pointing outside the buffer is never read.
-  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
-  const auto at = reinterpret_cast<std::uintptr_t>(text);
-  if (!text || at < begin || at >= begin + size) return nullptr;
-  if (!std::memchr(text, '\0', size - (at - begin))) return nullptr;
-  return text;
-}
-
-// The entry's name and browser when it is a normal entry whose name lies
-// inside the buffer; false otherwise.
-bool normalEntry(const unsigned char* buffer, std::uint32_t size, const char*& name,
-                 const char*& browser) {
-  if (size < sizeof(platform::UrlCacheEntryInfo)) return false;
-  platform::UrlCacheEntryInfo info;
-  std::memcpy(&info, buffer, sizeof info);
-  if ((info.CacheEntryType & platform::NORMAL_CACHE_ENTRY) != platform::NORMAL_CACHE_ENTRY)
-    return false;
-  name = stringInBuffer(buffer, size, info.lpszSourceUrlName);
-  browser = stringInBuffer(buffer, size, info.lpszBrowser);
-  return name != nullptr;
-}
-
-// One enumeration of the cache: a size probe before every fetch, one buffer
-// of exactly the probed size alive at a time. Whatever way the walk ends, the
-// buffer is freed and then the handle closed (handle 0 too).
-class CacheWalk {
- public:
-  explicit CacheWalk(platform::UrlCache& cache) : cache_(cache) {}
-  ~CacheWalk() {
-    buffer_.reset();
-    cache_.FindCloseUrlCache(handle_);
-  }
-  CacheWalk(const CacheWalk&) = delete;
-  CacheWalk& operator=(const CacheWalk&) = delete;
-
-  // Appends every normal entry, in the cache's order; a failed probe,
-  // allocation or fetch ends the walk with the entries found so far.
-  void readAll(std::vector<CacheEntry>& entries) {
-    std::uint32_t size = 0;
-    handle_ = cache_.FindFirstUrlCacheEntry(nullptr, &size);
-    if (handle_ != 0 || cache_.GetLastError() != platform::ERROR_INSUFFICIENT_BUFFER) return;
-    if (!allocate(size)) return;
-    handle_ = cache_.FindFirstUrlCacheEntry(buffer_.get(), &size);
-    bool fetched = handle_ != 0;
-    while (fetched) {
-      const char* name = nullptr;
-      const char* browser = nullptr;
-      if (normalEntry(buffer_.get(), allocated_, name, browser)) {
-        entries.push_back({name, browser ? browser : ""});
-      }
-      buffer_.reset();
-      size = 0;
-      cache_.FindNextUrlCacheEntry(handle_, nullptr, &size);
-      if (size == 0) return;  // no entry left
-      fetched = allocate(size) && cache_.FindNextUrlCacheEntry(handle_, buffer_.get(), &size);
-    }
-  }
-
- private:
-  bool allocate(std::uint32_t size) {
-    buffer_ = allocateEntryBuffer(size);
-    allocated_ = size;
-    return buffer_ != nullptr;
-  }
-
-  platform::UrlCache& cache_;
-  platform::CacheHandle handle_ = 0;
-  EntryBuffer buffer_;
-  std::uint32_t allocated_ = 0;
-};
-
-// Runs deletions with the entries' files overwritten first, where the cache
-// can do it.
-template <typename Deletions>
-void withOverwrite(platform::System& system, bool overwrite, Deletions deletions) {
-  auto* options = dynamic_cast<platform::CacheWipeOptions*>(&system.urlCache);
-  if (!options || !overwrite) {
-    deletions();
-    return;
-  }
-  // One session for the whole batch: what other programs hold open is read
-  // once.
-  std::unique_ptr<platform::OverwriteSession> session =
-      system.files.beginOverwrite(platform::OverwriteOptions{});
-  options->setOverwriteSession(session.get());
-  try {
-    deletions();
-  } catch (...) {
-    options->setOverwriteSession(nullptr);
-    throw;
-  }
-  options->setOverwriteSession(nullptr);
-}
-
-}  // namespace
-
 CachePlan CacheArea::plan() const {
   CachePlan plan;
-  CacheWalk(system_.urlCache).readAll(plan.entries);
+  for (std::size_t i = 0; i < sources_.size(); ++i) sources_[i]->list(plan, i);
   return plan;
 }
 
@@ -138,24 +22,8 @@ platform::ClearOutcome CacheArea::preview(const CachePlan& plan,
     outcome.items.push_back(std::move(line));
   }
   // The entries too damaged to be listed, which a clearing removes too.
-  outcome.add(system_.urlCache.PreviewDamagedEntries(!options.deleteCookieEntries));
+  for (CacheSource* source : sources_) outcome.add(source->previewDamaged(options));
   return outcome;
-}
-
-void CacheArea::deleteEntry(const CacheEntry& entry, platform::ClearOutcome& outcome) const {
-  platform::UrlCache& cache = system_.urlCache;
-  if (cache.DeleteUrlCacheEntryOf(entry.url, entry.browser)) {
-    ++outcome.removed;
-    outcome.items.push_back(entry.lineText());
-    return;
-  }
-  const std::uint32_t error = cache.GetLastError();
-  if (error == platform::ERROR_FILE_NOT_FOUND) return;
-  std::string reason = cache.LastFailureReason();
-  if (reason.empty())
-    reason = error == platform::ERROR_SHARING_VIOLATION ? "its browser is running"
-                                                        : "it could not be removed";
-  outcome.fail(entry.lineText(), reason);
 }
 
 platform::ClearOutcome CacheArea::apply(const CachePlan& plan,
@@ -163,17 +31,42 @@ platform::ClearOutcome CacheArea::apply(const CachePlan& plan,
                                         const CacheOptions& options, bool all,
                                         const Progress& progress) const {
   platform::ClearOutcome outcome;
-  withOverwrite(system_, options.overwrite, [&] {
-    const auto total = static_cast<std::int64_t>(chosen.size());
-    for (std::size_t k = 0; k < chosen.size(); ++k) {
-      if (progress) progress(static_cast<std::int64_t>(k) + 1, total);
+  const auto total = static_cast<std::int64_t>(chosen.size());
+  std::int64_t told = 0;  // steps told, one per chosen entry, in order
+  auto tellUpTo = [&](std::int64_t step) {
+    for (; told < step; ++told)
+      if (progress) progress(told + 1, total);
+  };
+  // Runs of consecutive entries of one source go to it together, so the
+  // entries are deleted, and the progress told, in the order chosen.
+  std::size_t k = 0;
+  while (k < chosen.size()) {
+    const std::size_t source = plan.entries.at(chosen[k]).source;
+    std::vector<const CacheEntry*> entries;
+    std::vector<std::int64_t> steps;  // each entry's step among all chosen
+    for (; k < chosen.size() && plan.entries.at(chosen[k]).source == source; ++k) {
       const CacheEntry& entry = plan.entries.at(chosen[k]);
       if (!options.deleteCookieEntries && entry.holdsCookies()) continue;
-      deleteEntry(entry, outcome);
+      entries.push_back(&entry);
+      steps.push_back(static_cast<std::int64_t>(k) + 1);
     }
-    // Entries too damaged to be listed go too, under the same rule for cookies.
-    if (all) outcome.add(system_.urlCache.DeleteDamagedEntries(!options.deleteCookieEntries));
-  });
+    if (!entries.empty() && source < sources_.size()) {
+      std::vector<bool> gone(entries.size(), false);
+      const Progress step = [&](std::int64_t done, std::int64_t) {
+        if (done >= 1) tellUpTo(steps.at(static_cast<std::size_t>(done - 1)));
+      };
+      sources_[source]->remove(entries, options, step, outcome, gone);
+      for (std::size_t e = 0; e < entries.size(); ++e) {
+        if (!gone[e]) continue;
+        ++outcome.removed;
+        outcome.items.push_back(entries[e]->lineText());
+      }
+    }
+    tellUpTo(static_cast<std::int64_t>(k));
+  }
+  // Entries too damaged to be listed go too, under the same rule for cookies.
+  if (all)
+    for (CacheSource* source : sources_) outcome.add(source->removeDamaged(options));
   return outcome;
 }
 

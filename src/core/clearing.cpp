@@ -8,6 +8,7 @@
 #include "core/cookie_area.h"
 #include "core/cookie_folder_source.h"
 #include "core/history_area.h"
+#include "core/url_cache_source.h"
 #include "core/url_history_source.h"
 #include "erase/file_list.h"
 
@@ -79,7 +80,8 @@ platform::ClearOutcome Clearing::cookies(bool preview, const ClearChoices& choic
 }
 
 platform::ClearOutcome Clearing::cache(bool preview, const ClearChoices& choices) {
-  const CacheArea area(system_);
+  UrlCacheSource legacy(system_.urlCache);
+  const CacheArea area(stores_.cache.empty() ? std::vector<CacheSource*>{&legacy} : stores_.cache);
   const CachePlan plan = area.plan();
   const CacheOptions options{choices.deleteCachedPasswords, choices.secure};
   if (preview) return area.preview(plan, options);

@@ -1,11 +1,12 @@
 // Where each area's traces are, beyond what the system bundle holds: the
 // sources that the program's composition (main, the command line, a test)
 // chooses for the system it runs on. Empty lists mean the system's own
-// legacy stores (the shell's cookie folder ...).
+// legacy stores (the shell's cookie folder, the URL cache ...).
 #pragma once
 
 #include <vector>
 
+#include "core/cache_area.h"
 #include "core/cookie_area.h"
 #include "core/history_area.h"
 
@@ -14,6 +15,7 @@ namespace core {
 struct Stores {
   std::vector<CookieSource*> cookies;
   std::vector<HistorySource*> history;
+  std::vector<CacheSource*> cache;
 };
 
 }  // namespace core

@@ -1,5 +1,5 @@
-// The browsers' URL cache, with the enumeration contract of the Windows
-// internet cache: every fetch is preceded by a size probe.
+// The system's URL cache (the Windows internet cache), with its enumeration
+// contract: every fetch is preceded by a size probe.
 //
 // FindFirstUrlCacheEntry / FindNextUrlCacheEntry take a buffer (or none) and
 // its size in bytes. When the buffer is missing or smaller than the entry
@@ -14,7 +14,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/clear_outcome.h"
 #include "platform/registry.h"  // ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE
 
 namespace platform {
@@ -68,29 +67,6 @@ class UrlCache {
   // removed (ERROR_SHARING_VIOLATION while its browser runs).
   virtual bool DeleteUrlCacheEntry(const std::string& sourceUrlName) = 0;
   virtual std::uint32_t GetLastError() const = 0;
-  // Plain words for what refused the last failed deletion, e.g. "Firefox
-  // (profile default-esr) is running"; "" when there is nothing more to say
-  // than the error number.
-  virtual std::string LastFailureReason() const { return {}; }
-
-  // As DeleteUrlCacheEntry, limited to the entries of one browser and
-  // profile (lpszBrowser of the listing); an empty browser means every one.
-  virtual bool DeleteUrlCacheEntryOf(const std::string& sourceUrlName, const std::string& browser) {
-    (void)browser;
-    return DeleteUrlCacheEntry(sourceUrlName);
-  }
-  // Removes the entry files whose record cannot be read (cut short, damaged)
-  // and which are therefore never listed, sparing those whose bytes hold
-  // "Cookie" when spareCookies is set.
-  virtual ClearOutcome DeleteDamagedEntries(bool spareCookies) {
-    (void)spareCookies;
-    return {};
-  }
-  // What DeleteDamagedEntries would remove and leave; removes nothing.
-  virtual ClearOutcome PreviewDamagedEntries(bool spareCookies) {
-    (void)spareCookies;
-    return {};
-  }
 };
 
 // What an implementation knows of one entry, before it is packed.

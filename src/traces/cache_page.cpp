@@ -10,8 +10,12 @@
 namespace traces {
 
 CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
-                     const forms::CheckBox* secureForAll)
-    : platform_(platform), host_(host), secureForAll_(secureForAll), area_(platform) {
+                     const forms::CheckBox* secureForAll, std::vector<core::CacheSource*> sources)
+    : platform_(platform),
+      host_(host),
+      secureForAll_(secureForAll),
+      legacy_(platform.urlCache),
+      area_(sources.empty() ? std::vector<core::CacheSource*>{&legacy_} : std::move(sources)) {
   List1.setColumnHeaders({"URL", "Browser"});
 }
 
@@ -46,7 +50,13 @@ core::CachePlan CachePage::listed() const {
   core::CachePlan plan;
   for (std::int64_t i = 0; i < List1.ListCount(); ++i) {
     const std::vector<std::string>& details = List1.Details(i);
-    plan.entries.push_back({List1.List(i), details.empty() ? std::string() : details.front()});
+    core::CacheEntry entry{List1.List(i), details.empty() ? std::string() : details.front()};
+    // A row is the listing's entry, whose source deletes it.
+    const auto row = static_cast<std::size_t>(i);
+    if (row < plan_.entries.size() && plan_.entries[row].url == entry.url &&
+        plan_.entries[row].browser == entry.browser)
+      entry.source = plan_.entries[row].source;
+    plan.entries.push_back(std::move(entry));
   }
   return plan;
 }

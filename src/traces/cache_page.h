@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/cache_area.h"
+#include "core/url_cache_source.h"
 #include "forms/page_host.h"
 #include "platform/clear_outcome.h"
 #include "platform/platform.h"
@@ -15,8 +16,10 @@ class CachePage {
  public:
   // secureForAll, when given, is the "Secure Wipe all other areas" box: while
   // it is ticked, deleted entries' files are overwritten before removal.
+  // sources are where the entries are; none means the system's URL cache.
   CachePage(platform::Platform& platform, forms::PageHost host,
-            const forms::CheckBox* secureForAll = nullptr);
+            const forms::CheckBox* secureForAll = nullptr,
+            std::vector<core::CacheSource*> sources = {});
 
   forms::Frame Frame3{"Frame3", "Cache Contents"};
   forms::ListBox List1{"List1"};
@@ -51,6 +54,7 @@ class CachePage {
   platform::Platform& platform_;
   forms::PageHost host_;
   const forms::CheckBox* secureForAll_;
+  core::UrlCacheSource legacy_;
   core::CacheArea area_;
   core::CachePlan plan_;                // of the last listing
   platform::ClearOutcome lastOutcome_;  // of the last deletecache

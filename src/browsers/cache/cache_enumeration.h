@@ -1,5 +1,5 @@
-// One walk over the entries of every cache folder of a snapshot, one entry
-// ahead: the entry found by a size probe is the one the next fetch returns.
+// One walk over the entries of every cache folder of a snapshot, recording
+// where each URL's files are as it goes.
 #pragma once
 
 #include <dirent.h>

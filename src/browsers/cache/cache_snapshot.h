@@ -1,4 +1,4 @@
-// What one listing of the URL cache found: the cache folders of every
+// What one listing of the browsers' caches found: the cache folders of every
 // profile, and where each URL's entries live, so that deleting a listed URL
 // goes straight to its files.
 #pragma once

@@ -1,20 +1,24 @@
 #include "browsers/stores/browser_stores.h"
 
+#include "browsers/cache/profile_cache_source.h"
 #include "browsers/cookies/profile_cookie_source.h"
 #include "browsers/history/profile_history_source.h"
 
 namespace browsers {
 
 struct BrowserStores::Sources {
+  explicit Sources(platform::FileLayer& files) : cache(files) {}
   ProfileCookieSource cookies;
+  ProfileCacheSource cache;
   ProfileHistorySource history;
 };
 
-BrowserStores::BrowserStores() : sources_(std::make_unique<Sources>()) {}
+BrowserStores::BrowserStores(platform::FileLayer& files)
+    : sources_(std::make_unique<Sources>(files)) {}
 BrowserStores::~BrowserStores() = default;
 
 core::Stores BrowserStores::stores() {
-  return core::Stores{{&sources_->cookies}, {&sources_->history}};
+  return core::Stores{{&sources_->cookies}, {&sources_->history}, {&sources_->cache}};
 }
 
 }  // namespace browsers

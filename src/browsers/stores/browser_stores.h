@@ -7,12 +7,14 @@
 #include <memory>
 
 #include "core/stores.h"
+#include "platform/file_layer.h"
 
 namespace browsers {
 
 class BrowserStores {
  public:
-  BrowserStores();
+  // files gives the overwrite sessions of the sources that overwrite.
+  explicit BrowserStores(platform::FileLayer& files);
   ~BrowserStores();
   BrowserStores(const BrowserStores&) = delete;
   BrowserStores& operator=(const BrowserStores&) = delete;

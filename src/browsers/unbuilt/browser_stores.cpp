@@ -5,7 +5,7 @@ namespace browsers {
 
 struct BrowserStores::Sources {};
 
-BrowserStores::BrowserStores() = default;
+BrowserStores::BrowserStores(platform::FileLayer&) {}
 BrowserStores::~BrowserStores() = default;
 
 core::Stores BrowserStores::stores() {

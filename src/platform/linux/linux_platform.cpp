@@ -1,6 +1,5 @@
 #include "platform/linux/linux_platform.h"
 
-#include "platform/linux/cache/linux_url_cache.h"
 #include "platform/linux/files/free_space_fill.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "platform/linux/net/curl_downloader.h"
@@ -9,6 +8,7 @@
 #include "platform/linux/system/linux_shell.h"
 #include "platform/linux/system/run_log_file.h"
 #include "platform/linux/trash/freedesktop_trash.h"
+#include "platform/no_url_cache.h"
 #include "platform/registry_settings_store.h"
 
 namespace platform {
@@ -25,8 +25,8 @@ struct LinuxSystem::Impl {
   LinuxFileLayer files;
   HiveRegistry registry;
   RegistrySettingsStore settings{registry};
-  LinuxUrlCache urlCache;
-  // The browsers' histories are the history area's sources, not a system store.
+  // The browsers' caches and histories are the areas' sources, not system stores.
+  NoUrlCache urlCache;
   NoUrlHistoryFactory history;
   FreedesktopTrash trash;
   LinuxShell shell;

@@ -1,5 +1,6 @@
 // The stand-in system's services, owned together. Settings live in memory
 // for the run: nothing persists them here.
+#include "platform/no_url_cache.h"
 #include "platform/registry_settings_store.h"
 #include "platform/registry_tree.h"
 #include "platform/standin/standin_files.h"
@@ -19,7 +20,7 @@ class StandinSystem : public SystemServices {
   standin::StandinFileLayer files_;
   RegistryTree registry_;
   RegistrySettingsStore settings_{registry_};
-  standin::StandinUrlCache urlCache_;
+  NoUrlCache urlCache_;
   NoUrlHistoryFactory history_;
   standin::StandinTrash trash_;
   standin::StandinShell shell_;

@@ -40,20 +40,4 @@ std::string StandinProcess::workingFolder() {
   return error ? std::string() : folder.string();
 }
 
-CacheHandle StandinUrlCache::FindFirstUrlCacheEntry(void* /*buffer*/, std::uint32_t* /*size*/) {
-  lastError_ = ERROR_NO_MORE_ITEMS;
-  return 0;
-}
-
-bool StandinUrlCache::FindNextUrlCacheEntry(CacheHandle /*handle*/, void* /*buffer*/,
-                                            std::uint32_t* /*size*/) {
-  lastError_ = ERROR_NO_MORE_ITEMS;
-  return false;
-}
-
-bool StandinUrlCache::DeleteUrlCacheEntry(const std::string& /*sourceUrlName*/) {
-  lastError_ = ERROR_FILE_NOT_FOUND;
-  return false;
-}
-
 }  // namespace platform::standin

@@ -40,18 +40,4 @@ class StandinProcess : public Process {
   bool errorIsTerminal() override { return false; }
 };
 
-// No browser cache of the system's own: the listing is empty.
-class StandinUrlCache : public UrlCache {
- public:
-  CacheHandle FindFirstUrlCacheEntry(void* buffer, std::uint32_t* size) override;
-  bool FindNextUrlCacheEntry(CacheHandle handle, void* buffer, std::uint32_t* size) override;
-  void FindCloseUrlCache(CacheHandle /*handle*/) override {}
-  bool DeleteUrlCacheEntry(const std::string& sourceUrlName) override;
-  std::uint32_t GetLastError() const override { return lastError_; }
-  std::string LastFailureReason() const override { return "not available on this system"; }
-
- private:
-  std::uint32_t lastError_ = 0;
-};
-
 }  // namespace platform::standin

@@ -25,7 +25,7 @@ struct ProgramOnDisk {
   platform::RegistrySettingsStore settings{registry};
   platform::Platform platform;
   // The Linux program's browser sources (no shell cookie folder on Linux).
-  browsers::BrowserStores browsers;
+  browsers::BrowserStores browsers{platform.files};
   app::Modmain app{platform, browsers.stores()};
 };
 

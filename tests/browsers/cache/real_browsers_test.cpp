@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <set>
 
-#include "platform/linux/cache/linux_url_cache.h"
+#include "browsers/cache/profile_cache_source.h"
+#include "platform/linux/files/linux_file_layer.h"
 #include "temp_dir.h"
 
 using namespace platform;
@@ -19,23 +19,10 @@ namespace {
 
 const char* const kSites[] = {"alpha.test", "beta.test", "www.gamma.test"};
 
-std::vector<std::string> listAll(UrlCache& cache) {
+std::vector<std::string> listAll(browsers::ProfileCacheSource& cache) {
   std::vector<std::string> names;
-  std::uint32_t size = 0;
-  CacheHandle handle = cache.FindFirstUrlCacheEntry(nullptr, &size);
-  if (handle != 0 || cache.GetLastError() != ERROR_INSUFFICIENT_BUFFER) return names;
-  std::vector<unsigned char> buffer(size);
-  for (handle = cache.FindFirstUrlCacheEntry(buffer.data(), &size); handle != 0;) {
-    UrlCacheEntryInfo info;
-    std::memcpy(&info, buffer.data(), sizeof info);
-    names.push_back(info.lpszSourceUrlName);
-    size = 0;
-    cache.FindNextUrlCacheEntry(handle, nullptr, &size);
-    if (size == 0) break;
-    buffer.assign(size, 0);
-    if (!cache.FindNextUrlCacheEntry(handle, buffer.data(), &size)) break;
-  }
-  cache.FindCloseUrlCache(handle);
+  for (const core::CacheEntry& entry : core::CacheArea({&cache}).plan().entries)
+    names.push_back(entry.url);
   return names;
 }
 
@@ -86,8 +73,9 @@ TEST_F(RealBrowserCaches, EveryVisitedPageAndItsResourcesAreListedForBothBrowser
   testsupport::EnvGuard cacheVar("XDG_CACHE_HOME", home() + "/.cache");
   const auto profiles = browsers::findBrowserProfiles();
   ASSERT_EQ(profiles.size(), 2u);
+  linux_os::LinuxFileLayer files;
   for (const auto& profile : profiles) {
-    linux_os::LinuxUrlCache cache(std::vector<browsers::BrowserProfile>{profile});
+    browsers::ProfileCacheSource cache(files, {profile});
     const auto listed = listAll(cache);
     const std::set<std::string> urls(listed.begin(), listed.end());
     for (const char* site : kSites) {
@@ -104,10 +92,15 @@ TEST_F(RealBrowserCaches, DeletingEveryListedEntryEmptiesBothCachesAndDropsTheir
   testsupport::EnvGuard homeVar("HOME", home());
   testsupport::EnvGuard config("XDG_CONFIG_HOME", home() + "/.config");
   testsupport::EnvGuard cacheVar("XDG_CACHE_HOME", home() + "/.cache");
-  linux_os::LinuxUrlCache cache;  // the user's profiles, found from the environment
-  const auto listed = listAll(cache);
-  ASSERT_FALSE(listed.empty());
-  for (const auto& url : listed) cache.DeleteUrlCacheEntry(url);
+  linux_os::LinuxFileLayer files;
+  browsers::ProfileCacheSource cache(files);  // the user's profiles, found from the environment
+  const core::CacheArea area({&cache});
+  const core::CachePlan plan = area.plan();
+  ASSERT_FALSE(plan.entries.empty());
+  std::vector<std::size_t> all(plan.entries.size());
+  for (std::size_t k = 0; k < all.size(); ++k) all[k] = k;
+  const ClearOutcome outcome = area.apply(plan, all, core::CacheOptions{true, false}, true);
+  EXPECT_TRUE(outcome.ok());
   EXPECT_TRUE(listAll(cache).empty());
 
   for (const auto& profile : browsers::findBrowserProfiles()) {

@@ -8,8 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "browsers/cache/profile_cache_source.h"
 #include "cache_files.h"
-#include "platform/linux/cache/linux_url_cache.h"
+#include "platform/linux/files/linux_file_layer.h"
 #include "temp_dir.h"
 
 using namespace platform;
@@ -62,10 +63,14 @@ std::string ourHostName() {
   return host;
 }
 
-bool deleteAndCount(linux_os::LinuxUrlCache& cache, const std::string& url, std::uint32_t& error) {
-  const bool ok = cache.DeleteUrlCacheEntry(url);
-  error = cache.GetLastError();
-  return ok;
+// Deletes the URL's entries: whether they went; reason, why they stayed.
+bool deleteUrl(browsers::ProfileCacheSource& cache, const std::string& url, std::string& reason) {
+  core::CachePlan plan;
+  plan.entries.push_back({url, "", 0});
+  const ClearOutcome outcome =
+      core::CacheArea({&cache}).apply(plan, {0}, core::CacheOptions{true, false}, false);
+  reason = outcome.failures.empty() ? std::string() : outcome.failures[0].reason;
+  return outcome.removed == 1;
 }
 
 }  // namespace
@@ -77,16 +82,17 @@ TEST(RunningBrowser, FirefoxWithItsParentLockHeldKeepsItsEntries) {
   // The lock file outlives the browser: present but unlocked is not running.
   cachefiles::writeFile(fs::path(profiles.firefox.profileDir) / ".parentlock", "");
   fs::create_symlink("127.0.0.1:+4242", fs::path(profiles.firefox.profileDir) / "lock");
-  linux_os::LinuxUrlCache cache(std::vector<browsers::BrowserProfile>{profiles.firefox});
-  std::uint32_t error = 0;
+  linux_os::LinuxFileLayer files;
+  browsers::ProfileCacheSource cache(files, {profiles.firefox});
+  std::string reason;
   {
     LockHolder holder(fs::path(profiles.firefox.profileDir) / ".parentlock");
     ASSERT_TRUE(holder.locked());
-    EXPECT_FALSE(deleteAndCount(cache, "http://open.example/", error));
-    EXPECT_EQ(error, ERROR_SHARING_VIOLATION);
+    EXPECT_FALSE(deleteUrl(cache, "http://open.example/", reason));
+    EXPECT_EQ(reason, browsers::displayName(profiles.firefox) + " is running");
     EXPECT_TRUE(fs::exists(entry));
   }
-  EXPECT_TRUE(deleteAndCount(cache, "http://open.example/", error));
+  EXPECT_TRUE(deleteUrl(cache, "http://open.example/", reason));
   EXPECT_FALSE(fs::exists(entry));
 }
 
@@ -95,17 +101,18 @@ TEST(RunningBrowser, ChromiumWithALiveSingletonLockKeepsItsEntries) {
   cachefiles::TwoProfiles profiles(tmp.path());
   const std::string h = profiles.addChromium("http://open.example/", true);
   const fs::path lock = fs::path(profiles.chromium.userDataDir) / "SingletonLock";
-  linux_os::LinuxUrlCache cache(std::vector<browsers::BrowserProfile>{profiles.chromium});
-  std::uint32_t error = 0;
+  linux_os::LinuxFileLayer files;
+  browsers::ProfileCacheSource cache(files, {profiles.chromium});
+  std::string reason;
 
   fs::create_symlink(ourHostName() + "-" + std::to_string(getpid()), lock);
-  EXPECT_FALSE(deleteAndCount(cache, "http://open.example/", error));
-  EXPECT_EQ(error, ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(deleteUrl(cache, "http://open.example/", reason));
+  EXPECT_EQ(reason, browsers::displayName(profiles.chromium) + " is running");
   EXPECT_TRUE(fs::exists(profiles.cacheData() / (h + "_1")));
 
   // A lock left behind by a browser on another host, or by a dead process.
   fs::remove(lock);
   fs::create_symlink("some-other-host-" + std::to_string(getpid()), lock);
-  EXPECT_TRUE(deleteAndCount(cache, "http://open.example/", error));
+  EXPECT_TRUE(deleteUrl(cache, "http://open.example/", reason));
   EXPECT_FALSE(fs::exists(profiles.cacheData() / (h + "_0")));
 }

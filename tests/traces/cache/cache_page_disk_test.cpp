@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "../../browsers/cache/cache_files.h"
+#include "browsers/cache/profile_cache_source.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/linux/cache/linux_url_cache.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "temp_dir.h"
 #include "traces/cache_page.h"
@@ -24,16 +24,13 @@ class CachePageOnDiskTest : public ::testing::Test {
 
   testsupport::TempDir tmp;
   cachefiles::TwoProfiles profiles{tmp.path()};
-  platform::linux_os::LinuxUrlCache cache{profiles.both(),
-                                          [](const browsers::BrowserProfile&) { return false; }};
   platform::fake::FakePlatform fake;
-  platform::Platform platform{platform::withView(
-      platform::System{fake.files, fake.registry, fake.settings, cache, fake.history, fake.trash,
-                       fake.shell, fake.downloader, fake.process},
-      fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
+  platform::Platform platform = fake.platform();
+  browsers::ProfileCacheSource cache{fake.files, profiles.both(),
+                                     [](const browsers::BrowserProfile&) { return false; }};
   forms::Form frmmain{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
-  traces::CachePage page{platform, forms::PageHost{frmmain, sbar}};
+  traces::CachePage page{platform, forms::PageHost{frmmain, sbar}, nullptr, {&cache}};
 };
 
 }  // namespace
@@ -110,12 +107,11 @@ class ReadBackLayer : public platform::fake::FakeFileLayer {
 
 TEST_F(CachePageOnDiskTest, SecureWipeOfOtherAreasOverwritesEntryFilesBeforeRemoval) {
   ReadBackLayer files;
-  platform::Platform securePlatform =
-      platform::withView(platform::System{files, fake.registry, fake.settings, cache, fake.history,
-                                          fake.trash, fake.shell, fake.downloader, fake.process},
-                         fake.msgbox, fake.dialogs, fake.windows, fake.tray);
+  browsers::ProfileCacheSource overwriting{files, profiles.both(),
+                                           [](const browsers::BrowserProfile&) { return false; }};
   forms::CheckBox secureForAll{"chkSecureForAll"};
-  traces::CachePage securePage{securePlatform, forms::PageHost{frmmain, sbar}, &secureForAll};
+  traces::CachePage securePage{
+      platform, forms::PageHost{frmmain, sbar}, &secureForAll, {&overwriting}};
   profiles.addFirefox(":http://plain.example/");
   securePage.loadCacheContents();
   securePage.cmdDelAllFromCache_Click();

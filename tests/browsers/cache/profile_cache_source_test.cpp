@@ -1,6 +1,7 @@
-// The Linux URL cache over entry files built in a temporary folder: the
-// two-call contract, the listing of both formats and deletion by URL.
-#include "platform/linux/cache/linux_url_cache.h"
+// The browsers' caches as a source of the cache area, over entry files built
+// in a temporary folder: the listing of both formats and deletion by URL and
+// browser.
+#include "browsers/cache/profile_cache_source.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -8,44 +9,34 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <vector>
 
 #include "cache_files.h"
+#include "platform/linux/files/linux_file_layer.h"
 #include "temp_dir.h"
 
-using namespace platform;
-using platform::linux_os::LinuxUrlCache;
+using browsers::ProfileCacheSource;
+using platform::ClearOutcome;
 namespace fs = std::filesystem;
 
 namespace {
 
-UrlCacheEntryInfo recordOf(const std::vector<unsigned char>& buffer) {
-  UrlCacheEntryInfo info;
-  std::memcpy(&info, buffer.data(), sizeof info);
-  return info;
-}
-
-// Every name the cache lists, through the two calls per entry.
-std::vector<std::string> listAll(UrlCache& cache) {
+// Every URL the source lists, sorted.
+std::vector<std::string> listAll(ProfileCacheSource& source) {
   std::vector<std::string> names;
-  std::uint32_t size = 0;
-  CacheHandle handle = cache.FindFirstUrlCacheEntry(nullptr, &size);
-  if (handle != 0 || cache.GetLastError() != ERROR_INSUFFICIENT_BUFFER) return names;
-  std::vector<unsigned char> buffer(size);
-  handle = cache.FindFirstUrlCacheEntry(buffer.data(), &size);
-  while (handle != 0) {
-    names.push_back(recordOf(buffer).lpszSourceUrlName);
-    size = 0;
-    cache.FindNextUrlCacheEntry(handle, nullptr, &size);
-    if (size == 0) break;
-    buffer.assign(size, 0);
-    if (!cache.FindNextUrlCacheEntry(handle, buffer.data(), &size)) break;
-  }
-  cache.FindCloseUrlCache(handle);
+  for (const core::CacheEntry& entry : core::CacheArea({&source}).plan().entries)
+    names.push_back(entry.url);
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// Deletes the lines of url (of browser alone when given): the outcome.
+ClearOutcome deleteUrl(ProfileCacheSource& source, const std::string& url,
+                       const std::string& browser = {}) {
+  core::CachePlan plan;
+  plan.entries.push_back({url, browser, 0});
+  return core::CacheArea({&source}).apply(plan, {0}, core::CacheOptions{true, false}, false);
 }
 
 std::map<std::string, std::string> allFiles(const fs::path& root) {
@@ -55,67 +46,20 @@ std::map<std::string, std::string> allFiles(const fs::path& root) {
   return files;
 }
 
-class LinuxUrlCacheTest : public ::testing::Test {
+bool noneRun(const browsers::BrowserProfile&) {
+  return false;
+}
+
+class ProfileCacheSourceTest : public ::testing::Test {
  protected:
   testsupport::TempDir tmp;
   cachefiles::TwoProfiles profiles{tmp.path()};
+  platform::linux_os::LinuxFileLayer files;
 };
 
 }  // namespace
 
-TEST_F(LinuxUrlCacheTest, ProbeThenFetchThenNoMoreItems) {
-  const auto file = profiles.addFirefox(":http://one.example/");
-  LinuxUrlCache cache(profiles.both());
-
-  std::uint32_t size = 0;
-  EXPECT_EQ(cache.FindFirstUrlCacheEntry(nullptr, &size), 0u);
-  EXPECT_EQ(cache.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-  const std::uint32_t needed = size;
-  const std::string browser = browsers::displayName(profiles.firefox);
-  EXPECT_EQ(needed, sizeof(UrlCacheEntryInfo) + std::strlen("http://one.example/") + 1 +
-                        file.string().size() + 1 + browser.size() + 1);
-
-  std::vector<unsigned char> buffer(needed);
-  size = needed - 1;  // one byte short
-  EXPECT_EQ(cache.FindFirstUrlCacheEntry(buffer.data(), &size), 0u);
-  EXPECT_EQ(cache.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-  EXPECT_EQ(size, needed);
-
-  const CacheHandle handle = cache.FindFirstUrlCacheEntry(buffer.data(), &size);
-  ASSERT_NE(handle, 0u);
-  const UrlCacheEntryInfo info = recordOf(buffer);
-  EXPECT_EQ(info.dwStructSize, sizeof(UrlCacheEntryInfo));
-  EXPECT_STREQ(info.lpszSourceUrlName, "http://one.example/");
-  EXPECT_EQ(info.lpszLocalFileName, file.string());
-  EXPECT_EQ(info.lpszBrowser, browser);
-  EXPECT_EQ(info.CacheEntryType, NORMAL_CACHE_ENTRY);
-  EXPECT_EQ(info.dwUseCount, 3u);
-  EXPECT_EQ(info.dwSizeLow, fs::file_size(file));
-  // The strings live inside the buffer, after the fixed part.
-  EXPECT_GE(reinterpret_cast<const unsigned char*>(info.lpszSourceUrlName),
-            buffer.data() + sizeof(UrlCacheEntryInfo));
-
-  size = 0;
-  EXPECT_FALSE(cache.FindNextUrlCacheEntry(handle, nullptr, &size));
-  EXPECT_EQ(cache.GetLastError(), ERROR_NO_MORE_ITEMS);
-  EXPECT_EQ(size, 0u);  // left unchanged at the end
-  cache.FindCloseUrlCache(handle);
-  EXPECT_FALSE(cache.FindNextUrlCacheEntry(handle, buffer.data(), &size));
-  EXPECT_EQ(cache.GetLastError(), ERROR_INVALID_HANDLE);
-}
-
-TEST_F(LinuxUrlCacheTest, EmptyOrMissingCacheEndsAtOnce) {
-  LinuxUrlCache cache(profiles.both());
-  std::uint32_t size = 0;
-  EXPECT_EQ(cache.FindFirstUrlCacheEntry(nullptr, &size), 0u);
-  EXPECT_EQ(cache.GetLastError(), ERROR_NO_MORE_ITEMS);
-  LinuxUrlCache none(std::vector<browsers::BrowserProfile>{});
-  EXPECT_EQ(none.FindFirstUrlCacheEntry(nullptr, &size), 0u);
-  EXPECT_EQ(none.GetLastError(), ERROR_NO_MORE_ITEMS);
-  none.FindCloseUrlCache(0);
-}
-
-TEST_F(LinuxUrlCacheTest, ListsEveryHttpEntryOfBothFormatsAndNothingElse) {
+TEST_F(ProfileCacheSourceTest, ListsEveryHttpEntryOfBothFormatsAndNothingElse) {
   profiles.addFirefox(":http://v4.example/");
   profiles.addFirefox("a,:https://anon.example/", 1);
   profiles.addFirefox("O^partitionKey=%28http%2C127.0.0.1%29,a,:http://127.0.0.1:8765/app.js");
@@ -136,27 +80,30 @@ TEST_F(LinuxUrlCacheTest, ListsEveryHttpEntryOfBothFormatsAndNothingElse) {
   // A FIFO must not hang the listing.
   ASSERT_EQ(mkfifo((profiles.cache2() / "entries" / "FIFO").c_str(), 0600), 0);
 
-  LinuxUrlCache cache(profiles.both());
+  ProfileCacheSource cache(files, profiles.both(), noneRun);
   EXPECT_EQ(listAll(cache), (std::vector<std::string>{
                                 "http://127.0.0.1:8765/app.js", "http://127.0.0.1:8765/page2.html",
                                 "http://doomed.example/", "http://v4.example/",
                                 "https://anon.example/", "https://c.example/Cookie.js"}));
 }
 
-TEST_F(LinuxUrlCacheTest, ProfilesAreAskedForAtEveryListing) {
+TEST_F(ProfileCacheSourceTest, ProfilesAreAskedForAtEveryListing) {
   int asked = 0;
-  LinuxUrlCache cache([&] {
-    ++asked;
-    return profiles.both();
-  });
+  ProfileCacheSource cache(
+      files,
+      [&] {
+        ++asked;
+        return browsers::ProfileSearch{profiles.both(), {}};
+      },
+      noneRun);
   profiles.addFirefox(":http://late.example/");
   EXPECT_EQ(listAll(cache), std::vector<std::string>{"http://late.example/"});
-  EXPECT_EQ(asked, 1);  // the probe's walk serves the fetch after it
+  EXPECT_EQ(asked, 1);
   listAll(cache);
   EXPECT_EQ(asked, 2);
 }
 
-TEST_F(LinuxUrlCacheTest, DeletingAFirefoxEntryRemovesItsFileAndTheStaleIndex) {
+TEST_F(ProfileCacheSourceTest, DeletingAFirefoxEntryRemovesItsFileAndTheStaleIndex) {
   const auto victim = profiles.addFirefox("a,:http://victim.example/");
   const auto doomed = profiles.addFirefoxDoomed(":http://victim.example/", "99");
   profiles.addFirefox(":http://keep.example/");
@@ -165,10 +112,10 @@ TEST_F(LinuxUrlCacheTest, DeletingAFirefoxEntryRemovesItsFileAndTheStaleIndex) {
     cachefiles::writeFile(profiles.cache2() / name, "stale");
   cachefiles::writeFile(profiles.cache2() / "ce_clear", "marker");
 
-  LinuxUrlCache cache(profiles.both());
+  ProfileCacheSource cache(files, profiles.both(), noneRun);
   listAll(cache);
   auto before = allFiles(tmp.path());
-  ASSERT_TRUE(cache.DeleteUrlCacheEntry("http://victim.example/"));
+  ASSERT_EQ(deleteUrl(cache, "http://victim.example/").removed, 1);
 
   auto after = allFiles(tmp.path());
   for (const auto& gone : {victim, doomed, profiles.cache2() / "index",
@@ -179,11 +126,12 @@ TEST_F(LinuxUrlCacheTest, DeletingAFirefoxEntryRemovesItsFileAndTheStaleIndex) {
   EXPECT_EQ(after, before);  // every other file, ce_ markers included, as it was
   EXPECT_EQ(listAll(cache),
             (std::vector<std::string>{"http://keep.example/", "http://victim-not.example/"}));
-  EXPECT_FALSE(cache.DeleteUrlCacheEntry("http://victim.example/"));
-  EXPECT_EQ(cache.GetLastError(), ERROR_FILE_NOT_FOUND);
+  const ClearOutcome again = deleteUrl(cache, "http://victim.example/");
+  EXPECT_EQ(again.removed, 0);  // already gone: no failure either
+  EXPECT_TRUE(again.ok());
 }
 
-TEST_F(LinuxUrlCacheTest, DeletingAChromiumEntryRemovesEveryFileOfItsHash) {
+TEST_F(ProfileCacheSourceTest, DeletingAChromiumEntryRemovesEveryFileOfItsHash) {
   const std::string h = profiles.addChromium("https://victim.example/a.js", true);
   const std::string other = profiles.addChromium("https://keep.example/b.js", true);
   const auto data = profiles.cacheData();
@@ -193,10 +141,10 @@ TEST_F(LinuxUrlCacheTest, DeletingAChromiumEntryRemovesEveryFileOfItsHash) {
   cachefiles::writeFile(data / "index-dir" / "the-real-index", "rebuild me");
   profiles.addFirefox(":https://victim.example/a.js.not");
 
-  LinuxUrlCache cache(profiles.both());
+  ProfileCacheSource cache(files, profiles.both(), noneRun);
   listAll(cache);
   auto before = allFiles(tmp.path());
-  ASSERT_TRUE(cache.DeleteUrlCacheEntry("https://victim.example/a.js"));
+  ASSERT_EQ(deleteUrl(cache, "https://victim.example/a.js").removed, 1);
 
   for (const std::string& name : {h + "_0", h + "_1", h + "_s", "todelete_" + h + "_0_17",
                                   std::string("index-dir/the-real-index")}) {
@@ -206,36 +154,39 @@ TEST_F(LinuxUrlCacheTest, DeletingAChromiumEntryRemovesEveryFileOfItsHash) {
   EXPECT_EQ(allFiles(tmp.path()), before);
 }
 
-TEST_F(LinuxUrlCacheTest, DeletingWithoutAListingFindsTheEntryAndNeverTouchesAChangedFile) {
+TEST_F(ProfileCacheSourceTest, DeletingWithoutAListingFindsTheEntryAndNeverTouchesAChangedFile) {
   const auto file = profiles.addFirefox(":http://unlisted.example/");
-  LinuxUrlCache cache(profiles.both());
-  EXPECT_TRUE(cache.DeleteUrlCacheEntry("http://unlisted.example/"));
+  ProfileCacheSource cache(files, profiles.both(), noneRun);
+  EXPECT_EQ(deleteUrl(cache, "http://unlisted.example/").removed, 1);
   EXPECT_FALSE(fs::exists(file));
 
   // The listing saw the URL, then its file came to hold another entry.
   const auto reused = profiles.addFirefox(":http://first.example/");
   listAll(cache);
   cachefiles::writeFile(reused, cachefiles::firefoxEntry(":http://second.example/"));
-  EXPECT_FALSE(cache.DeleteUrlCacheEntry("http://first.example/"));
+  EXPECT_EQ(deleteUrl(cache, "http://first.example/").removed, 0);
   EXPECT_TRUE(fs::exists(reused));
 }
 
-TEST_F(LinuxUrlCacheTest, ARunningBrowsersEntriesAreListedButKept) {
+TEST_F(ProfileCacheSourceTest, ARunningBrowsersEntriesAreListedButKept) {
   const auto ff = profiles.addFirefox(":http://busy.example/");
   const std::string h = profiles.addChromium("http://busy.example/");
   profiles.addChromium("http://free.example/");
-  LinuxUrlCache cache(profiles.both(), [&](const browsers::BrowserProfile& p) {
+  ProfileCacheSource cache(files, profiles.both(), [&](const browsers::BrowserProfile& p) {
     return p.family == browsers::BrowserFamily::Firefox;
   });
   EXPECT_EQ(listAll(cache).size(), 3u);
-  EXPECT_FALSE(cache.DeleteUrlCacheEntry("http://busy.example/"));
-  EXPECT_EQ(cache.GetLastError(), ERROR_SHARING_VIOLATION);
+  const ClearOutcome busy = deleteUrl(cache, "http://busy.example/");
+  EXPECT_EQ(busy.removed, 0);
+  ASSERT_EQ(busy.failures.size(), 1u);
+  EXPECT_EQ(busy.failures[0].item, "http://busy.example/");
+  EXPECT_EQ(busy.failures[0].reason, browsers::displayName(profiles.firefox) + " is running");
   EXPECT_TRUE(fs::exists(ff));
   EXPECT_FALSE(fs::exists(profiles.cacheData() / (h + "_0")));  // its other profile is closed
-  EXPECT_TRUE(cache.DeleteUrlCacheEntry("http://free.example/"));
+  EXPECT_EQ(deleteUrl(cache, "http://free.example/").removed, 1);
 }
 
-TEST_F(LinuxUrlCacheTest, AGigabyteEntryIsListedFromItsTailAlone) {
+TEST_F(ProfileCacheSourceTest, AGigabyteEntryIsListedFromItsTailAlone) {
   // A sparse file: one gigabyte of body (a hole), then the metadata.
   const std::string key = "a,:https://huge.example/movie.mp4";
   const std::uint32_t bodySize = 1024u * 1024u * 1024u;
@@ -246,14 +197,14 @@ TEST_F(LinuxUrlCacheTest, AGigabyteEntryIsListedFromItsTailAlone) {
   ASSERT_GE(fd, 0);
   ASSERT_EQ(pwrite(fd, meta.data(), meta.size(), bodySize), static_cast<ssize_t>(meta.size()));
   close(fd);
-  LinuxUrlCache cache(profiles.both());
+  ProfileCacheSource cache(files, profiles.both(), noneRun);
   EXPECT_EQ(listAll(cache), std::vector<std::string>{"https://huge.example/movie.mp4"});
 }
 
 // Entry files whose record cannot be read are never listed; clearing removes
 // them, a Chromium one with every file of its hash, except those whose bytes
 // hold "Cookie" while cookies are spared, and a running browser's.
-TEST_F(LinuxUrlCacheTest, DamagedEntriesAreNeverListedAndGoUnlessTheyHoldCookie) {
+TEST_F(ProfileCacheSourceTest, DamagedEntriesAreNeverListedAndGoUnlessTheyHoldCookie) {
   profiles.addFirefox(":http://fine.example/");
   profiles.addFirefox(":about:home");  // read, just not listed: it stays
   auto cutShort = [&](const std::string& key) {
@@ -276,13 +227,13 @@ TEST_F(LinuxUrlCacheTest, DamagedEntriesAreNeverListedAndGoUnlessTheyHoldCookie)
   profiles.addChromium("http://fine.example/");
 
   bool chromiumRuns = true;
-  LinuxUrlCache cache(profiles.both(), [&](const browsers::BrowserProfile& p) {
+  ProfileCacheSource cache(files, profiles.both(), [&](const browsers::BrowserProfile& p) {
     return chromiumRuns && p.family == browsers::BrowserFamily::Chromium;
   });
   const std::vector<std::string> fine = {"http://fine.example/", "http://fine.example/"};
   EXPECT_EQ(listAll(cache), fine);
 
-  ClearOutcome outcome = cache.DeleteDamagedEntries(true);
+  ClearOutcome outcome = cache.removeDamaged(core::CacheOptions{false, false});
   EXPECT_EQ(outcome.removed, 2);  // the cut Firefox entry and the empty doomed one
   ASSERT_EQ(outcome.failures.size(), 1u);
   EXPECT_NE(outcome.failures[0].reason.find(browsers::displayName(profiles.chromium)),
@@ -295,7 +246,7 @@ TEST_F(LinuxUrlCacheTest, DamagedEntriesAreNeverListedAndGoUnlessTheyHoldCookie)
       fs::exists(profiles.cache2() / "entries" / cachefiles::firefoxFileName(":about:home")));
 
   chromiumRuns = false;
-  outcome = cache.DeleteDamagedEntries(false);
+  outcome = cache.removeDamaged(core::CacheOptions{true, false});
   EXPECT_EQ(outcome.removed, 2);  // the cookie one and the Chromium entry
   EXPECT_TRUE(outcome.ok());
   EXPECT_FALSE(fs::exists(cookie));
@@ -307,17 +258,15 @@ TEST_F(LinuxUrlCacheTest, DamagedEntriesAreNeverListedAndGoUnlessTheyHoldCookie)
 
 // The same URL in two profiles is two lines, told apart by their browser;
 // deleting one line leaves the other profile's entry.
-TEST_F(LinuxUrlCacheTest, DeletingOneBrowsersLineKeepsTheOtherProfilesEntry) {
+TEST_F(ProfileCacheSourceTest, DeletingOneBrowsersLineKeepsTheOtherProfilesEntry) {
   const auto ff = profiles.addFirefox(":http://both.example/");
   const std::string h = profiles.addChromium("http://both.example/");
-  LinuxUrlCache cache(profiles.both(), [](const browsers::BrowserProfile&) { return false; });
+  ProfileCacheSource cache(files, profiles.both(), noneRun);
   ASSERT_EQ(listAll(cache).size(), 2u);
-  EXPECT_TRUE(cache.DeleteUrlCacheEntryOf("http://both.example/",
-                                          browsers::displayName(profiles.chromium)));
+  const std::string chromium = browsers::displayName(profiles.chromium);
+  EXPECT_EQ(deleteUrl(cache, "http://both.example/", chromium).removed, 1);
   EXPECT_TRUE(fs::exists(ff));
   EXPECT_FALSE(fs::exists(profiles.cacheData() / (h + "_0")));
-  EXPECT_FALSE(cache.DeleteUrlCacheEntryOf("http://both.example/",
-                                           browsers::displayName(profiles.chromium)));
-  EXPECT_EQ(cache.GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(deleteUrl(cache, "http://both.example/", chromium).removed, 0);
   EXPECT_TRUE(fs::exists(ff));
 }
