@@ -20,8 +20,6 @@ HistoryEntry entryOf(platform::STATURL&& record, std::size_t source) {
 }  // namespace
 
 bool UrlHistorySource::list(HistoryPlan& plan, std::size_t self, std::string& problem) {
-  const std::vector<platform::ClearFailure> unreached = store_.unreachedStores();
-  plan.unreached.insert(plan.unreached.end(), unreached.begin(), unreached.end());
   std::unique_ptr<platform::EnumSTATURL> walk;
   platform::HRESULT hr = store_.EnumUrls(walk);
   if (hr >= 0 && walk) {
@@ -35,15 +33,14 @@ bool UrlHistorySource::list(HistoryPlan& plan, std::size_t self, std::string& pr
   return false;
 }
 
-platform::ClearOutcome UrlHistorySource::clear(const Progress& progress) {
+platform::ClearOutcome UrlHistorySource::clear(const Progress& /*progress*/) {
+  // The system's store tells no progress: the clearing is one call.
   platform::ClearOutcome outcome;
-  store_.setProgress(progress);
   if (store_.ClearHistory() < 0) {
     const std::string reason = store_.lastErrorText();
     outcome.fail("the history of visited sites",
                  reason.empty() ? "it could not be cleared" : reason);
   }
-  store_.setProgress({});
   return outcome;
 }
 

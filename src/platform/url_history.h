@@ -45,25 +45,8 @@ class UrlHistoryStg {
   virtual HRESULT DeleteUrl(const std::string& url, std::uint32_t flags) = 0;
   virtual HRESULT EnumUrls(std::unique_ptr<EnumSTATURL>& out) = 0;
   virtual HRESULT ClearHistory() = 0;
-  // Deletes many URLs, in one change of each database where the store can;
-  // by default one DeleteUrl after the other, stopping at the first failure.
-  virtual HRESULT DeleteUrls(const std::vector<std::string>& urls) {
-    for (const std::string& url : urls)
-      if (HRESULT hr = DeleteUrl(url, 0); hr < 0) return hr;
-    return S_OK;
-  }
   // Plain words for the last failure, e.g. which browser must be closed.
   virtual std::string lastErrorText() const = 0;
-  // What the last DeleteUrl or ClearHistory removed, and every part of the
-  // store it could not clear with the reason; empty for a store that does
-  // not tell.
-  virtual ClearOutcome lastOutcome() const { return {}; }
-  // The parts of the store that exist but cannot be reached (a refused
-  // profile folder), with the reason: what a preview must name.
-  virtual std::vector<ClearFailure> unreachedStores() const { return {}; }
-  // Told as a long change goes on: steps done of the total.
-  using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
-  virtual void setProgress(Progress) {}
 };
 
 class UrlHistoryFactory {

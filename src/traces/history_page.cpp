@@ -134,14 +134,11 @@ void HistoryPage::cmdClearHistory_Click() {
 
 std::string HistoryPage::clearStore() {
   std::string failure;
-  history_->setProgress(
-      [this](std::int64_t done, std::int64_t total) { showProgress(done, total); });
   try {
     history_->Clear();
   } catch (const HistoryError& error) {
     failure = *error.what() ? error.what() : kNotCleared;
   }
-  history_->setProgress({});
   return failure;
 }
 

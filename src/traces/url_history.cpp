@@ -36,30 +36,6 @@ void CURLHistory::Clear() {
   Refresh();
 }
 
-void CURLHistory::DeleteURLs(const std::vector<std::string>& urls) {
-  check(store_->DeleteUrls(urls));
-  Refresh();
-}
-
-platform::ClearOutcome CURLHistory::ClearQuietly() {
-  std::string failure;
-  try {
-    Clear();
-  } catch (const std::exception& error) {
-    failure = error.what();
-  }
-  platform::ClearOutcome outcome = store_->lastOutcome();
-  if (!failure.empty() && outcome.ok()) outcome.fail("the history of visited sites", failure);
-  if (!failure.empty()) {
-    try {
-      Refresh();
-    } catch (const std::exception&) {
-      // the snapshot keeps what it had
-    }
-  }
-  return outcome;
-}
-
 void CURLHistory::Refresh(const std::string* urlStartsWith, std::uint32_t flags) {
   std::unique_ptr<platform::EnumSTATURL> enumerator;
   check(store_->EnumUrls(enumerator));

@@ -69,23 +69,8 @@ class CURLHistory {
   // Deletes a URL from the store, then refreshes with no filter.
   void DeleteURL(const std::string& url, std::uint32_t flags);
 
-  // Deletes many URLs from the store in one change of each database, then
-  // refreshes with no filter.
-  void DeleteURLs(const std::vector<std::string>& urls);
-
-  // Clear without raising: what went and every failure, in words the run's
-  // report can log. The snapshot is refreshed as far as the store allows.
-  platform::ClearOutcome ClearQuietly();
-  // What the last change of the store removed and could not remove.
-  platform::ClearOutcome LastOutcome() const { return store_->lastOutcome(); }
-  // What a clearing would not reach, with the reasons.
-  std::vector<platform::ClearFailure> UnreachedStores() const { return store_->unreachedStores(); }
   // The store itself, for the clearing core.
   platform::UrlHistoryStg& store() { return *store_; }
-  // Told as a long change goes on.
-  void setProgress(platform::UrlHistoryStg::Progress progress) {
-    store_->setProgress(std::move(progress));
-  }
 
   // The snapshot in the store's order, entry by entry.
   using const_iterator = std::vector<const URLHistoryItem*>::const_iterator;
