@@ -1,17 +1,12 @@
 #include "core/cookie_folder_source.h"
 
+#include "platform/paths.h"
+
 namespace core {
 
-namespace {
-// The folder listing's own separator: the file layer gives back names under
-// the path it was given.
-constexpr char kSeparator = '/';
-}  // namespace
-
+// As the system writes paths: "C:\...\Cookies\name" on Windows.
 std::string cookieFilePath(const std::string& folder, const std::string& name) {
-  std::string dir = folder;
-  if (dir.empty() || dir.back() != kSeparator) dir += kSeparator;
-  return dir + name;
+  return platform::joinPath(folder, name);
 }
 
 void CookieFolderSource::list(CookiePlan& plan, std::size_t self,

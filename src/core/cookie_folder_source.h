@@ -30,7 +30,7 @@ class CookieFolderSource : public CookieSource {
 };
 
 // The key under which a file of folder is listed and deleted: the folder,
-// its separator when it does not end in one, and the name.
+// the system's separator when it does not end in one, and the name.
 std::string cookieFilePath(const std::string& folder, const std::string& name);
 
 }  // namespace core
