@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   close(fd);
   if (!written) return 0;
   using browsers::EntryFormat;
-  browsers::readEntryFile(folder.fd, "entry", EntryFormat::Firefox);
-  browsers::readEntryFile(folder.fd, "entry", EntryFormat::Chromium);
+  const platform::files::OpenFolder open = platform::files::OpenFolder::open(folder.path);
+  browsers::readEntryFile(open, "entry", EntryFormat::Firefox);
+  browsers::readEntryFile(open, "entry", EntryFormat::Chromium);
   return 0;
 }

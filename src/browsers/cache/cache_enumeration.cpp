@@ -1,13 +1,9 @@
 #include "browsers/cache/cache_enumeration.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstring>
+#include <algorithm>
 #include <string_view>
 
 #include "browsers/formats/chromium_entry.h"
-#include "platform/linux/common/posix_fd.h"
 
 namespace browsers {
 
@@ -19,24 +15,22 @@ CacheEnumeration::~CacheEnumeration() {
 }
 
 void CacheEnumeration::closeFolder() {
-  if (dir_) closedir(dir_);
-  dir_ = nullptr;
+  dir_ = platform::files::OpenFolder();
+  names_.clear();
 }
 
 bool CacheEnumeration::openFolder() {
   // The folder itself must not be a link planted in place of the cache.
   const std::string& path = snapshot_->folders[folder_].path;
-  platform::linux_os::UniqueFd fd(
-      open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd.valid()) return false;
-  dir_ = fdopendir(fd.get());
-  if (!dir_) return false;
-  fd.release();  // the listing owns it now
+  dir_ = platform::files::OpenFolder::open(path);
+  if (!dir_.valid()) return false;
+  names_ = dir_.names();
+  std::reverse(names_.begin(), names_.end());
   return true;
 }
 
-void CacheEnumeration::consider(const char* name, unsigned char type) {
-  if (name[0] == '.' || (type != DT_REG && type != DT_UNKNOWN)) return;
+void CacheEnumeration::consider(const std::string& name) {
+  if (name.empty() || name[0] == '.') return;
   const CacheFolder& folder = snapshot_->folders[folder_];
   if (folder.format == EntryFormat::Chromium) {
     const std::string_view n(name);
@@ -47,7 +41,7 @@ void CacheEnumeration::consider(const char* name, unsigned char type) {
     // Each entry has one _0 file (header, key, streams 0 and 1).
     if (!n.ends_with("_0") || n.size() != 18 || !simpleCacheHash(n)) return;
   }
-  auto info = readEntryFile(dirfd(dir_), name, folder.format);
+  auto info = readEntryFile(dir_, name, folder.format);
   if (!info) return;
   snapshot_->byUrl[info->url].push_back(EntryRef{folder_, name});
   pending_ = FoundEntry{std::move(*info), folder_, name};
@@ -55,7 +49,7 @@ void CacheEnumeration::consider(const char* name, unsigned char type) {
 
 const FoundEntry* CacheEnumeration::peek() {
   while (!pending_ && !done_) {
-    if (!dir_) {
+    if (!dir_.valid()) {
       if (folder_ >= snapshot_->folders.size()) {
         done_ = true;
         snapshot_->complete = true;
@@ -66,13 +60,14 @@ const FoundEntry* CacheEnumeration::peek() {
         continue;
       }
     }
-    const dirent* e = readdir(dir_);
-    if (!e) {
+    if (names_.empty()) {
       closeFolder();
       ++folder_;
       continue;
     }
-    consider(e->d_name, e->d_type);
+    const std::string name = std::move(names_.back());
+    names_.pop_back();
+    consider(name);
   }
   return pending_ ? &*pending_ : nullptr;
 }

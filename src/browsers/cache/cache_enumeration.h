@@ -2,12 +2,13 @@
 // where each URL's files are as it goes.
 #pragma once
 
-#include <dirent.h>
-
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "browsers/cache/cache_snapshot.h"
+#include "platform/file_access.h"
 
 namespace browsers {
 
@@ -32,11 +33,13 @@ class CacheEnumeration {
  private:
   bool openFolder();
   void closeFolder();
-  void consider(const char* name, unsigned char type);
+  void consider(const std::string& name);
 
   std::shared_ptr<CacheSnapshot> snapshot_;
   std::size_t folder_ = 0;
-  DIR* dir_ = nullptr;
+  // The folder being walked, and its names not yet considered (last first).
+  platform::files::OpenFolder dir_;
+  std::vector<std::string> names_;
   std::optional<FoundEntry> pending_;
   bool done_ = false;
 };

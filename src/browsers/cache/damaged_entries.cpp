@@ -1,12 +1,5 @@
 #include "browsers/cache/damaged_entries.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,8 +7,7 @@
 #include "browsers/cache/entry_removal.h"
 #include "browsers/formats/chromium_entry.h"
 #include "browsers/formats/entry_file.h"
-#include "platform/linux/common/posix_fd.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/file_access.h"
 
 namespace browsers {
 
@@ -37,40 +29,30 @@ bool isEntryName(const CacheFolder& folder, std::string_view name) {
   return name.size() == 40 && isUpperHex(name);
 }
 
-std::vector<std::string> namesIn(int dirFd) {
-  std::vector<std::string> names;
-  const platform::linux_os::FolderListing dir = platform::linux_os::listingOfCopy(dirFd);
-  if (!dir) return names;
-  while (const dirent* e = readdir(dir.get())) names.emplace_back(e->d_name);
-  return names;
-}
+using platform::files::OpenFolder;
 
-bool unlinkIn(int dirFd, const std::string& name) {
-  return unlinkat(dirFd, name.c_str(), 0) == 0 || errno == ENOENT;
-}
-
-// Removes a file of the folder, after beforeRemove had its turn on it.
-bool removeIn(int dirFd, const std::string& folder, const std::string& name,
-              const BeforeRemove& beforeRemove) {
-  struct stat st {};
-  if (beforeRemove && fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-      S_ISREG(st.st_mode))
-    beforeRemove(folder + "/" + name);
-  return unlinkIn(dirFd, name);
+// Removes a file of the folder, after beforeRemove had its turn on it: the
+// error, 0 once the file is gone.
+platform::files::FileError removeIn(const OpenFolder& dir, const std::string& name,
+                                    const BeforeRemove& beforeRemove) {
+  if (beforeRemove) {
+    const std::optional<platform::files::EntryInfo> info = dir.info(name);
+    if (info && info->kind == platform::files::EntryKind::File)
+      beforeRemove(dir.path() + "/" + name);
+  }
+  return dir.remove(name);
 }
 
 }  // namespace
 
-bool fileHoldsText(int dirFd, const char* name, std::string_view text) {
-  const platform::linux_os::UniqueFd file(
-      openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+bool fileHoldsText(const OpenFolder& folder, const std::string& name, std::string_view text) {
+  platform::files::ReadFile file = folder.openFile(name);
   if (!file.valid()) return false;
   std::string window;
   char buffer[65536];
   bool found = false;
   for (;;) {
-    const ssize_t n = read(file.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
+    const long long n = file.readNext(buffer, sizeof buffer);
     if (n <= 0) break;
     // The tail of the last read stays, so a text split between reads is found.
     window.append(buffer, static_cast<std::size_t>(n));
@@ -93,24 +75,23 @@ platform::ClearOutcome clearDamagedEntries(
   platform::ClearOutcome outcome;
   std::vector<int> runs(snapshot.profiles.size(), -1);  // -1 not yet asked
   for (const CacheFolder& folder : snapshot.folders) {
-    const platform::linux_os::UniqueFd dir(
-        open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    const int dirFd = dir.get();
-    if (dirFd < 0) {
+    const OpenFolder dir = OpenFolder::open(folder.path);
+    if (!dir.valid()) {
       // A cache folder that is there but cannot be read is not "nothing to
       // clear": what it holds stays, and that is said.
-      if (errno != ENOENT)
-        outcome.fail(folder.path, errno == ELOOP
-                                      ? std::string("it is a link; it was not followed")
-                                      : "it cannot be read: " + std::string(std::strerror(errno)));
+      if (!platform::files::isMissing(dir.error()))
+        outcome.fail(folder.path,
+                     platform::files::isLinkRefused(dir.error())
+                         ? std::string("it is a link; it was not followed")
+                         : "it cannot be read: " + platform::files::errorWords(dir.error()));
       continue;
     }
     bool removedHere = false;
-    for (const std::string& name : namesIn(dirFd)) {
+    for (const std::string& name : dir.names()) {
       if (!isEntryName(folder, name)) continue;
       bool damaged = false;
-      if (readEntryFile(dirFd, name.c_str(), folder.format, &damaged) || !damaged) continue;
-      if (spareCookies && fileHoldsText(dirFd, name.c_str(), "Cookie")) continue;
+      if (readEntryFile(dir, name, folder.format, &damaged) || !damaged) continue;
+      if (spareCookies && fileHoldsText(dir, name, "Cookie")) continue;
       const std::string path = folder.path + "/" + name;
       const BrowserProfile& profile = snapshot.profiles.at(folder.profile);
       const std::string item = "damaged cache entry " + path + " (" + displayName(profile) + ")";
@@ -120,29 +101,28 @@ platform::ClearOutcome clearDamagedEntries(
         outcome.fail(item, displayName(profile) + " is running");
         continue;
       }
-      struct stat st {};
-      const bool sized = fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+      const std::optional<platform::files::EntryInfo> info = dir.info(name);
       if (preview) {
         ++outcome.removed;
-        if (sized) outcome.bytes += st.st_size;
+        if (info) outcome.bytes += info->size;
         outcome.items.push_back(item);
         continue;
       }
-      bool ok = true;
+      platform::files::FileError failed = 0;
       if (folder.format == EntryFormat::Chromium) {
         const std::string hash(name, 0, 16);
         // _0 last: while it stays, a retry finds the entry again.
-        ok = removeIn(dirFd, folder.path, hash + "_1", beforeRemove) &&
-             removeIn(dirFd, folder.path, hash + "_s", beforeRemove);
+        failed = removeIn(dir, hash + "_1", beforeRemove);
+        if (!failed) failed = removeIn(dir, hash + "_s", beforeRemove);
       }
-      ok = ok && removeIn(dirFd, folder.path, name, beforeRemove);
-      if (!ok) {
-        outcome.fail(item, std::strerror(errno));
+      if (!failed) failed = removeIn(dir, name, beforeRemove);
+      if (failed) {
+        outcome.fail(item, platform::files::errorWords(failed));
         continue;
       }
       removedHere = true;
       ++outcome.removed;
-      if (sized) outcome.bytes += st.st_size;
+      if (info) outcome.bytes += info->size;
       outcome.items.push_back(item);
     }
     if (removedHere) dropFolderIndex(folder);

@@ -9,6 +9,7 @@
 #include "browsers/cache/cache_snapshot.h"
 #include "browsers/cache/entry_removal.h"
 #include "platform/clear_outcome.h"
+#include "platform/file_access.h"
 
 namespace browsers {
 
@@ -28,6 +29,7 @@ platform::ClearOutcome previewDamagedEntries(
     bool spareCookies);
 
 // Whether the file's bytes hold the text anywhere.
-bool fileHoldsText(int dirFd, const char* name, std::string_view text);
+bool fileHoldsText(const platform::files::OpenFolder& folder, const std::string& name,
+                   std::string_view text);
 
 }  // namespace browsers

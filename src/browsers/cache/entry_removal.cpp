@@ -1,63 +1,49 @@
 #include "browsers/cache/entry_removal.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <string_view>
 
 #include "browsers/formats/chromium_entry.h"
-#include "platform/linux/common/posix_fd.h"
+#include "platform/file_access.h"
 
 namespace browsers {
 
 namespace {
 
-// Opens a folder without following a link in its last component.
-platform::linux_os::UniqueFd openFolder(const std::string& path) {
-  return platform::linux_os::UniqueFd(
-      open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-}
-
-platform::linux_os::UniqueFd openFolderIn(int parent, const char* name) {
-  return platform::linux_os::UniqueFd(
-      parent < 0 ? -1 : openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-}
+using platform::files::OpenFolder;
 
 // The hook of the removal under way (see removeCacheEntry).
 thread_local const BeforeRemove* beforeRemove_ = nullptr;
 thread_local const std::string* removingIn_ = nullptr;
 
-// unlinkat never follows a link: a planted link is removed, its target kept.
-bool removeFile(int dirFd, const std::string& name) {
+// A planted link is removed, never followed: its target is kept.
+bool removeFile(const OpenFolder& dir, const std::string& name) {
   if (beforeRemove_ && *beforeRemove_) (*beforeRemove_)(*removingIn_ + "/" + name);
-  return unlinkat(dirFd, name.c_str(), 0) == 0 || errno == ENOENT;
+  return dir.remove(name) == 0;
 }
 
 // Without its index the browser reads the entry files again at its next start.
 void dropFirefoxIndex(const CacheFolder& folder) {
-  const auto cache2 = openFolder(folder.root);
-  if (cache2.get() < 0) return;
-  for (const char* name : {"index", "index.log", "index.tmp"}) unlinkat(cache2.get(), name, 0);
+  const OpenFolder cache2 = OpenFolder::open(folder.root);
+  for (const char* name : {"index", "index.log", "index.tmp"}) cache2.remove(name);
 }
 
-void dropChromiumIndex(int cacheDataFd) {
-  const auto indexDir = openFolderIn(cacheDataFd, "index-dir");
-  if (indexDir.get() >= 0) unlinkat(indexDir.get(), "the-real-index", 0);
+void dropChromiumIndex(const OpenFolder& cacheData) {
+  cacheData.child("index-dir").remove("the-real-index");
 }
 
-bool removeChromiumFiles(const CacheSnapshot& snapshot, const EntryRef& ref, int dirFd) {
+bool removeChromiumFiles(const CacheSnapshot& snapshot, const EntryRef& ref,
+                         const OpenFolder& dir) {
   const auto hash = simpleCacheHash(ref.name);
   if (!hash) return false;
   const std::string h(*hash);
   // _0 last: while it stays, the entry is still listed and can be retried.
-  bool ok = removeFile(dirFd, h + "_1") && removeFile(dirFd, h + "_s");
+  bool ok = removeFile(dir, h + "_1") && removeFile(dir, h + "_s");
   if (auto doomed = snapshot.doomedFiles.find(ref.folder); doomed != snapshot.doomedFiles.end()) {
     const std::string prefix = "todelete_" + h + "_";
     for (const std::string& name : doomed->second)
-      if (name.starts_with(prefix)) ok = removeFile(dirFd, name) && ok;
+      if (name.starts_with(prefix)) ok = removeFile(dir, name) && ok;
   }
-  return removeFile(dirFd, ref.name) && ok;
+  return removeFile(dir, ref.name) && ok;
 }
 
 }  // namespace
@@ -67,8 +53,7 @@ void dropFolderIndex(const CacheFolder& folder) {
     dropFirefoxIndex(folder);
     return;
   }
-  const auto dir = openFolder(folder.path);
-  if (dir.get() >= 0) dropChromiumIndex(dir.get());
+  dropChromiumIndex(OpenFolder::open(folder.path));
 }
 
 RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref,
@@ -81,18 +66,18 @@ RemoveResult removeCacheEntry(const CacheSnapshot& snapshot, const EntryRef& ref
     }
     ~Hook() { beforeRemove_ = nullptr; }
   } hook(beforeRemove, folder.path);
-  const auto dir = openFolder(folder.path);
-  if (dir.get() < 0) return RemoveResult::Stale;
-  const auto info = readEntryFile(dir.get(), ref.name.c_str(), folder.format);
+  const OpenFolder dir = OpenFolder::open(folder.path);
+  if (!dir.valid()) return RemoveResult::Stale;
+  const auto info = readEntryFile(dir, ref.name, folder.format);
   if (!info || info->url != url) return RemoveResult::Stale;
 
   if (folder.format == EntryFormat::Firefox) {
-    if (!removeFile(dir.get(), ref.name)) return RemoveResult::Failed;
+    if (!removeFile(dir, ref.name)) return RemoveResult::Failed;
     dropFirefoxIndex(folder);
     return RemoveResult::Removed;
   }
-  const bool removed = removeChromiumFiles(snapshot, ref, dir.get());
-  dropChromiumIndex(dir.get());
+  const bool removed = removeChromiumFiles(snapshot, ref, dir);
+  dropChromiumIndex(dir);
   return removed ? RemoveResult::Removed : RemoveResult::Failed;
 }
 

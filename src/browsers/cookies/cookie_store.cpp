@@ -1,14 +1,12 @@
 #include "browsers/cookies/cookie_store.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <optional>
 #include <set>
 
 #include "browsers/cookies/cookie_site.h"
 #include "browsers/formats/sqlite_copy.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/file_access.h"
 
 namespace browsers {
 
@@ -144,14 +142,14 @@ CookieDeleteResult deleteInTransaction(sqlite3* db, BrowserFamily family,
 
 std::string cookieDatabasePath(const BrowserProfile& profile) {
   if (profile.family == BrowserFamily::Firefox) return profile.profileDir + "/cookies.sqlite";
-  if (platform::linux_os::isRegularFile(profile.profileDir + "/Network/NetworkDataMigrated"))
+  if (platform::files::isRegularFile(profile.profileDir + "/Network/NetworkDataMigrated"))
     return profile.profileDir + "/Network/Cookies";
   return profile.profileDir + "/Cookies";
 }
 
 CookieSites listCookieSites(const BrowserProfile& profile) {
   const std::string path = cookieDatabasePath(profile);
-  if (!platform::linux_os::isRegularFile(path)) return {};
+  if (!platform::files::isRegularFile(path)) return {};
   CookieSites out;
   // Read from a private copy: one that cannot be made leaves the cookies
   // unlisted, and so uncleared, which must be told, never "0 removed".
@@ -191,7 +189,7 @@ std::vector<CookieDeleteResult> deleteCookieSites(const BrowserProfile& profile,
   // A running browser keeps its cookies in memory and writes them back.
   if (browserRunning(profile)) return all(CookieDeleteResult::InUse);
   const std::string path = cookieDatabasePath(profile);
-  if (!platform::linux_os::isRegularFile(path)) return results;
+  if (!platform::files::isRegularFile(path)) return results;
   SqliteConnection db = openLiveDatabase(path);
   if (!db) return all(CookieDeleteResult::Failed);
   if (busy)

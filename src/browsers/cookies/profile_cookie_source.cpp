@@ -3,7 +3,7 @@
 #include <set>
 
 #include "browsers/cookies/cookie_store.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/paths.h"
 
 namespace browsers {
 
@@ -52,7 +52,7 @@ void ProfileCookieSource::list(core::CookiePlan& plan, std::size_t self,
   // the folders of the browsers' profiles, each once.
   std::set<std::string> roots;
   for (const BrowserProfile& profile : search.profiles) {
-    const std::string root = platform::linux_os::folderOf(profile.profileDir);
+    const std::string root = platform::folderOf(profile.profileDir);
     if (!roots.insert(root).second) continue;
     plan.folder += (plan.folder.empty() ? "" : "; ") + root;
   }

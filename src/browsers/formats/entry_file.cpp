@@ -1,15 +1,9 @@
 #include "browsers/formats/entry_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "browsers/formats/chromium_entry.h"
 #include "browsers/formats/firefox_entry.h"
-#include "platform/linux/common/posix_fd.h"
 
 namespace browsers {
 
@@ -21,26 +15,15 @@ namespace {
 constexpr std::size_t kFirefoxWindow = 16 * 1024;
 constexpr std::size_t kChromiumWindow = 4 * 1024;
 
-bool preadAll(int fd, char* out, std::size_t length, std::uint64_t offset) {
-  while (length > 0) {
-    const ssize_t n = pread(fd, out, length, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    out += n;
-    length -= static_cast<std::size_t>(n);
-    offset += static_cast<std::uint64_t>(n);
-  }
-  return true;
-}
-
 class FileSource : public ByteSource {
  public:
-  FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  explicit FileSource(const platform::files::ReadFile& file)
+      : file_(file), size_(file.info().size) {}
 
   bool preload(std::uint64_t offset, std::size_t length) {
     window_.resize(length);
     windowOffset_ = offset;
-    if (preadAll(fd_, window_.data(), length, offset)) return true;
+    if (file_.readAt(offset, window_.data(), length)) return true;
     window_.clear();
     return false;
   }
@@ -54,11 +37,11 @@ class FileSource : public ByteSource {
       return true;
     }
     out.resize(length);
-    return preadAll(fd_, out.data(), length, offset);
+    return file_.readAt(offset, out.data(), length);
   }
 
  private:
-  int fd_;
+  const platform::files::ReadFile& file_;
   std::uint64_t size_;
   std::string window_;
   std::uint64_t windowOffset_ = 0;
@@ -72,28 +55,24 @@ platform::FileTime fileTimeFromUnix(std::int64_t seconds) {
   return static_cast<platform::FileTime>(seconds + kEpochDelta) * 10'000'000u;
 }
 
-std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFormat format,
+std::optional<EntryFileInfo> readEntryFile(const platform::files::OpenFolder& folder,
+                                           const std::string& name, EntryFormat format,
                                            bool* damaged) {
   bool ignored = false;
   bool& broken = damaged ? *damaged : ignored;
   broken = false;
-  // O_NONBLOCK: opening a FIFO planted in the folder must not hang.
-  const platform::linux_os::UniqueFd file(
-      openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  const int fd = file.get();
-  if (fd < 0) return std::nullopt;
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  if (st.st_size <= 0) {
+  const platform::files::ReadFile file = folder.openFile(name);
+  if (!file.valid()) return std::nullopt;
+  if (file.info().size == 0) {
     broken = true;
     return std::nullopt;
   }
-  const auto size = static_cast<std::uint64_t>(st.st_size);
+  const std::uint64_t size = file.info().size;
 
-  FileSource source(fd, size);
+  FileSource source(file);
   EntryFileInfo info;
   info.size = size;
-  info.lastModified = fileTimeFromUnix(st.st_mtim.tv_sec);
+  info.lastModified = fileTimeFromUnix(file.info().modifiedNs / 1'000'000'000);
   if (format == EntryFormat::Firefox) {
     const std::size_t window =
         static_cast<std::size_t>(std::min<std::uint64_t>(size, kFirefoxWindow));
@@ -112,7 +91,7 @@ std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFor
     auto url = parseChromiumEntry(source, &broken);
     if (!url) return std::nullopt;
     info.url = std::move(*url);
-    info.lastAccess = fileTimeFromUnix(st.st_atim.tv_sec);
+    info.lastAccess = fileTimeFromUnix(file.info().accessedNs / 1'000'000'000);
   }
   return info;
 }

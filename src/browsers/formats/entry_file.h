@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_access.h"
 #include "platform/url_cache.h"
 
 namespace browsers {
@@ -21,13 +22,14 @@ struct EntryFileInfo {
   platform::FileTime lastAccess = 0;
 };
 
-// Opens `name` inside the open folder dirFd without following a link and
+// Opens `name` inside the open folder without following a link and
 // parses it; nothing for anything but a regular file holding a listable entry.
 // damaged (when given) is set when the name is a regular file whose record
 // cannot be read (empty, cut short, not of the format); it stays false for
 // anything else that is not listed (links, other files, entries of other
 // schemes).
-std::optional<EntryFileInfo> readEntryFile(int dirFd, const char* name, EntryFormat format,
+std::optional<EntryFileInfo> readEntryFile(const platform::files::OpenFolder& folder,
+                                           const std::string& name, EntryFormat format,
                                            bool* damaged = nullptr);
 
 platform::FileTime fileTimeFromUnix(std::int64_t seconds);

@@ -1,69 +1,27 @@
 #include "browsers/formats/sqlite_copy.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <ctime>
 #include <string_view>
-#include <vector>
 
-#include "platform/linux/common/posix_fd.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/file_access.h"
+#include "platform/paths.h"
 
 namespace browsers {
 
 namespace {
 
-std::string tempBase() {
-  const char* tmp = std::getenv("TMPDIR");
-  struct stat st {};
-  if (tmp && tmp[0] == '/' && stat(tmp, &st) == 0 && S_ISDIR(st.st_mode)) return tmp;
-  return "/tmp";
-}
-
-enum class CopyResult { Copied, Missing, Failed };
-
-// Copies one regular file (never through a link) to a new file of ours.
-CopyResult copyFile(const std::string& from, const std::string& to) {
-  platform::linux_os::UniqueFd in(
-      ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-  if (!in.valid()) return errno == ENOENT ? CopyResult::Missing : CopyResult::Failed;
-  struct stat st {};
-  if (fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return CopyResult::Failed;
-  platform::linux_os::UniqueFd out(
-      ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!out.valid()) return CopyResult::Failed;
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    ssize_t n = read(in.get(), buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return CopyResult::Failed;
-    if (n == 0) break;
-    if (!platform::linux_os::writeAll(out.get(),
-                                      std::string_view(buffer.data(), static_cast<std::size_t>(n))))
-      return CopyResult::Failed;
-  }
-  return CopyResult::Copied;
-}
+using platform::files::CopyResult;
 
 struct FileStamp {
   bool present = false;
-  off_t size = 0;
-  timespec mtime{};
-  bool operator==(const FileStamp& o) const {
-    return present == o.present && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-           mtime.tv_nsec == o.mtime.tv_nsec;
-  }
+  std::uint64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  bool operator==(const FileStamp&) const = default;
 };
 
 FileStamp stampOf(const std::string& path) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0) return {};
-  return {true, st.st_size, st.st_mtim};
+  const std::optional<platform::files::EntryInfo> info = platform::files::infoOf(path);
+  if (!info) return {};
+  return {true, info->size, info->modifiedNs};
 }
 
 std::string baseName(const std::string& path) {
@@ -74,69 +32,35 @@ std::string baseName(const std::string& path) {
 // Copies the database and its journals; false when the main file could not be
 // copied. Journals that are absent are simply not there in the copy.
 bool copyDatabase(const std::string& from, const std::string& to) {
-  if (copyFile(from, to) != CopyResult::Copied) return false;
+  if (platform::files::copyToNewFile(from, to) != CopyResult::Copied) return false;
   for (const char* suffix : {"-wal", "-journal"})
-    if (copyFile(from + suffix, to + suffix) == CopyResult::Failed) return false;
+    if (platform::files::copyToNewFile(from + suffix, to + suffix) == CopyResult::Failed)
+      return false;
   return true;
 }
 
 constexpr const char* kCopyPrefix = "tracesweep-db-";
-
-// Removes one of our copy folders: its plain files, then the folder.
-void removeCopyFolder(const std::string& folder) {
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      const std::string path = folder + "/" + entry->d_name;
-      struct stat st {};
-      if (lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) unlink(path.c_str());
-    }
-    closedir(dir);
-  }
-  rmdir(folder.c_str());
-}
-
-// Copies that a process could not remove (it crashed) still hold cookies or
-// history: remove our own ones that are more than an hour old.
-void removeStaleCopies(const std::string& base) {
-  DIR* dir = opendir(base.c_str());
-  if (!dir) return;
-  const std::time_t staleBefore = std::time(nullptr) - 3600;
-  while (dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name.rfind(kCopyPrefix, 0) != 0) continue;
-    const std::string folder = base + "/" + name;
-    struct stat st {};
-    if (lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
-        st.st_mtime < staleBefore)
-      removeCopyFolder(folder);
-  }
-  closedir(dir);
-}
 
 }  // namespace
 
 std::unique_ptr<SqliteCopy> SqliteCopy::open(const std::string& databasePath) {
   std::unique_ptr<SqliteCopy> copy(new SqliteCopy());
   const std::string name = baseName(databasePath);
-  const std::string base = tempBase();
-  removeStaleCopies(base);
   // A browser that writes while we copy can leave the main file and its WAL
   // out of step: copy again while the live files keep changing under us.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    std::string folder = base + "/" + kCopyPrefix + "XXXXXX";
-    if (!mkdtemp(folder.data())) return nullptr;
+    std::unique_ptr<platform::files::PrivateFolder> folder =
+        platform::files::PrivateFolder::make(kCopyPrefix);
+    if (!folder) return nullptr;
     const FileStamp mainBefore = stampOf(databasePath);
     const FileStamp walBefore = stampOf(databasePath + "-wal");
-    const std::string path = folder + "/" + name;
+    const std::string path = platform::joinPath(folder->path(), name);
     bool copied = copyDatabase(databasePath, path);
     bool steady =
         stampOf(databasePath) == mainBefore && stampOf(databasePath + "-wal") == walBefore;
-    if (!copied || (!steady && attempt < 2)) {
-      removeCopyFolder(folder);
-      if (!copied) return nullptr;
-      continue;
-    }
-    copy->folder_ = folder;
+    if (!copied) return nullptr;
+    if (!steady && attempt < 2) continue;
+    copy->folder_ = std::move(folder);
     copy->path_ = path;
     break;
   }
@@ -151,8 +75,7 @@ std::unique_ptr<SqliteCopy> SqliteCopy::open(const std::string& databasePath) {
 }
 
 SqliteCopy::~SqliteCopy() {
-  db_.reset();
-  if (!folder_.empty()) removeCopyFolder(folder_);
+  db_.reset();  // closed before its folder goes
 }
 
 SqliteConnection openLiveDatabase(const std::string& path) {

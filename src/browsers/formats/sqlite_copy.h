@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_access.h"
+
 namespace browsers {
 
 struct SqliteCloser {
@@ -32,7 +34,7 @@ class SqliteCopy {
 
  private:
   SqliteCopy() = default;
-  std::string folder_;
+  std::unique_ptr<platform::files::PrivateFolder> folder_;
   std::string path_;
   SqliteConnection db_;
 };

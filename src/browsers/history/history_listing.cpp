@@ -1,18 +1,15 @@
 #include "browsers/history/history_listing.h"
 
-#include <sys/stat.h>
-
 #include "browsers/history/chromium_history.h"
 #include "browsers/history/firefox_places.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/file_access.h"
 
 namespace browsers::history {
 
 namespace {
 
 bool exists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
+  return platform::files::infoOf(path).has_value();
 }
 
 }  // namespace
@@ -23,8 +20,7 @@ std::vector<HistorySource> historySources(const std::vector<BrowserProfile>& pro
     const char* name =
         profile.family == BrowserFamily::Firefox ? firefox::kFileName : chromium::kFileName;
     std::string path = profile.profileDir + "/" + name;
-    if (platform::linux_os::isRegularFile(path))
-      sources.push_back({profile, std::move(path), false});
+    if (platform::files::isRegularFile(path)) sources.push_back({profile, std::move(path), false});
   }
   return sources;
 }

@@ -1,27 +1,16 @@
 #include "browsers/history/profile_files.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
-#include <memory>
 
-#include "platform/linux/common/posix_fd.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/file_access.h"
 
 namespace browsers::history {
 
 FileRead readProfileFile(const std::string& path, std::string& content, std::size_t maxBytes) {
-  using platform::linux_os::ReadStatus;
-  switch (platform::linux_os::readWholeFile(path, maxBytes, content,
-                                            platform::linux_os::AtLink::Refuse)) {
-    case ReadStatus::Ok:
+  switch (platform::files::readWholeFile(path, maxBytes, content)) {
+    case platform::files::ReadStatus::Ok:
       return FileRead::Read;
-    case ReadStatus::Missing:
+    case platform::files::ReadStatus::Missing:
       return FileRead::Missing;
     default:
       return FileRead::Failed;
@@ -30,40 +19,33 @@ FileRead readProfileFile(const std::string& path, std::string& content, std::siz
 
 ReplaceResult replaceProfileFile(const std::string& path, const std::string& content,
                                  std::string& error) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (!platform::files::isRegularFile(path)) {
     error = "it is not a regular file";
     return ReplaceResult::Kept;
   }
-  const platform::linux_os::FileReplacement result = platform::linux_os::replaceFileAtomically(
-      path, content, st.st_mode & 07777, platform::linux_os::ownTempPrefix(path));
-  if (result.ok()) return ReplaceResult::Replaced;
-  error = platform::linux_os::errorWords(result.error);
+  const platform::files::Replacement result = platform::files::replaceFile(path, content);
+  if (result.error == 0) return ReplaceResult::Replaced;
+  error = platform::files::errorWords(result.error);
   return result.replaced ? ReplaceResult::NotFlushed : ReplaceResult::Kept;
 }
 
 void removeStaleProfileTemporaries(const std::string& folder, const timespec& runStart) {
-  platform::linux_os::removeStaleTemporaries(folder, platform::linux_os::isOwnTemporaryName,
-                                             runStart);
+  platform::files::removeStaleTemporaries(folder, runStart);
 }
 
 bool removeProfileFile(const std::string& path, std::string& error) {
-  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
-  error = "it could not be removed (" + platform::linux_os::errorWords(errno) + ")";
+  const platform::files::FileError failed = platform::files::removeFile(path);
+  if (failed == 0) return true;
+  error = "it could not be removed (" + platform::files::errorWords(failed) + ")";
   return false;
 }
 
 std::vector<std::string> filesIn(const std::string& folder) {
+  const platform::files::OpenFolder open = platform::files::OpenFolder::open(folder);
   std::vector<std::string> names;
-  const platform::linux_os::FolderListing dir =
-      platform::linux_os::listingOf(platform::linux_os::UniqueFd(
-          ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
-  if (!dir) return names;
-  const int dirFd = dirfd(dir.get());
-  while (const dirent* e = readdir(dir.get())) {
-    struct stat st {};
-    if (fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-      names.emplace_back(e->d_name);
+  for (std::string& name : open.names()) {
+    const std::optional<platform::files::EntryInfo> info = open.info(name);
+    if (info && info->kind == platform::files::EntryKind::File) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -1,9 +1,7 @@
 #include "browsers/history/visited_site_stores.h"
 
-#include <sys/stat.h>
-
 #include "browsers/formats/history_sql.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/file_access.h"
 
 namespace browsers::history {
 
@@ -86,7 +84,7 @@ std::vector<AttachedStore> attachVisitedSiteStores(sqlite3* db, const BrowserPro
   std::vector<AttachedStore> stores;
   for (const StoreKind& kind : kindsOf(profile.family)) {
     const std::string path = profile.profileDir + "/" + kind.file;
-    if (!platform::linux_os::isRegularFile(path)) continue;
+    if (!platform::files::isRegularFile(path)) continue;
     Statement attach(db, ("ATTACH DATABASE ?1 AS " + std::string(kind.schema)).c_str());
     attach.bind(1, path);
     if (attach.step() != SQLITE_DONE) {

@@ -2,8 +2,7 @@
 // services: every Firefox-family and Chromium-family profile found.
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,8 +24,8 @@ struct BrowserProfile {
   // once); profileDir and userDataDir are real paths, without links. The
   // search holds the folders open only while it looks: a listing kept by the
   // tray must not keep a second disk from being unmounted.
-  dev_t folderDevice = 0;
-  ino_t folderInode = 0;
+  std::uint64_t folderDevice = 0;
+  std::uint64_t folderInode = 0;
 };
 
 // What the search found: the profiles, and the folders that hold profiles

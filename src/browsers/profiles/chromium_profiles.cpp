@@ -5,7 +5,7 @@
 
 #include "browsers/profiles/browser_families.h"
 #include "browsers/profiles/profile_search.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/file_access.h"
 
 namespace browsers::profiles {
 
@@ -42,8 +42,8 @@ bool usableFolderName(const std::string& folder) {
          folder.find('/') == std::string::npos && !skippedFolder(folder);
 }
 
-BrowserProfile profileOf(const BrowserRoot& root, const platform::linux_os::HeldFolder& rootFolder,
-                         const platform::linux_os::HeldFolder& folder, const std::string& name,
+BrowserProfile profileOf(const BrowserRoot& root, const platform::files::HeldFolder& rootFolder,
+                         const platform::files::HeldFolder& folder, const std::string& name,
                          const std::string& cacheDir) {
   BrowserProfile profile;
   profile.family = BrowserFamily::Chromium;
@@ -62,11 +62,11 @@ BrowserProfile profileOf(const BrowserRoot& root, const platform::linux_os::Held
 // they are looked for, never through the path again; a profile folder
 // ("Default") may itself be a link the user made.
 void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
-  const std::optional<platform::linux_os::HeldFolder> held = holdFolder(root.dataDir, search);
+  const std::optional<platform::files::HeldFolder> held = holdFolder(root.dataDir, search);
   if (!held) return;
   const std::string& dataDir = held->realPath;
   if (root.profileIsRoot) {
-    if (platform::linux_os::isRegularFile(dataDir + "/Preferences"))
+    if (platform::files::isRegularFile(dataDir + "/Preferences"))
       search.profiles.push_back(profileOf(root, *held, *held, "Default",
                                           root.cacheRoot.empty() ? dataDir : root.cacheRoot));
     return;
@@ -75,7 +75,7 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   auto add = [&](const std::string& folder, const std::string& name) {
     // Each folder is looked at once, so a refusal is told once.
     if (!usableFolderName(folder) || !listed.insert(folder).second) return;
-    const std::optional<platform::linux_os::HeldFolder> profileFolder =
+    const std::optional<platform::files::HeldFolder> profileFolder =
         holdFolder(dataDir + "/" + folder, search);
     if (!profileFolder) return;
     const std::string cacheDir =
@@ -85,7 +85,7 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   for (const auto& [folder, name] : localStateProfiles(dataDir)) add(folder, name);
   // Profiles that Local State does not name: any folder with Preferences.
   for (const std::string& folder : subFolders(dataDir))
-    if (platform::linux_os::isRegularFile(dataDir + "/" + folder + "/Preferences"))
+    if (platform::files::isRegularFile(dataDir + "/" + folder + "/Preferences"))
       add(folder, folder);
 }
 

@@ -5,7 +5,8 @@
 
 #include "browsers/profiles/browser_families.h"
 #include "browsers/profiles/profile_search.h"
-#include "platform/linux/common/posix_files.h"
+#include "platform/file_access.h"
+#include "platform/paths.h"
 
 namespace browsers::profiles {
 
@@ -78,7 +79,7 @@ void addProfile(ProfileSearch& search, std::set<std::string>& listed, const Brow
                 const std::string& name, const std::string& dir, const std::string& usualCache) {
   // Each folder is looked at once, so a refusal is told once.
   if (!listed.insert(dir).second) return;
-  const std::optional<platform::linux_os::HeldFolder> folder = holdFolder(dir, search);
+  const std::optional<platform::files::HeldFolder> folder = holdFolder(dir, search);
   if (!folder) return;
   BrowserProfile profile;
   profile.family = BrowserFamily::Firefox;
@@ -95,7 +96,7 @@ void addProfile(ProfileSearch& search, std::set<std::string>& listed, const Brow
 // The profiles below the root are found in the folder the root's path led
 // to, held while they are looked for, never through the path again.
 void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
-  const std::optional<platform::linux_os::HeldFolder> held = holdFolder(root.dataDir, search);
+  const std::optional<platform::files::HeldFolder> held = holdFolder(root.dataDir, search);
   if (!held) return;
   const std::string& dataDir = held->realPath;
   std::set<std::string> listed;
@@ -111,8 +112,8 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   // Profiles that profiles.ini does not (or no longer) name still hold traces.
   for (const std::string& folder : subFolders(dataDir)) {
     const std::string dir = dataDir + "/" + folder;
-    if (platform::linux_os::isRegularFile(dir + "/places.sqlite") ||
-        platform::linux_os::isRegularFile(dir + "/cookies.sqlite"))
+    if (platform::files::isRegularFile(dir + "/places.sqlite") ||
+        platform::files::isRegularFile(dir + "/cookies.sqlite"))
       addProfile(search, listed, root, folder, dir, root.cacheRoot + "/" + folder);
   }
 }

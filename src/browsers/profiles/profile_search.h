@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "browsers/profiles/browser_profiles.h"
-#include "platform/linux/common/held_folder.h"
+#include "platform/file_access.h"
 
 namespace browsers::profiles {
 
@@ -18,8 +18,8 @@ std::string readSmallFile(const std::string& path, std::size_t maxBytes = 4u << 
 
 // Holds a root or profile folder for the search: none when absent, and a
 // refusal added to search when it may not be entered.
-std::optional<platform::linux_os::HeldFolder> holdFolder(const std::string& path,
-                                                         ProfileSearch& search);
+std::optional<platform::files::HeldFolder> holdFolder(const std::string& path,
+                                                      ProfileSearch& search);
 
 void findFirefoxProfiles(ProfileSearch& search);
 void findChromiumProfiles(ProfileSearch& search);
