@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "platform/paths.h"
+
 namespace browsers {
 
 std::vector<CacheFolder> cacheFoldersOf(const std::vector<BrowserProfile>& profiles) {
@@ -9,7 +11,7 @@ std::vector<CacheFolder> cacheFoldersOf(const std::vector<BrowserProfile>& profi
   std::set<std::string> seen;
   auto add = [&](const std::string& root, const std::string& sub, EntryFormat format,
                  std::size_t profile) {
-    std::string path = sub.empty() ? root : root + "/" + sub;
+    std::string path = sub.empty() ? root : platform::pathBelow(root, sub);
     if (!seen.insert(path).second) return;
     folders.push_back(CacheFolder{root, std::move(path), format, profile});
   };
@@ -17,10 +19,10 @@ std::vector<CacheFolder> cacheFoldersOf(const std::vector<BrowserProfile>& profi
     const BrowserProfile& p = profiles[i];
     if (p.cacheDir.empty()) continue;
     if (p.family == BrowserFamily::Firefox) {
-      add(p.cacheDir + "/cache2", "entries", EntryFormat::Firefox, i);
-      add(p.cacheDir + "/cache2", "doomed", EntryFormat::Firefox, i);
+      add(platform::pathBelow(p.cacheDir, "cache2"), "entries", EntryFormat::Firefox, i);
+      add(platform::pathBelow(p.cacheDir, "cache2"), "doomed", EntryFormat::Firefox, i);
     } else {
-      add(p.cacheDir + "/Cache/Cache_Data", "", EntryFormat::Chromium, i);
+      add(platform::pathBelow(p.cacheDir, "Cache/Cache_Data"), "", EntryFormat::Chromium, i);
     }
   }
   return folders;

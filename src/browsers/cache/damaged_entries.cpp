@@ -8,6 +8,7 @@
 #include "browsers/formats/chromium_entry.h"
 #include "browsers/formats/entry_file.h"
 #include "platform/file_access.h"
+#include "platform/paths.h"
 
 namespace browsers {
 
@@ -25,7 +26,7 @@ bool isEntryName(const CacheFolder& folder, std::string_view name) {
   if (name.empty() || name[0] == '.') return false;
   if (folder.format == EntryFormat::Chromium)
     return name.size() == 18 && name.ends_with("_0") && simpleCacheHash(name).has_value();
-  if (folder.path.ends_with("/doomed")) return true;
+  if (platform::fileNameOf(folder.path) == "doomed") return true;
   return name.size() == 40 && isUpperHex(name);
 }
 
@@ -38,7 +39,7 @@ platform::files::FileError removeIn(const OpenFolder& dir, const std::string& na
   if (beforeRemove) {
     const std::optional<platform::files::EntryInfo> info = dir.info(name);
     if (info && info->kind == platform::files::EntryKind::File)
-      beforeRemove(dir.path() + "/" + name);
+      beforeRemove(platform::pathBelow(dir.path(), name));
   }
   return dir.remove(name);
 }
@@ -92,7 +93,7 @@ platform::ClearOutcome clearDamagedEntries(
       bool damaged = false;
       if (readEntryFile(dir, name, folder.format, &damaged) || !damaged) continue;
       if (spareCookies && fileHoldsText(dir, name, "Cookie")) continue;
-      const std::string path = folder.path + "/" + name;
+      const std::string path = platform::pathBelow(folder.path, name);
       const BrowserProfile& profile = snapshot.profiles.at(folder.profile);
       const std::string item = "damaged cache entry " + path + " (" + displayName(profile) + ")";
       int& runs1 = runs[folder.profile];

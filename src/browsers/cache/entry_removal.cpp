@@ -4,6 +4,7 @@
 
 #include "browsers/formats/chromium_entry.h"
 #include "platform/file_access.h"
+#include "platform/paths.h"
 
 namespace browsers {
 
@@ -17,7 +18,7 @@ thread_local const std::string* removingIn_ = nullptr;
 
 // A planted link is removed, never followed: its target is kept.
 bool removeFile(const OpenFolder& dir, const std::string& name) {
-  if (beforeRemove_ && *beforeRemove_) (*beforeRemove_)(*removingIn_ + "/" + name);
+  if (beforeRemove_ && *beforeRemove_) (*beforeRemove_)(platform::pathBelow(*removingIn_, name));
   return dir.remove(name) == 0;
 }
 

@@ -7,6 +7,7 @@
 #include "browsers/cookies/cookie_site.h"
 #include "browsers/formats/sqlite_copy.h"
 #include "platform/file_access.h"
+#include "platform/paths.h"
 
 namespace browsers {
 
@@ -141,10 +142,12 @@ CookieDeleteResult deleteInTransaction(sqlite3* db, BrowserFamily family,
 }  // namespace
 
 std::string cookieDatabasePath(const BrowserProfile& profile) {
-  if (profile.family == BrowserFamily::Firefox) return profile.profileDir + "/cookies.sqlite";
-  if (platform::files::isRegularFile(profile.profileDir + "/Network/NetworkDataMigrated"))
-    return profile.profileDir + "/Network/Cookies";
-  return profile.profileDir + "/Cookies";
+  if (profile.family == BrowserFamily::Firefox)
+    return platform::pathBelow(profile.profileDir, "cookies.sqlite");
+  if (platform::files::isRegularFile(
+          platform::pathBelow(profile.profileDir, "Network/NetworkDataMigrated")))
+    return platform::pathBelow(profile.profileDir, "Network/Cookies");
+  return platform::pathBelow(profile.profileDir, "Cookies");
 }
 
 CookieSites listCookieSites(const BrowserProfile& profile) {

@@ -3,12 +3,13 @@
 
 #include "browsers/history/chromium_history.h"
 #include "browsers/history/profile_files.h"
+#include "platform/paths.h"
 
 namespace browsers::history::chromium {
 
 std::optional<UrlSet> readBookmarkUrls(const std::string& profileDir) {
   std::string content;
-  const FileRead read = readProfileFile(profileDir + "/Bookmarks", content);
+  const FileRead read = readProfileFile(platform::pathBelow(profileDir, "Bookmarks"), content);
   if (read == FileRead::Missing) return UrlSet{};
   if (read == FileRead::Failed) return std::nullopt;
   const nlohmann::json document = nlohmann::json::parse(content, nullptr, false);

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "browsers/history/profile_files.h"
+#include "platform/paths.h"
 
 namespace browsers::history {
 
@@ -253,9 +254,10 @@ SessionPrune pruneFirefoxSession(std::string_view json, const KeepUrl& keep, boo
 std::vector<std::string> firefoxSessionFiles(const std::string& profileDir) {
   std::vector<std::string> paths;
   for (const std::string& name : filesIn(profileDir))
-    if (name == "sessionstore.jsonlz4") paths.push_back(profileDir + "/" + name);
-  const std::string backups = profileDir + "/sessionstore-backups";
-  for (const std::string& name : filesIn(backups)) paths.push_back(backups + "/" + name);
+    if (name == "sessionstore.jsonlz4") paths.push_back(platform::pathBelow(profileDir, name));
+  const std::string backups = platform::pathBelow(profileDir, "sessionstore-backups");
+  for (const std::string& name : filesIn(backups))
+    paths.push_back(platform::pathBelow(backups, name));
   return paths;
 }
 

@@ -10,6 +10,7 @@
 #include "browsers/history/history_listing.h"
 #include "browsers/history/profile_traces.h"
 #include "browsers/history/visited_site_stores.h"
+#include "platform/paths.h"
 
 namespace browsers::history {
 
@@ -175,7 +176,7 @@ HistoryChange changeHistories(const ProfileWatch& watch, const UrlList* urls,
       std::optional<chromium::UrlSet> bookmarks =
           chromium::readBookmarkUrls(source.profile.profileDir);
       if (!bookmarks)
-        return failAll(source.profile.profileDir + "/Bookmarks",
+        return failAll(platform::pathBelow(source.profile.profileDir, "Bookmarks"),
                        "The bookmarks of " + displayName(source.profile) +
                            " cannot be read, so its history was left alone; nothing was "
                            "changed.");

@@ -3,6 +3,7 @@
 #include "browsers/history/chromium_history.h"
 #include "browsers/history/firefox_places.h"
 #include "platform/file_access.h"
+#include "platform/paths.h"
 
 namespace browsers::history {
 
@@ -19,7 +20,7 @@ std::vector<HistorySource> historySources(const std::vector<BrowserProfile>& pro
   for (const BrowserProfile& profile : profiles) {
     const char* name =
         profile.family == BrowserFamily::Firefox ? firefox::kFileName : chromium::kFileName;
-    std::string path = profile.profileDir + "/" + name;
+    std::string path = platform::pathBelow(profile.profileDir, name);
     if (platform::files::isRegularFile(path)) sources.push_back({profile, std::move(path), false});
   }
   return sources;

@@ -9,6 +9,7 @@
 #include "browsers/formats/moz_lz4.h"
 #include "browsers/formats/sqlite_copy.h"
 #include "browsers/history/profile_files.h"
+#include "platform/paths.h"
 
 namespace browsers::history {
 
@@ -66,13 +67,13 @@ bool isChromiumSessionFile(const std::string& name) {
 void clearChromiumSessions(const BrowserProfile& profile, bool clearing, const UrlList* urls,
                            platform::ClearOutcome& outcome) {
   std::vector<std::string> files;
-  for (const char* folder : {"/Sessions", "/Sessions_Encrypted"}) {
-    const std::string dir = profile.profileDir + folder;
+  for (const char* folder : {"Sessions", "Sessions_Encrypted"}) {
+    const std::string dir = platform::pathBelow(profile.profileDir, folder);
     for (const std::string& name : filesIn(dir))
-      if (isChromiumSessionFile(name)) files.push_back(dir + "/" + name);
+      if (isChromiumSessionFile(name)) files.push_back(platform::pathBelow(dir, name));
   }
   for (const char* legacy : {"Current Session", "Current Tabs", "Last Session", "Last Tabs"}) {
-    const std::string path = profile.profileDir + "/" + legacy;
+    const std::string path = platform::pathBelow(profile.profileDir, legacy);
     std::string ignored;
     if (readProfileFile(path, ignored, 1) != FileRead::Missing) files.push_back(path);
   }
@@ -91,7 +92,7 @@ void clearChromiumSessions(const BrowserProfile& profile, bool clearing, const U
 // Drops the engagement entries of the sites that go from Preferences.
 void clearEngagement(const BrowserProfile& profile, bool clearing, const UrlList* urls,
                      platform::ClearOutcome& outcome) {
-  const std::string path = profile.profileDir + "/Preferences";
+  const std::string path = platform::pathBelow(profile.profileDir, "Preferences");
   std::string text;
   const FileRead read = readProfileFile(path, text);
   if (read == FileRead::Missing) return;
@@ -139,7 +140,7 @@ void clearEngagement(const BrowserProfile& profile, bool clearing, const UrlList
 // profile of the user-data folder: the pages that go are taken out of it.
 void clearUkm(const BrowserProfile& profile, const KeepUrl& keep, platform::ClearOutcome& outcome) {
   if (profile.userDataDir.empty()) return;
-  const std::string path = profile.userDataDir + "/segmentation_platform/ukm_db";
+  const std::string path = platform::pathBelow(profile.userDataDir, "segmentation_platform/ukm_db");
   std::string probe;
   if (readProfileFile(path, probe, 0) == FileRead::Missing) return;
   SqliteConnection db = openLiveDatabase(path);
@@ -201,12 +202,13 @@ void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool 
   clock_gettime(CLOCK_REALTIME, &started);
   removeStaleProfileTemporaries(profile.profileDir, started);
   if (profile.family == BrowserFamily::Firefox) {
-    removeStaleProfileTemporaries(profile.profileDir + "/sessionstore-backups", started);
+    removeStaleProfileTemporaries(platform::pathBelow(profile.profileDir, "sessionstore-backups"),
+                                  started);
     clearFirefoxSessions(profile, keep, clearing, outcome);
     return;
   }
   clearChromiumSessions(profile, clearing, urls, outcome);
-  if (clearing) remove(profile.profileDir + "/Visited Links", outcome);
+  if (clearing) remove(platform::pathBelow(profile.profileDir, "Visited Links"), outcome);
   clearEngagement(profile, clearing, urls, outcome);
   clearUkm(profile, keep, outcome);
 }

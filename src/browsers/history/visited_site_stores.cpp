@@ -2,6 +2,7 @@
 
 #include "browsers/formats/history_sql.h"
 #include "platform/file_access.h"
+#include "platform/paths.h"
 
 namespace browsers::history {
 
@@ -83,7 +84,7 @@ std::vector<AttachedStore> attachVisitedSiteStores(sqlite3* db, const BrowserPro
                                                    std::vector<std::string>& skipped) {
   std::vector<AttachedStore> stores;
   for (const StoreKind& kind : kindsOf(profile.family)) {
-    const std::string path = profile.profileDir + "/" + kind.file;
+    const std::string path = platform::pathBelow(profile.profileDir, kind.file);
     if (!platform::files::isRegularFile(path)) continue;
     Statement attach(db, ("ATTACH DATABASE ?1 AS " + std::string(kind.schema)).c_str());
     attach.bind(1, path);

@@ -6,6 +6,7 @@
 #include "browsers/profiles/browser_families.h"
 #include "browsers/profiles/profile_search.h"
 #include "platform/file_access.h"
+#include "platform/paths.h"
 
 namespace browsers::profiles {
 
@@ -19,8 +20,8 @@ bool skippedFolder(const std::string& folder) {
 // that is not the JSON we expect names nobody.
 std::vector<std::pair<std::string, std::string>> localStateProfiles(const std::string& dataDir) {
   std::vector<std::pair<std::string, std::string>> named;
-  const nlohmann::json state =
-      nlohmann::json::parse(readSmallFile(dataDir + "/Local State"), nullptr, false);
+  const nlohmann::json state = nlohmann::json::parse(
+      readSmallFile(platform::pathBelow(dataDir, "Local State")), nullptr, false);
   if (!state.is_object()) return named;
   auto profile = state.find("profile");
   if (profile == state.end() || !profile->is_object()) return named;
@@ -66,7 +67,7 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   if (!held) return;
   const std::string& dataDir = held->realPath;
   if (root.profileIsRoot) {
-    if (platform::files::isRegularFile(dataDir + "/Preferences"))
+    if (platform::files::isRegularFile(platform::pathBelow(dataDir, "Preferences")))
       search.profiles.push_back(profileOf(root, *held, *held, "Default",
                                           root.cacheRoot.empty() ? dataDir : root.cacheRoot));
     return;
@@ -76,16 +77,18 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
     // Each folder is looked at once, so a refusal is told once.
     if (!usableFolderName(folder) || !listed.insert(folder).second) return;
     const std::optional<platform::files::HeldFolder> profileFolder =
-        holdFolder(dataDir + "/" + folder, search);
+        holdFolder(platform::pathBelow(dataDir, folder), search);
     if (!profileFolder) return;
-    const std::string cacheDir =
-        root.cacheRoot.empty() ? profileFolder->realPath : root.cacheRoot + "/" + folder;
+    const std::string cacheDir = root.cacheRoot.empty()
+                                     ? profileFolder->realPath
+                                     : platform::pathBelow(root.cacheRoot, folder);
     search.profiles.push_back(profileOf(root, *held, *profileFolder, name, cacheDir));
   };
   for (const auto& [folder, name] : localStateProfiles(dataDir)) add(folder, name);
   // Profiles that Local State does not name: any folder with Preferences.
   for (const std::string& folder : subFolders(dataDir))
-    if (platform::files::isRegularFile(dataDir + "/" + folder + "/Preferences"))
+    if (platform::files::isRegularFile(
+            platform::pathBelow(platform::pathBelow(dataDir, folder), "Preferences")))
       add(folder, folder);
 }
 

@@ -69,9 +69,11 @@ std::string lastPart(const std::string& path) {
 // A user-chosen cache location (browser.cache.disk.parent_directory) wins
 // over the usual one; user.js overrides prefs.js.
 std::string cacheFolder(const std::string& profileDir, const std::string& usual) {
-  std::string moved = stringPref(profileDir + "/user.js", "browser.cache.disk.parent_directory");
+  std::string moved =
+      stringPref(platform::pathBelow(profileDir, "user.js"), "browser.cache.disk.parent_directory");
   if (moved.empty())
-    moved = stringPref(profileDir + "/prefs.js", "browser.cache.disk.parent_directory");
+    moved = stringPref(platform::pathBelow(profileDir, "prefs.js"),
+                       "browser.cache.disk.parent_directory");
   return !moved.empty() && moved[0] == '/' ? moved : usual;
 }
 
@@ -100,21 +102,22 @@ void scanRoot(const BrowserRoot& root, ProfileSearch& search) {
   if (!held) return;
   const std::string& dataDir = held->realPath;
   std::set<std::string> listed;
-  for (IniSection& section : profileSections(readSmallFile(dataDir + "/profiles.ini"))) {
+  for (IniSection& section :
+       profileSections(readSmallFile(platform::pathBelow(dataDir, "profiles.ini")))) {
     const std::string path = section["Path"];
     if (path.empty()) continue;
     const bool relative = section["IsRelative"] != "0";
     if (!relative && path[0] != '/') continue;
-    const std::string dir = relative ? dataDir + "/" + path : path;
+    const std::string dir = relative ? platform::pathBelow(dataDir, path) : path;
     addProfile(search, listed, root, section["Name"], dir,
-               relative ? root.cacheRoot + "/" + path : dir);
+               relative ? platform::pathBelow(root.cacheRoot, path) : dir);
   }
   // Profiles that profiles.ini does not (or no longer) name still hold traces.
   for (const std::string& folder : subFolders(dataDir)) {
-    const std::string dir = dataDir + "/" + folder;
-    if (platform::files::isRegularFile(dir + "/places.sqlite") ||
-        platform::files::isRegularFile(dir + "/cookies.sqlite"))
-      addProfile(search, listed, root, folder, dir, root.cacheRoot + "/" + folder);
+    const std::string dir = platform::pathBelow(dataDir, folder);
+    if (platform::files::isRegularFile(platform::pathBelow(dir, "places.sqlite")) ||
+        platform::files::isRegularFile(platform::pathBelow(dir, "cookies.sqlite")))
+      addProfile(search, listed, root, folder, dir, platform::pathBelow(root.cacheRoot, folder));
   }
 }
 

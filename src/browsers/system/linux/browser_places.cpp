@@ -149,5 +149,4 @@ std::vector<BrowserRoot> browserRoots(BrowserFamily family) {
   return family == BrowserFamily::Firefox ? firefoxRoots() : chromiumRoots();
 }
 
-
 }  // namespace browsers

@@ -309,7 +309,8 @@ CopyResult copyToNewFile(const std::string& from, const std::string& to) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return CopyResult::Failed;
     if (n == 0) break;
-    if (!linux_os::writeAll(out.get(), std::string_view(buffer.data(), static_cast<std::size_t>(n))))
+    if (!linux_os::writeAll(out.get(),
+                            std::string_view(buffer.data(), static_cast<std::size_t>(n))))
       return CopyResult::Failed;
   }
   return CopyResult::Copied;
