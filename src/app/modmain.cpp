@@ -1,6 +1,7 @@
 #include "app/modmain.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/preferences_notice.h"
 #include "areas/system_areas.h"
@@ -39,9 +40,9 @@ void Modmain::Main() {
 
 // A history store that cannot be opened leaves the program without a history
 // page, not without a program; a run that is to clear it says why. With
-// browser sources the system's own store is not used.
+// browser sources the system's own store is used only beside them.
 void Modmain::openHistory() {
-  if (history_ || !stores.history.empty()) return;
+  if (history_ || !stores.withSystemStore(stores.history)) return;
   auto store = platform.history.create();
   if (!store) {
     historyProblem_ = "the history of visited sites cannot be reached";
@@ -216,20 +217,20 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
 // Each store is cleared whole or not at all (every browser's database is
 // locked before any is written); bookmarked entries stay by design.
 platform::ClearOutcome Modmain::clearHistory(bool preview) {
-  if (!stores.history.empty()) {
-    const core::HistoryArea area(stores.history);
-    const core::HistoryPlan plan = area.plan();
-    return preview ? core::HistoryArea::preview(plan) : area.apply(plan);
-  }
   platform::ClearOutcome outcome;
-  if (!history_) {
-    outcome.fail("the history of visited sites", historyProblem_);
-    return outcome;
+  std::optional<core::UrlHistorySource> legacy;
+  if (stores.withSystemStore(stores.history)) {
+    if (history_)
+      legacy.emplace(history_->store());
+    else
+      outcome.fail("the history of visited sites", historyProblem_);
   }
-  core::UrlHistorySource legacy(history_->store());
-  const core::HistoryArea area({&legacy});
+  if (!legacy && stores.history.empty()) return outcome;
+  const core::HistoryArea area(
+      core::sourcesWith<core::HistorySource>(legacy ? &*legacy : nullptr, stores.history));
   const core::HistoryPlan plan = area.plan();
-  outcome = preview ? core::HistoryArea::preview(plan) : area.apply(plan);
+  outcome.add(preview ? core::HistoryArea::preview(plan) : area.apply(plan));
+  if (!legacy) return outcome;
   try {
     history_->Refresh();
   } catch (const std::exception&) {

@@ -71,8 +71,8 @@ platform::ClearOutcome Clearing::cookies(bool preview, const ClearChoices& choic
   std::string problem;
   CookieFolderSource folder(
       system_.files, [this, &problem] { return readCookieFolder(system_.registry, problem); });
-  const CookieArea area(stores_.cookies.empty() ? std::vector<CookieSource*>{&folder}
-                                                : stores_.cookies);
+  const bool system = stores_.withSystemStore(stores_.cookies);
+  const CookieArea area(sourcesWith<CookieSource>(system ? &folder : nullptr, stores_.cookies));
   CookiePlan plan = area.plan();
   if (!problem.empty()) plan.unreached.push_back({"the cookie folder", problem});
   if (preview) return CookieArea::preview(plan);
@@ -81,32 +81,34 @@ platform::ClearOutcome Clearing::cookies(bool preview, const ClearChoices& choic
 
 platform::ClearOutcome Clearing::cache(bool preview, const ClearChoices& choices) {
   UrlCacheSource legacy(system_.urlCache);
-  const CacheArea area(stores_.cache.empty() ? std::vector<CacheSource*>{&legacy} : stores_.cache);
+  const bool system = stores_.withSystemStore(stores_.cache);
+  const CacheArea area(sourcesWith<CacheSource>(system ? &legacy : nullptr, stores_.cache));
   const CachePlan plan = area.plan();
   const CacheOptions options{choices.deleteCachedPasswords, choices.secure};
   if (preview) return area.preview(plan, options);
   return area.apply(plan, everyIndex(plan.entries.size()), options, true);
 }
 
-// Without browser sources, the system's own store, opened for this run alone.
+// The system's own store, where it is cleared, is opened for this run alone;
+// one that cannot be opened is a failure beside what the sources did.
 platform::ClearOutcome Clearing::history(bool preview) {
   std::unique_ptr<platform::UrlHistoryStg> store;
   std::unique_ptr<UrlHistorySource> legacy;
-  std::vector<HistorySource*> sources = stores_.history;
-  if (sources.empty()) {
+  platform::ClearOutcome unopened;
+  if (stores_.withSystemStore(stores_.history)) {
     store = system_.history.create();
-    if (!store) {
-      platform::ClearOutcome outcome;
-      outcome.fail("the history of visited sites",
-                   "the history of visited sites cannot be reached");
-      return outcome;
-    }
-    legacy = std::make_unique<UrlHistorySource>(*store);
-    sources.push_back(legacy.get());
+    if (store)
+      legacy = std::make_unique<UrlHistorySource>(*store);
+    else
+      unopened.fail("the history of visited sites",
+                    "the history of visited sites cannot be reached");
   }
-  const HistoryArea area(sources);
+  if (!legacy && stores_.history.empty()) return unopened;
+  const HistoryArea area(sourcesWith<HistorySource>(legacy.get(), stores_.history));
   const HistoryPlan plan = area.plan();
-  return preview ? HistoryArea::preview(plan) : area.apply(plan);
+  platform::ClearOutcome outcome = preview ? HistoryArea::preview(plan) : area.apply(plan);
+  outcome.add(unopened);
+  return outcome;
 }
 
 RunReport Clearing::run(const std::vector<Area>& areas, bool preview, const ClearChoices& choices,

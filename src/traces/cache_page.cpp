@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/stores.h"
 #include "forms/message_box.h"
 #include "identity.h"
 #include "traces/clear_failures.h"
@@ -10,12 +11,14 @@
 namespace traces {
 
 CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
-                     const forms::CheckBox* secureForAll, std::vector<core::CacheSource*> sources)
+                     const forms::CheckBox* secureForAll, std::vector<core::CacheSource*> sources,
+                     bool besideUrlCache)
     : platform_(platform),
       host_(host),
       secureForAll_(secureForAll),
       legacy_(platform.urlCache),
-      area_(sources.empty() ? std::vector<core::CacheSource*>{&legacy_} : std::move(sources)) {
+      area_(core::sourcesWith<core::CacheSource>(
+          sources.empty() || besideUrlCache ? &legacy_ : nullptr, sources)) {
   List1.setColumnHeaders({"URL", "Browser"});
 }
 

@@ -16,10 +16,11 @@ class CachePage {
  public:
   // secureForAll, when given, is the "Secure Wipe all other areas" box: while
   // it is ticked, deleted entries' files are overwritten before removal.
-  // sources are where the entries are; none means the system's URL cache.
+  // sources are where the entries are; none means the system's URL cache,
+  // which besideUrlCache lists before them.
   CachePage(platform::Platform& platform, forms::PageHost host,
             const forms::CheckBox* secureForAll = nullptr,
-            std::vector<core::CacheSource*> sources = {});
+            std::vector<core::CacheSource*> sources = {}, bool besideUrlCache = false);
 
   forms::Frame Frame3{"Frame3", "Cache Contents"};
   forms::ListBox List1{"List1"};

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "core/stores.h"
 #include "forms/message_box.h"
 #include "identity.h"
 #include "traces/clear_failures.h"
@@ -18,7 +19,7 @@ constexpr const char* kIndexFile = "index.dat";
 
 CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
                          const forms::CheckBox& secureForAll,
-                         std::vector<core::CookieSource*> sources)
+                         std::vector<core::CookieSource*> sources, bool besideFolder)
     : platform_(platform),
       host_(host),
       showIndexDat_(showIndexDat),
@@ -30,7 +31,8 @@ CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, boo
                       return GetRegValue(platform, platform::HKEY_CURRENT_USER, kShellFoldersKey,
                                          "Cookies");
                     }),
-      area_(sources.empty() ? std::vector<core::CookieSource*>{&folderSource_} : sources),
+      area_(core::sourcesWith<core::CookieSource>(
+          sources.empty() || besideFolder ? &folderSource_ : nullptr, sources)),
       folderOnly_(sources.empty()) {
   lstcookies.ColumnHeaders() = {{"Cookie Name", 0}, {"Cookie Path", 0}};
 }

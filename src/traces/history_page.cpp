@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/stores.h"
 #include "forms/message_box.h"
 #include "identity.h"
 #include "traces/ole_date.h"
@@ -62,12 +63,17 @@ void fitColumns(std::vector<forms::ColumnHeader>& columns,
 }  // namespace
 
 HistoryPage::HistoryPage(platform::Platform& platform, forms::PageHost host, CURLHistory* history,
-                         std::vector<core::HistorySource*> sources)
+                         std::vector<core::HistorySource*> sources, bool besideStore)
     : platform_(platform),
       host_(host),
       history_(history),
       area_(sources),
-      overSources_(!sources.empty()) {
+      overSources_(!sources.empty()),
+      storeUnreached_(overSources_ && besideStore && !history) {
+  if (overSources_ && besideStore && history) {
+    storeSource_.emplace(history->store());
+    area_ = core::HistoryArea(core::sourcesWith<core::HistorySource>(&*storeSource_, sources));
+  }
   URLs.ColumnHeaders() = {{"Title", 169},        {"URL", 169},     {"Last visited", 169},
                           {"Last Updated", 169}, {"Expires", 169}, {"Flags", 169},
                           {"Browser", 169}};
@@ -146,7 +152,7 @@ std::string HistoryPage::clearStore() {
 std::string HistoryPage::clearSources() {
   const platform::ClearOutcome outcome = area_.apply(
       area_.plan(), [this](std::int64_t done, std::int64_t total) { showProgress(done, total); });
-  std::string failure;
+  std::string failure = storeUnreached_ ? kNoHistory : "";
   for (const platform::ClearFailure& each : outcome.failures)
     failure += (failure.empty() ? "" : "\n") + (each.reason.empty() ? kNotCleared : each.reason);
   return failure;

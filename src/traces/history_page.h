@@ -2,10 +2,12 @@
 // over the given sources, or, without any, the system's own store.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/history_area.h"
+#include "core/url_history_source.h"
 #include "forms/page_host.h"
 #include "platform/platform.h"
 #include "traces/url_history.h"
@@ -15,9 +17,10 @@ namespace traces {
 class HistoryPage {
  public:
   // history is the shared instance of the system's store, used when there
-  // are no sources; null when the store could not be created.
+  // are no sources, and listed before them when besideStore is set; null
+  // when the store could not be created.
   HistoryPage(platform::Platform& platform, forms::PageHost host, CURLHistory* history,
-              std::vector<core::HistorySource*> sources = {});
+              std::vector<core::HistorySource*> sources = {}, bool besideStore = false);
 
   forms::Frame Frame4{"Frame4", "Visited Sites"};
   forms::ListView URLs{"URLs"};
@@ -44,8 +47,11 @@ class HistoryPage {
   platform::Platform& platform_;
   forms::PageHost host_;
   CURLHistory* history_;
+  // The system's store as a source, when it is listed beside the sources.
+  std::optional<core::UrlHistorySource> storeSource_;
   core::HistoryArea area_;
   bool overSources_;
+  bool storeUnreached_;  // the store is to be listed beside the sources but is not there
 };
 
 }  // namespace traces

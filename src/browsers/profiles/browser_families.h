@@ -39,6 +39,11 @@ struct BrowserRoot {
 // Every root of every browser, from the live environment (HOME, XDG_*).
 std::vector<BrowserRoot> browserRoots(BrowserFamily family);
 
+// Whether the system has a browser of its own whose stores are cleared
+// beside the profiles (Windows: the shell's cookie folder, the URL cache and
+// the URL history).
+bool systemBrowserStores();
+
 // The name the user knows a browser by, e.g. "Google Chrome (flatpak)".
 std::string browserTitle(const std::string& browser);
 

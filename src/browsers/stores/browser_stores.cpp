@@ -3,6 +3,7 @@
 #include "browsers/cache/profile_cache_source.h"
 #include "browsers/cookies/profile_cookie_source.h"
 #include "browsers/history/profile_history_source.h"
+#include "browsers/profiles/browser_families.h"
 
 namespace browsers {
 
@@ -18,7 +19,8 @@ BrowserStores::BrowserStores(platform::FileLayer& files)
 BrowserStores::~BrowserStores() = default;
 
 core::Stores BrowserStores::stores() {
-  return core::Stores{{&sources_->cookies}, {&sources_->history}, {&sources_->cache}};
+  return core::Stores{
+      {&sources_->cookies}, {&sources_->history}, {&sources_->cache}, systemBrowserStores()};
 }
 
 }  // namespace browsers

@@ -145,6 +145,10 @@ std::vector<BrowserRoot> chromiumRoots() {
 
 }  // namespace
 
+bool systemBrowserStores() {
+  return false;
+}
+
 std::vector<BrowserRoot> browserRoots(BrowserFamily family) {
   return family == BrowserFamily::Firefox ? firefoxRoots() : chromiumRoots();
 }
