@@ -1,7 +1,8 @@
 // The system-neutral file toolbox on Windows: links never followed, a
 // replacement that keeps the old content when it cannot finish, the lock
 // test the browsers' lock files rely on, and private folders that go with
-// their files.
+// their files. And the Public Suffix List the Windows program embeds, by
+// which cookies are grouped by site.
 #include "platform/file_access.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "browsers/cookies/registrable_domain.h"
 #include "platform/windows/win32.h"
 #include "test_files.h"
 
@@ -189,6 +191,21 @@ TEST(WindowsFileAccess, APrivateFolderGoesWithItsFilesAndLeftOnesAreRemoved) {
   ASSERT_TRUE(next);
   EXPECT_FALSE(exists(leftPath));
   EXPECT_TRUE(exists(next->path()));
+}
+
+TEST(WindowsSuffixList, TheLongestRuleWinsAndAnExceptionPrevails) {
+  using browsers::registrableDomain;
+  EXPECT_EQ(registrableDomain("example.co.uk"), "example.co.uk");
+  EXPECT_EQ(registrableDomain("www.example.co.uk"), "example.co.uk");
+  EXPECT_EQ(registrableDomain("co.uk"), "") << "a public suffix is no site of its own";
+  EXPECT_EQ(registrableDomain("a.b.kawasaki.jp"), "a.b.kawasaki.jp") << "*.kawasaki.jp";
+  EXPECT_EQ(registrableDomain("www.city.kawasaki.jp"), "city.kawasaki.jp") << "!city.kawasaki.jp";
+  EXPECT_EQ(registrableDomain("user.github.io"), "user.github.io") << "the private section counts";
+  EXPECT_EQ(registrableDomain("localhost"), "") << "the implicit * rule";
+  EXPECT_EQ(registrableDomain("mail.example.unlisted"), "example.unlisted");
+  // The list writes 公司.cn in UTF-8; browsers store it as punycode.
+  EXPECT_EQ(registrableDomain("www.shop.xn--55qx5d.cn"), "shop.xn--55qx5d.cn");
+  EXPECT_EQ(registrableDomain("a..example.com"), "");
 }
 
 }  // namespace
