@@ -69,7 +69,9 @@ void removeStaleFolders(const std::string& temp, const std::string& prefix) {
   for (const FoundName& entry : listFolder(platform::joinPath(temp, prefix + "*"))) {
     const bool realFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                             !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    if (realFolder && windows_os::nsSince1970(entry.written) < cutoff)
+    // The pattern also matches short (8.3) names: the long name decides.
+    if (realFolder && entry.name.starts_with(prefix) &&
+        windows_os::nsSince1970(entry.written) < cutoff)
       removeTree(platform::joinPath(temp, entry.name));
   }
 }
