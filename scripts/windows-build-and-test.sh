@@ -9,14 +9,16 @@ build=${TRACESWEEP_WINDOWS_BUILD:-$top/build-win}
 bash "$top/scripts/install-deps.sh" "$top/scripts/debian-packages-windows.txt"
 
 # SQLite, linked into the program from the amalgamation that the npm package
-# better-sqlite3 ships (deps/sqlite3), fetched once into the build folder
-# (where cmake/SQLite.cmake looks). No install script runs: nothing native
-# of the package is built.
-sqlite_deps="$build/deps/npm"
-if [ ! -f "$sqlite_deps/node_modules/better-sqlite3/deps/sqlite3/sqlite3.c" ]; then
-  command -v npm >/dev/null || { echo "npm is needed once, to fetch SQLite (apt-get install npm)" >&2; exit 1; }
-  mkdir -p "$sqlite_deps"
-  npm install --prefix "$sqlite_deps" --ignore-scripts --no-audit --no-fund better-sqlite3@12
+# better-sqlite3 ships (deps/sqlite3), and LZ4 from the source the npm
+# package lz4 ships (deps/lz4/lib), fetched once into the build folder (where
+# cmake/SQLite.cmake and cmake/LZ4.cmake look). No install script runs:
+# nothing native of the packages is built.
+npm_deps="$build/deps/npm"
+if [ ! -f "$npm_deps/node_modules/better-sqlite3/deps/sqlite3/sqlite3.c" ] ||
+   [ ! -f "$npm_deps/node_modules/lz4/deps/lz4/lib/lz4.c" ]; then
+  command -v npm >/dev/null || { echo "npm is needed once, to fetch SQLite and LZ4 (apt-get install npm)" >&2; exit 1; }
+  mkdir -p "$npm_deps"
+  npm install --prefix "$npm_deps" --ignore-scripts --no-audit --no-fund better-sqlite3@12 lz4@0.6.5
 fi
 
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -125,7 +125,7 @@ struct Replacement {
 Replacement replaceFile(const std::string& path, std::string_view content);
 // Removes the temporaries that a replacement cut short (a kill, a crash)
 // left in folder, those written before `before`.
-void removeStaleTemporaries(const std::string& folder, const std::timespec& before);
+void removeStaleTemporaries(const std::string& folder, const timespec& before);
 
 // Removes a file or a link itself; 0 when it is gone (also when it was not
 // there).

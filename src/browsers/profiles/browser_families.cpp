@@ -27,6 +27,7 @@ const Kind kKinds[] = {
     {"chrome", "Google Chrome"},
     {"chrome-beta", "Google Chrome Beta"},
     {"chrome-unstable", "Google Chrome Dev"},
+    {"chrome-canary", "Google Chrome Canary"},
     {"chrome-flatpak", "Google Chrome (flatpak)"},
     {"brave", "Brave"},
     {"brave-beta", "Brave Beta"},
@@ -43,6 +44,7 @@ const Kind kKinds[] = {
     {"opera", "Opera"},
     {"opera-beta", "Opera Beta"},
     {"opera-developer", "Opera Developer"},
+    {"opera-gx", "Opera GX"},
     {"opera-flatpak", "Opera (flatpak)"},
 };
 

@@ -21,6 +21,8 @@ class OwnedHandle {
   void* get() const { return handle_; }
   bool valid() const { return handle_ != nullptr; }
   void reset();
+  // Gives the handle up to a new owner, which closes it.
+  void* release() { return std::exchange(handle_, nullptr); }
 
  private:
   // Both "no handle" values of the API: nullptr and INVALID_HANDLE_VALUE.

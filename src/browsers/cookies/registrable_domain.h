@@ -1,0 +1,17 @@
+// The registrable domain of a host by the Public Suffix List (its "eTLD+1"):
+// the public suffix the list's longest rule gives, and one label more. Each
+// system supplies it from where the list is kept there (libpsl on Linux, the
+// list embedded in the program on Windows).
+#pragma once
+
+#include <string>
+
+namespace browsers {
+
+// "www.example.co.uk" -> "example.co.uk". "" when the host has none: a public
+// suffix itself ("co.uk"), a single label ("localhost"). The host as the
+// browsers store it: lower case, no leading or trailing dot, an
+// internationalised name in its ASCII (punycode) form.
+std::string registrableDomain(const std::string& host);
+
+}  // namespace browsers
