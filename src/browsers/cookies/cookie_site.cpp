@@ -1,31 +1,36 @@
 #include "browsers/cookies/cookie_site.h"
 
-#include <arpa/inet.h>
-#include <libpsl.h>
-
 #include <algorithm>
+#include <string_view>
 
 #include "browsers/cookies/partition_site.h"
+#include "browsers/cookies/registrable_domain.h"
 
 namespace browsers {
 
 namespace {
 
-// The distribution's list when it is installed and newer than the one built
-// into libpsl, else the built-in one. Loaded once, kept for the process.
-const psl_ctx_t* suffixList() {
-  static const psl_ctx_t* list = [] {
-    const psl_ctx_t* latest = psl_latest(nullptr);
-    return latest ? latest : psl_builtin();
-  }();
-  return list;
+// An IPv4 address: four dotted decimal parts of 0 to 255.
+bool isIPv4(std::string_view host) {
+  int parts = 0;
+  while (!host.empty()) {
+    const std::size_t dot = host.find('.');
+    const std::string_view part = host.substr(0, dot);
+    if (part.empty() || part.size() > 3 ||
+        !std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        std::stoi(std::string(part)) > 255 || ++parts > 4)
+      return false;
+    if (dot == std::string_view::npos) break;
+    host.remove_prefix(dot + 1);
+    if (host.empty()) return false;
+  }
+  return parts == 4;
 }
 
+// An address rather than a name: no host name holds a ':', every IPv6
+// address does (bracketed or not).
 bool isAddress(const std::string& host) {
-  unsigned char buffer[16];
-  if (host.size() > 2 && host.front() == '[' && host.back() == ']') return true;
-  return inet_pton(AF_INET, host.c_str(), buffer) == 1 ||
-         inet_pton(AF_INET6, host.c_str(), buffer) == 1;
+  return host.find(':') != std::string::npos || isIPv4(host);
 }
 
 template <std::string (*PartitionSite)(const std::string&)>
@@ -54,9 +59,8 @@ std::string siteOfHost(const std::string& host) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   });
   if (clean.empty() || isAddress(clean)) return clean;
-  const psl_ctx_t* list = suffixList();
-  const char* registrable = list ? psl_registrable_domain(list, clean.c_str()) : nullptr;
-  return registrable ? std::string(registrable) : clean;
+  std::string registrable = registrableDomain(clean);
+  return registrable.empty() ? clean : registrable;
 }
 
 bool registerCookieSiteFunction(sqlite3* db, BrowserFamily family) {

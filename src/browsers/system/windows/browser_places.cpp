@@ -111,6 +111,10 @@ std::vector<BrowserRoot> chromiumRoots(const std::string& roaming, const std::st
 
 }  // namespace
 
+bool systemBrowserStores() {
+  return true;
+}
+
 std::vector<BrowserRoot> browserRoots(BrowserFamily family) {
   const std::string roaming = knownFolder(FOLDERID_RoamingAppData);
   const std::string local = knownFolder(FOLDERID_LocalAppData);

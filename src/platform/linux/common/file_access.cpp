@@ -235,7 +235,7 @@ Replacement replaceFile(const std::string& path, std::string_view content) {
   return {result.error, result.replaced};
 }
 
-void removeStaleTemporaries(const std::string& folder, const std::timespec& before) {
+void removeStaleTemporaries(const std::string& folder, const timespec& before) {
   linux_os::removeStaleTemporaries(folder, linux_os::isOwnTemporaryName, before);
 }
 
