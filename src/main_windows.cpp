@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "browsers/stores/browser_stores.h"
 #include "cli/cli.h"
 #include "platform/platform.h"
 #include "platform/windows/parent_console.h"
@@ -27,5 +28,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   const auto system = platform::openSystemServices();
   platform::Platform services =
       platform::withView(system->system(), view.msgbox, view.dialogs, view.windows, view.tray);
-  return view.run(services);
+  browsers::BrowserStores browsers(services.files);
+  return view.run(services, browsers.stores());
 }

@@ -2,6 +2,7 @@
 // the run of the program over a bundle of platform services.
 #pragma once
 
+#include "core/stores.h"
 #include "platform/platform.h"
 #include "view/win32/win32_dialogs.h"
 #include "view/win32/win32_message_box.h"
@@ -17,8 +18,9 @@ class Win32View {
   Win32View(const Win32View&) = delete;
   Win32View& operator=(const Win32View&) = delete;
 
-  // Runs the entry point and the message loop; returns the exit code.
-  int run(platform::Platform& platform);
+  // Runs the entry point and the message loop over the platform and the
+  // areas' stores; returns the exit code.
+  int run(platform::Platform& platform, const core::Stores& stores);
 
   Win32WindowManager windows;
   Win32MessageBox msgbox{windows};

@@ -152,5 +152,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Platform bundle{platform::withView(platform::System{files, registry, settings, urlCache, history,
                                                       trash, shell, downloader, process},
                                      view.msgbox, view.dialogs, view.windows, view.tray)};
-  return view.run(bundle);
+  return view.run(bundle, core::Stores{});
 }

@@ -12,8 +12,14 @@ namespace browsers {
 
 namespace {
 
-// A known folder of the user ("" when the system has none).
-std::string knownFolder(REFKNOWNFOLDERID id) {
+// A folder of the user: the live environment's variable (APPDATA,
+// LOCALAPPDATA, which the system sets for every process and a caller may
+// point elsewhere), else the known folder ("" when the system has none).
+std::string userFolder(const wchar_t* variable, REFKNOWNFOLDERID id) {
+  std::wstring value(32767, L'\0');  // the longest value the system allows
+  const DWORD length =
+      GetEnvironmentVariableW(variable, value.data(), static_cast<DWORD>(value.size()));
+  if (length > 0 && length < value.size()) return platform::windows_os::fromWide(value.c_str());
   wchar_t* path = nullptr;
   std::string folder;
   if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)))
@@ -116,8 +122,8 @@ bool systemBrowserStores() {
 }
 
 std::vector<BrowserRoot> browserRoots(BrowserFamily family) {
-  const std::string roaming = knownFolder(FOLDERID_RoamingAppData);
-  const std::string local = knownFolder(FOLDERID_LocalAppData);
+  const std::string roaming = userFolder(L"APPDATA", FOLDERID_RoamingAppData);
+  const std::string local = userFolder(L"LOCALAPPDATA", FOLDERID_LocalAppData);
   // Without the folders there is nowhere to look: a relative path would
   // name the working folder.
   if (roaming.empty() || local.empty()) return {};
