@@ -71,8 +71,10 @@ platform::ClearOutcome Clearing::cookies(bool preview, const ClearChoices& choic
   std::string problem;
   CookieFolderSource folder(
       system_.files, [this, &problem] { return readCookieFolder(system_.registry, problem); });
-  const CookieArea area(stores_.cookies.empty() ? std::vector<CookieSource*>{&folder}
-                                                : stores_.cookies);
+  platform::SettingsStore& settings = system_.settings;
+  const CookieArea area(
+      stores_.cookies.empty() ? std::vector<CookieSource*>{&folder} : stores_.cookies,
+      SiteKeeping{[&settings] { return readKeepList(settings); }, stores_.naming});
   CookiePlan plan = area.plan();
   if (!problem.empty()) plan.unreached.push_back({"the cookie folder", problem});
   if (preview) return CookieArea::preview(plan);

@@ -2,17 +2,38 @@
 
 namespace core {
 
+std::string hostOfEntry(const CookieEntry& entry) {
+  const std::size_t at = entry.file ? entry.name.rfind('@') : entry.name.find('@');
+  if (at == std::string::npos) return {};
+  std::string host = entry.name.substr(at + 1);
+  if (entry.file) {
+    host = host.substr(0, host.find('['));
+    if (host.ends_with(".txt")) host.resize(host.size() - 4);
+  }
+  return host;
+}
+
 CookiePlan CookieArea::plan(const std::function<bool()>& keepListing) const {
   CookiePlan plan;
   const std::function<bool()> always = [] { return true; };
   for (std::size_t i = 0; i < sources_.size(); ++i)
     sources_[i]->list(plan, i, keepListing ? keepListing : always);
+  const KeepList kept = keeping_.list ? keeping_.list() : KeepList();
+  if (kept.empty()) return plan;
+  for (CookieEntry& entry : plan.entries) {
+    const std::string keeper = kept.keeperOf(hostOfEntry(entry), keeping_.naming);
+    if (!keeper.empty()) entry.kept = keptReason(keeper);
+  }
   return plan;
 }
 
 platform::ClearOutcome CookieArea::preview(const CookiePlan& plan) {
   platform::ClearOutcome outcome;
   for (const CookieEntry& entry : plan.entries) {
+    if (!entry.kept.empty()) {
+      outcome.keep(entry.name, entry.kept);
+      continue;
+    }
     ++outcome.removed;
     outcome.items.push_back(entry.name);
   }
@@ -32,6 +53,10 @@ platform::ClearOutcome CookieArea::apply(const CookiePlan& plan,
     for (std::size_t k = 0; k < chosen.size(); ++k) {
       const CookieEntry& entry = plan.entries.at(chosen[k]);
       if (entry.source != s) continue;
+      if (!entry.kept.empty()) {
+        outcome.keep(entry.name, entry.kept);
+        continue;
+      }
       entries.push_back(&entry);
       at.push_back(k);
     }

@@ -18,7 +18,7 @@ constexpr const char* kIndexFile = "index.dat";
 
 CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
                          const forms::CheckBox& secureForAll,
-                         std::vector<core::CookieSource*> sources)
+                         std::vector<core::CookieSource*> sources, core::SiteNaming naming)
     : platform_(platform),
       host_(host),
       showIndexDat_(showIndexDat),
@@ -30,7 +30,9 @@ CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, boo
                       return GetRegValue(platform, platform::HKEY_CURRENT_USER, kShellFoldersKey,
                                          "Cookies");
                     }),
-      area_(sources.empty() ? std::vector<core::CookieSource*>{&folderSource_} : sources),
+      area_(sources.empty() ? std::vector<core::CookieSource*>{&folderSource_} : sources,
+            core::SiteKeeping{[&platform] { return core::readKeepList(platform.settings); },
+                              std::move(naming)}),
       folderOnly_(sources.empty()) {
   lstcookies.ColumnHeaders() = {{"Cookie Name", 0}, {"Cookie Path", 0}};
 }

@@ -18,9 +18,11 @@ class CookiesPage {
   // showIndexDat is the process-wide flag, true until the first deletion;
   // secureForAll is the "Secure Wipe all other areas" box. sources are where
   // the cookies are (the browsers' profiles); none means the shell's cookie
-  // folder named in the registry.
+  // folder named in the registry. naming names hosts as sites for the keep
+  // list, which the preferences hold.
   CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
-              const forms::CheckBox& secureForAll, std::vector<core::CookieSource*> sources = {});
+              const forms::CheckBox& secureForAll, std::vector<core::CookieSource*> sources = {},
+              core::SiteNaming naming = {});
 
   forms::Frame Frame2{"Frame2", "Cookie Information"};
   forms::Label lblCookieDir{"lblCookieDir", "Cookie Directory:"};

@@ -59,6 +59,17 @@ std::string siteOfHost(const std::string& host) {
   return registrable ? std::string(registrable) : clean;
 }
 
+bool isPublicSuffix(const std::string& host) {
+  std::string clean = host;
+  while (!clean.empty() && clean.front() == '.') clean.erase(0, 1);
+  std::transform(clean.begin(), clean.end(), clean.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  if (clean.empty() || isAddress(clean)) return false;
+  const psl_ctx_t* list = suffixList();
+  return list && psl_is_public_suffix2(list, clean.c_str(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE);
+}
+
 bool registerCookieSiteFunction(sqlite3* db, BrowserFamily family) {
   const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY;
   auto function = family == BrowserFamily::Firefox ? cookieSite<siteOfOriginAttributes>

@@ -1,6 +1,7 @@
 #include "browsers/stores/browser_stores.h"
 
 #include "browsers/cache/profile_cache_source.h"
+#include "browsers/cookies/cookie_site.h"
 #include "browsers/cookies/profile_cookie_source.h"
 #include "browsers/history/profile_history_source.h"
 
@@ -18,7 +19,11 @@ BrowserStores::BrowserStores(platform::FileLayer& files)
 BrowserStores::~BrowserStores() = default;
 
 core::Stores BrowserStores::stores() {
-  return core::Stores{{&sources_->cookies}, {&sources_->history}, {&sources_->cache}};
+  return core::Stores{{&sources_->cookies},
+                      {&sources_->history},
+                      {&sources_->cache},
+                      core::SiteNaming{siteOfHost, isPublicSuffix},
+                      {}};
 }
 
 }  // namespace browsers
