@@ -38,13 +38,11 @@ bool wellFormedHost(std::string_view host) {
   if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
     std::string_view inner = host.substr(1, host.size() - 2);
     return inner.find(':') != inner.npos &&
-           std::all_of(inner.begin(), inner.end(), [](unsigned char c) {
-             return std::isxdigit(c) || c == ':' || c == '.';
-           }) &&
+           std::all_of(inner.begin(), inner.end(),
+                       [](unsigned char c) { return std::isxdigit(c) || c == ':' || c == '.'; }) &&
            lowered(inner) == inner;
   }
-  if (host.empty() || host.front() == '.' || host.back() == '.' ||
-      host.find("..") != host.npos)
+  if (host.empty() || host.front() == '.' || host.back() == '.' || host.find("..") != host.npos)
     return false;
   return std::all_of(host.begin(), host.end(), [](unsigned char c) {
     return (c >= 'a' && c <= 'z') || std::isdigit(c) || c == '-' || c == '_' || c == '.';

@@ -108,6 +108,50 @@ TEST_F(RealProfiles, ARunningBrowserIsNamedAndTheRestIsStillCleared) {
   EXPECT_EQ(run.out.find("not cleared: chromium"), std::string::npos) << run.out;
 }
 
+// The sites a person keeps: kept by hand, their cookies stay in both browsers
+// through the run, and the preview says so with the reason; every other
+// site's go.
+TEST_F(RealProfiles, AKeptSitesCookiesStayInBothBrowsersAndThePreviewSaysWhy) {
+  testsupport::ProgramResult keep =
+      testsupport::runProgram({"--keep", "http://www.beta.test/"}, env());
+  ASSERT_EQ(keep.status, 0) << keep.err;
+  EXPECT_EQ(testsupport::runProgram({"--kept"}, env()).out, "beta.test\n");
+
+  // Which families' entries are kept, each with the reason.
+  auto keptFamilies = [](const json& cookies) {
+    std::set<std::string> families;
+    for (const json& kept : cookies["kept"]) {
+      const std::string item = kept["item"];
+      EXPECT_TRUE(item.ends_with("@beta.test")) << item;
+      EXPECT_EQ(kept["reason"], "beta.test is on the keep list");
+      families.insert(item.substr(0, item.find('.')));
+    }
+    return families;
+  };
+  const std::set<std::string> both{"chromium", "firefox"};
+  const std::vector<std::string> args{"--clear", "cookies", "--json"};
+  std::vector<std::string> preview = args;
+  preview.push_back("--dry-run");
+  testsupport::ProgramResult before = testsupport::runProgram(preview, env());
+  ASSERT_EQ(before.status, 0) << before.err;
+  const json would = json::parse(before.out)["areas"][0];
+  EXPECT_EQ(keptFamilies(would), both);
+  EXPECT_GT(would["removed"], 0);
+  for (const json& item : would["items"])
+    EXPECT_FALSE(item.get<std::string>().ends_with("@beta.test")) << item;
+
+  testsupport::ProgramResult run = testsupport::runProgram(args, env());
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(keptFamilies(json::parse(run.out)["areas"][0]), both);
+  // What is left is the kept site alone, still in both browsers.
+  const json left = json::parse(testsupport::runProgram(preview, env()).out)["areas"][0];
+  EXPECT_EQ(left["removed"], 0) << left["items"];
+  EXPECT_EQ(keptFamilies(left), both);
+  testsupport::ProgramResult words = testsupport::runProgram({"--clear", "cookies"}, env());
+  EXPECT_NE(words.out.find("kept: beta.test is on the keep list (2 items)"), std::string::npos)
+      << words.out;
+}
+
 }  // namespace
 
 #endif

@@ -1,11 +1,12 @@
 // The keep list with the Public Suffix List the program runs with: what a
 // typed site becomes, what can never be kept, which cookies a kept site
 // keeps, and the list as the preferences store it.
+#include "core/keep_list.h"
+
 #include <gtest/gtest.h>
 
 #include "browsers/cookies/cookie_site.h"
 #include "core/cookie_area.h"
-#include "core/keep_list.h"
 #include "identity.h"
 #include "platform/registry_settings_store.h"
 #include "platform/registry_tree.h"
@@ -49,7 +50,8 @@ TEST(KeepList, SuffixesAndGarbageAreRefusedInWords) {
 }
 
 TEST(KeepList, AKeptSiteKeepsItsOwnHostsAndNoOther) {
-  const core::KeepList list({"example.co.uk", "localhost", "192.168.1.10", "[::1]", "alice.github.io"});
+  const core::KeepList list(
+      {"example.co.uk", "localhost", "192.168.1.10", "[::1]", "alice.github.io"});
   EXPECT_EQ(list.keeperOf("accounts.example.co.uk", kNaming), "example.co.uk");
   EXPECT_EQ(list.keeperOf(".EXAMPLE.co.uk", kNaming), "example.co.uk");
   EXPECT_EQ(list.keeperOf("other.co.uk", kNaming), "");
@@ -78,9 +80,9 @@ TEST(KeepList, StoredAsOneValueAndAGarbledOneReadsEmpty) {
   EXPECT_TRUE(core::readKeepList(settings).empty());
 
   core::KeepList list;
-  EXPECT_EQ(core::addKeptSites(list, {"www.example.com", "co.uk", "localhost", "example.com"},
-                               kNaming),
-            (std::vector<std::string>{"example.com", "localhost"}));
+  EXPECT_EQ(
+      core::addKeptSites(list, {"www.example.com", "co.uk", "localhost", "example.com"}, kNaming),
+      (std::vector<std::string>{"example.com", "localhost"}));
   core::writeKeepList(settings, list);
   EXPECT_EQ(core::readKeepList(settings).sites(), list.sites());
 
