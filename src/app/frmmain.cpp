@@ -18,7 +18,7 @@ frmmain::frmmain(Modmain& app)
       wipe(app.platform, forms::PageHost{*this, sbar}, app.FileList),
       freeSpace(app.platform, forms::PageHost{*this, sbar}, wipe.cmdWipe),
       cookies(app.platform, forms::PageHost{*this, sbar}, app.ShowIndexDat, wipe.chkSecureForAll,
-              app.stores.cookies, app.stores.naming),
+              app.stores.cookies, app.stores.naming, app.stores.keptByBrowsers),
       cache(app.platform, forms::PageHost{*this, sbar}, &wipe.chkSecureForAll, app.stores.cache),
       history(app.platform, forms::PageHost{*this, sbar}, app.history(), app.stores.history),
       app_(app),

@@ -60,7 +60,8 @@ int runKeep(const Options& options, platform::SettingsStore& settings, const cor
         if (keep)
           out << site << (list.add(site) ? " is now" : " was already") << " on the keep list\n";
         else
-          out << site << (list.remove(site) ? " is no longer" : " was not") << " on the keep list\n";
+          out << site << (list.remove(site) ? " is no longer" : " was not")
+              << " on the keep list\n";
       }
       break;
     }
