@@ -4,6 +4,7 @@
 #include "browsers/cookies/cookie_site.h"
 #include "browsers/cookies/profile_cookie_source.h"
 #include "browsers/history/profile_history_source.h"
+#include "browsers/stores/kept_by_browsers.h"
 
 namespace browsers {
 
@@ -23,7 +24,7 @@ core::Stores BrowserStores::stores() {
                       {&sources_->history},
                       {&sources_->cache},
                       core::SiteNaming{siteOfHost, isPublicSuffix},
-                      {}};
+                      keptByBrowsers};
 }
 
 }  // namespace browsers
