@@ -47,14 +47,21 @@ platform::ClearOutcome CookieArea::apply(const CookiePlan& plan,
                                          std::vector<bool>* gone) const {
   platform::ClearOutcome outcome;
   std::vector<bool> went(chosen.size(), false);
+  // Read anew: a site kept since the plan was made stays too.
+  const KeepList keptNow = keeping_.list ? keeping_.list() : KeepList();
+  auto keptReasonOf = [&](const CookieEntry& entry) {
+    if (!entry.kept.empty() || keptNow.empty()) return entry.kept;
+    const std::string keeper = keptNow.keeperOf(hostOfEntry(entry), keeping_.naming);
+    return keeper.empty() ? std::string() : keptReason(keeper);
+  };
   for (std::size_t s = 0; s < sources_.size(); ++s) {
     std::vector<const CookieEntry*> entries;
     std::vector<std::size_t> at;
     for (std::size_t k = 0; k < chosen.size(); ++k) {
       const CookieEntry& entry = plan.entries.at(chosen[k]);
       if (entry.source != s) continue;
-      if (!entry.kept.empty()) {
-        outcome.keep(entry.name, entry.kept);
+      if (std::string reason = keptReasonOf(entry); !reason.empty()) {
+        outcome.keep(entry.name, std::move(reason));
         continue;
       }
       entries.push_back(&entry);

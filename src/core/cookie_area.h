@@ -77,8 +77,9 @@ class CookieArea {
   // What applying the whole plan would do: each entry removed or kept, each
   // unreached store a failure.
   static platform::ClearOutcome preview(const CookiePlan& plan);
-  // Deletes the chosen entries of the plan (indexes into plan.entries); a
-  // kept one is never deleted, only told as kept. gone, when given, receives
+  // Deletes the chosen entries of the plan (indexes into plan.entries); one
+  // kept by the plan, or by the keep list as it is now, is never deleted,
+  // only told as kept. gone, when given, receives
   // one flag per chosen entry. The stores that
   // the plan could not reach are failures too: a clearing never leaves them
   // out in silence.

@@ -61,9 +61,9 @@ void addChromiumExceptions(const BrowserProfile& profile, core::BrowserKeptSites
   const auto read =
       history::readProfileFile(profile.profileDir + "/Preferences", content, 64u << 20);
   if (read == history::FileRead::Missing) return;
-  const nlohmann::json preferences =
-      read == history::FileRead::Read ? nlohmann::json::parse(content, nullptr, false)
-                                      : nlohmann::json();
+  const nlohmann::json preferences = read == history::FileRead::Read
+                                         ? nlohmann::json::parse(content, nullptr, false)
+                                         : nlohmann::json();
   if (!preferences.is_object()) {
     found.problems.push_back(unreadable(profile));
     return;
