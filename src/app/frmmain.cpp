@@ -18,7 +18,7 @@ frmmain::frmmain(Modmain& app)
       wipe(app.platform, forms::PageHost{*this, sbar}, app.FileList),
       freeSpace(app.platform, forms::PageHost{*this, sbar}, wipe.cmdWipe),
       cookies(app.platform, forms::PageHost{*this, sbar}, app.ShowIndexDat, wipe.chkSecureForAll,
-              app.stores.cookies, app.stores.besideSystemStores),
+              app.stores),
       cache(app.platform, forms::PageHost{*this, sbar}, &wipe.chkSecureForAll, app.stores.cache,
             app.stores.besideSystemStores),
       history(app.platform, forms::PageHost{*this, sbar}, app.history(), app.stores.history,

@@ -7,6 +7,7 @@
 #include "cli/clear_command.h"
 #include "cli/free_space_command.h"
 #include "cli/help_text.h"
+#include "cli/keep_command.h"
 #include "cli/options.h"
 #include "cli/wipe_command.h"
 #include "platform/system.h"
@@ -37,6 +38,15 @@ int runParsed(const Options& options) {
     return runWipe(options, services, here, std::cout, std::cerr, progress);
   }
   browsers::BrowserStores browsers(services.files);
+  switch (options.command) {
+    case Command::Keep:
+    case Command::Unkeep:
+    case Command::Kept:
+    case Command::KeepFromBrowsers:
+      return runKeep(options, services.settings, browsers.stores(), std::cout, std::cerr);
+    default:
+      break;
+  }
   return runClear(options, services, browsers.stores(), system->runLog(), std::cout, std::cerr,
                   progress);
 }

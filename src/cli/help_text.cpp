@@ -26,12 +26,19 @@ files. Without options it starts in the notification area.
                           PATH, so that deleted files cannot be recovered
   --include-reserved      with --wipe-free-space: also fill the space kept
                           for the administrator (root only)
+  --keep SITE...          keep these sites' cookies through every clearing
+                          (by registrable site: www.example.co.uk keeps
+                          example.co.uk; localhost and addresses as they are)
+  --unkeep SITE...        take these sites off the keep list
+  --kept                  print the keep list, one site a line
+  --keep-from-browsers    add the sites the browsers always allow to keep
+                          cookies (Firefox and Chromium exceptions)
   -h, --help              print this help and exit
   -V, --version           print the version and exit
 
 Exit status: 0 when everything asked for was done, 1 when something could
-not be cleared or wiped (the rest still was) or the report not written, 2 for
-a usage error.
+not be cleared or wiped (the rest still was), the report not written or a
+site cannot be kept (a public suffix such as co.uk), 2 for a usage error.
 The automatic runs and --clear keep their reports in
 $XDG_STATE_HOME/tracesweep/clear.log. See tracesweep(1).
 )";

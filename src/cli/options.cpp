@@ -22,6 +22,10 @@ enum OptionId {
   kYesReally,
   kWipeFreeSpace,
   kIncludeReserved,
+  kKeep,
+  kUnkeep,
+  kKept,
+  kKeepFromBrowsers,
 };
 
 constexpr option kLongOptions[] = {
@@ -36,6 +40,10 @@ constexpr option kLongOptions[] = {
     {"yes-really", no_argument, nullptr, kYesReally},
     {"wipe-free-space", no_argument, nullptr, kWipeFreeSpace},
     {"include-reserved", no_argument, nullptr, kIncludeReserved},
+    {"keep", optional_argument, nullptr, kKeep},
+    {"unkeep", optional_argument, nullptr, kUnkeep},
+    {"kept", no_argument, nullptr, kKept},
+    {"keep-from-browsers", no_argument, nullptr, kKeepFromBrowsers},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -84,6 +92,9 @@ std::string checkCombination(const Options& o, const std::set<int>& used) {
     if (id == kIncludeReserved && !freeSpace)
       return "--include-reserved belongs to --wipe-free-space";
   }
+  const bool keep = o.command == Command::Keep, unkeep = o.command == Command::Unkeep;
+  if ((keep || unkeep) && o.sites.empty())
+    return std::string(keep ? "--keep" : "--unkeep") + " needs at least one site";
   if (wipe && o.paths.empty()) return "--wipe needs at least one file or folder";
   if (freeSpace && o.paths.size() != 1)
     return "--wipe-free-space takes one folder: the drive that holds it is wiped";
@@ -130,6 +141,20 @@ ParseResult parseOptions(int argc, char** argv) {
       case kWipeFreeSpace:
         setCommand(Command::WipeFreeSpace, "--wipe-free-space");
         break;
+      case kKeep:
+        setCommand(Command::Keep, "--keep");
+        if (optarg) o.sites.push_back(optarg);
+        break;
+      case kUnkeep:
+        setCommand(Command::Unkeep, "--unkeep");
+        if (optarg) o.sites.push_back(optarg);
+        break;
+      case kKept:
+        setCommand(Command::Kept, "--kept");
+        break;
+      case kKeepFromBrowsers:
+        setCommand(Command::KeepFromBrowsers, "--keep-from-browsers");
+        break;
       case kIncludeReserved:
         o.includeReserved = true;
         break;
@@ -164,12 +189,18 @@ ParseResult parseOptions(int argc, char** argv) {
         break;
     }
     used.insert(id);
-    // Plain arguments between options are the files of --wipe.
+    // Plain arguments between options are the files of --wipe (or the sites
+    // of --keep and --unkeep).
     while (result.ok() && optind < argc && argv[optind][0] != '-')
       o.paths.push_back(argv[optind++]);
   }
   if (!result.ok()) return result;
   for (int i = optind; i < argc; ++i) o.paths.push_back(argv[i]);
+  // The plain arguments of --keep and --unkeep are its sites.
+  if (o.command == Command::Keep || o.command == Command::Unkeep) {
+    o.sites.insert(o.sites.end(), o.paths.begin(), o.paths.end());
+    o.paths.clear();
+  }
   // One pass is what a drive's free space gets unless more are asked for.
   if (o.command == Command::WipeFreeSpace && used.count(kPasses) == 0) o.passes = 1;
   result.error = checkCombination(o, used);

@@ -16,6 +16,10 @@ enum class Command {
   Clear,
   Wipe,
   WipeFreeSpace,
+  Keep,              // --keep SITE...: add to the keep list
+  Unkeep,            // --unkeep SITE...: take off the keep list
+  Kept,              // --kept: print the keep list
+  KeepFromBrowsers,  // --keep-from-browsers: add the sites the browsers keep
 };
 
 struct Options {
@@ -32,6 +36,8 @@ struct Options {
   bool yesReally = false;
   // --wipe-free-space (its folder is paths[0]; --passes and --json apply too)
   bool includeReserved = false;
+  // --keep, --unkeep: the sites as typed
+  std::vector<std::string> sites;
 };
 
 struct ParseResult {

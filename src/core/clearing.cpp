@@ -71,8 +71,11 @@ platform::ClearOutcome Clearing::cookies(bool preview, const ClearChoices& choic
   std::string problem;
   CookieFolderSource folder(
       system_.files, [this, &problem] { return readCookieFolder(system_.registry, problem); });
+  platform::SettingsStore& settings = system_.settings;
   const bool system = stores_.withSystemStore(stores_.cookies);
-  const CookieArea area(sourcesWith<CookieSource>(system ? &folder : nullptr, stores_.cookies));
+  const CookieArea area(
+      sourcesWith<CookieSource>(system ? &folder : nullptr, stores_.cookies),
+      SiteKeeping{[&settings] { return readKeepList(settings); }, stores_.naming});
   CookiePlan plan = area.plan();
   if (!problem.empty()) plan.unreached.push_back({"the cookie folder", problem});
   if (preview) return CookieArea::preview(plan);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/keep_list.h"
 #include "core/progress.h"
 #include "platform/clear_outcome.h"
 
@@ -20,6 +21,9 @@ struct CookieEntry {
   std::size_t source = 0;
   // A file of the cookie folder (as opposed to a site of a browser profile).
   bool file = false;
+  // Why it stays whatever is chosen ("example.com is on the keep list"); ""
+  // when it may go. Set by the area's plan.
+  std::string kept = {};
 };
 
 struct CookiePlan {
@@ -52,16 +56,31 @@ class CookieSource {
                       std::vector<bool>& gone) = 0;
 };
 
+// The keep list as the cookie area honours it, read anew for every plan.
+struct SiteKeeping {
+  std::function<KeepList()> list;  // none: nothing is kept
+  SiteNaming naming;
+};
+
+// The host an entry's cookies belong to, from its name: the site of
+// "<browser>.<profile>@<site>", the host of a cookie file "<user>@<host>[1].txt";
+// "" for a name of neither form (index.dat).
+std::string hostOfEntry(const CookieEntry& entry);
+
 class CookieArea {
  public:
-  explicit CookieArea(std::vector<CookieSource*> sources) : sources_(std::move(sources)) {}
+  explicit CookieArea(std::vector<CookieSource*> sources, SiteKeeping keeping = {})
+      : sources_(std::move(sources)), keeping_(std::move(keeping)) {}
 
+  // Every entry of the sources; those of kept sites marked kept, with the reason.
   CookiePlan plan(const std::function<bool()>& keepListing = {}) const;
-  // What applying the whole plan would do: each entry removed, each
+  // What applying the whole plan would do: each entry removed or kept, each
   // unreached store a failure.
   static platform::ClearOutcome preview(const CookiePlan& plan);
-  // Deletes the chosen entries of the plan (indexes into plan.entries).
-  // gone, when given, receives one flag per chosen entry. The stores that
+  // Deletes the chosen entries of the plan (indexes into plan.entries); one
+  // kept by the plan, or by the keep list as it is now, is never deleted,
+  // only told as kept. gone, when given, receives
+  // one flag per chosen entry. The stores that
   // the plan could not reach are failures too: a clearing never leaves them
   // out in silence.
   platform::ClearOutcome apply(const CookiePlan& plan, const std::vector<std::size_t>& chosen,
@@ -70,6 +89,7 @@ class CookieArea {
 
  private:
   std::vector<CookieSource*> sources_;
+  SiteKeeping keeping_;
 };
 
 }  // namespace core

@@ -1,5 +1,6 @@
 #include "core/run_report.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -29,6 +30,24 @@ std::string areaLine(const AreaOutcome& area, bool preview) {
     line += ", " + count(static_cast<std::int64_t>(o.failures.size()), "item", "items") +
             (preview ? " would stay" : " could not be cleared");
   return line;
+}
+
+// Without the items: each reason once, with how many items it kept, in the
+// order first met ("  kept: example.com is on the keep list (3 items)").
+std::string keptReasonsText(const std::vector<platform::ClearKept>& kept) {
+  std::vector<std::pair<std::string, std::int64_t>> reasons;
+  for (const platform::ClearKept& item : kept) {
+    auto at = std::find_if(reasons.begin(), reasons.end(),
+                           [&](const auto& reason) { return reason.first == item.reason; });
+    if (at == reasons.end())
+      reasons.emplace_back(item.reason, 1);
+    else
+      ++at->second;
+  }
+  std::string text;
+  for (const auto& [reason, n] : reasons)
+    text += "  kept: " + reason + " (" + count(n, "item", "items") + ")\n";
+  return text;
 }
 
 }  // namespace
@@ -62,6 +81,8 @@ std::string reportText(const RunReport& report, bool listItems) {
       for (const std::string& item : area.outcome.items) text += "  " + item + "\n";
       for (const platform::ClearKept& kept : area.outcome.kept)
         text += "  kept: " + kept.item + ": " + kept.reason + "\n";
+    } else {
+      text += keptReasonsText(area.outcome.kept);
     }
     for (const platform::ClearFailure& failure : area.outcome.failures)
       text += "  " + std::string(report.preview ? "would stay: " : "not cleared: ") + failure.item +

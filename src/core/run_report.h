@@ -40,7 +40,8 @@ struct RunReport {
 
 // One line per area with its counts and bytes, then one line per item left
 // with its reason; with listItems (a preview), every item too, and every
-// item kept by design with its reason.
+// item kept by design with its reason; without, each reason of the kept
+// items once, with their count.
 std::string reportText(const RunReport& report, bool listItems);
 
 // The report as the log keeps it: a heading line, then reportText.

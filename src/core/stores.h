@@ -6,21 +6,28 @@
 // say so.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "core/cache_area.h"
 #include "core/cookie_area.h"
 #include "core/history_area.h"
+#include "core/keep_list.h"
 
 namespace core {
 
 struct Stores {
-  std::vector<CookieSource*> cookies;
-  std::vector<HistorySource*> history;
-  std::vector<CacheSource*> cache;
+  std::vector<CookieSource*> cookies = {};
+  std::vector<HistorySource*> history = {};
+  std::vector<CacheSource*> cache = {};
   // Whether the system's own legacy stores are cleared beside the sources
   // (Windows: its own browser's stores beside the other browsers' profiles).
   bool besideSystemStores = false;
+  // How hosts are named as sites, for the keep list.
+  SiteNaming naming = {};
+  // The sites every browser profile keeps cookies of; none where the
+  // browsers are not read.
+  std::function<BrowserKeptSites()> keptByBrowsers = {};
 
   // Whether an area whose sources are these also clears the system's store.
   template <class Source>

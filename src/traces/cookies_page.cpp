@@ -18,8 +18,7 @@ constexpr const char* kIndexFile = "index.dat";
 }  // namespace
 
 CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
-                         const forms::CheckBox& secureForAll,
-                         std::vector<core::CookieSource*> sources, bool besideFolder)
+                         const forms::CheckBox& secureForAll, const core::Stores& stores)
     : platform_(platform),
       host_(host),
       showIndexDat_(showIndexDat),
@@ -31,10 +30,15 @@ CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, boo
                       return GetRegValue(platform, platform::HKEY_CURRENT_USER, kShellFoldersKey,
                                          "Cookies");
                     }),
+      naming_(stores.naming),
+      keptByBrowsers_(stores.keptByBrowsers),
       area_(core::sourcesWith<core::CookieSource>(
-          sources.empty() || besideFolder ? &folderSource_ : nullptr, sources)),
-      folderOnly_(sources.empty()) {
+                stores.withSystemStore(stores.cookies) ? &folderSource_ : nullptr, stores.cookies),
+            core::SiteKeeping{[&platform] { return core::readKeepList(platform.settings); },
+                              naming_}),
+      folderOnly_(stores.cookies.empty()) {
   lstcookies.ColumnHeaders() = {{"Cookie Name", 0}, {"Cookie Path", 0}};
+  cmdimportkeptsites.setEnabled(static_cast<bool>(keptByBrowsers_));
 }
 
 void CookiesPage::loadCookiesList() {
@@ -48,6 +52,7 @@ void CookiesPage::loadCookiesList() {
     return listings_ == listing;
   });
   if (listings_ != listing) return;
+  loadKeptSites();
   cookieFolder_ = plan.folder;
   txtCookieDir.setText(cookieFolder_);
   plan_ = std::move(plan);
@@ -57,7 +62,8 @@ void CookiesPage::loadCookiesList() {
 void CookiesPage::EnumCookies(const core::CookiePlan& plan) {
   for (const core::CookieEntry& entry : plan.entries) {
     if (entry.file && entry.name == kIndexFile && !showIndexDat_) continue;
-    std::int64_t index = lstcookies.Add(entry.name, entry.key);
+    std::int64_t index =
+        lstcookies.Add(entry.kept.empty() ? entry.name : entry.name + " (kept)", entry.key);
     lstcookies.setSubItem(index, 1, entry.location);
   }
   if (lstcookies.Count() > 0) lstcookies.setSelected(lstcookies.Count(), true);
@@ -150,6 +156,66 @@ void CookiesPage::cmdinvertcookiesselection_Click() {
   const std::int64_t count = lstcookies.Count();
   for (std::int64_t i = 1; i <= count; ++i) lstcookies.setSelected(i, !lstcookies.Item(i).Selected);
   lstcookies.SetFocus();
+}
+
+void CookiesPage::loadKeptSites() {
+  lstkeptsites.setItems(core::readKeepList(platform_.settings).sites());
+}
+
+void CookiesPage::saveKeepList(const core::KeepList& list) {
+  core::writeKeepList(platform_.settings, list);
+  loadCookiesList();
+}
+
+void CookiesPage::cmdkeepcookies_Click() {
+  std::vector<std::size_t> entries;
+  listedEntries(true, entries);
+  if (entries.empty()) return;
+  core::KeepList list = core::readKeepList(platform_.settings);
+  std::string refused;
+  for (auto k = entries.rbegin(); k != entries.rend(); ++k) {
+    const core::CookieEntry& entry = plan_.entries[*k];
+    const core::KeptSite site = core::keptSiteOf(core::hostOfEntry(entry), naming_);
+    if (site.ok())
+      list.add(site.site);
+    else
+      refused += "\n" + entry.name;
+  }
+  saveKeepList(list);
+  if (!refused.empty())
+    platform_.msgbox.show("These cookies belong to no site that can be kept:" + refused,
+                          forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
+}
+
+void CookiesPage::cmdunkeepsites_Click() {
+  core::KeepList list = core::readKeepList(platform_.settings);
+  bool changed = false;
+  for (std::int64_t i = 0; i < lstkeptsites.ListCount(); ++i)
+    if (lstkeptsites.Selected(i)) changed = list.remove(lstkeptsites.List(i)) || changed;
+  if (changed) saveKeepList(list);
+}
+
+void CookiesPage::cmdimportkeptsites_Click() {
+  if (!keptByBrowsers_) return;
+  core::BrowserKeptSites found;
+  {
+    forms::HourglassGuard hourglass(host_.form);
+    found = keptByBrowsers_();
+  }
+  core::KeepList list = core::readKeepList(platform_.settings);
+  const std::vector<std::string> added = core::addKeptSites(list, found.names, naming_);
+  if (!added.empty()) saveKeepList(list);
+  std::string text = added.empty()
+                         ? std::string("The browsers keep no site that is not on the list already.")
+                         : std::to_string(added.size()) +
+                               (added.size() == 1 ? " site was" : " sites were") +
+                               " added to the sites to keep:";
+  for (const std::string& site : added) text += "\n" + site;
+  for (const std::string& problem : found.problems) text += "\n\n" + problem;
+  platform_.msgbox.show(
+      text,
+      forms::vbOKOnly | (found.problems.empty() ? forms::vbInformation : forms::vbExclamation),
+      identity::kAppTitle);
 }
 
 }  // namespace traces

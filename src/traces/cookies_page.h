@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/cookie_area.h"
 #include "core/cookie_folder_source.h"
+#include "core/stores.h"
 #include "forms/page_host.h"
 #include "platform/clear_outcome.h"
 #include "platform/platform.h"
@@ -18,10 +20,12 @@ class CookiesPage {
   // showIndexDat is the process-wide flag, true until the first deletion;
   // secureForAll is the "Secure Wipe all other areas" box. sources are where
   // the cookies are (the browsers' profiles); none means the shell's cookie
-  // folder named in the registry, which besideFolder lists before them.
+  // folder named in the registry, which besideSystemStores lists before
+  // them. naming names hosts as sites for the keep list, which the
+  // preferences hold; keptByBrowsers reads the sites the browsers themselves
+  // keep (none: nothing to import).
   CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
-              const forms::CheckBox& secureForAll, std::vector<core::CookieSource*> sources = {},
-              bool besideFolder = false);
+              const forms::CheckBox& secureForAll, const core::Stores& stores = {});
 
   forms::Frame Frame2{"Frame2", "Cookie Information"};
   forms::Label lblCookieDir{"lblCookieDir", "Cookie Directory:"};
@@ -32,9 +36,16 @@ class CookiesPage {
   forms::CommandButton cmdselectnocookies{"cmdselectnocookies", "Select None"};
   forms::CommandButton cmdinvertcookiesselection{"cmdinvertcookiesselection", "Invert Selection"};
   forms::CommandButton cmddelcookies{"cmddelcookies", "&Delete Cookies"};
+  // The keep list: sites whose cookies no clearing deletes.
+  forms::CommandButton cmdkeepcookies{"cmdkeepcookies", "&Keep Selected"};
+  forms::Label lblKeptSites{"lblKeptSites", "Sites to keep:"};
+  forms::ListBox lstkeptsites{"lstkeptsites"};
+  forms::CommandButton cmdunkeepsites{"cmdunkeepsites", "&Remove"};
+  forms::CommandButton cmdimportkeptsites{"cmdimportkeptsites", "&Import from Browsers"};
 
   void loadCookiesList();
-  // Appends one item per entry of the plan; does not empty the list first.
+  // Appends one item per entry of the plan, a kept one marked " (kept)";
+  // does not empty the list first.
   void EnumCookies(const core::CookiePlan& plan);
   // ask true: asks, deletes the selected entries and tells the user of any
   // that could not be deleted. ask false (the automatic run): deletes every
@@ -48,6 +59,14 @@ class CookiesPage {
   void cmdselectallcookies_Click();
   void cmdselectnocookies_Click();
   void cmdinvertcookiesselection_Click();
+  // Puts the sites of the selected entries on the keep list.
+  void cmdkeepcookies_Click();
+  // Takes the selected sites off the keep list.
+  void cmdunkeepsites_Click();
+  // Adds the sites the browsers always allow to keep cookies, and says how many.
+  void cmdimportkeptsites_Click();
+  // Fills the list of kept sites from the preferences.
+  void loadKeptSites();
 
  private:
   // The items that qualify (a text, and selected when selectedOnly), last
@@ -56,11 +75,16 @@ class CookiesPage {
   std::vector<std::int64_t> listedEntries(bool selectedOnly,
                                           std::vector<std::size_t>& entries) const;
 
+  // Stores the list, then lists the cookies anew so that the marks follow.
+  void saveKeepList(const core::KeepList& list);
+
   platform::Platform& platform_;
   forms::PageHost host_;
   bool& showIndexDat_;
   const forms::CheckBox& secureForAll_;
   core::CookieFolderSource folderSource_;
+  core::SiteNaming naming_;
+  std::function<core::BrowserKeptSites()> keptByBrowsers_;
   core::CookieArea area_;
   bool folderOnly_;  // the shell's cookie folder alone: items are files, not sites
   std::string cookieFolder_;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
@@ -12,6 +13,7 @@
 
 #include "browser_process.h"
 #include "browsers/profiles/browser_profiles.h"
+#include "cookie_databases.h"
 #include "program_runner.h"
 #include "temp_dir.h"
 
@@ -106,6 +108,77 @@ TEST_F(RealProfiles, ARunningBrowserIsNamedAndTheRestIsStillCleared) {
       << run.out;
   // Chromium was not running: its cookies went.
   EXPECT_EQ(run.out.find("not cleared: chromium"), std::string::npos) << run.out;
+}
+
+// The sites a person keeps, two taken from the browsers' own exceptions
+// (Firefox: allow alpha.test; Chromium: allow [*.]gamma.test) and one typed:
+// their cookies stay in both browsers through the run, the preview says so
+// with the reason, and every other site's cookies go.
+TEST_F(RealProfiles, KeptSitesCookiesStayInBothBrowsersAndThePreviewSaysWhy) {
+  {
+    testsupport::EnvGuard homeEnv("HOME", home());
+    testsupport::EnvGuard configEnv("XDG_CONFIG_HOME", home() + "/.config");
+    for (const auto& profile : browsers::findBrowserProfiles()) {
+      if (profile.family == browsers::BrowserFamily::Firefox) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((profile.profileDir + "/permissions.sqlite").c_str(), &db),
+                  SQLITE_OK);
+        browsertest::execOn(db,
+                            "INSERT INTO moz_perms (origin, type, permission, expireType, "
+                            "expireTime, modificationTime) VALUES "
+                            "('https://www.alpha.test^userContextId=1', 'cookie', 1, 0, 0, 0), "
+                            "('http://my_site.test', 'cookie', 2, 0, 0, 0)");
+        sqlite3_close(db);
+      } else {
+        const std::string path = profile.profileDir + "/Preferences";
+        json preferences = json::parse(testsupport::readFile(path));
+        preferences["profile"]["content_settings"]["exceptions"]["cookies"] = {
+            {"[*.]gamma.test,*", {{"setting", 1}}},
+            {"https://my_site.test:443,*", {{"setting", 2}}}};
+        std::ofstream(path) << preferences.dump();
+      }
+    }
+  }
+  testsupport::ProgramResult imported = testsupport::runProgram({"--keep-from-browsers"}, env());
+  ASSERT_EQ(imported.status, 0) << imported.out << imported.err;
+  ASSERT_EQ(testsupport::runProgram({"--keep", "http://www.beta.test/"}, env()).status, 0);
+  EXPECT_EQ(testsupport::runProgram({"--kept"}, env()).out, "alpha.test\nbeta.test\ngamma.test\n");
+
+  // "family@site" of each kept entry; each with the reason.
+  auto keptOf = [](const json& cookies) {
+    std::set<std::string> kept;
+    for (const json& entry : cookies["kept"]) {
+      const std::string item = entry["item"];
+      const std::string site = item.substr(item.find('@') + 1);
+      EXPECT_EQ(entry["reason"], site + " is on the keep list");
+      kept.insert(item.substr(0, item.find('.')) + "@" + site);
+    }
+    return kept;
+  };
+  const std::set<std::string> kept{"chromium@alpha.test", "chromium@beta.test",
+                                   "chromium@gamma.test", "firefox@alpha.test",
+                                   "firefox@beta.test",   "firefox@gamma.test"};
+  const std::vector<std::string> args{"--clear", "cookies", "--json"};
+  std::vector<std::string> preview = args;
+  preview.push_back("--dry-run");
+  testsupport::ProgramResult before = testsupport::runProgram(preview, env());
+  ASSERT_EQ(before.status, 0) << before.err;
+  const json would = json::parse(before.out)["areas"][0];
+  EXPECT_EQ(keptOf(would), kept);
+  EXPECT_EQ(would["removed"], 2);
+  for (const json& item : would["items"])
+    EXPECT_TRUE(item.get<std::string>().ends_with("@my_site.test")) << item;
+
+  testsupport::ProgramResult run = testsupport::runProgram(args, env());
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(keptOf(json::parse(run.out)["areas"][0]), kept);
+  // What is left is the kept sites alone, still in both browsers.
+  const json left = json::parse(testsupport::runProgram(preview, env()).out)["areas"][0];
+  EXPECT_EQ(left["removed"], 0) << left["items"];
+  EXPECT_EQ(keptOf(left), kept);
+  testsupport::ProgramResult words = testsupport::runProgram({"--clear", "cookies"}, env());
+  EXPECT_NE(words.out.find("kept: beta.test is on the keep list (2 items)"), std::string::npos)
+      << words.out;
 }
 
 }  // namespace

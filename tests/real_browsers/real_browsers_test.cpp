@@ -135,8 +135,8 @@ class RealBrowsers : public ::testing::Test {
   platform::Platform platform{f.platform()};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
-  traces::CookiesPage page{
-      platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll, {&cookies}};
+  traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll,
+                           core::Stores{.cookies = {&cookies}}};
 };
 
 }  // namespace

@@ -63,6 +63,16 @@ std::string siteOfHost(const std::string& host) {
   return registrable.empty() ? clean : registrable;
 }
 
+bool isPublicSuffix(const std::string& host) {
+  std::string clean = host;
+  while (!clean.empty() && clean.front() == '.') clean.erase(0, 1);
+  std::transform(clean.begin(), clean.end(), clean.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  if (clean.empty() || isAddress(clean)) return false;
+  return listedPublicSuffix(clean);
+}
+
 bool registerCookieSiteFunction(sqlite3* db, BrowserFamily family) {
   const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY;
   auto function = family == BrowserFamily::Firefox ? cookieSite<siteOfOriginAttributes>

@@ -18,6 +18,11 @@ namespace browsers {
 // address) is its own site. Lower case; "" for an empty host.
 std::string siteOfHost(const std::string& host);
 
+// Whether host is a suffix under which different owners register sites
+// ("com", "co.uk", "github.io"), by the list's explicit rules: a name the
+// list does not know ("localhost", "router") and an address are not.
+bool isPublicSuffix(const std::string& host);
+
 // Makes tracesweep_cookie_site(host, partition) available to SQL on this
 // connection, where partition is the family's column that records the
 // partition (Chromium top_frame_site_key, Firefox originAttributes). Only our

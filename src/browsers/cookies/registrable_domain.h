@@ -14,4 +14,10 @@ namespace browsers {
 // internationalised name in its ASCII (punycode) form.
 std::string registrableDomain(const std::string& host);
 
+// Whether a rule of the list makes the host itself a public suffix ("co.uk",
+// "github.io", a name under a wildcard rule); a name the list does not know
+// ("localhost", "router") is not, though the implicit "*" rule would make it
+// one. The host as registrableDomain takes it.
+bool listedPublicSuffix(const std::string& host);
+
 }  // namespace browsers

@@ -1,9 +1,11 @@
 #include "browsers/stores/browser_stores.h"
 
 #include "browsers/cache/profile_cache_source.h"
+#include "browsers/cookies/cookie_site.h"
 #include "browsers/cookies/profile_cookie_source.h"
 #include "browsers/history/profile_history_source.h"
 #include "browsers/profiles/browser_families.h"
+#include "browsers/stores/kept_by_browsers.h"
 
 namespace browsers {
 
@@ -19,8 +21,12 @@ BrowserStores::BrowserStores(platform::FileLayer& files)
 BrowserStores::~BrowserStores() = default;
 
 core::Stores BrowserStores::stores() {
-  return core::Stores{
-      {&sources_->cookies}, {&sources_->history}, {&sources_->cache}, systemBrowserStores()};
+  return core::Stores{{&sources_->cookies},
+                      {&sources_->history},
+                      {&sources_->cache},
+                      systemBrowserStores(),
+                      core::SiteNaming{siteOfHost, isPublicSuffix},
+                      keptByBrowsers};
 }
 
 }  // namespace browsers

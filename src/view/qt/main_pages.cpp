@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -122,7 +123,7 @@ QWidget* buildCookiesPage(traces::CookiesPage& p) {
   QLabel* dirLabel = label(p.lblCookieDir, box);
   dirLabel->setBuddy(dir);
   layout->addWidget(dirLabel, 0, 0);
-  layout->addWidget(dir, 0, 1);
+  layout->addWidget(dir, 0, 1, 1, 2);
 
   auto* list = new QTableView(box);
   bindListView(p.lstcookies, list);
@@ -140,8 +141,26 @@ QWidget* buildCookiesPage(traces::CookiesPage& p) {
            button(p.cmdselectnocookies, box, [&p] { p.cmdselectnocookies_Click(); }),
            button(p.cmdinvertcookiesselection, box, [&p] { p.cmdinvertcookiesselection_Click(); })},
           {button(p.cmddelcookies, box, [&p] { p.cmddelcookies_Click(); })}),
-      3, 0, 1, 2);
+      3, 0, 1, 3);
+
+  // The sites to keep, beside the cookies they keep, with their buttons
+  // stacked under them.
+  auto* kept = new QListView(box);
+  bindListBox(p.lstkeptsites, kept);
+  spokenAs(kept, p.lblKeptSites.Caption());
+  QLabel* keptLabel = label(p.lblKeptSites, box);
+  keptLabel->setBuddy(kept);
+  layout->addWidget(keptLabel, 1, 2);
+  auto* keptColumn = new QVBoxLayout;
+  keptColumn->addWidget(kept, 1);
+  for (QWidget* w : {button(p.cmdkeepcookies, box, [&p] { p.cmdkeepcookies_Click(); }),
+                     button(p.cmdunkeepsites, box, [&p] { p.cmdunkeepsites_Click(); }),
+                     button(p.cmdimportkeptsites, box, [&p] { p.cmdimportkeptsites_Click(); })})
+    keptColumn->addWidget(w);
+  layout->addLayout(keptColumn, 2, 2);
   layout->setRowStretch(2, 1);
+  layout->setColumnStretch(1, 3);
+  layout->setColumnStretch(2, 1);
   return page;
 }
 

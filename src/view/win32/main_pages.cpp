@@ -122,8 +122,17 @@ PageLayout buildCookiesPage(FormWindow& w, HWND page, traces::CookiesPage& p) {
                              [&p] { p.cmdinvertcookiesselection_Click(); })};
   std::vector<ButtonBinding*> right = {
       &w.bind<ButtonBinding>(p.cmddelcookies, page, [&p] { p.cmddelcookies_Click(); })};
+  // The sites to keep, beside the cookies they keep, with their buttons
+  // stacked under them.
+  HWND keptLabel = w.bind<LabelBinding>(p.lblKeptSites, page).window();
+  HWND kept = w.bind<ListBoxBinding>(p.lstkeptsites, page).window();
+  std::vector<ButtonBinding*> keptButtons = {
+      &w.bind<ButtonBinding>(p.cmdkeepcookies, page, [&p] { p.cmdkeepcookies_Click(); }),
+      &w.bind<ButtonBinding>(p.cmdunkeepsites, page, [&p] { p.cmdunkeepsites_Click(); }),
+      &w.bind<ButtonBinding>(p.cmdimportkeptsites, page, [&p] { p.cmdimportkeptsites_Click(); })};
 
-  return [&w, &p, frame, dirLabel, dir, listLabel, list, left, right](int width, int height) {
+  return [&w, &p, frame, dirLabel, dir, listLabel, list, left, right, keptLabel, kept, keptButtons](
+             int width, int height) {
     Metrics m(w);
     Inside in =
         placeFrame(w, frame, m.margin, m.margin, width - 2 * m.margin, height - 2 * m.margin);
@@ -132,10 +141,24 @@ PageLayout buildCookiesPage(FormWindow& w, HWND page, traces::CookiesPage& p) {
     place(dirLabel, in.left, y + (m.edit - m.text) / 2, labelWidth, m.text);
     place(dir, in.left + labelWidth + m.gap, y, in.right - in.left - labelWidth - m.gap, m.edit);
     y += m.edit + m.gap + w.px(2);
-    place(listLabel, in.left, y, in.right - in.left, m.text);
+    // A quarter of the width for the kept sites, at least their widest button.
+    int keptWidth = (in.right - in.left) / 4;
+    for (ButtonBinding* button : keptButtons)
+      keptWidth = std::max(keptWidth, button->preferredWidth());
+    int keptLeft = in.right - keptWidth;
+    int listRight = keptLeft - m.margin;
+    place(listLabel, in.left, y, listRight - in.left, m.text);
+    place(keptLabel, keptLeft, y, keptWidth, m.text);
     y += m.text + w.px(3);
     int buttons = in.bottom - m.button;
-    place(list, in.left, y, in.right - in.left, buttons - m.gap - y);
+    place(list, in.left, y, listRight - in.left, buttons - m.gap - y);
+    int stacked = buttons - m.gap - static_cast<int>(keptButtons.size()) * (m.button + m.gap);
+    place(kept, keptLeft, y, keptWidth, stacked - y);
+    for (ButtonBinding* button : keptButtons) {
+      stacked += m.gap;
+      place(button->window(), keptLeft, stacked, keptWidth, m.button);
+      stacked += m.button;
+    }
     placeButtonsLeft(left, in.left, buttons, m.button, m.gap);
     placeButtonsRight(right, in.right, buttons, m.button, m.gap);
   };

@@ -48,8 +48,8 @@ class CookiesPageOverBrowsers : public ::testing::Test {
   platform::Platform platform{f.platform()};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
-  traces::CookiesPage page{
-      platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll, {&cookies}};
+  traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll,
+                           core::Stores{.cookies = {&cookies}}};
   std::vector<std::pair<std::int64_t, std::int64_t>> progress;
 };
 

@@ -263,8 +263,8 @@ TEST_F(CookiesPageTest, SecureWipeOfOtherAreasAsksTheCookieStoreToVacuum) {
     }
     std::vector<bool> vacuum;
   } source;
-  traces::CookiesPage sites{
-      platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll, {&source}};
+  traces::CookiesPage sites{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll,
+                            core::Stores{.cookies = {&source}}};
   sites.loadCookiesList();
   sites.deletecookies(false);
   chkSecureForAll.setValue(1);

@@ -25,4 +25,9 @@ std::string registrableDomain(const std::string& host) {
   return registrable ? std::string(registrable) : std::string();
 }
 
+bool listedPublicSuffix(const std::string& host) {
+  const psl_ctx_t* list = suffixList();
+  return list && psl_is_public_suffix2(list, host.c_str(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE);
+}
+
 }  // namespace browsers

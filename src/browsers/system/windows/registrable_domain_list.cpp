@@ -81,4 +81,13 @@ std::string registrableDomain(const std::string& host) {
   return host.substr(starts[starts.size() - suffix - 1]);
 }
 
+bool listedPublicSuffix(const std::string& host) {
+  if (host.empty()) return false;
+  const SuffixRules& rules = suffixRules();
+  if (rules.exception.count(host)) return false;
+  if (rules.plain.count(host)) return true;
+  const std::size_t dot = host.find('.');
+  return dot != std::string::npos && dot > 0 && rules.wildcard.count(host.substr(dot + 1)) > 0;
+}
+
 }  // namespace browsers
