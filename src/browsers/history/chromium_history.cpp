@@ -10,21 +10,13 @@ namespace {
 
 // Tables that only hold history: emptied by a clearing. The sync metadata
 // tables are left to the browser's own sync.
-constexpr const char* kHistoryTables[] = {"visits",
-                                          "visit_source",
-                                          "visited_links",
-                                          "keyword_search_terms",
-                                          "segment_usage",
-                                          "segments",
-                                          "content_annotations",
-                                          "context_annotations",
-                                          "clusters",
-                                          "clusters_and_visits",
-                                          "cluster_keywords",
-                                          "cluster_visit_duplicates",
-                                          "journeys",
-                                          "journey_history_entries",
-                                          "journey_continuation_queries"};
+constexpr const char* kHistoryTables[] = {
+    "visits", "visit_source", "visited_links", "keyword_search_terms", "segment_usage", "segments",
+    "content_annotations", "context_annotations", "clusters", "clusters_and_visits",
+    "cluster_keywords", "cluster_visit_duplicates", "journeys", "journey_history_entries",
+    "journey_continuation_queries",
+    // The download history, never the files downloaded.
+    "downloads", "downloads_url_chains", "downloads_slices"};
 
 std::string ifTable(sqlite3* db, const char* table, const std::string& sql) {
   return hasTable(db, table) ? sql : std::string();

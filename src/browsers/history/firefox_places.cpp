@@ -110,6 +110,12 @@ int clearAll(sqlite3* db, std::string& error) {
        hasTable(db, "moz_annos")
            ? "DELETE FROM moz_annos WHERE place_id NOT IN (SELECT id FROM moz_places)"
            : "",
+       // The download history is annotations of the downloads' pages, which a
+       // bookmark keeps: they go even there (the files downloaded stay).
+       hasTable(db, "moz_annos") && hasTable(db, "moz_anno_attributes")
+           ? "DELETE FROM moz_annos WHERE anno_attribute_id IN (SELECT id FROM "
+             "moz_anno_attributes WHERE name LIKE 'downloads/%')"
+           : "",
        resetVisitsSql(db),
        origins ? "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places "
                  "WHERE origin_id IS NOT NULL)"

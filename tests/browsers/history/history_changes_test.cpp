@@ -107,6 +107,15 @@ TEST_F(HistoryChanges, FirefoxDeleteKeepsEveryOtherRowAndTheBookmark) {
 
 TEST_F(HistoryChanges, FirefoxClearKeepsBookmarksAndLeavesASoundDatabase) {
   makeFirefox(FirefoxSchema::Current);
+  {
+    // A download from the bookmarked page: its record goes with the history.
+    Db db(ffPath());
+    db.exec(
+        "INSERT INTO moz_anno_attributes(id, name) VALUES (90, 'downloads/destinationFileURI');"
+        "INSERT INTO moz_annos(place_id, anno_attribute_id, content, flags, expiration, type, "
+        "dateAdded, lastModified) SELECT id, 90, 'file:///home/u/Downloads/report.pdf', 0, 4, 3, "
+        "0, 0 FROM moz_places WHERE url = 'https://bookmarked.example/'");
+  }
   ASSERT_EQ(clear().message, "");
   // The WAL was folded back and emptied.
   EXPECT_LE(std::filesystem::exists(ffPath() + "-wal")
@@ -122,6 +131,7 @@ TEST_F(HistoryChanges, FirefoxClearKeepsBookmarksAndLeavesASoundDatabase) {
   EXPECT_EQ(db.count("SELECT count(*) FROM moz_places_metadata_search_queries"), 0);
   EXPECT_EQ(db.strings("SELECT host FROM moz_origins"),
             std::vector<std::string>{"bookmarked.example"});
+  EXPECT_EQ(db.count("SELECT count(*) FROM moz_annos"), 0);
   EXPECT_TRUE(databaseClean(db));
 }
 
@@ -162,8 +172,16 @@ TEST_F(HistoryChanges, ChromiumDeleteKeepsOtherRowsAndResetsABookmarkedUrl) {
   EXPECT_TRUE(databaseClean(db));
 }
 
-TEST_F(HistoryChanges, ChromiumClearKeepsBookmarkedUrls) {
+TEST_F(HistoryChanges, ChromiumClearKeepsBookmarkedUrlsAndDropsTheDownloads) {
   makeChromium();
+  {
+    Db db(chPath());
+    db.exec(
+        "INSERT INTO downloads VALUES (1, 'g', '/d/r.pdf', '/d/r.pdf', 1, 9, 9, 1, 0, 0, x'', 2, "
+        "0, 0, 0, '', 'https://bookmarked.example/', '', '', '', 'GET', '', '', '', '', '', "
+        "'application/pdf', 'application/pdf');"
+        "INSERT INTO downloads_url_chains VALUES (1, 0, 'https://bookmarked.example/r.pdf')");
+  }
   ASSERT_EQ(clear().message, "");
   Db db(chPath());
   EXPECT_EQ(db.strings("SELECT url FROM urls"),
@@ -171,6 +189,9 @@ TEST_F(HistoryChanges, ChromiumClearKeepsBookmarkedUrls) {
   EXPECT_EQ(db.count("SELECT visit_count + typed_count + last_visit_time FROM urls"), 0);
   EXPECT_EQ(db.count("SELECT count(*) FROM visits"), 0);
   EXPECT_EQ(db.count("SELECT count(*) FROM keyword_search_terms"), 0);
+  EXPECT_EQ(db.count("SELECT count(*) FROM downloads") +
+                db.count("SELECT count(*) FROM downloads_url_chains"),
+            0);
   EXPECT_TRUE(databaseClean(db));
 }
 
