@@ -63,6 +63,27 @@ TEST(HiveRegistry, SettingsPersistAcrossAReloadFromDisk) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+// The tray program and a command line run at the same time: what one writes
+// the other reads, and neither writes back an old state over the other.
+TEST(HiveRegistry, TwoCopiesSeeAndKeepEachOthersChanges) {
+  regtest::FakeHome home;
+  HiveRegistry tray;
+  RegistrySettingsStore trayStore(tray);
+  trayStore.SaveSetting(kApp, "Settings", "autodelcookies", "1");
+  {
+    HiveRegistry commandLine;
+    RegistrySettingsStore store(commandLine);
+    store.SaveSetting(kApp, "Settings", "keptsites", "example.com");
+  }
+  EXPECT_EQ(trayStore.GetSetting(kApp, "Settings", "keptsites", ""), "example.com");
+  trayStore.SaveSetting(kApp, "Settings", "runonshutdown", "1");
+  HiveRegistry later;
+  RegistrySettingsStore store(later);
+  EXPECT_EQ(store.GetSetting(kApp, "Settings", "keptsites", ""), "example.com");
+  EXPECT_EQ(store.GetSetting(kApp, "Settings", "autodelcookies", ""), "1");
+  EXPECT_EQ(store.GetSetting(kApp, "Settings", "runonshutdown", ""), "1");
+}
+
 TEST(HiveRegistry, DeletedValuesStayDeletedAfterReload) {
   regtest::FakeHome home;
   {

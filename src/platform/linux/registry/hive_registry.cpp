@@ -1,5 +1,7 @@
 #include "platform/linux/registry/hive_registry.h"
 
+#include <sys/stat.h>
+
 #include "platform/linux/common/xdg_paths.h"
 #include "platform/linux/registry/autostart_folder.h"
 #include "platform/linux/registry/reg_text.h"
@@ -27,17 +29,54 @@ HiveRegistry::HiveRegistry(std::string hivePath) : hive_(std::move(hivePath)) {
   writable_ = loaded.writable;
   setAside_ = std::move(loaded.setAside);
   problems_ = std::move(loaded.problems);
+  stamp_ = stampOfFile();
   onChanged = [this] { dirty_ = true; };
+}
+
+HiveRegistry::FileStamp HiveRegistry::stampOfFile() const {
+  struct stat st {};
+  if (::lstat(hive_.path().c_str(), &st) != 0) return {};
+  return {true, static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_size),
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+void HiveRegistry::refreshFromFile() {
+  if (dirty_ || !writable_) return;
+  const FileStamp now = stampOfFile();
+  if (now == stamp_) return;
+  HiveLoad loaded = hive_.load();
+  // A file gone or damaged since is no reason to forget what was read.
+  if (loaded.problems.empty() && now.present) keys() = std::move(loaded.keys);
+  stamp_ = now;
 }
 
 long HiveRegistry::saveIfChanged(long result) {
   if (!dirty_) return result;
   if (!writable_ || !hive_.save(keys())) return result == ERROR_SUCCESS ? kErrorRegistryIo : result;
   dirty_ = false;
+  stamp_ = stampOfFile();
   return result;
 }
 
+long HiveRegistry::RegOpenKey(HKEY root, const std::string& subKey, HKEY& key) {
+  refreshFromFile();
+  return RegistryTree::RegOpenKey(root, subKey, key);
+}
+
+long HiveRegistry::RegOpenKeyEx(HKEY root, const std::string& subKey, std::uint32_t options,
+                                std::uint32_t access, HKEY& key) {
+  refreshFromFile();
+  return RegistryTree::RegOpenKeyEx(root, subKey, options, access, key);
+}
+
+long HiveRegistry::RegQueryValueEx(HKEY key, const std::string& name, std::uint32_t* type,
+                                   std::uint8_t* data, std::uint32_t* size) {
+  refreshFromFile();
+  return RegistryTree::RegQueryValueEx(key, name, type, data, size);
+}
+
 long HiveRegistry::RegCreateKey(HKEY root, const std::string& subKey, HKEY& key) {
+  refreshFromFile();
   key = 0;
   if (!isWritableRegName(subKey)) return kErrorInvalidParameter;
   long result = RegistryTree::RegCreateKey(root, subKey, key);
@@ -48,10 +87,12 @@ long HiveRegistry::RegCreateKey(HKEY root, const std::string& subKey, HKEY& key)
 long HiveRegistry::RegSetValueEx(HKEY key, const std::string& name, std::uint32_t type,
                                  const std::uint8_t* data, std::uint32_t size) {
   if (!isWritableRegName(name)) return kErrorInvalidParameter;
+  refreshFromFile();
   return saveIfChanged(RegistryTree::RegSetValueEx(key, name, type, data, size));
 }
 
 long HiveRegistry::RegDeleteValue(HKEY key, const std::string& name) {
+  refreshFromFile();
   return saveIfChanged(RegistryTree::RegDeleteValue(key, name));
 }
 

@@ -3,7 +3,12 @@
 //   Software\Microsoft\Windows\CurrentVersion\Run  - the XDG autostart folder
 //   Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders
 //                                                 - read-only, from the environment
-// The hive uses RegistryTree::onChanged to learn of changes; leave it alone.
+// Another copy of the program (the command line beside the tray) may change
+// the file: a hive with no change of its own waiting is read again whenever
+// the file changed since it was last read or written, before a key is opened,
+// a value read or a change made, so that neither copy works on, or writes
+// back, an old state. The hive uses RegistryTree::onChanged to learn of
+// changes; leave it alone.
 #pragma once
 
 #include <string>
@@ -32,6 +37,11 @@ class HiveRegistry : public RegistryTree {
 
   // Changes are saved before the call returns; 1016 when the file could not
   // be written (the change then stays in memory and is saved with the next).
+  long RegOpenKey(HKEY root, const std::string& subKey, HKEY& key) override;
+  long RegOpenKeyEx(HKEY root, const std::string& subKey, std::uint32_t options,
+                    std::uint32_t access, HKEY& key) override;
+  long RegQueryValueEx(HKEY key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                       std::uint32_t* size) override;
   long RegCreateKey(HKEY root, const std::string& subKey, HKEY& key) override;
   long RegSetValueEx(HKEY key, const std::string& name, std::uint32_t type,
                      const std::uint8_t* data, std::uint32_t size) override;
@@ -47,10 +57,23 @@ class HiveRegistry : public RegistryTree {
 
  private:
   long saveIfChanged(long result);
+  // Reads the file again when it changed under us and nothing of ours waits.
+  void refreshFromFile();
+  // The file as last read or written. Every save is a new file renamed into
+  // place, so its inode tells a change that the clock's grain would hide.
+  struct FileStamp {
+    bool present = false;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
+  FileStamp stampOfFile() const;
 
   HiveFile hive_;
   bool writable_ = true;
   bool dirty_ = false;
+  FileStamp stamp_;
   std::string setAside_;
   std::vector<std::string> problems_;
 };
