@@ -29,5 +29,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   platform::Platform services =
       platform::withView(system->system(), view.msgbox, view.dialogs, view.windows, view.tray);
   browsers::BrowserStores browsers(services.files);
-  return view.run(services, browsers.stores());
+  return view.run(services, browsers.stores(), system->runLog());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/registry_settings_store.h"
 #include "platform/windows/free_space_fill.h"
+#include "platform/windows/run_log_file.h"
 #include "platform/windows/windows_downloader.h"
 #include "platform/windows/windows_file_layer.h"
 #include "platform/windows/windows_process.h"
@@ -31,6 +32,7 @@ struct WindowsSystem::Impl {
   WindowsShell shell;
   WindowsDownloader downloader;
   WindowsProcess process;
+  RunLogFile runLog;
 };
 
 WindowsSystem::WindowsSystem() : impl_(std::make_unique<Impl>()) {
@@ -43,5 +45,9 @@ WindowsSystem::WindowsSystem() : impl_(std::make_unique<Impl>()) {
 }
 
 WindowsSystem::~WindowsSystem() = default;
+
+RunLog* WindowsSystem::runLog() {
+  return &impl_->runLog;
+}
 
 }  // namespace platform::windows_os

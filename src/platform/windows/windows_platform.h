@@ -12,8 +12,7 @@ class WindowsSystem : public SystemServices {
   WindowsSystem();
   ~WindowsSystem() override;
   System& system() override { return *system_; }
-  // The Windows program keeps no run log yet.
-  RunLog* runLog() override { return nullptr; }
+  RunLog* runLog() override;
 
  private:
   struct Impl;

@@ -28,10 +28,12 @@ Win32View::~Win32View() {
   if (comInitialised_) CoUninitialize();
 }
 
-int Win32View::run(platform::Platform& platform, const core::Stores& stores) {
+int Win32View::run(platform::Platform& platform, const core::Stores& stores,
+                   platform::RunLog* runLog) {
   int result = 0;
   {
     app::Modmain app(platform, stores);
+    app.setRunLog(runLog);
     app.Main();
     // Main may already have ended the program (a second copy).
     if (!windows.ended()) result = windows.run();

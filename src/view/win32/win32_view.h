@@ -4,6 +4,7 @@
 
 #include "core/stores.h"
 #include "platform/platform.h"
+#include "platform/run_log.h"
 #include "view/win32/win32_dialogs.h"
 #include "view/win32/win32_message_box.h"
 #include "view/win32/win32_tray.h"
@@ -19,8 +20,10 @@ class Win32View {
   Win32View& operator=(const Win32View&) = delete;
 
   // Runs the entry point and the message loop over the platform and the
-  // areas' stores; returns the exit code.
-  int run(platform::Platform& platform, const core::Stores& stores);
+  // areas' stores, the automatic runs logged to runLog (when given);
+  // returns the exit code.
+  int run(platform::Platform& platform, const core::Stores& stores,
+          platform::RunLog* runLog = nullptr);
 
   Win32WindowManager windows;
   Win32MessageBox msgbox{windows};
