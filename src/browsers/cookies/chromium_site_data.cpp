@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 #include "browsers/cookies/leveldb_store.h"
 #include "browsers/formats/chromium_entry.h"
 #include "browsers/formats/entry_file.h"
+#include "browsers/formats/sqlite_copy.h"
 #include "platform/file_access.h"
 #include "platform/paths.h"
 
@@ -103,6 +105,26 @@ std::map<std::string, std::int64_t> originsPerSite(const std::vector<LevelDbReco
   return out;
 }
 
+// The quota manager's buckets: folder name (the row's number) -> site.
+std::vector<std::pair<std::string, std::string>> bucketFolders(const std::string& quota) {
+  std::vector<std::pair<std::string, std::string>> out;
+  if (!files::isRegularFile(quota)) return out;
+  const std::unique_ptr<SqliteCopy> copy = SqliteCopy::open(quota);
+  if (!copy || !hasTable(copy->db(), "buckets")) return out;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(copy->db(), "SELECT id, storage_key FROM buckets", -1, &stmt, nullptr) !=
+      SQLITE_OK)
+    return out;
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    const unsigned char* key = sqlite3_column_text(stmt, 1);
+    if (!key) continue;
+    out.emplace_back(std::to_string(sqlite3_column_int64(stmt, 0)),
+                     siteOfStorageKey(reinterpret_cast<const char*>(key)));
+  }
+  sqlite3_finalize(stmt);
+  return out;
+}
+
 }  // namespace
 
 std::string siteOfStorageKey(std::string_view text) {
@@ -126,8 +148,8 @@ std::string siteOfIndexedDbFolder(std::string_view name) {
   if (first == std::string_view::npos || last <= first) return {};
   const std::string_view scheme = origin.substr(0, first);
   if (scheme != "http" && scheme != "https") return {};
-  return siteOfDataHost(
-      hostOfOrigin(std::string(scheme) + "://" + std::string(origin.substr(first + 1, last - first - 1))));
+  return siteOfDataHost(hostOfOrigin(std::string(scheme) + "://" +
+                                     std::string(origin.substr(first + 1, last - first - 1))));
 }
 
 std::set<std::string> listChromiumSiteData(const BrowserProfile& profile,
@@ -135,7 +157,8 @@ std::set<std::string> listChromiumSiteData(const BrowserProfile& profile,
   std::set<std::string> sites;
   for (const std::string& name : files::OpenFolder::open(below(profile, "IndexedDB")).names())
     if (std::string site = siteOfIndexedDbFolder(name); !site.empty()) sites.insert(site);
-  const files::OpenFolder caches = files::OpenFolder::open(below(profile, "Service Worker/CacheStorage"));
+  const files::OpenFolder caches =
+      files::OpenFolder::open(below(profile, "Service Worker/CacheStorage"));
   for (const std::string& name : caches.names())
     if (std::string site = siteOfCacheStorage(caches, name); !site.empty()) sites.insert(site);
   // The quota manager has a row for every origin that stored anything
@@ -150,8 +173,8 @@ std::set<std::string> listChromiumSiteData(const BrowserProfile& profile,
 SiteDataRemoval removeChromiumSiteData(const BrowserProfile& profile,
                                        const std::set<std::string>& sites) {
   SiteDataRemoval out;
-  auto leave = [&](std::vector<SiteDataLeft>& into, const std::string& item,
-                   const std::string& why, std::set<std::string> which) {
+  auto leave = [&](std::vector<SiteDataLeft>& into, const std::string& item, const std::string& why,
+                   std::set<std::string> which) {
     into.push_back({std::move(which), {item, why}});
   };
   // One folder per origin: removed whole.
@@ -168,19 +191,20 @@ SiteDataRemoval removeChromiumSiteData(const BrowserProfile& profile,
         ++out.removed[site];
     }
   };
-  removeFolders(below(profile, "IndexedDB"),
-                [](const files::OpenFolder&, const std::string& name) {
-                  return siteOfIndexedDbFolder(name);
-                });
+  removeFolders(below(profile, "IndexedDB"), [](const files::OpenFolder&, const std::string& name) {
+    return siteOfIndexedDbFolder(name);
+  });
   removeFolders(below(profile, "Service Worker/CacheStorage"), siteOfCacheStorage);
 
   // The worker scripts: each entry's files ("<hash>_0", "<hash>_1", "<hash>_s").
   {
-    const files::OpenFolder scripts = files::OpenFolder::open(below(profile, "Service Worker/ScriptCache"));
+    const files::OpenFolder scripts =
+        files::OpenFolder::open(below(profile, "Service Worker/ScriptCache"));
     std::map<std::string, std::string> doomedHashes;  // hash -> site
     for (const std::string& name : scripts.names()) {
       if (!name.ends_with("_0")) continue;
-      const std::optional<EntryFileInfo> entry = readEntryFile(scripts, name, EntryFormat::Chromium);
+      const std::optional<EntryFileInfo> entry =
+          readEntryFile(scripts, name, EntryFormat::Chromium);
       if (!entry) continue;
       const std::string site = siteOfStorageKey(entry->url);
       if (sites.contains(site)) doomedHashes.emplace(name.substr(0, name.size() - 2), site);
@@ -199,9 +223,9 @@ SiteDataRemoval removeChromiumSiteData(const BrowserProfile& profile,
   // The shared stores: whole when every site in them goes, else per origin.
   std::vector<std::string> problems;
   const std::set<std::string> listed = listChromiumSiteData(profile, problems);
-  const bool everyListedSiteGoes = problems.empty() && std::all_of(listed.begin(), listed.end(), [&](const std::string& s) {
-    return sites.contains(s);
-  });
+  const bool everyListedSiteGoes =
+      problems.empty() && std::all_of(listed.begin(), listed.end(),
+                                      [&](const std::string& s) { return sites.contains(s); });
   for (const char* store : kSharedStores) {
     const std::string path = below(profile, store);
     const std::optional<files::EntryInfo> info = files::infoOf(path);
@@ -240,7 +264,8 @@ SiteDataRemoval removeChromiumSiteData(const BrowserProfile& profile,
       continue;
     }
     const std::vector<std::string> recordSites = sitesOfRecords(store, read.records);
-    const std::map<std::string, std::int64_t> items = originsPerSite(read.records, recordSites, sites);
+    const std::map<std::string, std::int64_t> items =
+        originsPerSite(read.records, recordSites, sites);
     if (items.empty()) {
       // Nothing of these sites is live here, but what the browser itself
       // deleted may still sit in its log: rewritten, it goes.
@@ -248,9 +273,9 @@ SiteDataRemoval removeChromiumSiteData(const BrowserProfile& profile,
       continue;
     }
     // Whole when it holds only what goes (its own bookkeeping aside).
-    const bool onlyDoomed = std::all_of(recordSites.begin(), recordSites.end(), [&](const std::string& s) {
-      return s.empty() || sites.contains(s);
-    });
+    const bool onlyDoomed =
+        std::all_of(recordSites.begin(), recordSites.end(),
+                    [&](const std::string& s) { return s.empty() || sites.contains(s); });
     std::set<std::string> affected;
     for (const auto& [site, n] : items) affected.insert(site);
     if (onlyDoomed) {
@@ -268,8 +293,20 @@ SiteDataRemoval removeChromiumSiteData(const BrowserProfile& profile,
     for (const auto& [site, n] : items) out.removed[site] += n;
   }
 
+  // A bucket other than an origin's default one (a partitioned frame's, a
+  // named bucket) keeps its data in a folder named by its row's number.
   const std::string quota = below(profile, "WebStorage/QuotaManager");
-  const RowRemoval rows = removeRowsOfSites(quota, "buckets", "storage_key", siteOfStorageKey, sites);
+  const files::OpenFolder webStorage = files::OpenFolder::open(below(profile, "WebStorage"));
+  for (const auto& [id, site] : bucketFolders(quota)) {
+    if (!sites.contains(site) || !webStorage.info(id)) continue;
+    const files::TreeRemoval removal = webStorage.removeTree(id);
+    if (removal.gone())
+      ++out.removed[site];
+    else
+      leave(out.left, removal.failedPath, files::errorWords(removal.error), {site});
+  }
+  const RowRemoval rows =
+      removeRowsOfSites(quota, "buckets", "storage_key", siteOfStorageKey, sites);
   if (!rows.problem.empty()) leave(out.left, quota, rows.problem, sites);
   return out;
 }
