@@ -32,9 +32,9 @@ const std::string kKept = "beta.test";
 // Where the families keep site data, below a profile: every file there is
 // searched for the sites' names.
 bool inSiteDataStore(const std::string& relative) {
-  for (const char* store : {"storage/", "storage.sqlite", "serviceworker.txt", "webappsstore.sqlite",
-                            "IndexedDB/", "Local Storage/", "Session Storage/", "Service Worker/",
-                            "WebStorage/", "File System/"})
+  for (const char* store :
+       {"storage/", "storage.sqlite", "serviceworker.txt", "webappsstore.sqlite", "IndexedDB/",
+        "Local Storage/", "Session Storage/", "Service Worker/", "WebStorage/", "File System/"})
     if (relative.starts_with(store)) return true;
   return false;
 }
@@ -66,7 +66,8 @@ std::map<std::string, std::string> cookiesSent(const std::string& log) {
     for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
       fields.push_back(line.substr(start, tab - start));
     fields.push_back(line.substr(start));
-    if (fields.size() == 4 && fields[1] == "/") sent.emplace(fields[3] + " " + fields[0], fields[2]);
+    if (fields.size() == 4 && fields[1] == "/")
+      sent.emplace(fields[3] + " " + fields[0], fields[2]);
   }
   return sent;
 }
@@ -76,20 +77,20 @@ class RealSiteData : public ::testing::Test {
   static void SetUpTestSuite() {
     if (!testsupport::installed("firefox-esr") || !testsupport::installed("chromium")) return;
     home_ = std::make_unique<testsupport::TempDir>();
-    made_ = testsupport::runScript("RB_SITE_DATA=1 bash '" + (kScripts / "make_profiles.sh").string() +
-                                   "' '" + home_->str() + "/home' >'" + home_->str() +
-                                   "/make.log' 2>&1");
+    made_ = testsupport::runScript("RB_SITE_DATA=1 bash '" +
+                                   (kScripts / "make_profiles.sh").string() + "' '" + home_->str() +
+                                   "/home' >'" + home_->str() + "/make.log' 2>&1");
   }
   static void TearDownTestSuite() { home_.reset(); }
 
   void SetUp() override {
     if (!home_ || made_ == 77) GTEST_SKIP() << "firefox-esr and chromium are not installed";
     ASSERT_EQ(made_, 0) << testsupport::readFile(home_->str() + "/make.log");
-    for (const auto& [name, below] : std::vector<std::pair<const char*, const char*>>{
-             {"HOME", ""},
-             {"XDG_CONFIG_HOME", "/.config"},
-             {"XDG_CACHE_HOME", "/.cache"},
-             {"XDG_DATA_HOME", "/.local/share"}})
+    for (const auto& [name, below] :
+         std::vector<std::pair<const char*, const char*>>{{"HOME", ""},
+                                                          {"XDG_CONFIG_HOME", "/.config"},
+                                                          {"XDG_CACHE_HOME", "/.cache"},
+                                                          {"XDG_DATA_HOME", "/.local/share"}})
       env_.push_back(std::make_unique<testsupport::EnvGuard>(name, homePath() + below));
     profiles_ = browsers::labelledProfiles(browsers::findBrowserProfiles());
     ASSERT_EQ(profiles_.size(), 2u);
@@ -112,10 +113,10 @@ class RealSiteData : public ::testing::Test {
 
     browsers::ProfileCookieSource cookies;
     const core::CookieArea area(
-        {&cookies},
-        core::SiteKeeping{[] { return core::KeepList({kKept}); },
-                          {[](const std::string& host) { return browsers::siteOfHost(host); },
-                           [](const std::string& host) { return browsers::isPublicSuffix(host); }}});
+        {&cookies}, core::SiteKeeping{
+                        [] { return core::KeepList({kKept}); },
+                        {[](const std::string& host) { return browsers::siteOfHost(host); },
+                         [](const std::string& host) { return browsers::isPublicSuffix(host); }}});
     const core::CookiePlan plan = area.plan();
     std::vector<std::size_t> chosen;
     for (std::size_t i = 0; i < plan.entries.size(); ++i)
@@ -123,8 +124,8 @@ class RealSiteData : public ::testing::Test {
     ASSERT_EQ(chosen.size(), kGone.size() + 1);
     const platform::ClearOutcome outcome = area.apply(plan, chosen, {});
 
-    EXPECT_TRUE(outcome.failures.empty()) << outcome.failures.front().item << ": "
-                                          << outcome.failures.front().reason;
+    EXPECT_TRUE(outcome.failures.empty())
+        << outcome.failures.front().item << ": " << outcome.failures.front().reason;
     EXPECT_EQ(outcome.removed, static_cast<std::int64_t>(kGone.size()));
     ASSERT_EQ(outcome.kept.size(), 1u);
     EXPECT_EQ(outcome.kept.front().item, p.label + "@" + kKept);

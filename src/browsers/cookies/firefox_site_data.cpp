@@ -80,8 +80,8 @@ std::vector<std::string_view> lines(std::string_view text) {
 }
 
 std::string storagePath(const BrowserProfile& profile, std::string_view below = {}) {
-  return platform::pathBelow(profile.profileDir, below.empty() ? std::string("storage")
-                                                               : "storage/" + std::string(below));
+  return platform::pathBelow(
+      profile.profileDir, below.empty() ? std::string("storage") : "storage/" + std::string(below));
 }
 
 // What the key expressions of the SQLite stores give: the origin with its
@@ -193,8 +193,7 @@ std::set<std::string> listFirefoxSiteData(const BrowserProfile& profile,
 SiteDataRemoval removeFirefoxSiteData(const BrowserProfile& profile,
                                       const std::set<std::string>& sites) {
   SiteDataRemoval out;
-  auto leave = [&](const std::string& item, const std::string& why,
-                   std::set<std::string> which) {
+  auto leave = [&](const std::string& item, const std::string& why, std::set<std::string> which) {
     out.left.push_back({std::move(which), {item, why}});
   };
   auto count = [&](const std::map<std::string, std::int64_t>& removed) {
@@ -237,7 +236,8 @@ SiteDataRemoval removeFirefoxSiteData(const BrowserProfile& profile,
   const files::ReadStatus read = files::readWholeFile(registrar, kMaxServiceWorkerFile, text);
   if (read == files::ReadStatus::Ok) {
     std::map<std::string, std::int64_t> registrations;
-    const std::optional<std::string> rewritten = withoutServiceWorkersOf(text, sites, registrations);
+    const std::optional<std::string> rewritten =
+        withoutServiceWorkersOf(text, sites, registrations);
     if (!rewritten) {
       leave(registrar, "it is not in a form Tracesweep knows", sites);
     } else if (!registrations.empty()) {

@@ -80,10 +80,9 @@ struct DoomedKeys {
 void doomedKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
   const auto* doomed = static_cast<const DoomedKeys*>(sqlite3_user_data(context));
   const unsigned char* text = sqlite3_value_text(argv[0]);
-  const bool found =
-      text && doomed->sites->contains((*doomed->siteOf)(std::string_view(
-                  reinterpret_cast<const char*>(text),
-                  static_cast<std::size_t>(sqlite3_value_bytes(argv[0])))));
+  const bool found = text && doomed->sites->contains((*doomed->siteOf)(std::string_view(
+                                 reinterpret_cast<const char*>(text),
+                                 static_cast<std::size_t>(sqlite3_value_bytes(argv[0])))));
   sqlite3_result_int(context, found ? 1 : 0);
 }
 

@@ -14,9 +14,9 @@ TEST(SiteDataNames, EachOriginBelongsToItsSiteAndExtensionsToNone) {
   EXPECT_EQ(siteOfFirefoxOriginFolder("http+++alpha.test"), "alpha.test");
   EXPECT_EQ(siteOfFirefoxOriginFolder("https+++www.beta.co.uk+8443"), "beta.co.uk");
   EXPECT_EQ(siteOfFirefoxOriginFolder("https+++x.example.com^userContextId=2"), "example.com");
-  EXPECT_EQ(siteOfFirefoxOriginFolder(
-                "https+++frame.test^partitionKey=%28https%2Ctop.example.com%29"),
-            "example.com")
+  EXPECT_EQ(
+      siteOfFirefoxOriginFolder("https+++frame.test^partitionKey=%28https%2Ctop.example.com%29"),
+      "example.com")
       << "a partitioned origin goes with the top page's site, as its cookies do";
   EXPECT_EQ(siteOfFirefoxOriginFolder("moz-extension+++0a1b2c3d-uuid^addonId=x"), "");
   EXPECT_EQ(siteOfFirefoxOriginFolder("file++++home+user+page.html"), "");
@@ -35,7 +35,8 @@ TEST(SiteDataNames, EachOriginBelongsToItsSiteAndExtensionsToNone) {
 
 TEST(SiteDataNames, TheServiceWorkerFileKeepsItsFormAndTheOtherSites) {
   const std::string record =
-      "\nhttp://alpha.test/\nhttp://alpha.test/sw.js\ntrue\n{1}\n0\n1\n2\n3\n0\ntrue\n0\n1\n0\n-1\n0\n#\n";
+      "\nhttp://alpha.test/\nhttp://alpha.test/"
+      "sw.js\ntrue\n{1}\n0\n1\n2\n3\n0\ntrue\n0\n1\n0\n-1\n0\n#\n";
   const std::string kept =
       "^userContextId=5\nhttp://beta.test/\nhttp://beta.test/sw.js\ntrue\n{2}\n0\n1\n2\n3\n0\n"
       "true\n0\n1\n0\n-1\n0\n#\n";
