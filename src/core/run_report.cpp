@@ -16,9 +16,17 @@ std::string count(std::int64_t n, const char* one, const char* many) {
 
 std::string areaLine(const AreaOutcome& area, bool preview) {
   const platform::ClearOutcome& o = area.outcome;
-  std::string line = std::string(areaName(area.area)) + ": " + count(o.removed, "item", "items") +
-                     (preview ? " would be removed" : " removed");
-  if (o.bytes > 0) line += " (" + byteText(o.bytes) + ")";
+  // The cookie area's items are sites; what they held is told beside them.
+  const bool sites = area.area == Area::Cookies && !o.contents.empty();
+  std::string line =
+      std::string(areaName(area.area)) + ": " +
+      (sites ? count(o.removed, "site", "sites") : count(o.removed, "item", "items")) +
+      (preview ? " would be removed" : " removed");
+  std::string held;
+  for (const platform::ClearTally& kind : o.contents)
+    held += (held.empty() ? "" : ", ") + count(kind.count, kind.one.c_str(), kind.many.c_str());
+  if (o.bytes > 0) held += (held.empty() ? "" : ", ") + byteText(o.bytes);
+  if (!held.empty()) line += " (" + held + ")";
   if (o.skipped > 0)
     line += ", " + std::to_string(o.skipped) +
             (area.area == Area::History

@@ -20,6 +20,14 @@ struct ClearFailure {
 // An item left on purpose, with the reason ("the system keeps it").
 using ClearKept = ClearFailure;
 
+// What the removed items held, of one kind, where an area counts it apart
+// (the cookie area's sites: their cookies, their items of site data).
+struct ClearTally {
+  std::string one;   // "cookie"
+  std::string many;  // "cookies"
+  std::int64_t count = 0;
+};
+
 struct ClearOutcome {
   std::int64_t removed = 0;        // items removed (in a preview: that would be)
   std::int64_t bytes = 0;          // their size in bytes, where known
@@ -31,6 +39,8 @@ struct ClearOutcome {
   // Items left alone by design and named, each once with its reason: what
   // the system keeps in a shared temporary folder for itself.
   std::vector<ClearKept> kept;
+  // What the removed items held, by kind, in the order first told.
+  std::vector<ClearTally> contents;
 
   bool ok() const { return failures.empty(); }
   void fail(std::string item, std::string reason) {
@@ -39,7 +49,16 @@ struct ClearOutcome {
   void keep(std::string item, std::string reason) {
     kept.push_back({std::move(item), std::move(reason)});
   }
+  void tally(const std::string& one, const std::string& many, std::int64_t n) {
+    for (ClearTally& kind : contents)
+      if (kind.many == many) {
+        kind.count += n;
+        return;
+      }
+    contents.push_back({one, many, n});
+  }
   void add(const ClearOutcome& other) {
+    for (const ClearTally& kind : other.contents) tally(kind.one, kind.many, kind.count);
     removed += other.removed;
     bytes += other.bytes;
     skipped += other.skipped;

@@ -31,6 +31,14 @@ bool isLinkRefused(FileError error);
 
 enum class EntryKind { File, Folder, Link, Other };
 
+// What removing a folder with everything in it came to.
+struct TreeRemoval {
+  std::uint64_t removed = 0;  // names removed (files, links, folders)
+  FileError error = 0;        // 0, or the first failure; the walk goes on
+  std::string failedPath;     // where that failure was
+  bool gone() const { return error == 0; }
+};
+
 // What a name is, looked at without following a link.
 struct EntryInfo {
   EntryKind kind = EntryKind::Other;
@@ -93,6 +101,12 @@ class OpenFolder {
   FileError remove(std::string_view name) const;
   // Opens a regular file of the folder for reading.
   ReadFile openFile(std::string_view name) const;
+  // Removes the folder name and everything in it, never following a link: a
+  // link inside goes as a link and its target stays. Each level is reached
+  // through the one above it, never by its path again, and nothing on
+  // another file system (a mount inside) is entered or removed. A name that
+  // is not a folder is removed as remove() does; nothing there is gone.
+  TreeRemoval removeTree(std::string_view name) const;
 
  private:
   static constexpr std::intptr_t kNone = -1;

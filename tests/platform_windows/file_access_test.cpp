@@ -101,6 +101,18 @@ TEST(WindowsFileAccess, AFolderIsListedAndALinkInItIsNeverFollowed) {
     EXPECT_FALSE(exists(link));
   }
   EXPECT_EQ(profile.remove("absent"), 0) << "gone already is gone";
+
+  // A store removed whole: a junction in it goes as itself, never entered.
+  folder.write("profile\\store\\deeper\\000003.log", "site data");
+  if (!windows_test::makeJunction(folder.path() + "\\profile\\store\\planted",
+                                  folder.path() + "\\elsewhere"))
+    return;
+  const files::TreeRemoval removal = profile.removeTree("store");
+  EXPECT_EQ(readAll(kept), "not ours");
+  if (!windows_test::underWine()) {
+    EXPECT_TRUE(removal.gone()) << files::errorWords(removal.error) << " at " << removal.failedPath;
+    EXPECT_FALSE(exists(folder.path() + "\\profile\\store"));
+  }
 }
 
 TEST(WindowsFileAccess, AReplacementEitherCompletesOrLeavesTheOldContent) {

@@ -53,6 +53,10 @@ rb_firefox_profile() {
 
 rb_chromium_data() { echo "$HOME/.config/chromium"; }
 
+# The test hosts, given as secure so that the pages may store Cache Storage
+# and register a service worker over plain HTTP.
+rb_secure_hosts="alpha.test,beta.test,www.gamma.test,gamma.test,my_site.test,kept.test"
+
 # The Firefox preferences that send every http(s) request to our server.
 rb_write_firefox_prefs() {
   cat >"$1/user.js" <<PREFS
@@ -77,12 +81,21 @@ user_pref("browser.safebrowsing.malware.enabled", false);
 user_pref("browser.safebrowsing.phishing.enabled", false);
 user_pref("privacy.trackingprotection.enabled", false);
 PREFS
+  # Only for site data: as secure contexts the pages are cached differently.
+  if [[ ${RB_SITE_DATA:-} == 1 ]]; then
+    echo "user_pref(\"dom.securecontext.allowlist\", \"$rb_secure_hosts\");" >>"$1/user.js"
+  fi
 }
+
+# The page visited on each site: / (cookies, cache, history), or with
+# RB_SITE_DATA=1 /stored (site data too).
+rb_page() { [[ ${RB_SITE_DATA:-} == 1 ]] && echo stored || true; }
 
 rb_visit_firefox() {
   local site
   for site in "$@"; do
-    rb_limited firefox-esr --headless -P tracesweep --screenshot "$rb_work/ff.png" "http://$site/"
+    rb_limited firefox-esr --headless -P tracesweep --screenshot "$rb_work/ff.png" \
+      "http://$site/$(rb_page)"
   done
 }
 
@@ -91,6 +104,9 @@ rb_chromium_flags() {
     --disable-component-update --disable-sync --password-store=basic \
     --disable-features=HttpsUpgrades,HttpsFirstBalancedModeAutoEnable \
     --proxy-server="http://127.0.0.1:$rb_port" "--proxy-bypass-list=<-loopback>"
+  if [[ ${RB_SITE_DATA:-} == 1 ]]; then
+    echo "--unsafely-treat-insecure-origin-as-secure=http://${rb_secure_hosts//,/,http://}"
+  fi
 }
 
 rb_visit_chromium() {
@@ -98,6 +114,6 @@ rb_visit_chromium() {
   for site in "$@"; do
     # shellcheck disable=SC2046
     rb_limited chromium $(rb_chromium_flags) --user-data-dir="$(rb_chromium_data)" \
-      --virtual-time-budget=3000 --screenshot="$rb_work/cr.png" "http://$site/"
+      --virtual-time-budget=3000 --screenshot="$rb_work/cr.png" "http://$site/$(rb_page)"
   done
 }

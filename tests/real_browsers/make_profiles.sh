@@ -12,6 +12,9 @@
 #   SITE    host names to visit (default: alpha.test beta.test www.gamma.test
 #           my_site.test); each page sets a cookie for its host, a domain
 #           cookie for its parent domain and one from script.
+# With RB_SITE_DATA=1 the pages visited are /stored, which also store site
+# data (localStorage, sessionStorage, IndexedDB, Cache Storage, a service
+# worker).
 # Prints "HOME=<TARGET>" on its last line. Exit status 77 when a browser is
 # missing (the callers' "skipped").
 set -euo pipefail

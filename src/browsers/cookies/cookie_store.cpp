@@ -83,14 +83,17 @@ void doomedFunction(sqlite3_context* context, int, sqlite3_value** argv) {
   sqlite3_result_int(context, found ? 1 : 0);
 }
 
-int runDelete(sqlite3* db, const CookieSchema& schema, const std::set<std::string>& doomed) {
+int runDelete(sqlite3* db, const CookieSchema& schema, const std::set<std::string>& doomed,
+              std::int64_t& deleted) {
   int rc = sqlite3_create_function(
       db, "tracesweep_doomed", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
       const_cast<std::set<std::string>*>(&doomed), doomedFunction, nullptr, nullptr);
   if (rc != SQLITE_OK) return rc;
   const std::string sql =
       "DELETE FROM " + schema.table + " WHERE tracesweep_doomed(" + schema.site + ")";
-  return execSql(db, sql.c_str());
+  rc = execSql(db, sql.c_str());
+  if (rc == SQLITE_OK) deleted = sqlite3_changes64(db);
+  return rc;
 }
 
 bool busy(int rc) {
@@ -118,7 +121,7 @@ int onProgress(void* busy) {
 // The whole change in one transaction: the sites found, or the failure.
 CookieDeleteResult deleteInTransaction(sqlite3* db, BrowserFamily family,
                                        const std::set<std::string>& doomed,
-                                       std::set<std::string>& found) {
+                                       std::set<std::string>& found, std::int64_t& deleted) {
   auto failure = [db](int rc) {
     if (!sqlite3_get_autocommit(db)) execSql(db, "ROLLBACK");
     return busy(rc) ? CookieDeleteResult::InUse : CookieDeleteResult::Failed;
@@ -134,7 +137,7 @@ CookieDeleteResult deleteInTransaction(sqlite3* db, BrowserFamily family,
     execSql(db, "ROLLBACK");
     return CookieDeleteResult::NotFound;
   }
-  if (int rc = runDelete(db, *schema, found); rc != SQLITE_OK) return failure(rc);
+  if (int rc = runDelete(db, *schema, found, deleted); rc != SQLITE_OK) return failure(rc);
   if (int rc = execSql(db, "COMMIT"); rc != SQLITE_OK) return failure(rc);
   return CookieDeleteResult::Deleted;
 }
@@ -169,46 +172,60 @@ CookieSites listCookieSites(const BrowserProfile& profile) {
                   " could not be read: their database is not in a form Tracesweep knows";
     return out;
   }
+  out.sites = sitesInDomainOrder(readSites(copy->db(), *schema));
+  return out;
+}
+
+std::vector<std::string> sitesInDomainOrder(const std::set<std::string>& sites) {
   std::vector<std::pair<std::string, std::string>> ordered;
-  for (const std::string& site : readSites(copy->db(), *schema))
-    ordered.emplace_back(domainOrderKey(site), site);
+  for (const std::string& site : sites) ordered.emplace_back(domainOrderKey(site), site);
   std::sort(ordered.begin(), ordered.end());
-  for (auto& [key, site] : ordered) out.sites.push_back(std::move(site));
+  std::vector<std::string> out;
+  for (auto& [key, site] : ordered) out.push_back(std::move(site));
   return out;
 }
 
 std::vector<CookieDeleteResult> deleteCookieSites(const BrowserProfile& profile,
                                                   const std::vector<std::string>& sites,
                                                   bool vacuum, const std::function<void()>& busy) {
-  std::vector<CookieDeleteResult> results(sites.size(), CookieDeleteResult::NotFound);
+  return deleteCookieSitesCounted(profile, sites, vacuum, busy).results;
+}
+
+CookieDeletion deleteCookieSitesCounted(const BrowserProfile& profile,
+                                        const std::vector<std::string>& sites, bool vacuum,
+                                        const std::function<void()>& busy) {
+  CookieDeletion deletion;
+  std::vector<CookieDeleteResult>& results = deletion.results;
+  results.assign(sites.size(), CookieDeleteResult::NotFound);
   std::set<std::string> doomed;
   for (const std::string& site : sites)
     if (plausibleSite(site)) doomed.insert(site);
-  if (doomed.empty()) return results;
+  if (doomed.empty()) return deletion;
   auto all = [&](CookieDeleteResult result) {
     std::fill(results.begin(), results.end(), result);
-    return results;
+    return deletion;
   };
   // A running browser keeps its cookies in memory and writes them back.
   if (browserRunning(profile)) return all(CookieDeleteResult::InUse);
   const std::string path = cookieDatabasePath(profile);
-  if (!platform::files::isRegularFile(path)) return results;
+  if (!platform::files::isRegularFile(path)) return deletion;
   SqliteConnection db = openLiveDatabase(path);
   if (!db) return all(CookieDeleteResult::Failed);
   if (busy)
     sqlite3_progress_handler(db.get(), 20000, onProgress,
                              const_cast<std::function<void()>*>(&busy));
   std::set<std::string> found;
-  const CookieDeleteResult outcome = deleteInTransaction(db.get(), profile.family, doomed, found);
+  const CookieDeleteResult outcome =
+      deleteInTransaction(db.get(), profile.family, doomed, found, deletion.cookies);
   if (outcome != CookieDeleteResult::Deleted)
-    return outcome == CookieDeleteResult::NotFound ? results : all(outcome);
+    return outcome == CookieDeleteResult::NotFound ? deletion : all(outcome);
   for (std::size_t i = 0; i < sites.size(); ++i)
     if (found.contains(sites[i])) results[i] = CookieDeleteResult::Deleted;
   // The cookies are gone; what follows only shrinks what is left of them.
   if (vacuum) execSql(db.get(), "VACUUM");
   execSql(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)");
   sqlite3_progress_handler(db.get(), 0, nullptr, nullptr);
-  return results;
+  return deletion;
 }
 
 CookieDeleteResult deleteCookieSite(const BrowserProfile& profile, const std::string& site,

@@ -2,7 +2,9 @@
 // a profile, and deleting every cookie of some sites.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,18 @@ std::vector<CookieDeleteResult> deleteCookieSites(const BrowserProfile& profile,
                                                   const std::vector<std::string>& sites,
                                                   bool vacuum,
                                                   const std::function<void()>& busy = {});
+
+// The same, with the number of cookies deleted.
+struct CookieDeletion {
+  std::vector<CookieDeleteResult> results;
+  std::int64_t cookies = 0;
+};
+CookieDeletion deleteCookieSitesCounted(const BrowserProfile& profile,
+                                        const std::vector<std::string>& sites, bool vacuum,
+                                        const std::function<void()>& busy = {});
+
+// Sites in the order of the list: those of one domain together.
+std::vector<std::string> sitesInDomainOrder(const std::set<std::string>& sites);
 
 CookieDeleteResult deleteCookieSite(const BrowserProfile& profile, const std::string& site,
                                     bool vacuum);

@@ -1,8 +1,10 @@
 #include "browsers/cookies/profile_cookie_source.h"
 
+#include <algorithm>
 #include <set>
 
 #include "browsers/cookies/cookie_store.h"
+#include "browsers/cookies/site_data.h"
 #include "platform/paths.h"
 
 namespace browsers {
@@ -60,7 +62,15 @@ void ProfileCookieSource::list(core::CookiePlan& plan, std::size_t self,
     const std::string database = cookieDatabasePath(labelled.profile);
     CookieSites listed = listCookieSites(labelled.profile);
     if (!listed.problem.empty()) plan.unreached.push_back({database, std::move(listed.problem)});
-    for (const std::string& site : listed.sites) {
+    // A site that stored data through scripts and has no cookie is listed
+    // too: its entry removes that data.
+    std::vector<std::string> problems;
+    std::set<std::string> sites = listSiteDataSites(labelled.profile, problems);
+    for (const std::string& store : problems)
+      plan.unreached.push_back(
+          {store, "the site data of " + displayName(labelled.profile) + " could not be read"});
+    sites.insert(listed.sites.begin(), listed.sites.end());
+    for (const std::string& site : sitesInDomainOrder(sites)) {
       if (!keepListing()) return;
       const std::string name = labelled.label + "@" + site;
       plan.entries.push_back({name, database, name, self, false});
@@ -79,7 +89,9 @@ const BrowserProfile* ProfileCookieSource::profileOf(const std::string& label) {
 }
 
 // The entries are grouped by profile, so each database is opened, changed in
-// one transaction and checkpointed once.
+// one transaction and checkpointed once, and each store of site data is
+// edited once. An entry is gone when its site has nothing left in the
+// profile: its cookies and its site data.
 void ProfileCookieSource::remove(const std::vector<const core::CookieEntry*>& entries,
                                  const core::CookieOptions& options, const core::Progress& progress,
                                  platform::ClearOutcome& outcome, std::vector<bool>& gone) {
@@ -98,6 +110,8 @@ void ProfileCookieSource::remove(const std::vector<const core::CookieEntry*>& en
   }
   const auto total = static_cast<std::int64_t>(entries.size());
   std::int64_t done = 0;
+  std::int64_t cookies = 0;
+  std::int64_t siteData = 0;
   auto tell = [&] {
     if (progress) progress(done, total);
   };
@@ -105,19 +119,43 @@ void ProfileCookieSource::remove(const std::vector<const core::CookieEntry*>& en
   for (const auto& [label, group] : byLabel) {
     const BrowserProfile* profile = profileOf(label);
     if (profile) {
-      const std::vector<CookieDeleteResult> results = deleteCookieSites(
+      const CookieDeletion deletion = deleteCookieSitesCounted(
           *profile, group.sites, options.vacuum, progress ? std::function<void()>(tell) : nullptr);
+      cookies += deletion.cookies;
+      const SiteDataRemoval data =
+          removeSiteData(*profile, std::set<std::string>(group.sites.begin(), group.sites.end()));
+      for (const auto& [site, n] : data.removed) siteData += n;
+      for (const SiteDataLeft& kept : data.kept)
+        outcome.keep(kept.failure.item, kept.failure.reason);
       std::string reason;
       for (std::size_t k = 0; k < group.indexes.size(); ++k) {
-        if (results[k] == CookieDeleteResult::Deleted) gone[group.indexes[k]] = true;
-        if (results[k] != CookieDeleteResult::InUse && results[k] != CookieDeleteResult::Failed)
+        const std::string& site = group.sites[k];
+        const CookieDeleteResult result = deletion.results[k];
+        const std::string entry = label + "@" + site;
+        if (result == CookieDeleteResult::InUse || result == CookieDeleteResult::Failed) {
+          if (reason.empty()) reason = reasonFor(*profile, result);
+          outcome.fail(entry, reason);
           continue;
-        if (reason.empty()) reason = reasonFor(*profile, results[k]);
-        outcome.fail(label + "@" + group.sites[k], reason);
+        }
+        auto left = std::find_if(data.left.begin(), data.left.end(),
+                                 [&](const SiteDataLeft& l) { return l.sites.contains(site); });
+        if (left != data.left.end()) {
+          outcome.fail(entry, left->failure.item == profile->profileDir
+                                  ? left->failure.reason
+                                  : "its site data in " + left->failure.item +
+                                        " stayed: " + left->failure.reason);
+          continue;
+        }
+        if (result == CookieDeleteResult::Deleted || data.removed.contains(site))
+          gone[group.indexes[k]] = true;
       }
     }
     done += static_cast<std::int64_t>(group.indexes.size());
     tell();
+  }
+  if (cookies > 0 || siteData > 0) {
+    outcome.tally("cookie", "cookies", cookies);
+    outcome.tally("item of site data", "items of site data", siteData);
   }
 }
 

@@ -1,9 +1,10 @@
-// The cookies of every browser profile of the user, as a source of the
-// cookie area: one entry per site per profile, "<browser>.<profile>@<site>"
-// (e.g. "firefox.default-esr@example.com"), a site being what the browsers
-// group cookies by (cookie_site.h). Deleting an entry deletes exactly the
-// cookies it stands for from that profile's database; while the browser runs
-// nothing of that database changes and the entry stays.
+// The cookies and site data of every browser profile of the user, as a
+// source of the cookie area: one entry per site per profile,
+// "<browser>.<profile>@<site>" (e.g. "firefox.default-esr@example.com"), a
+// site being what the browsers group cookies by (cookie_site.h), listed when
+// it has cookies or site data (site_data.h) there. Deleting an entry deletes
+// exactly the cookies and the site data it stands for from that profile;
+// while the browser runs nothing of the profile changes and the entry stays.
 #pragma once
 
 #include <map>

@@ -199,6 +199,60 @@ FileError OpenFolder::remove(std::string_view name) const {
   return static_cast<FileError>(windows_os::removeNameOnly(platform::joinPath(path_, name)));
 }
 
+namespace {
+
+// Deeper than any browser store; a deeper tree is left with an error rather
+// than risking the stack.
+constexpr int kMaxTreeDepth = 128;
+
+void noteFailure(TreeRemoval& out, DWORD error, const std::string& path) {
+  if (out.error != 0) return;
+  out.error = static_cast<FileError>(error);
+  out.failedPath = path;
+}
+
+// Removes path and, for a real folder, everything in it. A reparse point (a
+// link, a junction, a mounted volume) is removed as itself, never entered.
+void removeTreeAt(const std::string& path, int depth, TreeRemoval& out) {
+  const std::optional<EntryInfo> info = windows_os::lookAt(path);
+  if (!info) return;
+  if (info->kind == EntryKind::Folder) {
+    if (depth >= kMaxTreeDepth) return noteFailure(out, ERROR_CANT_RESOLVE_FILENAME, path);
+    {
+      // Held while it is walked: it can be neither renamed nor swapped.
+      const OpenFolder folder = OpenFolder::open(path);
+      if (!folder.valid()) return noteFailure(out, static_cast<DWORD>(folder.error()), path);
+      for (const std::string& name : folder.names())
+        removeTreeAt(platform::joinPath(folder.path(), name), depth + 1, out);
+    }
+    if (RemoveDirectoryW(toWide(path).c_str())) {
+      ++out.removed;
+    } else {
+      const DWORD error = GetLastError();
+      if (!isMissing(static_cast<FileError>(error))) noteFailure(out, error, path);
+    }
+    return;
+  }
+  const DWORD error = windows_os::removeNameOnly(path);
+  if (error == 0)
+    ++out.removed;
+  else
+    noteFailure(out, error, path);
+}
+
+}  // namespace
+
+TreeRemoval OpenFolder::removeTree(std::string_view name) const {
+  TreeRemoval out;
+  if (!valid()) {
+    out.error = error_ != 0 ? error_ : ERROR_INVALID_HANDLE;
+    out.failedPath = path_;
+    return out;
+  }
+  removeTreeAt(platform::joinPath(path_, name), 0, out);
+  return out;
+}
+
 ReadFile OpenFolder::openFile(std::string_view name) const {
   ReadFile file;
   if (!valid()) {

@@ -176,6 +176,74 @@ FileError OpenFolder::remove(std::string_view name) const {
   return errno;
 }
 
+namespace {
+
+// Deeper than any browser store; a deeper tree is left with an error rather
+// than risking the stack.
+constexpr int kMaxTreeDepth = 128;
+
+void noteFailure(TreeRemoval& out, int error, const std::string& path) {
+  if (out.error != 0) return;
+  out.error = error;
+  out.failedPath = path;
+}
+
+// Removes name (in the folder open as parentFd, on device) and, for a
+// folder, everything in it, like rm -r: descriptors all the way down.
+void removeTreeAt(int parentFd, const std::string& name, const std::string& path, dev_t device,
+                  int depth, TreeRemoval& out) {
+  struct stat st {};
+  if (::fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno != ENOENT) noteFailure(out, errno, path);
+    return;
+  }
+  if (st.st_dev != device) return noteFailure(out, EXDEV, path);
+  if (S_ISDIR(st.st_mode)) {
+    if (depth >= kMaxTreeDepth) return noteFailure(out, ELOOP, path);
+    linux_os::UniqueFd fd(::openat(parentFd, name.c_str(), kFolderFlags));
+    struct stat opened {};
+    if (!fd.valid() || ::fstat(fd.get(), &opened) != 0) return noteFailure(out, errno, path);
+    // The folder looked at is the folder opened; one swapped in between is
+    // not walked.
+    if (opened.st_dev != st.st_dev || opened.st_ino != st.st_ino)
+      return noteFailure(out, EAGAIN, path);
+    std::vector<std::string> names;
+    if (const linux_os::FolderListing dir = linux_os::listingOfCopy(fd.get())) {
+      while (const dirent* e = ::readdir(dir.get())) {
+        const std::string_view entry(e->d_name);
+        if (entry != "." && entry != "..") names.emplace_back(entry);
+      }
+    }
+    for (const std::string& entry : names)
+      removeTreeAt(fd.get(), entry, joinPath(path, entry), device, depth + 1, out);
+  }
+  const int flags = S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0;
+  if (::unlinkat(parentFd, name.c_str(), flags) == 0)
+    ++out.removed;
+  else if (errno != ENOENT)
+    noteFailure(out, errno, path);
+}
+
+}  // namespace
+
+TreeRemoval OpenFolder::removeTree(std::string_view name) const {
+  TreeRemoval out;
+  struct stat self {};
+  if (!valid()) {
+    out.error = error_ ? error_ : EBADF;
+    out.failedPath = path_;
+    return out;
+  }
+  if (::fstat(fdOf(handle_), &self) != 0) {
+    out.error = errno;
+    out.failedPath = path_;
+    return out;
+  }
+  const std::string entry(name);
+  removeTreeAt(fdOf(handle_), entry, joinPath(path_, entry), self.st_dev, 0, out);
+  return out;
+}
+
 ReadFile OpenFolder::openFile(std::string_view name) const {
   ReadFile file;
   if (!valid()) {
