@@ -9,6 +9,7 @@
 #include "browsers/formats/moz_lz4.h"
 #include "browsers/formats/sqlite_copy.h"
 #include "browsers/history/profile_files.h"
+#include "platform/file_access.h"
 #include "platform/paths.h"
 
 namespace browsers::history {
@@ -20,6 +21,21 @@ using Json = nlohmann::ordered_json;
 void remove(const std::string& path, platform::ClearOutcome& outcome) {
   std::string error;
   if (!removeProfileFile(path, error)) outcome.fail(path, error);
+}
+
+// Chromium's shared store of small feature databases (a LevelDB) holds the
+// download records beside the History tables. Deleted records stay in a
+// LevelDB's logs and tables, so the store goes whole; the browser makes a new
+// one at its next start.
+void removeSharedProtoStore(const BrowserProfile& profile, platform::ClearOutcome& outcome) {
+  const platform::files::OpenFolder folder = platform::files::OpenFolder::open(profile.profileDir);
+  if (!folder.info("shared_proto_db")) return;
+  const platform::files::TreeRemoval removal = folder.removeTree("shared_proto_db");
+  if (!removal.gone())
+    outcome.fail(removal.failedPath.empty()
+                     ? platform::pathBelow(profile.profileDir, "shared_proto_db")
+                     : removal.failedPath,
+                 "it could not be removed (" + platform::files::errorWords(removal.error) + ")");
 }
 
 // A rewrite that failed leaves the file as it was: what it keeps (the open
@@ -208,7 +224,10 @@ void clearProfileFiles(const BrowserProfile& profile, const KeepUrl& keep, bool 
     return;
   }
   clearChromiumSessions(profile, clearing, urls, outcome);
-  if (clearing) remove(platform::pathBelow(profile.profileDir, "Visited Links"), outcome);
+  if (clearing) {
+    remove(platform::pathBelow(profile.profileDir, "Visited Links"), outcome);
+    removeSharedProtoStore(profile, outcome);
+  }
   clearEngagement(profile, clearing, urls, outcome);
   clearUkm(profile, keep, outcome);
 }

@@ -197,6 +197,9 @@ class VisitedSites : public ::testing::Test {
              std::string("SNSS\x03\0\0\0", 8) + kVictim + std::string("V\0i\0c\0", 6));
     writeAll(chDir + "/Sessions/Tabs_13441118284028212", std::string("SNSS\x03\0\0\0", 8));
     writeAll(chDir + "/Visited Links", std::string("VLnk\0\0\0\0", 8));
+    // The download records' LevelDB.
+    writeAll(chDir + "/shared_proto_db/000003.log", "download record");
+    writeAll(chDir + "/shared_proto_db/CURRENT", "MANIFEST-000001\n");
     prefs = {{"profile",
               {{"content_settings",
                 {{"exceptions",
@@ -287,6 +290,7 @@ TEST_F(VisitedSites, ClearingLeavesNoVisitedSiteInEitherProfileButKeepsBookmarks
   EXPECT_FALSE(fs::exists(chDir + "/Sessions/Session_13441118284013910"));
   EXPECT_FALSE(fs::exists(chDir + "/Sessions/Tabs_13441118284028212"));
   EXPECT_FALSE(fs::exists(chDir + "/Visited Links"));
+  EXPECT_FALSE(fs::exists(chDir + "/shared_proto_db"));
   Json expected = prefs;
   auto& exceptions = expected["profile"]["content_settings"]["exceptions"];
   exceptions["site_engagement"].erase("https://victim.example:443,*");
