@@ -269,7 +269,8 @@ SiteDataRemoval removeChromiumSiteData(const BrowserProfile& profile,
     if (items.empty()) {
       // Nothing of these sites is live here, but what the browser itself
       // deleted may still sit in its log: rewritten, it goes.
-      rewriteLevelDb(path, read.records);
+      const LevelDbEdit purge = rewriteLevelDb(path, read.records);
+      if (!purge.problem.empty()) leave(out.left, path, purge.problem, sites);
       continue;
     }
     // Whole when it holds only what goes (its own bookkeeping aside).

@@ -4,8 +4,8 @@
 // the key where the last compaction stopped, and the logs keep what the
 // browser itself deleted. So the records kept are written to a new store
 // beside the old one, which then takes its place. Only where the LevelDB
-// library is built in (Linux); elsewhere an edit is refused and the store
-// stays whole.
+// library is built in (Linux: browsers/system/linux); elsewhere an edit is
+// refused and the store stays whole.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +35,8 @@ struct LevelDbEdit {
 // Replaces the store in folder by one that holds only these records: a new
 // store written and synced beside it ("<folder>.tracesweep-new"), the old
 // one renamed aside, the new one renamed in its place, the old one removed.
-// On a failure before the renames the old store is as it was.
+// On a failure before the renames the old store is as it was; a rewrite cut
+// short between the renames is put right by the next read or rewrite.
 LevelDbEdit rewriteLevelDb(const std::string& folder, const std::vector<LevelDbRecord>& keep);
 
 }  // namespace browsers

@@ -1,6 +1,7 @@
+// Chromium's LevelDB stores read and rewritten through the LevelDB library
+// (Debian's libleveldb).
 #include "browsers/cookies/leveldb_store.h"
 
-#if __has_include(<leveldb/db.h>)
 #include <leveldb/db.h>
 #include <leveldb/env.h>
 #include <leveldb/write_batch.h>
@@ -37,6 +38,21 @@ std::unique_ptr<leveldb::DB> openStore(const std::string& folder, std::string& p
   return std::unique_ptr<leveldb::DB>(db);
 }
 
+constexpr const char* kFresh = ".tracesweep-new";
+constexpr const char* kOld = ".tracesweep-old";
+
+// A rewrite cut short between its two renames left the store aside and none
+// in its place: it goes back. What else a rewrite left (a new store never put
+// in place, an old one whose place was taken) is not the browser's and goes.
+void recoverInterruptedRewrite(const std::string& folder) {
+  leveldb::Env* env = leveldb::Env::Default();
+  const std::string fresh = folder + kFresh;
+  const std::string old = folder + kOld;
+  if (!env->FileExists(folder) && env->FileExists(old)) env->RenameFile(old, folder);
+  if (env->FileExists(fresh)) leveldb::DestroyDB(fresh, leveldb::Options());
+  if (env->FileExists(folder) && env->FileExists(old)) leveldb::DestroyDB(old, leveldb::Options());
+}
+
 }  // namespace
 
 bool levelDbEditable() {
@@ -45,6 +61,7 @@ bool levelDbEditable() {
 
 LevelDbRead readLevelDb(const std::string& folder) {
   LevelDbRead out;
+  recoverInterruptedRewrite(folder);
   const std::unique_ptr<leveldb::DB> db = openStore(folder, out.problem);
   if (!db) return out;
   leveldb::ReadOptions options;
@@ -62,11 +79,9 @@ LevelDbRead readLevelDb(const std::string& folder) {
 LevelDbEdit rewriteLevelDb(const std::string& folder, const std::vector<LevelDbRecord>& keep) {
   LevelDbEdit out;
   leveldb::Env* env = leveldb::Env::Default();
-  const std::string fresh = folder + ".tracesweep-new";
-  const std::string old = folder + ".tracesweep-old";
-  // What an interrupted rewrite left is not the browser's: it goes first.
-  leveldb::DestroyDB(fresh, leveldb::Options());
-  leveldb::DestroyDB(old, leveldb::Options());
+  const std::string fresh = folder + kFresh;
+  const std::string old = folder + kOld;
+  recoverInterruptedRewrite(folder);
   {
     static SilentLogger silent;
     leveldb::Options options;
@@ -107,23 +122,3 @@ LevelDbEdit rewriteLevelDb(const std::string& folder, const std::vector<LevelDbR
 }
 
 }  // namespace browsers
-
-#else
-
-namespace browsers {
-
-bool levelDbEditable() {
-  return false;
-}
-
-LevelDbRead readLevelDb(const std::string&) {
-  return {{}, "this build cannot read LevelDB stores"};
-}
-
-LevelDbEdit rewriteLevelDb(const std::string&, const std::vector<LevelDbRecord>&) {
-  return {"this build cannot change LevelDB stores"};
-}
-
-}  // namespace browsers
-
-#endif
