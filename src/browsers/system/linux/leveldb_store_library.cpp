@@ -1,13 +1,13 @@
 // Chromium's LevelDB stores read and rewritten through the LevelDB library
 // (Debian's libleveldb).
-#include "browsers/cookies/leveldb_store.h"
-
 #include <leveldb/db.h>
 #include <leveldb/env.h>
 #include <leveldb/write_batch.h>
 
 #include <cstdarg>
 #include <memory>
+
+#include "browsers/cookies/leveldb_store.h"
 
 namespace browsers {
 
