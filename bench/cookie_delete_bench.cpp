@@ -102,8 +102,8 @@ double throughThePage(const std::string& pristine, const std::string& live, bool
   bool showIndexDat = false;
   forms::CheckBox secureForAll{"chkSecureForAll"};
   secureForAll.setValue(secure ? 1 : 0);
-  traces::CookiesPage page{
-      platform, forms::PageHost{form, sbar}, showIndexDat, secureForAll, {&cookies}};
+  traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, secureForAll,
+                           core::Stores{.cookies = {&cookies}}};
   page.loadCookiesList();
   for (std::int64_t i = 1; i <= page.lstcookies.Count(); ++i) {
     const std::string& text = page.lstcookies.Item(i).Text;
