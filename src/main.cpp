@@ -3,6 +3,7 @@
 // without, builds the platform services and the Qt view, runs the entry point
 // and the event loop.
 #include <QApplication>
+#include <csignal>
 
 #include "app/modmain.h"
 #include "browsers/stores/browser_stores.h"
@@ -13,7 +14,12 @@
 #include "view/qt/quit_on_signal.h"
 
 int main(int argc, char** argv) {
-  if (cli::wantsCommandLine(argc)) return cli::runCommandLine(argc, argv);
+  if (cli::wantsCommandLine(argc)) {
+    // A reader that went away (a closed pipe) is a report not written, told
+    // by the exit status, never a silent death half-way through a run.
+    std::signal(SIGPIPE, SIG_IGN);
+    return cli::runCommandLine(argc, argv);
+  }
 
   QApplication qapp(argc, argv);
   QApplication::setApplicationName("tracesweep");

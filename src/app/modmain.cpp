@@ -239,8 +239,8 @@ platform::ClearOutcome Modmain::clearHistory(bool preview) {
   return outcome;
 }
 
-void Modmain::tellRun(const RunReport& report) {
-  if (runLog_) runLog_->add(logEntry(report));
+void Modmain::tellRun(RunReport report) {
+  if (runLog_) report.logProblem = runLog_->add(logEntry(report)).problem;
   if (!report.ok() && hasTray())
     platform.tray.showMessage(identity::kAppTitle, notificationText(report));
 }

@@ -69,7 +69,7 @@ class Modmain {
   void setRunLog(platform::RunLog* log) { runLog_ = log; }
   // Keeps a run's report in the log and, when something could not be
   // cleared, says so once through the tray icon.
-  void tellRun(const RunReport& report);
+  void tellRun(RunReport report);
 
   traces::CURLHistory* history() const { return history_.get(); }
   frmtray* trayForm() const { return tray_.get(); }

@@ -21,8 +21,11 @@ int runClear(const Options& options, platform::System& system, const core::Store
   if (showProgress) err << "\r\033[K" << std::flush;
   report.trigger = "command line";
 
-  // A report that did not reach its reader (a full disk, a closed pipe) or
-  // the log is something asked for and not done: the status says so.
+  // The log first, so that what is printed says whether the log has it: the
+  // two never disagree. A report that did not reach its reader (a full
+  // disk, a closed pipe) is something asked for and not done: the status
+  // says so, and the log has the run all the same.
+  if (log && !options.dryRun) report.logProblem = log->add(core::logEntry(report)).problem;
   out << (options.json ? reportJson(report) : core::reportText(report, options.dryRun));
   out.flush();
   bool told = true;
@@ -30,10 +33,7 @@ int runClear(const Options& options, platform::System& system, const core::Store
     err << "tracesweep: the report could not be written\n";
     told = false;
   }
-  if (log && !options.dryRun && !log->add(core::logEntry(report))) {
-    err << "tracesweep: the report could not be added to the log\n";
-    told = false;
-  }
+  if (!report.logProblem.empty()) err << "tracesweep: " << core::logProblemText(report) << "\n";
   return report.ok() && told ? 0 : 1;
 }
 

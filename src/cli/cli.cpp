@@ -71,7 +71,14 @@ int runCommandLine(int argc, char** argv) {
       break;
   }
   try {
-    return runParsed(options);
+    const int status = runParsed(options);
+    // Whatever a command printed must have reached its reader.
+    std::cout.flush();
+    if (status == 0 && !std::cout.good()) {
+      std::cerr << "tracesweep: the report could not be written\n";
+      return 1;
+    }
+    return status;
   } catch (const std::exception& error) {
     // Whatever stopped the run is said; the exit status tells a script.
     std::cerr << "tracesweep: " << error.what() << "; the run was stopped\n";

@@ -30,6 +30,7 @@ std::string reportJson(const core::RunReport& report) {
       entry["kept"].push_back({{"item", kept.item}, {"reason", kept.reason}});
     root["areas"].push_back(std::move(entry));
   }
+  if (!report.logProblem.empty()) root["log"] = {{"written", false}, {"reason", report.logProblem}};
   // Names from the file system need not be UTF-8: replace what is not.
   return root.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }

@@ -71,7 +71,7 @@ std::optional<Area> areaNamed(std::string_view name) {
 }
 
 bool RunReport::ok() const {
-  return failureCount() == 0;
+  return failureCount() == 0 && logProblem.empty();
 }
 
 std::int64_t RunReport::failureCount() const {
@@ -97,15 +97,21 @@ std::string reportText(const RunReport& report, bool listItems) {
               ": " + failure.reason + "\n";
   }
   if (report.areas.empty()) text += "no area chosen: nothing to clear\n";
+  if (!report.logProblem.empty()) text += logProblemText(report) + "\n";
   return text;
+}
+
+std::string logProblemText(const RunReport& report) {
+  return "log: this report could not be added to the log: " + report.logProblem;
 }
 
 std::string logEntry(const RunReport& report) {
   std::string heading =
       "== " + report.started + " " + report.trigger + " run" +
       (report.preview ? " (preview)" : "") + ": " +
-      (report.ok() ? "everything cleared"
-                   : count(report.failureCount(), "item", "items") + " could not be cleared") +
+      (report.failureCount() == 0
+           ? "everything cleared"
+           : count(report.failureCount(), "item", "items") + " could not be cleared") +
       "\n";
   return heading + reportText(report, false);
 }
@@ -118,7 +124,7 @@ std::string notificationText(const RunReport& report) {
     if (!first) first = &area.outcome.failures.front();
     areas += (areas.empty() ? "" : ", ") + std::string(areaName(area.area));
   }
-  if (!first) return {};
+  if (!first) return report.logProblem.empty() ? std::string() : logProblemText(report);
   std::string text = count(report.failureCount(), "item", "items") + " could not be cleared (" +
                      areas + "): " + first->item + ": " + first->reason;
   if (report.failureCount() > 1) text += "; and more, see the log";

@@ -33,6 +33,9 @@ struct RunReport {
   bool preview = false;
   std::string started;  // "2026-12-07 13:02:11 UTC"
   std::vector<AreaOutcome> areas;
+  // Why the run's entry could not be added to the log; "" when it was, or
+  // when nothing is logged (a preview). The report says it and is not ok.
+  std::string logProblem;
 
   bool ok() const;
   std::int64_t failureCount() const;
@@ -43,6 +46,9 @@ struct RunReport {
 // item kept by design with its reason; without, each reason of the kept
 // items once, with their count.
 std::string reportText(const RunReport& report, bool listItems);
+
+// "log: this report could not be added to the log: <why>".
+std::string logProblemText(const RunReport& report);
 
 // The report as the log keeps it: a heading line, then reportText.
 std::string logEntry(const RunReport& report);

@@ -5,11 +5,18 @@
 
 namespace platform {
 
+// Whether one run's entry reached the log: problem is "" when it did, else
+// why not in plain words ("the disk is full").
+struct LogAddition {
+  std::string problem;
+  bool added() const { return problem.empty(); }
+};
+
 class RunLog {
  public:
   virtual ~RunLog() = default;
-  // Adds one run's report. False when it could not be written.
-  virtual bool add(const std::string& report) = 0;
+  // Adds one run's report, whole or not at all.
+  virtual LogAddition add(const std::string& report) = 0;
 };
 
 }  // namespace platform

@@ -51,9 +51,9 @@ class FileHolder {
 
 class RecordingLog : public platform::RunLog {
  public:
-  bool add(const std::string& report) override {
+  platform::LogAddition add(const std::string& report) override {
     entries.push_back(report);
-    return true;
+    return {};
   }
   std::vector<std::string> entries;
 };

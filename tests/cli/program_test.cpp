@@ -83,6 +83,52 @@ TEST(Program, AReportThatCannotBeWrittenMakesTheStatusOne) {
                             std::string(TRACESWEEP_PROGRAM) + "' --clear temp >/dev/null 2>&1";
   EXPECT_EQ(testsupport::runScript(noLog), 1);
   EXPECT_FALSE(fs::exists(dir.path() / "tmp/x.txt"));  // cleared all the same
+
+  // What is printed says what the log got: never "ok" beside a log that
+  // failed.
+  dir.write("tmp/y.txt", "temporary");
+  Result unlogged = runProgram({"--clear", "temp", "--json"},
+                               {"HOME=" + dir.str(), "TMPDIR=" + dir.str() + "/tmp",
+                                "XDG_STATE_HOME=" + dir.str() + "/not-a-folder"});
+  EXPECT_EQ(unlogged.status, 1);
+  const nlohmann::json report = nlohmann::json::parse(unlogged.out);
+  EXPECT_EQ(report["ok"], false);
+  EXPECT_EQ(report["log"]["written"], false);
+  EXPECT_NE(report["log"]["reason"].get<std::string>().find("not-a-folder"), std::string::npos);
+
+  // A reader that went away: the run is not killed half-way, it says so,
+  // and its log entry is written.
+  dir.write("tmp/z.txt", "temporary");
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  close(pipeEnds[0]);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, (dir.str() + "/err").c_str(), O_WRONLY | O_CREAT,
+                                   0600);
+  std::vector<std::string> text{TRACESWEEP_PROGRAM, "--clear", "temp", "--json"};
+  std::vector<std::string> environment{"HOME=" + dir.str(), "TMPDIR=" + dir.str() + "/tmp",
+                                       "XDG_STATE_HOME=" + dir.str() + "/state"};
+  std::vector<char*> argv, envp;
+  for (std::string& t : text) argv.push_back(t.data());
+  argv.push_back(nullptr);
+  for (std::string& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, TRACESWEEP_PROGRAM, &actions, nullptr, argv.data(), envp.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeEnds[1]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(testsupport::readFile(dir.path() / "err").find("the report could not be written"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(dir.path() / "tmp/z.txt"));
+  EXPECT_NE(
+      testsupport::readFile(dir.path() / "state/tracesweep/clear.log").find("command line run"),
+      std::string::npos);
 }
 
 // Every option --help names is in the manual page's source, and back.

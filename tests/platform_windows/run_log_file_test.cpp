@@ -16,7 +16,7 @@ TEST(WindowsRunLogFile, KeepsTheLastRunsInRotatedFiles) {
   testsupport::TempDir dir;
   RunLogFile log(dir.str(), 120);
   for (int run = 1; run <= 12; ++run)
-    ASSERT_TRUE(log.add("== run " + std::to_string(run) + std::string(40, '.')));
+    ASSERT_TRUE(log.add("== run " + std::to_string(run) + std::string(40, '.')).added());
   // 3 runs of about 50 bytes fill a file past 120 bytes; the newest runs are in clear.log.
   EXPECT_EQ(testsupport::readFile(dir.path() / "clear.log").find("== run 10"), 0u);
   EXPECT_NE(testsupport::readFile(dir.path() / "clear.log").find("== run 12"), std::string::npos);

@@ -22,9 +22,12 @@ std::string localAppData() {
   return folder;
 }
 
-bool ensureFolder(const std::string& folder) {
+// 0, or why the folder could not be made.
+DWORD ensureFolder(const std::string& folder) {
   const int made = SHCreateDirectoryExW(nullptr, toWide(folder).c_str(), nullptr);
-  return made == ERROR_SUCCESS || made == ERROR_ALREADY_EXISTS || made == ERROR_FILE_EXISTS;
+  return made == ERROR_SUCCESS || made == ERROR_ALREADY_EXISTS || made == ERROR_FILE_EXISTS
+             ? 0
+             : static_cast<DWORD>(made);
 }
 
 bool writeAll(HANDLE file, std::string_view data) {
@@ -52,9 +55,14 @@ std::string RunLogFile::path() const {
   return joinPath(folder, "clear.log");
 }
 
-bool RunLogFile::add(const std::string& report) {
+LogAddition RunLogFile::add(const std::string& report) {
   const std::string log = path();
-  if (log.empty() || !ensureFolder(folderOf(log))) return false;
+  if (log.empty()) return {"the local application data folder could not be found"};
+  auto failed = [&](const char* step, DWORD code) {
+    return LogAddition{std::string(step) + " " + log + ": " + systemErrorWords(code)};
+  };
+  if (const DWORD error = ensureFolder(folderOf(log)); error != 0)
+    return failed("could not make the folder of", error);
   const std::wstring wideLog = toWide(log);
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (GetFileAttributesExW(wideLog.c_str(), GetFileExInfoStandard, &data) &&
@@ -70,15 +78,17 @@ bool RunLogFile::add(const std::string& report) {
   OwnedHandle file(CreateFileW(wideLog.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.valid()) return false;
+  if (!file.valid()) return failed("could not open", GetLastError());
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file.get(), &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return false;
+  if (!GetFileInformationByHandle(file.get(), &info))
+    return failed("could not read", GetLastError());
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return {log + " is a link, which is not followed"};
   // Appended under a lock, so that two copies' entries never interleave and
   // the length before this entry is still the end when it is cut back.
   OVERLAPPED whole{};
-  if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) return false;
+  if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole))
+    return failed("could not lock", GetLastError());
   LARGE_INTEGER before{};
   const std::string entry = report.empty() || report.back() == '\n' ? report : report + "\n";
   bool written = GetFileSizeEx(file.get(), &before) &&
@@ -86,11 +96,13 @@ bool RunLogFile::add(const std::string& report) {
   // A short write (a full disk) would leave half an entry for the next one
   // to be glued to: the entry is written whole or not at all.
   written = written && writeAll(file.get(), entry) && FlushFileBuffers(file.get());
+  const DWORD writeError = written ? 0 : GetLastError();
   if (!written && SetFilePointerEx(file.get(), before, nullptr, FILE_BEGIN) &&
       SetEndOfFile(file.get()))
     FlushFileBuffers(file.get());
   UnlockFileEx(file.get(), 0, MAXDWORD, MAXDWORD, &whole);
-  return written;
+  if (!written) return failed("could not write to", writeError);
+  return {};
 }
 
 }  // namespace platform::windows_os

@@ -7,11 +7,12 @@ namespace {
 
 class RecordingLog : public platform::RunLog {
  public:
-  bool add(const std::string& report) override {
+  platform::LogAddition add(const std::string& report) override {
     entries.push_back(report);
-    return true;
+    return {problem};
   }
   std::vector<std::string> entries;
+  std::string problem;
 };
 
 class RunReportTest : public AppTest {
@@ -48,6 +49,16 @@ TEST_F(RunReportTest, ARunThatClearedEverythingIsOnlyLogged) {
   ASSERT_EQ(log.entries.size(), 1u);
   EXPECT_NE(log.entries[0].find(" start run: everything cleared\n"), std::string::npos);
   EXPECT_TRUE(fakes.tray.messages.empty());
+}
+
+// A run the log could not keep is not a run that went well: the tray says so.
+TEST_F(RunReportTest, ALogThatCouldNotBeWrittenIsTold) {
+  log.problem = "could not write to /s/clear.log: the disk is full";
+  start();
+  ASSERT_EQ(fakes.tray.messages.size(), 1u);
+  EXPECT_EQ(fakes.tray.messages[0],
+            " Norrick Tracesweep: log: this report could not be added to the log: could not "
+            "write to /s/clear.log: the disk is full");
 }
 
 }  // namespace

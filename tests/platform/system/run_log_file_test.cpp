@@ -18,7 +18,7 @@ TEST(RunLogFile, KeepsTheLastRunsInRotatedFilesUnderXdgStateHome) {
   RunLogFile log("", 120);
   EXPECT_EQ(log.path(), dir.str() + "/tracesweep/clear.log");
   for (int run = 1; run <= 12; ++run)
-    ASSERT_TRUE(log.add("== run " + std::to_string(run) + std::string(40, '.')));
+    ASSERT_TRUE(log.add("== run " + std::to_string(run) + std::string(40, '.')).added());
   const fs::path folder = dir.path() / "tracesweep";
   // 3 runs of about 50 bytes fill a file past 120 bytes; the newest runs are in clear.log.
   EXPECT_EQ(testsupport::readFile(folder / "clear.log").find("== run 10"), 0u);
@@ -35,15 +35,15 @@ TEST(RunLogFile, KeepsTheLastRunsInRotatedFilesUnderXdgStateHome) {
 TEST(RunLogFile, AnEntryCutShortIsTakenBackAndTheFailureReturned) {
   testsupport::TempDir dir;
   RunLogFile log(dir.str());
-  ASSERT_TRUE(log.add("== run 1"));
+  ASSERT_TRUE(log.add("== run 1").added());
   const std::string first = testsupport::readFile(log.path());
   {
     // Writes past this size fail (EFBIG) after a short write, as on a full disk.
     testsupport::FileSizeLimit limit(first.size() + 10);
-    EXPECT_FALSE(log.add("== run 2 " + std::string(200, '.')));
+    EXPECT_FALSE(log.add("== run 2 " + std::string(200, '.')).added());
   }
   EXPECT_EQ(testsupport::readFile(log.path()), first);
-  ASSERT_TRUE(log.add("== run 3"));
+  ASSERT_TRUE(log.add("== run 3").added());
   EXPECT_EQ(testsupport::readFile(log.path()), first + "== run 3\n");
 }
 

@@ -23,9 +23,12 @@ std::string RunLogFile::path() const {
   return folder + "/clear.log";
 }
 
-bool RunLogFile::add(const std::string& report) {
+LogAddition RunLogFile::add(const std::string& report) {
   const std::string log = path();
-  if (!ensureFolder(folderOf(log))) return false;
+  auto failed = [&](const char* step) {
+    return LogAddition{std::string(step) + " " + log + ": " + errorWords(errno)};
+  };
+  if (!ensureFolder(folderOf(log))) return failed("could not make the folder of");
   struct stat st {};
   if (lstat(log.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= rotateAt_) {
     // clear.log.3 goes, every other file moves one up, clear.log starts anew.
@@ -35,20 +38,21 @@ bool RunLogFile::add(const std::string& report) {
     std::rename(log.c_str(), (log + ".1").c_str());
   }
   UniqueFd fd(open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!fd.valid()) return false;
+  if (!fd.valid()) return failed("could not open");
   // Appended under a lock, so that two copies' entries never interleave and
   // the length before this entry is still the end when it is cut back.
-  if (flock(fd.get(), LOCK_EX) != 0) return false;
+  if (flock(fd.get(), LOCK_EX) != 0) return failed("could not lock");
   struct stat before {};
-  if (fstat(fd.get(), &before) != 0) return false;
+  if (fstat(fd.get(), &before) != 0) return failed("could not read");
   const std::string entry = report.empty() || report.back() == '\n' ? report : report + "\n";
   // A short write (a full disk) would leave half an entry for the next one
   // to be glued to: the entry is written whole or not at all.
   if (!writeAll(fd.get(), entry) || fdatasync(fd.get()) != 0) {
+    const LogAddition failure = failed("could not write to");
     if (ftruncate(fd.get(), before.st_size) == 0) fdatasync(fd.get());
-    return false;
+    return failure;
   }
-  return true;
+  return {};
 }
 
 }  // namespace platform::linux_os

@@ -17,7 +17,7 @@ class RunLogFile : public RunLog {
   explicit RunLogFile(std::string folder = "", std::int64_t rotateAt = 64 * 1024);
   // Appends the report as one entry, written whole or not at all (a failed
   // or short write is cut back); false when it could not be written.
-  bool add(const std::string& report) override;
+  LogAddition add(const std::string& report) override;
   // The log file a report goes to.
   std::string path() const;
 
