@@ -28,6 +28,9 @@ std::string errorWords(FileError error);
 bool isMissing(FileError error);
 // Whether the error says that the name is a link, which was not followed.
 bool isLinkRefused(FileError error);
+// Whether the error says that the system or its file system cannot do what
+// was asked at all (an exchange of two names where it has none).
+bool isUnsupported(FileError error);
 
 enum class EntryKind { File, Folder, Link, Other };
 
@@ -45,6 +48,45 @@ struct EntryInfo {
   std::uint64_t size = 0;
   std::int64_t modifiedNs = 0;  // nanoseconds since 1970-01-01 UTC
   std::int64_t accessedNs = 0;
+};
+
+// Which file or folder a name leads to: two names of one entry, or one name
+// before and after a rename, give the same identity; two entries that exist
+// at once never do.
+struct EntryId {
+  std::uint64_t volume = 0;  // the device (Linux), the volume's serial number (Windows)
+  std::uint64_t index = 0;   // the inode (Linux), the file index (Windows)
+  friend bool operator==(const EntryId&, const EntryId&) = default;
+};
+struct EntryIdentity {
+  FileError error = 0;  // 0, or why the name could not be looked at
+                        // (isMissing: nothing is there)
+  EntryKind kind = EntryKind::Other;
+  EntryId id;
+};
+
+class OpenFolder;
+
+// A hold of a folder against a second copy of this program changing names
+// in it at the same time: a second hold of the same folder waits until the
+// first goes. Only copies of this program ask for it; the browsers never
+// wait. Linux: a lock (flock) on the folder; Windows: a mutex of the session
+// named by the folder's identity.
+class ChangeHold {
+ public:
+  ChangeHold() = default;
+  ChangeHold(ChangeHold&&) noexcept;
+  ChangeHold& operator=(ChangeHold&&) noexcept;
+  ~ChangeHold();
+
+  bool held() const { return handle_ != kNone; }
+  FileError error() const { return error_; }
+
+ private:
+  friend class OpenFolder;
+  static constexpr std::intptr_t kNone = -1;
+  std::intptr_t handle_ = kNone;
+  FileError error_ = 0;
 };
 
 // A file of a folder open for reading (a regular file, never a link or a
@@ -108,6 +150,21 @@ class OpenFolder {
   // is not a folder is removed as remove() does; nothing there is gone.
   TreeRemoval removeTree(std::string_view name) const;
 
+  // Which entry the name is, a link itself and not what it leads to.
+  EntryIdentity identity(std::string_view name) const;
+  // Renames an entry of the folder (a folder too) to another name in it, in
+  // one step. Never replaces: an error when `to` is there already.
+  FileError rename(std::string_view from, std::string_view to) const;
+  // Swaps what two names of the folder lead to, in one step: at every
+  // instant each name leads to one of the two. isUnsupported where the
+  // system or the file system has no such step (Windows).
+  FileError exchange(std::string_view first, std::string_view second) const;
+  // Puts the folder's names (renames, new and removed names) on the disk.
+  FileError sync() const;
+  // Waits for, then takes, the hold of this folder against a second copy
+  // of this program; held until the object returned goes.
+  ChangeHold holdForChange() const;
+
  private:
   static constexpr std::intptr_t kNone = -1;
   std::intptr_t handle_ = kNone;
@@ -140,6 +197,10 @@ Replacement replaceFile(const std::string& path, std::string_view content);
 // Removes the temporaries that a replacement cut short (a kill, a crash)
 // left in folder, those written before `before`.
 void removeStaleTemporaries(const std::string& folder, const timespec& before);
+
+// replaceFile for a small file of this program's own, made (readable only
+// by its owner) when it is not there yet.
+Replacement writeOwnFile(const std::string& path, std::string_view content);
 
 // Removes a file or a link itself; 0 when it is gone (also when it was not
 // there).

@@ -4,10 +4,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -60,6 +62,31 @@ bool isMissing(FileError error) {
 
 bool isLinkRefused(FileError error) {
   return error == ELOOP;
+}
+
+bool isUnsupported(FileError error) {
+  // renameat2 answers EINVAL for a flag the file system lacks, ENOSYS on a
+  // kernel without the call.
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// ---- ChangeHold ----
+
+ChangeHold::ChangeHold(ChangeHold&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNone)), error_(other.error_) {}
+
+ChangeHold& ChangeHold::operator=(ChangeHold&& other) noexcept {
+  if (this != &other) {
+    closeHandle(handle_);
+    handle_ = std::exchange(other.handle_, kNone);
+    error_ = other.error_;
+  }
+  return *this;
+}
+
+ChangeHold::~ChangeHold() {
+  // Closing the descriptor releases the lock.
+  closeHandle(handle_);
 }
 
 // ---- ReadFile ----
@@ -244,6 +271,69 @@ TreeRemoval OpenFolder::removeTree(std::string_view name) const {
   return out;
 }
 
+EntryIdentity OpenFolder::identity(std::string_view name) const {
+  EntryIdentity out;
+  struct stat st {};
+  if (!valid()) {
+    out.error = error_ ? error_ : EBADF;
+  } else if (::fstatat(fdOf(handle_), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    out.error = errno;
+  } else {
+    out.kind = infoFrom(st).kind;
+    out.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  }
+  return out;
+}
+
+FileError OpenFolder::rename(std::string_view from, std::string_view to) const {
+  if (!valid()) return error_ ? error_ : EBADF;
+  const int fd = fdOf(handle_);
+  const std::string source(from), target(to);
+  if (::renameat2(fd, source.c_str(), fd, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (!isUnsupported(errno)) return errno;
+  // A file system without RENAME_NOREPLACE: a plain rename would replace an
+  // empty folder or a file under `to`, so a name there is refused first.
+  struct stat st {};
+  if (::fstatat(fd, target.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+  if (errno != ENOENT) return errno;
+  return ::renameat(fd, source.c_str(), fd, target.c_str()) == 0 ? 0 : errno;
+}
+
+FileError OpenFolder::exchange(std::string_view first, std::string_view second) const {
+  if (!valid()) return error_ ? error_ : EBADF;
+  const int fd = fdOf(handle_);
+  return ::renameat2(fd, std::string(first).c_str(), fd, std::string(second).c_str(),
+                     RENAME_EXCHANGE) == 0
+             ? 0
+             : errno;
+}
+
+FileError OpenFolder::sync() const {
+  if (!valid()) return error_ ? error_ : EBADF;
+  return ::fsync(fdOf(handle_)) == 0 ? 0 : errno;
+}
+
+ChangeHold OpenFolder::holdForChange() const {
+  ChangeHold hold;
+  if (!valid()) {
+    hold.error_ = error_ ? error_ : EBADF;
+    return hold;
+  }
+  // A descriptor of its own: the lock goes with it, not with this folder's.
+  linux_os::UniqueFd fd(::openat(fdOf(handle_), ".", kFolderFlags));
+  if (!fd.valid()) {
+    hold.error_ = errno;
+    return hold;
+  }
+  while (::flock(fd.get(), LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    hold.error_ = errno;
+    return hold;
+  }
+  hold.handle_ = fd.release();
+  return hold;
+}
+
 ReadFile OpenFolder::openFile(std::string_view name) const {
   ReadFile file;
   if (!valid()) {
@@ -305,6 +395,14 @@ Replacement replaceFile(const std::string& path, std::string_view content) {
 
 void removeStaleTemporaries(const std::string& folder, const timespec& before) {
   linux_os::removeStaleTemporaries(folder, linux_os::isOwnTemporaryName, before);
+}
+
+Replacement writeOwnFile(const std::string& path, std::string_view content) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return {EINVAL, false};
+  const linux_os::FileReplacement result =
+      linux_os::replaceFileAtomically(path, content, 0600, linux_os::ownTempPrefix(path));
+  return {result.error, result.replaced};
 }
 
 FileError removeFile(const std::string& path) {
