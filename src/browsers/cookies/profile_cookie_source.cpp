@@ -1,6 +1,7 @@
 #include "browsers/cookies/profile_cookie_source.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <set>
 
@@ -31,8 +32,11 @@ std::string reasonFor(const BrowserProfile& profile, CookieDeleteResult result) 
 }
 
 timespec now() {
+  const auto since = std::chrono::system_clock::now().time_since_epoch();
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
   timespec t{};
-  timespec_get(&t, TIME_UTC);
+  t.tv_sec = static_cast<std::time_t>(seconds.count());
+  t.tv_nsec = static_cast<long>(std::chrono::nanoseconds(since - seconds).count());
   return t;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "cookie_databases.h"
@@ -228,7 +229,8 @@ TEST_F(ChromiumSiteData, ARemovalCutShortIsToldCountsWhatWentAndTheNextRunFinish
 // A Firefox profile whose storage/default is a link to a folder elsewhere,
 // which is never followed: its origin folders can be neither listed nor
 // removed, and that is told; the site's folder in storage/temporary goes and
-// is counted, and the site is not called gone.
+// is counted, and the site is not called gone. The listing also sweeps what
+// a killed rewrite of serviceworker.txt left.
 TEST(FirefoxSiteData, AStoreThatCannotBeReadIsAFailureAndNothingOfItIsCounted) {
   browsertest::FakeHome home;
   home.write(".mozilla/firefox/profiles.ini",
@@ -240,8 +242,13 @@ TEST(FirefoxSiteData, AStoreThatCannotBeReadIsAFailureAndNothingOfItIsCounted) {
              "gone.test cache");
   home.write("elsewhere/https+++gone.test/ls/data.sqlite", "gone.test data");
   fs::create_directory_symlink(home.path("elsewhere"), profile + "/storage/default");
+  const std::string stale = profile + "/.serviceworker.txt.tracesweep-tmp-Ab12Cd";
+  home.write(".mozilla/firefox/a.default-esr/.serviceworker.txt.tracesweep-tmp-Ab12Cd",
+             "https://gone.test/sw.js");
+  fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(1));
   browsertest::CookieDriver cookies;
   ASSERT_TRUE(has(cookies.list(), "firefox.default-esr@gone.test"));
+  EXPECT_FALSE(fs::exists(stale));
   EXPECT_TRUE(std::any_of(
       cookies.plan.unreached.begin(), cookies.plan.unreached.end(),
       [&](const platform::ClearFailure& f) { return f.item == profile + "/storage/default"; }));
