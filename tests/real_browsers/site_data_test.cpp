@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "browser_process.h"
 #include "browsers/cookies/cookie_site.h"
@@ -70,6 +71,21 @@ std::map<std::string, std::string> cookiesSent(const std::string& log) {
       sent.emplace(fields[3] + " " + fields[0], fields[2]);
   }
   return sent;
+}
+
+// The keys of a Simple Cache folder's entries (the worker scripts' resource
+// ids), from the header of each "<hash>_0" file.
+std::set<std::string> simpleCacheKeys(const fs::path& folder) {
+  std::set<std::string> keys;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (!entry.path().filename().string().ends_with("_0")) continue;
+    const std::string bytes = testsupport::readFile(entry.path());
+    if (bytes.size() < 24) continue;
+    const auto length = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[12])) |
+                        static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[13])) << 8;
+    keys.insert(bytes.substr(24, length));
+  }
+  return keys;
 }
 
 class RealSiteData : public ::testing::Test {
@@ -187,6 +203,18 @@ TEST_F(RealSiteData, ChromiumSiteDataGoesWithItsCookiesAndAKeptSitesStays) {
     });
   };
   EXPECT_TRUE(holdsKeptValue());
+  // The removed sites' worker scripts went with their registrations: every
+  // script left is one that the service-worker database still names.
+  const std::string workers =
+      profile(BrowserFamily::Chromium).profile.profileDir + "/Service Worker";
+  const browsers::LevelDbRead database = browsers::readLevelDb(workers + "/Database");
+  ASSERT_EQ(database.problem, "");
+  std::set<std::string> named;  // "RES:<version>\0<resource id>"
+  for (const auto& [key, value] : database.records)
+    if (key.starts_with("RES:")) named.insert(key.substr(key.find('\0') + 1));
+  const std::set<std::string> scripts = simpleCacheKeys(workers + "/ScriptCache");
+  EXPECT_FALSE(scripts.empty()) << "the kept site's worker lost its script";
+  EXPECT_EQ(scripts, named);
   browseAgain("chromium");
   // The browser opened the edited store and kept it.
   EXPECT_TRUE(holdsKeptValue());

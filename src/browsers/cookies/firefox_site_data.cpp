@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "browsers/formats/sqlite_copy.h"
+#include "browsers/cookies/site_folders.h"
+#include "browsers/cookies/site_rows.h"
 #include "platform/file_access.h"
 #include "platform/paths.h"
 
@@ -161,95 +162,121 @@ std::optional<std::string> withoutServiceWorkersOf(std::string_view text,
   return out;
 }
 
-std::set<std::string> listFirefoxSiteData(const BrowserProfile& profile,
-                                          std::vector<std::string>& problems) {
-  std::set<std::string> sites;
+SiteDataListing listFirefoxSiteData(const BrowserProfile& profile) {
+  SiteDataListing out;
+  auto unreached = [&](const std::string& item, const std::string& why) {
+    out.unreached.push_back(
+        {item, "the site data of " + displayName(profile) + " could not be read: " + why});
+  };
   for (const char* repository : kRepositories) {
-    const files::OpenFolder folder = files::OpenFolder::open(storagePath(profile, repository));
-    for (const std::string& name : folder.names())
+    const FolderScan scan = scanFolder(storagePath(profile, repository));
+    if (!scan.problem.empty()) unreached(scan.folder.path(), scan.problem);
+    for (const std::string& name : scan.names)
       if (std::string site = siteOfFirefoxOriginFolder(name); !site.empty())
-        sites.insert(std::move(site));
+        out.sites.insert(std::move(site));
   }
   const std::string quota = platform::pathBelow(profile.profileDir, "storage.sqlite");
-  if (!readSitesOfRows(quota, "origin", kQuotaKey, siteOfOriginWithSuffix, sites))
-    problems.push_back(quota);
+  if (std::string problem =
+          readSitesOfRows(quota, "origin", kQuotaKey, siteOfOriginWithSuffix, out.sites);
+      !problem.empty())
+    unreached(quota, problem);
   for (const std::string& store : legacyStores(profile))
-    if (!readSitesOfRows(store, "webappsstore2", kLegacyKey, siteOfFirefoxOriginKey, sites))
-      problems.push_back(store);
-  std::string text;
-  std::map<std::string, std::int64_t> registrations;
-  if (files::readWholeFile(platform::pathBelow(profile.profileDir, "serviceworker.txt"),
-                           kMaxServiceWorkerFile, text) == files::ReadStatus::Ok) {
-    // Every record's site, by asking which would go if all did.
-    std::set<std::string> any;
-    for (std::string_view line : lines(text))
-      if (std::string site = siteOfDataHost(hostOfOrigin(line)); !site.empty()) any.insert(site);
-    if (withoutServiceWorkersOf(text, any, registrations))
-      for (const auto& [site, n] : registrations) sites.insert(site);
-  }
-  return sites;
-}
-
-SiteDataRemoval removeFirefoxSiteData(const BrowserProfile& profile,
-                                      const std::set<std::string>& sites) {
-  SiteDataRemoval out;
-  auto leave = [&](const std::string& item, const std::string& why, std::set<std::string> which) {
-    out.left.push_back({std::move(which), {item, why}});
-  };
-  auto count = [&](const std::map<std::string, std::int64_t>& removed) {
-    for (const auto& [site, n] : removed) out.removed[site] += n;
-  };
-
-  // The origin folders, each whole: its localStorage, IndexedDB and caches.
-  for (const char* repository : kRepositories) {
-    const files::OpenFolder folder = files::OpenFolder::open(storagePath(profile, repository));
-    for (const std::string& name : folder.names()) {
-      const std::string site = siteOfFirefoxOriginFolder(name);
-      if (site.empty() || !sites.contains(site)) continue;
-      const files::TreeRemoval removal = folder.removeTree(name);
-      if (removal.gone())
-        ++out.removed[site];
-      else
-        leave(removal.failedPath, files::errorWords(removal.error), {site});
-    }
-  }
-
-  // The quota manager's record of those folders; what it caches is
-  // recounted from the folders at the next start.
-  const std::string quota = platform::pathBelow(profile.profileDir, "storage.sqlite");
-  const RowRemoval quotaRows =
-      removeRowsOfSites(quota, "origin", kQuotaKey, siteOfOriginWithSuffix, sites);
-  if (!quotaRows.problem.empty()) leave(quota, quotaRows.problem, sites);
-  if (!quotaRows.removed.empty())
-    if (SqliteConnection db = openLiveDatabase(quota))
-      execSql(db.get(), "UPDATE cache SET valid = 0");
-
-  for (const std::string& store : legacyStores(profile)) {
-    const RowRemoval rows =
-        removeRowsOfSites(store, "webappsstore2", kLegacyKey, siteOfFirefoxOriginKey, sites);
-    if (!rows.problem.empty()) leave(store, rows.problem, sites);
-    count(rows.removed);
-  }
-
+    if (std::string problem =
+            readSitesOfRows(store, "webappsstore2", kLegacyKey, siteOfFirefoxOriginKey, out.sites);
+        !problem.empty())
+      unreached(store, problem);
   const std::string registrar = platform::pathBelow(profile.profileDir, "serviceworker.txt");
   std::string text;
   const files::ReadStatus read = files::readWholeFile(registrar, kMaxServiceWorkerFile, text);
   if (read == files::ReadStatus::Ok) {
+    // Every record's site, by asking which would go if all did.
+    std::set<std::string> any;
+    for (std::string_view line : lines(text))
+      if (std::string site = siteOfDataHost(hostOfOrigin(line)); !site.empty()) any.insert(site);
     std::map<std::string, std::int64_t> registrations;
-    const std::optional<std::string> rewritten =
-        withoutServiceWorkersOf(text, sites, registrations);
-    if (!rewritten) {
-      leave(registrar, "it is not in a form Tracesweep knows", sites);
-    } else if (!registrations.empty()) {
-      const files::Replacement replaced = files::replaceFile(registrar, *rewritten);
-      if (replaced.replaced)
-        count(registrations);
-      else
-        leave(registrar, files::errorWords(replaced.error), sites);
-    }
+    if (withoutServiceWorkersOf(text, any, registrations))
+      for (const auto& [site, n] : registrations) out.sites.insert(site);
+    else
+      unreached(registrar, "it is not in a form Tracesweep knows");
   } else if (read != files::ReadStatus::Missing) {
-    leave(registrar, "it could not be read", sites);
+    unreached(registrar, "it could not be read");
   }
+  return out;
+}
+
+namespace {
+
+// The origin folders of the sites, each whole: its localStorage, IndexedDB,
+// caches and worker scripts.
+void removeOriginFolders(const BrowserProfile& profile, const std::set<std::string>& sites,
+                         SiteDataRemoval& out) {
+  for (const char* repository : kRepositories) {
+    const FolderScan scan = scanFolder(storagePath(profile, repository));
+    if (!scan.problem.empty()) out.leave(scan.folder.path(), scan.problem, sites);
+    for (const std::string& name : scan.names) {
+      const std::string site = siteOfFirefoxOriginFolder(name);
+      if (site.empty() || !sites.contains(site)) continue;
+      const FolderRemoval removal = removeFolderIn(scan.folder, name);
+      if (removal.gone)
+        ++out.removed[site];
+      else
+        out.leave(removal.failure.item, removal.failure.reason, {site});
+    }
+  }
+}
+
+void removeRegistrations(const BrowserProfile& profile, const std::set<std::string>& sites,
+                         SiteDataRemoval& out) {
+  const std::string registrar = platform::pathBelow(profile.profileDir, "serviceworker.txt");
+  std::string text;
+  const files::ReadStatus read = files::readWholeFile(registrar, kMaxServiceWorkerFile, text);
+  if (read == files::ReadStatus::Missing) return;
+  if (read != files::ReadStatus::Ok) return out.leave(registrar, "it could not be read", sites);
+  std::map<std::string, std::int64_t> registrations;
+  const std::optional<std::string> rewritten = withoutServiceWorkersOf(text, sites, registrations);
+  if (!rewritten) return out.leave(registrar, "it is not in a form Tracesweep knows", sites);
+  if (registrations.empty()) return;
+  std::set<std::string> affected;
+  for (const auto& [site, n] : registrations) affected.insert(site);
+  const files::Replacement replaced = files::replaceFile(registrar, *rewritten);
+  if (!replaced.replaced) return out.leave(registrar, files::errorWords(replaced.error), affected);
+  out.count(registrations);
+}
+
+}  // namespace
+
+SiteDataRemoval removeFirefoxSiteData(const BrowserProfile& profile,
+                                      const std::set<std::string>& sites) {
+  SiteDataRemoval out;
+  removeOriginFolders(profile, sites, out);
+  for (const std::string& store : legacyStores(profile)) {
+    const RowRemoval rows =
+        removeRowsOfSites(store, "webappsstore2", kLegacyKey, siteOfFirefoxOriginKey, sites);
+    if (!rows.stayed.empty()) out.leave(store, rows.problem, rows.stayed);
+    out.count(rows.removed);
+  }
+  removeRegistrations(profile, sites, out);
+
+  // The origin folders are listed again: one that a listing failed to show,
+  // or that came back, is told rather than counted as gone.
+  for (const char* repository : kRepositories) {
+    const FolderScan scan = scanFolder(storagePath(profile, repository));
+    for (const std::string& name : scan.names)
+      if (const std::string site = siteOfFirefoxOriginFolder(name);
+          sites.contains(site) && !out.leftAny(site))
+        out.leave(platform::joinPath(scan.folder.path(), name), "it is still there", {site});
+  }
+
+  // Last, the quota manager's record of the folders that went: a site whose
+  // folder stayed keeps its rows. What the manager caches is recounted from
+  // the folders at the next start.
+  std::set<std::string> gone;
+  for (const std::string& site : sites)
+    if (!out.leftAny(site)) gone.insert(site);
+  const std::string quota = platform::pathBelow(profile.profileDir, "storage.sqlite");
+  const RowRemoval quotaRows = removeRowsOfSites(quota, "origin", kQuotaKey, siteOfOriginWithSuffix,
+                                                 gone, "cache", "UPDATE cache SET valid = 0");
+  if (!quotaRows.stayed.empty()) out.leave(quota, quotaRows.problem, quotaRows.stayed);
   return out;
 }
 

@@ -4,6 +4,8 @@
 // origins of extensions), the quota manager's rows of them in storage.sqlite,
 // the service-worker registrations of serviceworker.txt, and the rows of the
 // older localStorage databases (webappsstore.sqlite, storage/ls-archive.sqlite).
+// The quota manager's rows describe the folders: they go last, and only for
+// a site whose folders all went.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +20,7 @@
 
 namespace browsers {
 
-std::set<std::string> listFirefoxSiteData(const BrowserProfile& profile,
-                                          std::vector<std::string>& problems);
+SiteDataListing listFirefoxSiteData(const BrowserProfile& profile);
 SiteDataRemoval removeFirefoxSiteData(const BrowserProfile& profile,
                                       const std::set<std::string>& sites);
 
