@@ -72,11 +72,11 @@ TEST(WindowsStoreSwap, TheTwoRenamesReplaceTheStoreAndAStopBetweenThemIsUndone) 
   ASSERT_EQ(newStore.error, 0);
   EXPECT_EQ(oldStore.kind, files::EntryKind::Folder);
   EXPECT_FALSE(oldStore.id == newStore.id);
-  folder.write("leveldb.tracesweep-swap",
-               "tracesweep store swap 1\nold " + std::to_string(oldStore.id.volume) + " " +
-                   std::to_string(oldStore.id.index) + "\nnew " +
-                   std::to_string(newStore.id.volume) + " " + std::to_string(newStore.id.index) +
-                   "\n");
+  folder.write("leveldb.tracesweep-swap", "tracesweep store swap 1\nold " +
+                                              std::to_string(oldStore.id.volume) + " " +
+                                              std::to_string(oldStore.id.index) + "\nnew " +
+                                              std::to_string(newStore.id.volume) + " " +
+                                              std::to_string(newStore.id.index) + "\n");
   ASSERT_EQ(parent.rename("leveldb", "leveldb.tracesweep-old"), 0);
   EXPECT_NE(parent.rename("leveldb.tracesweep-new", "leveldb.tracesweep-old"), 0);  // no replace
   EXPECT_TRUE(parent.identity("leveldb.tracesweep-old").id == oldStore.id);

@@ -133,8 +133,8 @@ void keepOrDiscardSetAside(const Site& site, const StoreReader& read, StoreRecov
     return;
   }
   const std::string& problem = !aside.problem.empty() ? aside.problem : live.problem;
-  out.kept.push_back({asidePath, std::string(kKeptBoth) + " (they could not be compared: " +
-                                     problem + ")"});
+  out.kept.push_back(
+      {asidePath, std::string(kKeptBoth) + " (they could not be compared: " + problem + ")"});
 }
 
 // The record's stray temporaries, left when writing it was stopped.
@@ -329,9 +329,9 @@ std::string replaceStore(const std::string& folder, const StoreWriter& write,
   const files::FileError freshError = madeError != 0 ? madeError : fresh.error;
   if (freshError != 0) {
     discard(site, newName, failed);
-    return withMore("the new store could not be written to the disk: " +
-                        files::errorWords(freshError),
-                    describe({false, {}, failed}));
+    return withMore(
+        "the new store could not be written to the disk: " + files::errorWords(freshError),
+        describe({false, {}, failed}));
   }
 
   // The record, on the disk before either name changes.
@@ -342,8 +342,7 @@ std::string replaceStore(const std::string& folder, const StoreWriter& write,
     problem = "the record of the change could not be written: " + files::errorWords(noted.error);
   } else if (!holds(site.parent.identity(site.name), old.id)) {
     problem = "another store took its name meanwhile";
-  } else if (const files::FileError error = site.parent.exchange(site.name, newName);
-             error == 0) {
+  } else if (const files::FileError error = site.parent.exchange(site.name, newName); error == 0) {
     if (const files::FileError synced = site.parent.sync(); synced != 0)
       // The old store is deleted only once the swap is surely on the disk;
       // the next run finishes it.
