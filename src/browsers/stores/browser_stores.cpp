@@ -27,7 +27,7 @@ core::Stores BrowserStores::stores() {
                       {&sources_->cache},
                       systemBrowserStores(),
                       core::SiteNaming{siteOfHost, isPublicSuffix, asciiHostName},
-                      keptByBrowsers};
+                      [] { return keptByBrowsers(); }};
 }
 
 }  // namespace browsers
