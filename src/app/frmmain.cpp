@@ -74,13 +74,21 @@ void frmmain::loadUserPrefs() {
   wipe.optDOD.setValue(!wipe.optQuick.Value());
 }
 
-void frmmain::saveUserPrefs() {
-  auto& store = app_.platform.settings;
-  for (auto& [key, box] : preferenceBoxes())
-    store.SaveSetting(identity::kAppTitle, core::prefs::kSection, key,
-                      std::to_string(box->Value()));
-  store.SaveSetting(identity::kAppTitle, core::prefs::kSection, "shredlevel",
-                    core::prefs::truthText(wipe.optQuick.Value()));
+bool frmmain::saveUserPrefs() {
+  // One change: what another copy (a command line's --keep) saved meanwhile
+  // stays, and no other value is written back.
+  const platform::SettingsSaved saved =
+      app_.platform.settings.change([this](platform::SettingsEditor& store) {
+        for (auto& [key, box] : preferenceBoxes())
+          store.SaveSetting(identity::kAppTitle, core::prefs::kSection, key,
+                            std::to_string(box->Value()));
+        store.SaveSetting(identity::kAppTitle, core::prefs::kSection, "shredlevel",
+                          core::prefs::truthText(wipe.optQuick.Value()));
+      });
+  if (!saved.ok())
+    app_.platform.msgbox.show("Your preferences could not be saved: " + saved.error,
+                              forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
+  return saved.ok();
 }
 
 void frmmain::SSTab1_Click() {
@@ -100,8 +108,8 @@ void frmmain::SSTab1_Click() {
 }
 
 void frmmain::cmdok_Click() {
-  saveUserPrefs();
-  app_.closeMainForm();
+  // The window stays when the choices could not be saved, so they are not lost.
+  if (saveUserPrefs()) app_.closeMainForm();
 }
 
 void frmmain::cmdhelp_Click() {

@@ -82,7 +82,8 @@ class frmmain : public forms::Form {
   void Form_QueryUnload() override;
 
   void loadUserPrefs();
-  void saveUserPrefs();
+  // Saves the ticks as one change; false, after telling the user, when it failed.
+  bool saveUserPrefs();
   // The stored check boxes by key, in the order both methods process them;
   // "shredlevel" (optQuick) comes after them.
   std::vector<std::pair<const char*, forms::CheckBox*>> preferenceBoxes();

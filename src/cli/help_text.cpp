@@ -32,7 +32,8 @@ files. Without options it starts in the notification area.
   --unkeep SITE...        take these sites off the keep list
   --kept                  print the keep list, one site a line
   --keep-from-browsers    add the sites the browsers always allow to keep
-                          cookies (Firefox and Chromium exceptions)
+                          cookies (Firefox and Chromium exceptions, and
+                          the administrator's policies)
   -h, --help              print this help and exit
   -V, --version           print the version and exit
 

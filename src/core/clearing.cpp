@@ -75,7 +75,8 @@ platform::ClearOutcome Clearing::cookies(bool preview, const ClearChoices& choic
   const bool system = stores_.withSystemStore(stores_.cookies);
   const CookieArea area(
       sourcesWith<CookieSource>(system ? &folder : nullptr, stores_.cookies),
-      SiteKeeping{[&settings] { return readKeepList(settings); }, stores_.naming});
+      SiteKeeping{[&settings, naming = stores_.naming] { return readKeepList(settings, naming); },
+                  stores_.naming});
   CookiePlan plan = area.plan();
   if (!problem.empty()) plan.unreached.push_back({"the cookie folder", problem});
   if (preview) return CookieArea::preview(plan);

@@ -19,6 +19,10 @@ CookiePlan CookieArea::plan(const std::function<bool()>& keepListing) const {
   for (std::size_t i = 0; i < sources_.size(); ++i)
     sources_[i]->list(plan, i, keepListing ? keepListing : always);
   const KeepList kept = keeping_.list ? keeping_.list() : KeepList();
+  // The sites such an entry was meant to keep are not known: the clearing
+  // says so each time, rather than pass over it in silence.
+  for (const UnreadEntry& entry : kept.unreadable())
+    plan.unreached.push_back({"the keep list", entry.reason + "; " + unreadEntryEffect()});
   if (kept.empty()) return plan;
   for (CookieEntry& entry : plan.entries) {
     const std::string keeper = kept.keeperOf(hostOfEntry(entry), keeping_.naming);

@@ -55,10 +55,11 @@ class RegistryTree : public Registry {
                        long& result);
   virtual bool liveDelete(const std::string& keyPath, const std::string& name, long& result);
   virtual bool liveKeyExists(const std::string& keyPath);
+  // The normalised path of an open key; null for no such handle.
+  const std::string* pathOf(HKEY key) const;
 
  private:
   long open(HKEY root, const std::string& subKey, bool create, HKEY& key);
-  const std::string* pathOf(HKEY key) const;
 
   std::map<std::string, RegKeyData> keys_;  // by normalised path
   std::map<HKEY, std::string> handles_;     // open handle -> normalised path

@@ -34,7 +34,9 @@ CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, boo
       keptByBrowsers_(stores.keptByBrowsers),
       area_(core::sourcesWith<core::CookieSource>(
                 stores.withSystemStore(stores.cookies) ? &folderSource_ : nullptr, stores.cookies),
-            core::SiteKeeping{[&platform] { return core::readKeepList(platform.settings); },
+            core::SiteKeeping{[&platform, naming = stores.naming] {
+                                return core::readKeepList(platform.settings, naming);
+                              },
                               naming_}),
       folderOnly_(stores.cookies.empty()) {
   lstcookies.ColumnHeaders() = {{"Cookie Name", 0}, {"Cookie Path", 0}};
@@ -159,40 +161,57 @@ void CookiesPage::cmdinvertcookiesselection_Click() {
 }
 
 void CookiesPage::loadKeptSites() {
-  lstkeptsites.setItems(core::readKeepList(platform_.settings).sites());
+  const core::KeepList list = core::readKeepList(platform_.settings, naming_);
+  keptEntries_ = list.sites();
+  std::vector<std::string> items = list.sites();
+  for (const core::UnreadEntry& entry : list.unreadable()) {
+    keptEntries_.push_back(entry.text);
+    items.push_back(entry.text + " (not understood)");
+  }
+  lstkeptsites.setItems(items);
 }
 
-void CookiesPage::saveKeepList(const core::KeepList& list) {
-  core::writeKeepList(platform_.settings, list);
+bool CookiesPage::changeKeepList(const std::function<void(core::KeepList&)>& edit) {
+  const platform::SettingsSaved saved = core::changeKeepList(platform_.settings, naming_, edit);
+  if (!saved.ok())
+    platform_.msgbox.show("The sites to keep could not be saved: " + saved.error,
+                          forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
   loadCookiesList();
+  return saved.ok();
 }
 
 void CookiesPage::cmdkeepcookies_Click() {
   std::vector<std::size_t> entries;
   listedEntries(true, entries);
   if (entries.empty()) return;
-  core::KeepList list = core::readKeepList(platform_.settings);
+  std::vector<std::string> sites;
   std::string refused;
   for (auto k = entries.rbegin(); k != entries.rend(); ++k) {
     const core::CookieEntry& entry = plan_.entries[*k];
     const core::KeptSite site = core::keptSiteOf(core::hostOfEntry(entry), naming_);
     if (site.ok())
-      list.add(site.site);
+      sites.push_back(site.site);
     else
       refused += "\n" + entry.name;
   }
-  saveKeepList(list);
-  if (!refused.empty())
+  const bool saved = changeKeepList([&sites](core::KeepList& list) {
+    for (const std::string& site : sites) list.add(site);
+  });
+  if (saved && !refused.empty())
     platform_.msgbox.show("These cookies belong to no site that can be kept:" + refused,
                           forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
 }
 
 void CookiesPage::cmdunkeepsites_Click() {
-  core::KeepList list = core::readKeepList(platform_.settings);
-  bool changed = false;
+  std::vector<std::string> chosen;
   for (std::int64_t i = 0; i < lstkeptsites.ListCount(); ++i)
-    if (lstkeptsites.Selected(i)) changed = list.remove(lstkeptsites.List(i)) || changed;
-  if (changed) saveKeepList(list);
+    if (lstkeptsites.Selected(i) && static_cast<std::size_t>(i) < keptEntries_.size())
+      chosen.push_back(keptEntries_[static_cast<std::size_t>(i)]);
+  if (chosen.empty()) return;
+  changeKeepList([&chosen](core::KeepList& list) {
+    for (const std::string& entry : chosen)
+      if (!list.remove(entry)) list.removeUnreadable(entry);
+  });
 }
 
 void CookiesPage::cmdimportkeptsites_Click() {
@@ -202,9 +221,10 @@ void CookiesPage::cmdimportkeptsites_Click() {
     forms::HourglassGuard hourglass(host_.form);
     found = keptByBrowsers_();
   }
-  core::KeepList list = core::readKeepList(platform_.settings);
-  const std::vector<std::string> added = core::addKeptSites(list, found.names, naming_);
-  if (!added.empty()) saveKeepList(list);
+  std::vector<std::string> added;
+  if (!changeKeepList(
+          [&](core::KeepList& list) { added = core::addKeptSites(list, found.names, naming_); }))
+    return;
   std::string text = added.empty()
                          ? std::string("The browsers keep no site that is not on the list already.")
                          : std::to_string(added.size()) +

@@ -61,11 +61,12 @@ class CookiesPage {
   void cmdinvertcookiesselection_Click();
   // Puts the sites of the selected entries on the keep list.
   void cmdkeepcookies_Click();
-  // Takes the selected sites off the keep list.
+  // Takes the selected sites (and entries that are no site) off the keep list.
   void cmdunkeepsites_Click();
   // Adds the sites the browsers always allow to keep cookies, and says how many.
   void cmdimportkeptsites_Click();
-  // Fills the list of kept sites from the preferences.
+  // Fills the list of kept sites from the preferences; an entry that is no
+  // site is shown as written, marked " (not understood)".
   void loadKeptSites();
 
  private:
@@ -75,8 +76,10 @@ class CookiesPage {
   std::vector<std::int64_t> listedEntries(bool selectedOnly,
                                           std::vector<std::size_t>& entries) const;
 
-  // Stores the list, then lists the cookies anew so that the marks follow.
-  void saveKeepList(const core::KeepList& list);
+  // Changes the stored list (see core::changeKeepList), says so when it
+  // could not be saved, then lists the cookies anew so that the marks
+  // follow. Whether it was saved.
+  bool changeKeepList(const std::function<void(core::KeepList&)>& edit);
 
   platform::Platform& platform_;
   forms::PageHost host_;
@@ -89,6 +92,8 @@ class CookiesPage {
   bool folderOnly_;  // the shell's cookie folder alone: items are files, not sites
   std::string cookieFolder_;
   core::CookiePlan plan_;  // of the last listing: what the list shows
+  // The stored entries lstkeptsites shows, item by item, as written.
+  std::vector<std::string> keptEntries_;
   // Counts the listings begun; a listing that lets the interface run stops
   // when a newer one has begun meanwhile.
   std::uint64_t listings_ = 0;

@@ -2,12 +2,20 @@
 // the Run key, the preferences, and the cookie folder from Shell Folders.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "app/modmain.h"
 #include "identity.h"
+#include "platform/registry_settings_store.h"
+#include "platform/windows/settings_lock_file.h"
 #include "platform/windows/windows_registry.h"
+#include "test_files.h"
 #include "traces/mod_reg.h"
 #include "windows_services.h"
 
@@ -75,6 +83,44 @@ TEST(WindowsRegistry, PreferencesRoundTripAndMissingKeysGiveTheSystemsText) {
       "");
   ASSERT_EQ(real.fake.msgbox.shown.size(), 1u);
   EXPECT_EQ(real.fake.msgbox.shown[0].text, registry.FormatMessage(6));
+}
+
+// Two copies of the program adding to one list at the same time, each slow
+// between its read and its write: the settings lock makes the second wait,
+// so every item lands.
+TEST(WindowsRegistry, CopiesChangingOneListAtOnceLoseNothing) {
+  windows_test::TestFolder folder("settings lock");
+  constexpr const char* kApp = "Tracesweep test";
+  {
+    windows_os::WindowsRegistry registry;
+    RegistrySettingsStore(registry).SaveSetting(kApp, "Lists", "items", "");
+  }
+  constexpr int kChanges = 5;
+  bool saved[2] = {true, true};
+  auto copy = [&](int which) {
+    windows_os::WindowsRegistry registry;
+    windows_os::SettingsLockFile lock(folder.path());
+    RegistrySettingsStore store(registry, &lock);
+    for (int i = 0; i < kChanges; ++i) {
+      const std::string item = std::to_string(which) + "." + std::to_string(i);
+      saved[which] = store
+                         .change([&](SettingsEditor& editor) {
+                           const std::string items = editor.GetSetting(kApp, "Lists", "items", "");
+                           std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                           editor.SaveSetting(kApp, "Lists", "items", items + " " + item);
+                         })
+                         .ok() &&
+                     saved[which];
+    }
+  };
+  std::thread first(copy, 0), second(copy, 1);
+  first.join();
+  second.join();
+  EXPECT_TRUE(saved[0] && saved[1]);
+  windows_os::WindowsRegistry registry;
+  std::istringstream items(RegistrySettingsStore(registry).GetSetting(kApp, "Lists", "items", ""));
+  EXPECT_EQ(std::set<std::string>(std::istream_iterator<std::string>(items), {}).size(),
+            2u * kChanges);
 }
 
 TEST(WindowsRegistry, TypedValuesReadAsTheProgramReadsThem) {

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "browser_process.h"
+#include "browsers/cookies/ascii_host_name.h"
 #include "browsers/cookies/cookie_site.h"
 #include "browsers/cookies/cookie_store.h"
 #include "browsers/cookies/leveldb_store.h"
@@ -129,10 +130,11 @@ class RealSiteData : public ::testing::Test {
 
     browsers::ProfileCookieSource cookies;
     const core::CookieArea area(
-        {&cookies}, core::SiteKeeping{
-                        [] { return core::KeepList({kKept}); },
-                        {[](const std::string& host) { return browsers::siteOfHost(host); },
-                         [](const std::string& host) { return browsers::isPublicSuffix(host); }}});
+        {&cookies},
+        core::SiteKeeping{[] { return core::KeepList({kKept}); },
+                          {[](const std::string& host) { return browsers::siteOfHost(host); },
+                           [](const std::string& host) { return browsers::isPublicSuffix(host); },
+                           browsers::asciiHostName}});
     const core::CookiePlan plan = area.plan();
     std::vector<std::size_t> chosen;
     for (std::size_t i = 0; i < plan.entries.size(); ++i)

@@ -1,6 +1,7 @@
 #include "browsers/stores/browser_stores.h"
 
 #include "browsers/cache/profile_cache_source.h"
+#include "browsers/cookies/ascii_host_name.h"
 #include "browsers/cookies/cookie_site.h"
 #include "browsers/cookies/profile_cookie_source.h"
 #include "browsers/history/profile_history_source.h"
@@ -25,8 +26,8 @@ core::Stores BrowserStores::stores() {
                       {&sources_->history},
                       {&sources_->cache},
                       systemBrowserStores(),
-                      core::SiteNaming{siteOfHost, isPublicSuffix},
-                      keptByBrowsers};
+                      core::SiteNaming{siteOfHost, isPublicSuffix, asciiHostName},
+                      [] { return keptByBrowsers(); }};
 }
 
 }  // namespace browsers

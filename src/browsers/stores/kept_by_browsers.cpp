@@ -5,6 +5,8 @@
 
 #include "browsers/formats/sqlite_copy.h"
 #include "browsers/history/profile_files.h"
+#include "browsers/profiles/browser_families.h"
+#include "browsers/profiles/browser_policies.h"
 
 namespace browsers {
 
@@ -81,6 +83,27 @@ void addChromiumExceptions(const BrowserProfile& profile, core::BrowserKeptSites
   }
 }
 
+// The allowed sites of one policy file: Firefox's policies.Cookies.Allow
+// (origins), the Chromium family's CookiesAllowedForUrls (patterns).
+void addPolicyFile(const PolicyFile& file, core::BrowserKeptSites& found) {
+  std::string content;
+  const auto read = history::readProfileFile(file.path, content, 16u << 20);
+  if (read == history::FileRead::Missing) return;
+  const nlohmann::json policies = read == history::FileRead::Read
+                                      ? nlohmann::json::parse(content, nullptr, false)
+                                      : nlohmann::json();
+  if (!policies.is_object()) {
+    found.problems.push_back("the policies of " + browserTitle(file.browser) + " (" + file.path +
+                             ") could not be read");
+    return;
+  }
+  const nlohmann::json::json_pointer where(
+      file.family == BrowserFamily::Firefox ? "/policies/Cookies/Allow" : "/CookiesAllowedForUrls");
+  if (!policies.contains(where) || !policies.at(where).is_array()) return;
+  for (const nlohmann::json& name : policies.at(where))
+    if (name.is_string()) found.names.push_back(hostOfPattern(name.get<std::string>()));
+}
+
 }  // namespace
 
 void addKeptSitesOf(const BrowserProfile& profile, core::BrowserKeptSites& found) {
@@ -90,9 +113,13 @@ void addKeptSitesOf(const BrowserProfile& profile, core::BrowserKeptSites& found
     addChromiumExceptions(profile, found);
 }
 
-core::BrowserKeptSites keptByBrowsers() {
+core::BrowserKeptSites keptByBrowsers(const std::string& systemRoot) {
   core::BrowserKeptSites found;
   for (const BrowserProfile& profile : findBrowserProfiles()) addKeptSitesOf(profile, found);
+  for (const PolicyFile& file : browserPolicyFiles(systemRoot)) addPolicyFile(file, found);
+  PolicyNames system = systemPolicyAllowedSites();
+  for (const std::string& name : system.names) found.names.push_back(hostOfPattern(name));
+  found.problems.insert(found.problems.end(), system.problems.begin(), system.problems.end());
   return found;
 }
 

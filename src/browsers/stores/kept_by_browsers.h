@@ -13,8 +13,9 @@ namespace browsers {
 
 // The names as the browsers write them: an origin ("https://example.com",
 // without Firefox's "^userContextId=1" suffix) or a host pattern's host
-// ("example.com" of "[*.]example.com"); the core makes sites of them.
-core::BrowserKeptSites keptByBrowsers();
+// ("example.com" of "[*.]example.com"); the core makes sites of them. The
+// policy files are looked for below systemRoot (see browserPolicyFiles).
+core::BrowserKeptSites keptByBrowsers(const std::string& systemRoot = {});
 void addKeptSitesOf(const BrowserProfile& profile, core::BrowserKeptSites& found);
 
 }  // namespace browsers

@@ -24,7 +24,7 @@ namespace platform::linux_os {
 struct LinuxSystem::Impl {
   LinuxFileLayer files;
   HiveRegistry registry;
-  RegistrySettingsStore settings{registry};
+  RegistrySettingsStore settings{registry, &registry};
   // The browsers' caches and histories are the areas' sources, not system stores.
   NoUrlCache urlCache;
   NoUrlHistoryFactory history;

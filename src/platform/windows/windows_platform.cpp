@@ -3,6 +3,7 @@
 #include "platform/registry_settings_store.h"
 #include "platform/windows/free_space_fill.h"
 #include "platform/windows/run_log_file.h"
+#include "platform/windows/settings_lock_file.h"
 #include "platform/windows/windows_downloader.h"
 #include "platform/windows/windows_file_layer.h"
 #include "platform/windows/windows_process.h"
@@ -25,7 +26,8 @@ namespace platform::windows_os {
 struct WindowsSystem::Impl {
   WindowsFileLayer files;
   WindowsRegistry registry;
-  RegistrySettingsStore settings{registry};
+  SettingsLockFile settingsLock;
+  RegistrySettingsStore settings{registry, &settingsLock};
   WindowsUrlCache urlCache;
   WindowsHistoryFactory history;
   WindowsTrash trash;

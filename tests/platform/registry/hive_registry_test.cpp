@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
+#include <set>
+#include <sstream>
 
 #include "platform/linux/registry/reg_file_format.h"
 #include "platform/registry_settings_store.h"
@@ -82,6 +85,53 @@ TEST(HiveRegistry, TwoCopiesSeeAndKeepEachOthersChanges) {
   EXPECT_EQ(store.GetSetting(kApp, "Settings", "keptsites", ""), "example.com");
   EXPECT_EQ(store.GetSetting(kApp, "Settings", "autodelcookies", ""), "1");
   EXPECT_EQ(store.GetSetting(kApp, "Settings", "runonshutdown", ""), "1");
+}
+
+// Copies of the program changing the settings at the same moment (command
+// lines adding to a list, the tray saving its ticks): each change is made to
+// what is stored at that moment and none is lost, and no copy removes
+// another's unfinished temporary file.
+TEST(HiveRegistry, CopiesChangingAtOnceLoseNoChange) {
+  regtest::FakeHome home;
+  constexpr int kCopies = 6, kChanges = 15;
+  std::vector<pid_t> children;
+  for (int copy = 0; copy < kCopies; ++copy) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      bool ok = true;
+      for (int i = 0; i < kChanges; ++i) {
+        HiveRegistry registry;  // a new copy of the program, reading the hive at its start
+        RegistrySettingsStore store(registry, &registry);
+        const std::string item = std::to_string(copy) + "." + std::to_string(i);
+        ok = store
+                 .change([&](SettingsEditor& editor) {
+                   const std::string list = editor.GetSetting(kApp, "Settings", "list", "");
+                   editor.SaveSetting(kApp, "Settings", "list", list + " " + item);
+                 })
+                 .ok() &&
+             ok;
+        ok = store.SaveSetting(kApp, "Settings", "copy" + std::to_string(copy), item).ok() && ok;
+      }
+      _exit(ok ? 0 : 1);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  HiveRegistry registry;
+  RegistrySettingsStore store(registry);
+  std::istringstream list(store.GetSetting(kApp, "Settings", "list", ""));
+  std::set<std::string> items{std::istream_iterator<std::string>(list), {}};
+  EXPECT_EQ(items.size(), static_cast<std::size_t>(kCopies * kChanges));
+  for (int copy = 0; copy < kCopies; ++copy)
+    EXPECT_EQ(store.GetSetting(kApp, "Settings", "copy" + std::to_string(copy), ""),
+              std::to_string(copy) + "." + std::to_string(kChanges - 1));
+  EXPECT_EQ(filesIn(fs::path(home.hive()).parent_path()),
+            (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 }
 
 TEST(HiveRegistry, DeletedValuesStayDeletedAfterReload) {
@@ -207,7 +257,8 @@ TEST(HiveRegistry, EveryWriteLeavesACompleteFileAndNoTemporaries) {
     ASSERT_EQ(onDisk.keys.at(RegistryTree::normalise(kSettingsKey)).values.size(),
               static_cast<std::size_t>(std::min(i + 1, 13)));
   }
-  EXPECT_EQ(filesIn(fs::path(home.hive()).parent_path()), std::vector<std::string>{"registry.reg"});
+  EXPECT_EQ(filesIn(fs::path(home.hive()).parent_path()),
+            (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 }
 
 TEST(HiveRegistry, AKillDuringWritesLeavesTheOldOrTheNewFile) {
@@ -227,10 +278,13 @@ TEST(HiveRegistry, AKillDuringWritesLeavesTheOldOrTheNewFile) {
     HiveRegistry registry;  // also clears the leftover temporary file
     EXPECT_TRUE(registry.setAsideFile().empty()) << "round " << round;
   }
-  EXPECT_EQ(filesIn(fs::path(home.hive()).parent_path()), std::vector<std::string>{"registry.reg"});
+  EXPECT_EQ(filesIn(fs::path(home.hive()).parent_path()),
+            (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 }
 
-TEST(HiveRegistry, AFailedSaveIsReportedAndTheChangeWaitsForTheNext) {
+// A change that could not be saved is not kept in memory either: written
+// later, it would carry this copy's old view over what another copy saved.
+TEST(HiveRegistry, AFailedSaveIsReportedAndForgotten) {
   testsupport::TempDir dir;
   dir.write("blocker", "a file where the hive's folder should be");
   HiveRegistry registry(dir.str() + "/blocker/registry.reg");
@@ -241,10 +295,12 @@ TEST(HiveRegistry, AFailedSaveIsReportedAndTheChangeWaitsForTheNext) {
   EXPECT_EQ(registry.FormatMessage(kErrorRegistryIo).substr(0, 20), "An I/O operation ini");
   EXPECT_EQ(readFile(dir.path() / "blocker"), "a file where the hive's folder should be");
 
+  EXPECT_FALSE(getString(registry, "Software\\X", "v"));
+
   fs::remove(dir.path() / "blocker");
   EXPECT_EQ(setString(registry, "Software\\X", "w", "2"), ERROR_SUCCESS);
   HiveRegistry reloaded(dir.str() + "/blocker/registry.reg");
-  EXPECT_EQ(getString(reloaded, "Software\\X", "v"), "1");
+  EXPECT_FALSE(getString(reloaded, "Software\\X", "v"));
   EXPECT_EQ(getString(reloaded, "Software\\X", "w"), "2");
 }
 

@@ -46,12 +46,17 @@ std::string xdgRuntimeDir() {
 
 bool ensureFolder(const std::string& path, unsigned mode) {
   if (path.empty()) return false;
-  struct stat st {};
-  if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  // errno says why not: ENOTDIR for a name that is there but no folder.
+  auto isFolder = [&path] {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode)) errno = ENOTDIR;
+    return S_ISDIR(st.st_mode);
+  };
+  if (struct stat st{}; stat(path.c_str(), &st) == 0) return isFolder();
   const std::string parent = folderOf(path);
   if (parent != "." && parent != "/" && !ensureFolder(parent, mode)) return false;
-  if (mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0 || errno == EEXIST)
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0 || errno == EEXIST) return isFolder();
   return false;
 }
 

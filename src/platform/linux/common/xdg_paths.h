@@ -14,7 +14,8 @@ std::string xdgStateHome();   // $XDG_STATE_HOME when absolute, else ~/.local/st
 std::string xdgRuntimeDir();  // $XDG_RUNTIME_DIR when absolute, else ""
 
 // Creates the folder and its missing parents (new ones with `mode`); true when
-// the folder exists afterwards.
+// the folder exists afterwards, else errno says why (ENOTDIR for a name that
+// is there but is no folder).
 bool ensureFolder(const std::string& path, unsigned mode = 0700);
 
 }  // namespace platform::linux_os

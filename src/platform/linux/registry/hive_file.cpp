@@ -49,7 +49,8 @@ std::string HiveFile::defaultPath() {
 }
 
 // A write cut short by a crash leaves only its temporary file; the hive
-// itself is whole, so the leftover can go.
+// itself is whole, so the leftover can go. Those written after the lock was
+// taken (by an earlier version that took none) are left.
 void HiveFile::removeStaleTemporaries() const {
   const std::string prefix = platform::fileNameOf(atomicTempPrefix(path_));
   timespec now{};
@@ -73,7 +74,6 @@ std::string HiveFile::setAsideName() const {
 
 HiveLoad HiveFile::load() const {
   HiveLoad result;
-  removeStaleTemporaries();
   RegFileReader reader;
   switch (readInPieces(path_, reader)) {
     case ReadStatus::Missing:

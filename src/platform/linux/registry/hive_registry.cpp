@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
+#include "platform/linux/common/posix_files.h"
 #include "platform/linux/common/xdg_paths.h"
 #include "platform/linux/registry/autostart_folder.h"
 #include "platform/linux/registry/reg_text.h"
@@ -19,18 +22,26 @@ bool isAncestorOf(const std::string& path, const std::string& key) {
          (key.size() > path.size() && key.starts_with(path) && key[path.size()] == '\\');
 }
 
+std::string saveFailure(const std::string& path, int code) {
+  return "the settings file " + path + " could not be written: " + errorWords(code);
+}
+
 }  // namespace
 
 HiveRegistry::HiveRegistry() : HiveRegistry(HiveFile::defaultPath()) {}
 
 HiveRegistry::HiveRegistry(std::string hivePath) : hive_(std::move(hivePath)) {
+  onChanged = [this] { dirty_ = true; };
+  // Read under the lock when the folder is there: a damaged file is mended
+  // and the leftovers of writes cut short go, with no other copy writing.
+  FileLock lock = FileLock::take(hive_.lockPath());
+  if (lock.held()) hive_.removeStaleTemporaries();
   HiveLoad loaded = hive_.load();
   keys() = std::move(loaded.keys);
   writable_ = loaded.writable;
   setAside_ = std::move(loaded.setAside);
   problems_ = std::move(loaded.problems);
   stamp_ = stampOfFile();
-  onChanged = [this] { dirty_ = true; };
 }
 
 HiveRegistry::FileStamp HiveRegistry::stampOfFile() const {
@@ -40,22 +51,87 @@ HiveRegistry::FileStamp HiveRegistry::stampOfFile() const {
           static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
-void HiveRegistry::refreshFromFile() {
-  if (dirty_ || !writable_) return;
+void HiveRegistry::readFile() {
   const FileStamp now = stampOfFile();
-  if (now == stamp_) return;
   HiveLoad loaded = hive_.load();
   // A file gone or damaged since is no reason to forget what was read.
   if (loaded.problems.empty() && now.present) keys() = std::move(loaded.keys);
-  stamp_ = now;
+  if (loaded.problems.empty()) writable_ = true;
+  stamp_ = stampOfFile();
 }
 
-long HiveRegistry::saveIfChanged(long result) {
-  if (!dirty_) return result;
-  if (!writable_ || !hive_.save(keys())) return result == ERROR_SUCCESS ? kErrorRegistryIo : result;
+void HiveRegistry::refreshFromFile() {
+  if (stampOfFile() == stamp_) return;
+  FileLock lock;
+  if (!inChange_) lock = FileLock::take(hive_.lockPath());
+  readFile();
+}
+
+std::string HiveRegistry::beginChange() {
+  const std::string folder = folderOf(hive_.path());
+  if (!ensureFolder(folder, 0700)) {
+    const int code = errno;
+    return "the settings folder " + folder + " cannot be made: " + errorWords(code);
+  }
+  lock_ = FileLock::take(hive_.lockPath());
+  if (!lock_.held())
+    return "the settings cannot be locked against other copies of the program (" +
+           hive_.lockPath() + "): " + errorWords(lock_.error());
+  hive_.removeStaleTemporaries();
+  if (stampOfFile() != stamp_) readFile();
+  inChange_ = true;
   dirty_ = false;
+  return {};
+}
+
+std::string HiveRegistry::endChange(bool keep) {
+  std::string error;
+  if (dirty_ && keep) {
+    if (!writable_)
+      error = "the settings file " + hive_.path() + " is damaged and could not be set aside";
+    else if (!hive_.save(keys()))
+      error = saveFailure(hive_.path(), errno);
+  }
+  if (dirty_ && (!keep || !error.empty())) {
+    // Nothing of the change stays: what is kept in memory is what the file holds.
+    HiveLoad loaded = hive_.load();
+    if (loaded.problems.empty()) keys() = std::move(loaded.keys);
+  }
   stamp_ = stampOfFile();
+  dirty_ = false;
+  inChange_ = false;
+  lock_ = FileLock();
+  return error;
+}
+
+SettingsSaved HiveRegistry::exclusively(const std::function<SettingsSaved()>& apply) {
+  if (inChange_) return apply();
+  if (std::string error = beginChange(); !error.empty()) return {error};
+  SettingsSaved result;
+  try {
+    result = apply();
+  } catch (...) {
+    endChange(false);
+    throw;
+  }
+  const std::string error = endChange(result.ok());
+  if (result.ok()) result.error = error;
   return result;
+}
+
+long HiveRegistry::changeOne(const std::function<long()>& call) {
+  if (inChange_) return call();
+  long result = kErrorRegistryIo;
+  const SettingsSaved saved = exclusively([&]() -> SettingsSaved {
+    result = call();
+    return {result == ERROR_SUCCESS ? "" : "not changed"};
+  });
+  return saved.ok() || result != ERROR_SUCCESS ? result : kErrorRegistryIo;
+}
+
+bool HiveRegistry::isLiveKey(HKEY key) const {
+  const std::string* path = pathOf(key);
+  return path && (*path == kRunKey || *path == kShellFoldersKey);
 }
 
 long HiveRegistry::RegOpenKey(HKEY root, const std::string& subKey, HKEY& key) {
@@ -76,24 +152,28 @@ long HiveRegistry::RegQueryValueEx(HKEY key, const std::string& name, std::uint3
 }
 
 long HiveRegistry::RegCreateKey(HKEY root, const std::string& subKey, HKEY& key) {
-  refreshFromFile();
   key = 0;
   if (!isWritableRegName(subKey)) return kErrorInvalidParameter;
-  long result = RegistryTree::RegCreateKey(root, subKey, key);
-  saveIfChanged(ERROR_SUCCESS);  // the handle is good even when the save must wait
+  if (inChange_) return RegistryTree::RegCreateKey(root, subKey, key);
+  // The handle is good even when the new key cannot be saved now: a value
+  // set through it is a change of its own, which makes the key again.
+  const bool locked = beginChange().empty();
+  const long result = RegistryTree::RegCreateKey(root, subKey, key);
+  if (locked) endChange(result == ERROR_SUCCESS);
   return result;
 }
 
 long HiveRegistry::RegSetValueEx(HKEY key, const std::string& name, std::uint32_t type,
                                  const std::uint8_t* data, std::uint32_t size) {
   if (!isWritableRegName(name)) return kErrorInvalidParameter;
-  refreshFromFile();
-  return saveIfChanged(RegistryTree::RegSetValueEx(key, name, type, data, size));
+  // A live key's values are files of their own, not the hive's.
+  if (isLiveKey(key)) return RegistryTree::RegSetValueEx(key, name, type, data, size);
+  return changeOne([&] { return RegistryTree::RegSetValueEx(key, name, type, data, size); });
 }
 
 long HiveRegistry::RegDeleteValue(HKEY key, const std::string& name) {
-  refreshFromFile();
-  return saveIfChanged(RegistryTree::RegDeleteValue(key, name));
+  if (isLiveKey(key)) return RegistryTree::RegDeleteValue(key, name);
+  return changeOne([&] { return RegistryTree::RegDeleteValue(key, name); });
 }
 
 bool HiveRegistry::liveQuery(const std::string& keyPath, const std::string& name, RegValue& out,

@@ -4,17 +4,20 @@
 //   Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders
 //                                                 - read-only, from the environment
 // Another copy of the program (the command line beside the tray) may change
-// the file: a hive with no change of its own waiting is read again whenever
-// the file changed since it was last read or written, before a key is opened,
-// a value read or a change made, so that neither copy works on, or writes
-// back, an old state. The hive uses RegistryTree::onChanged to learn of
-// changes; leave it alone.
+// the file. Every change is made under the hive's lock file, to the file as
+// it is at that moment (read again when it changed), and saved before the
+// lock is let go; a read also reads the file again when it changed. So
+// neither copy works on, or writes back, an old state. The hive uses
+// RegistryTree::onChanged to learn of changes; leave it alone.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/linux/common/file_lock.h"
 #include "platform/linux/registry/hive_file.h"
+#include "platform/registry_settings_store.h"
 #include "platform/registry_tree.h"
 
 namespace platform::linux_os {
@@ -22,7 +25,7 @@ namespace platform::linux_os {
 inline constexpr long kErrorInvalidParameter = 87;
 inline constexpr long kErrorRegistryIo = 1016;
 
-class HiveRegistry : public RegistryTree {
+class HiveRegistry : public RegistryTree, public SettingsExclusion {
  public:
   // The hive at $XDG_CONFIG_HOME/tracesweep/registry.reg.
   HiveRegistry();
@@ -35,8 +38,14 @@ class HiveRegistry : public RegistryTree {
   const std::vector<std::string>& loadProblems() const { return problems_; }
   RegistryRepair loadRepair() const override { return {problems_, setAside_}; }
 
+  // Runs apply as one change: under the lock, on the file as stored now;
+  // the calls it makes save nothing of their own, what they changed is saved
+  // once at the end. When apply fails or the save does, nothing of it stays,
+  // in the file or in memory.
+  SettingsSaved exclusively(const std::function<SettingsSaved()>& apply) override;
+
   // Changes are saved before the call returns; 1016 when the file could not
-  // be written (the change then stays in memory and is saved with the next).
+  // be written (the change is then undone, and the file is as it was).
   long RegOpenKey(HKEY root, const std::string& subKey, HKEY& key) override;
   long RegOpenKeyEx(HKEY root, const std::string& subKey, std::uint32_t options,
                     std::uint32_t access, HKEY& key) override;
@@ -56,9 +65,20 @@ class HiveRegistry : public RegistryTree {
   bool liveKeyExists(const std::string& keyPath) override;
 
  private:
-  long saveIfChanged(long result);
-  // Reads the file again when it changed under us and nothing of ours waits.
+  // Runs one call that changes the hive, as a change of its own unless it
+  // is part of one already; its result, or 1016 when it could not be saved.
+  long changeOne(const std::function<long()>& call);
+  // Takes the lock (making the hive's folder) and reads the file again when
+  // it changed; "" or why the change cannot be made.
+  std::string beginChange();
+  // Saves what the change did (when keep) or forgets it, and lets the lock
+  // go; "" or why it could not be saved.
+  std::string endChange(bool keep);
+  // Reads the file again when it changed since it was last read or written.
+  // With the lock, taken here when the file is there and it is not held.
   void refreshFromFile();
+  void readFile();
+  bool isLiveKey(HKEY key) const;
   // The file as last read or written. Every save is a new file renamed into
   // place, so its inode tells a change that the clock's grain would hide.
   struct FileStamp {
@@ -71,6 +91,8 @@ class HiveRegistry : public RegistryTree {
   FileStamp stampOfFile() const;
 
   HiveFile hive_;
+  FileLock lock_;  // held during a change
+  bool inChange_ = false;
   bool writable_ = true;
   bool dirty_ = false;
   FileStamp stamp_;
