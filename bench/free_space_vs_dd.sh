@@ -1,23 +1,26 @@
 #!/bin/sh
-# The free-space fill against dd writing the same amount with direct I/O and
-# a final flush, on the same freshly made file system, interleaved:
-#   tracesweep --wipe-free-space MNT  (one fill, flushed, given back)
-#   dd if=/dev/zero of=MNT/fill bs=8M oflag=direct; sync MNT/fill; rm  (until the drive is full)
-# Prints each round's speeds and, as its last lines,
-#   run_vs_dd=<median of our whole run's speed / dd's speed>
-#   fill_vs_dd=<the same for the fill alone: the data written and flushed,
-#               without the nameless files that take the free inode slots>
+# The free-space wipe against dd filling the same free space with direct I/O,
+# on the same loop-mounted file system, each round in turn who goes first:
+#   tracesweep --wipe-free-space MNT --include-reserved   (the whole run: start,
+#       fill, the space kept back written again, inode slots, give back)
+#   dd if=/dev/zero of=MNT/fill bs=8M oflag=direct; sync MNT/fill; rm MNT/fill
+# Each side's speed is the free space it covered over its whole time (ours:
+# the drive's free space, the reserve included; dd: the size of its file).
+# Prints each round and, as its last lines,
+#   run_vs_dd=<median of our speed / dd's speed>  (the fair figure)
+#   fill_vs_dd=<the same for our data phase alone (fillSeconds), without our
+#               start, the inode slots and the give-back: for the record only>
 # Needs root (it loop-mounts an image). The image lives in WORK_DIR (default
 # $TMPDIR or /tmp); its size is SIZE_MIB (default 2048) and its kind FS
 # (ext4 or xfs, default ext4). The disk under WORK_DIR is what is measured.
 #
 # Environment: BUILD_DIR (default <repo>/build; the program is built there
-# when missing), ROUNDS (default 3).
+# when missing), ROUNDS (default 4, so that each side goes first as often).
 set -eu
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$repo/build}
-rounds=${ROUNDS:-3}
+rounds=${ROUNDS:-4}
 size=${SIZE_MIB:-2048}
 kind=${FS:-ext4}
 program=$build/src/tracesweep
@@ -47,33 +50,45 @@ sync
 
 now() { date +%s.%N; }
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
+free_blocks=$(( $(stat -f -c %f "$mnt") * 99 / 100 ))
 ratios=""
 wholes=""
-round=1
-while [ "$round" -le "$rounds" ]; do
+ours_run() {
   start=$(now)
   "$program" --wipe-free-space "$mnt" --include-reserved --json >"$work/report"
   our_time=$(calc "$(now) - $start")
-  ours=$(sed -n 's/.*"bytesWritten": \([0-9]*\).*/\1/p' "$work/report")
-  fill_time=$(sed -n 's/.*"fillSeconds": \([0-9.e+-]*\).*/\1/p' "$work/report")
-
+}
+dd_run() {
   start=$(now)
   dd if=/dev/zero of="$mnt/fill" bs=8M oflag=direct 2>/dev/null || true
   sync "$mnt/fill"
   theirs=$(stat -c %s "$mnt/fill")
   rm -f "$mnt/fill"
   dd_time=$(calc "$(now) - $start")
-
-  our_speed=$(calc "$ours / $our_time / 1048576")
+  space_back
+}
+# XFS frees a removed file in the background: the next side starts when the
+# space is back, so that each finds the same free space.
+space_back() {
+  tries=0
+  while [ "$(stat -f -c %f "$mnt")" -lt "$free_blocks" ] && [ "$tries" -lt 500 ]; do
+    sync -f "$mnt"; sleep 0.01; tries=$((tries + 1))
+  done
+}
+field() { sed -n "s/.*\"$1\": \([0-9.e+-]*\).*/\1/p" "$work/report"; }
+round=1
+while [ "$round" -le "$rounds" ]; do
+  if [ $((round % 2)) -eq 1 ]; then ours_run; dd_run; first=ours; else dd_run; ours_run; first=dd; fi
+  covered=$(calc "$(field freeBytes) + $(field reservedBytes)")
+  fill_time=$(field fillSeconds)
+  our_speed=$(calc "$covered / $our_time / 1048576")
+  fill_speed=$(calc "$covered / $fill_time / 1048576")
   dd_speed=$(calc "$theirs / $dd_time / 1048576")
-  fill_speed=$(calc "$ours / $fill_time / 1048576")
-  ratio=$(calc "$fill_speed / $dd_speed")
-  whole=$(calc "$our_speed / $dd_speed")
-  printf 'round %d: ours %.0f MiB, fill %.2f s (%.0f MiB/s), whole run %.2f s (%.0f MiB/s); dd %.0f MiB in %.2f s (%.0f MiB/s)\n' \
-    "$round" "$(calc "$ours / 1048576")" "$fill_time" "$fill_speed" "$our_time" "$our_speed" \
+  printf 'round %d (%s first): ours %.0f MiB in %.2f s (%.0f MiB/s; data phase %.2f s); dd %.0f MiB in %.2f s (%.0f MiB/s)\n' \
+    "$round" "$first" "$(calc "$covered / 1048576")" "$our_time" "$our_speed" "$fill_time" \
     "$(calc "$theirs / 1048576")" "$dd_time" "$dd_speed"
-  ratios="$ratios $ratio"
-  wholes="$wholes $whole"
+  wholes="$wholes $(calc "$our_speed / $dd_speed")"
+  ratios="$ratios $(calc "$fill_speed / $dd_speed")"
   round=$((round + 1))
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }

@@ -73,6 +73,7 @@ void reportJson(const std::string& typed, const platform::FreeSpaceDrive& drive,
   root["passes"] = passes;
   root["passesDone"] = result.passesDone;
   root["inodesReached"] = result.inodesReached;
+  root["inodesNotReached"] = result.inodesNotReached;
   root["bytesHeldBack"] = result.bytesHeldBack;
   root["fillSeconds"] = result.fillSeconds;
   root["cancelled"] = result.cancelled;

@@ -67,6 +67,9 @@ std::string freeSpaceSummary(const platform::FreeSpaceDrive& drive,
   if (result.bytesHeldBack > 0)
     text += "\nNot reached: " + byteText(result.bytesHeldBack) +
             " that the file system kept back when the drive was full.";
+  if (result.inodesNotReached > 0)
+    text += "\nNot reached: " + std::to_string(result.inodesNotReached) +
+            " free inode slots, more than the system lets one program hold open.";
   for (const std::string& note : drive.notes) text += "\nNot reached: " + note + ".";
   return text;
 }

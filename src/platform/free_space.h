@@ -43,9 +43,14 @@ struct FreeSpaceResult {
   std::int64_t bytesWritten = 0;  // over all passes
   int passesDone = 0;
   std::int64_t inodesReached = 0;  // free inode slots overwritten by nameless files
-  // Space still free when the fill stopped at a full drive: what the file
-  // system keeps back from ordinary files (its own reserve and, unless asked,
-  // the administrator's). This fill did not reach it.
+  // Free inode slots left when no more files could be held open (the
+  // system's limit on open files, or a cancel); 0 where every slot was taken.
+  std::int64_t inodesNotReached = 0;
+  // Space the file system kept back from the fill at a full drive (its own
+  // reserve and, unless asked, the administrator's) whose blocks the fill
+  // could not show it reached: the fill writes that space through blocks it
+  // gives back and takes again, and counts what it reached where the system
+  // says where files lie.
   std::int64_t bytesHeldBack = 0;
   double fillSeconds = 0;  // writing and flushing the data, inode slots apart
   bool cancelled = false;

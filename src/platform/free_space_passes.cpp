@@ -24,6 +24,7 @@ void runFillPasses(int passes, const MakeFillPass& makePass, FreeSpaceResult& re
     fill->release();
     result.bytesWritten = fill->written();
     result.inodesReached = std::max(result.inodesReached, fill->inodes());
+    result.inodesNotReached = fill->inodesNotReached();
     result.bytesHeldBack = fill->heldBack();
     result.cancelled = fill->cancelled();
     result.failure = fill->failure();

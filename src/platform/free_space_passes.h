@@ -26,6 +26,7 @@ class FillPass {
   virtual std::int64_t written() const = 0;  // over every pass so far
   virtual std::int64_t heldBack() const = 0;
   virtual std::int64_t inodes() const { return 0; }
+  virtual std::int64_t inodesNotReached() const { return 0; }
   virtual bool cancelled() const = 0;
   virtual const std::string& failure() const = 0;
 };

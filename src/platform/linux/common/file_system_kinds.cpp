@@ -1,6 +1,7 @@
 #include "platform/linux/common/file_system_kinds.h"
 
 #include <array>
+#include <string>
 
 namespace platform::linux_os {
 
@@ -15,6 +16,7 @@ struct Row {
   FileSystemKind kind;
   bool mayShareBlocks = false;
   bool mayJournalData = false;
+  bool byProgram = false;  // FUSE: a program, not the kernel, keeps the data
 };
 
 // The first row of a magic names it (ext2, ext3 and ext4 share one).
@@ -59,8 +61,8 @@ constexpr std::array kTable = std::to_array<Row>({
     {"afs", 0x5346414f, "AFS", KeepsOldCopies},
     {"afs", 0x6b414653, "AFS", KeepsOldCopies},
     {"coda", 0x73757245, "Coda", KeepsOldCopies},
-    {"fuse", 0x65735546, "FUSE", KeepsOldCopies},
-    {"fuseblk", 0x65735546, "FUSE", KeepsOldCopies},
+    {"fuse", 0x65735546, "FUSE", KeepsOldCopies, false, false, true},
+    {"fuseblk", 0x65735546, "FUSE", KeepsOldCopies, false, false, true},
     // Memory and swap.
     {"tmpfs", 0x01021994, "tmpfs", InMemory},
     {"ramfs", 0x858458f6, "ramfs", InMemory},
@@ -93,10 +95,21 @@ constexpr std::array kTable = std::to_array<Row>({
     {"fuse.gvfsd-fuse", 0, "gvfsd-fuse", HoldsNoFiles},
     {"fuse.portal", 0, "portal", HoldsNoFiles},
     {"fuse.lxcfs", 0, "lxcfs", HoldsNoFiles},
+    // Programs known to write a disk's own format in place: ntfs-3g keeps
+    // each cluster where NTFS puts it, as the kernel's ntfs3 does.
+    {"fuseblk.ntfs-3g", 0, "NTFS", OverwriteReaches, false, false, true},
+    {"fuseblk.lowntfs-3g", 0, "NTFS", OverwriteReaches, false, false, true},
+    {"fuseblk.ntfs", 0, "NTFS", OverwriteReaches, false, false, true},
 });
 
 FileSystemType typeOf(const Row& row) {
-  return {std::string(row.name), row.kind, true, row.mayShareBlocks, row.mayJournalData};
+  return {std::string(row.name), row.kind,           true,
+          row.mayShareBlocks,    row.mayJournalData, row.byProgram};
+}
+
+std::string_view lastPart(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -115,7 +128,23 @@ FileSystemType fileSystemNamed(std::string_view type) {
   // Not in the table: taken to keep old copies, under its own name.
   FileSystemType unknown;
   unknown.name = std::string(type);
+  unknown.byProgram = type.starts_with("fuse.") || type.starts_with("fuseblk.");
   return unknown;
+}
+
+FileSystemType fileSystemRunByProgram(std::string_view mountType, std::string_view source,
+                                      std::string_view deviceFormat) {
+  // ntfs-3g mounts as plain "fuseblk" on most systems: the device, or the
+  // program's name given as the source, tells what it runs.
+  if (mountType == "fuseblk") {
+    const std::string_view program = lastPart(source);
+    if (deviceFormat == "ntfs" || program == "ntfs-3g" || program == "lowntfs-3g" ||
+        program == "ntfs")
+      return fileSystemNamed("fuseblk.ntfs-3g");
+  }
+  FileSystemType type = fileSystemNamed(mountType.empty() ? "fuse" : mountType);
+  type.byProgram = true;
+  return type;
 }
 
 }  // namespace platform::linux_os

@@ -30,6 +30,9 @@ struct FileSystemType {
   bool known = false;           // found in the table
   bool mayShareBlocks = false;  // reflinks possible: a file's blocks are asked (FIEMAP)
   bool mayJournalData = false;  // ext3/4: data=journal and the per-file attribute are asked
+  // Run by a program through FUSE (sshfs, a cloud drive, ntfs-3g): statfs
+  // says only "FUSE"; the mount table and the device say which program.
+  bool byProgram = false;
 };
 
 // By statfs's f_type; the name is empty for an unknown magic.
@@ -38,5 +41,12 @@ FileSystemType fileSystemOfMagic(unsigned long magic);
 // By the type of a mount table line ("ext4", "fuse.sshfs"); the name is the
 // type itself when it is not in the table.
 FileSystemType fileSystemNamed(std::string_view type);
+
+// A FUSE mount, by its mount table line ("fuseblk", "fuse.sshfs") and source,
+// and by the format its block device holds ("ntfs", read from the device;
+// empty when unknown). Only programs the table knows to write in place are
+// taken to reach the data.
+FileSystemType fileSystemRunByProgram(std::string_view mountType, std::string_view source,
+                                      std::string_view deviceFormat);
 
 }  // namespace platform::linux_os

@@ -10,10 +10,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <limits>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "platform/free_space_passes.h"
+#include "platform/linux/files/free_space_extents.h"
 #include "platform/linux/files/free_space_survey.h"
 
 namespace platform::linux_os {
@@ -22,8 +26,12 @@ namespace {
 
 constexpr std::size_t kChunk = 8u << 20;           // one write, at the disk's pace
 constexpr std::int64_t kFlushEvery = 256ll << 20;  // dirty data kept low as the fill goes
-constexpr std::int64_t kMostSlackFiles = 65536;    // nameless files held for inode slack
 constexpr int kFileMode = 0600;
+constexpr int kOwnFiles = 64;  // descriptors left for the rest of the program
+// The space given back and written again beyond what the file system kept
+// back: the new file's own block map comes out of it too.
+constexpr std::int64_t kRewriteMargin = 8ll << 20;
+constexpr int kMostRewrites = 3;
 
 struct AlignedBuffer {
   explicit AlignedBuffer(std::size_t bytes) : size(bytes) {
@@ -84,6 +92,35 @@ void awaitSpaceBack(int folder, std::int64_t freeBefore) {
   }
 }
 
+// The open-file limit, raised as far as the system allows for the inode
+// slots, and put back when the fill is given back.
+class OpenFileLimit {
+ public:
+  OpenFileLimit() {
+    if (getrlimit(RLIMIT_NOFILE, &old_) != 0) return;
+    struct rlimit raised = old_;
+    // Root may raise the hard limit too, up to what the kernel allows a process.
+    std::ifstream most("/proc/sys/fs/nr_open");
+    rlim_t ceiling = 0;
+    if (geteuid() == 0 && most >> ceiling && ceiling > raised.rlim_max)
+      raised.rlim_max = raised.rlim_cur = ceiling;
+    else
+      raised.rlim_cur = raised.rlim_max;
+    changed_ =
+        setrlimit(RLIMIT_NOFILE, &raised) == 0 ||
+        (raised.rlim_cur = raised.rlim_max = old_.rlim_max, setrlimit(RLIMIT_NOFILE, &raised) == 0);
+  }
+  ~OpenFileLimit() {
+    if (changed_) setrlimit(RLIMIT_NOFILE, &old_);
+  }
+  OpenFileLimit(const OpenFileLimit&) = delete;
+  OpenFileLimit& operator=(const OpenFileLimit&) = delete;
+
+ private:
+  struct rlimit old_ {};
+  bool changed_ = false;
+};
+
 // One pass: fills the free space and flushes it, holding the files open.
 class Fill : public FillPass {
  public:
@@ -101,7 +138,7 @@ class Fill : public FillPass {
     freeBefore_ = roomLeft(folder_, true);
   }
 
-  bool fill() override { return fillData(buffer_) && flushData(); }
+  bool fill() override { return fillData() && flushData() && reachHeldBack(); }
   // While the data blocks are held, the last pass reaches the inode slots.
   bool finishLast() override {
     fillInodeSlack();
@@ -111,18 +148,22 @@ class Fill : public FillPass {
   // shows it free again.
   void release() override {
     files_.clear(), slack_.clear();
+    limit_.reset();
     awaitSpaceBack(folder_, freeBefore_);
   }
 
   std::int64_t written() const override { return written_; }
   std::int64_t heldBack() const override { return heldBack_; }
   std::int64_t inodes() const override { return inodes_; }
+  std::int64_t inodesNotReached() const override { return inodesNotReached_; }
   bool cancelled() const override { return cancelled_; }
   const std::string& failure() const override { return failure_; }
 
  private:
   // false when it stopped on an error or a cancel (failure_ / cancelled_).
-  bool fillData(const AlignedBuffer& buffer);
+  bool fillData();
+  bool reachHeldBack();
+  bool giveBack(std::int64_t bytes, std::vector<DeviceRange>& where, bool& mapped);
   void fillInodeSlack();
   bool flushData();
   bool flushInodes();
@@ -136,10 +177,12 @@ class Fill : public FillPass {
   std::int64_t total_;
   std::int64_t written_;
   std::int64_t inodes_ = 0;
+  std::int64_t inodesNotReached_ = 0;
   std::int64_t heldBack_ = 0;
   std::int64_t freeBefore_ = 0;
   std::vector<UniqueFd> files_;  // the data of the fill
   std::vector<UniqueFd> slack_;  // empty nameless files holding inode slots
+  std::unique_ptr<OpenFileLimit> limit_;
   bool direct_ = true;
   bool cancelled_ = false;
   std::string failure_;
@@ -156,7 +199,8 @@ bool Fill::openNext() {
   return true;
 }
 
-bool Fill::fillData(const AlignedBuffer& buffer) {
+bool Fill::fillData() {
+  const AlignedBuffer& buffer = buffer_;
   if (!openNext()) return false;
   std::size_t size = buffer.size;
   std::int64_t room = roomLeft(folder_, options_.includeReserved);
@@ -208,26 +252,87 @@ bool Fill::fillData(const AlignedBuffer& buffer) {
   return true;
 }
 
+// A full drive keeps some of its free space back from every file: ext4's
+// reserve, the administrator's, blocks set aside for files being written
+// (ext4's preallocations, which hold just the blocks of small files deleted a
+// moment ago). Those blocks may hold old data, and no write reaches them while
+// they are free. So once the fill is on the disk, the end of it is given back
+// and at once written again: a file system with a journal does not reuse
+// blocks given back before its next commit, so the new writes must take the
+// blocks that were kept back (ext4 drops its preallocations to find them),
+// and what is free in the end is the fill's own pattern. Where the file
+// system says where data lies (FIEMAP), the blocks reached are counted and
+// a round is repeated when a commit came in between; elsewhere what was kept
+// back is reported as not reached.
+bool Fill::reachHeldBack() {
+  for (int round = 0; round < kMostRewrites && heldBack_ > 0; ++round) {
+    const std::int64_t keptBack = heldBack_;
+    std::vector<DeviceRange> givenBack;
+    bool mapped = true;
+    if (!giveBack(keptBack + kRewriteMargin, givenBack, mapped)) return true;
+    const std::size_t firstNew = files_.size();
+    if (!fillData() || !flushData()) return false;
+    std::vector<DeviceRange> rewritten;
+    for (std::size_t i = firstNew; i < files_.size() && mapped; ++i) {
+      const off_t size = lseek(files_[i].get(), 0, SEEK_END);
+      mapped = size >= 0 && mapFileRange(files_[i].get(), 0, std::uint64_t(size), rewritten);
+    }
+    if (!mapped) {
+      heldBack_ = keptBack;  // most likely reached, but nothing shows it
+      return true;
+    }
+    const auto reached = static_cast<std::int64_t>(bytesOutside(rewritten, givenBack));
+    heldBack_ = std::max<std::int64_t>(keptBack - reached, 0);
+    if (reached == 0) return true;
+  }
+  return true;
+}
+
+// Cuts bytes off the end of the fill's files, last file first, once their
+// data is on the disk; where records where those bytes lay (mapped false
+// where the file system does not say). False when nothing could be given back.
+bool Fill::giveBack(std::int64_t bytes, std::vector<DeviceRange>& where, bool& mapped) {
+  bytes = (bytes + blockSize_ - 1) / blockSize_ * blockSize_;
+  std::int64_t given = 0;
+  for (auto file = files_.rbegin(); file != files_.rend() && given < bytes; ++file) {
+    const off_t size = lseek(file->get(), 0, SEEK_END);
+    if (size <= 0) continue;
+    const off_t keep = std::max<off_t>(size - (bytes - given), 0);
+    mapped = mapped && mapFileRange(file->get(), std::uint64_t(keep), std::uint64_t(size), where);
+    if (ftruncate(file->get(), keep) != 0) break;
+    given += size - keep;
+  }
+  total_ += given;
+  return given > 0;
+}
+
 // Nameless files with no data take free inode slots, and the kernel writes
 // each slot anew: what the old inodes held (sizes, times, block maps) goes.
+// As many as the system lets the program hold open; the slots left over are
+// counted.
 void Fill::fillInodeSlack() {
+  limit_ = std::make_unique<OpenFileLimit>();
   struct rlimit limit {};
-  std::int64_t budget = kMostSlackFiles;
-  if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
-    if (limit.rlim_cur < limit.rlim_max && limit.rlim_cur < rlim_t(kMostSlackFiles) + 64) {
-      limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, rlim_t(kMostSlackFiles) + 64);
-      setrlimit(RLIMIT_NOFILE, &limit);
-      getrlimit(RLIMIT_NOFILE, &limit);
-    }
-    budget = std::min<std::int64_t>(
-        budget, std::int64_t(limit.rlim_cur) - 64 - std::int64_t(files_.size()));
-  }
-  for (std::int64_t i = 0; i < budget && !cancelRequested(); ++i) {
+  std::int64_t budget = std::numeric_limits<std::int64_t>::max();
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+    budget = std::int64_t(limit.rlim_cur) - kOwnFiles - std::int64_t(files_.size());
+  // Counted only when the open-file limit (or a cancel) stopped it: where the
+  // slots ran out nothing is left, and where nameless files cannot be made
+  // the slots are not this kind's to fill.
+  bool limited = true;
+  for (std::int64_t i = 0; i < budget; ++i) {
+    if (cancelRequested()) break;
     UniqueFd file(openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, kFileMode));
-    if (!file.valid()) break;  // no free inode left, or no nameless files here
+    if (!file.valid()) {
+      limited = errno == EMFILE || errno == ENFILE;
+      break;
+    }
     slack_.push_back(std::move(file));
     ++inodes_;
   }
+  struct statvfs vfs {};
+  if (limited && fstatvfs(folder_, &vfs) == 0 && vfs.f_files > 0)
+    inodesNotReached_ = static_cast<std::int64_t>(vfs.f_ffree);
 }
 
 bool Fill::flushData() {

@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "platform/linux/common/file_system_kinds.h"
+#include "platform/linux/common/mountinfo.h"
 
 namespace platform::linux_os {
 
@@ -21,6 +22,10 @@ namespace {
 // Why a fill of this kind of file system cannot reach what deleted files
 // left behind; empty where it can.
 std::string refusalFor(const FileSystemType& type, const std::string& name) {
+  if (type.byProgram && type.kind != FileSystemKind::OverwriteReaches)
+    return "it is a file system provided by a program (" + name +
+           "), such as sshfs or a cloud drive: that program decides where the data is kept, "
+           "and it may keep old copies where no fill reaches";
   switch (type.kind) {
     case FileSystemKind::OverwriteReaches:
       return {};
@@ -88,6 +93,38 @@ bool onFlash(dev_t device) {
   return false;
 }
 
+// The format a block device holds: from its first sector where it can be
+// read (root, the disk group), else from the system's device database.
+std::string deviceFormat(dev_t device, const std::string& source) {
+  const std::string id = std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  for (const std::string& path : {"/dev/block/" + id, source}) {
+    if (!path.starts_with("/dev/")) continue;
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    struct stat st {};
+    char sector[512];
+    if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISBLK(st.st_mode) || st.st_rdev != device ||
+        pread(fd.get(), sector, sizeof sector, 0) != static_cast<ssize_t>(sizeof sector))
+      continue;
+    return std::memcmp(sector + 3, "NTFS    ", 8) == 0 ? "ntfs" : "other";
+  }
+  std::ifstream database("/run/udev/data/b" + id);
+  for (std::string line; std::getline(database, line);)
+    if (line.starts_with("E:ID_FS_TYPE=")) return line.substr(13);
+  return {};
+}
+
+// statfs says only FUSE: the mount table and the device say which program.
+FileSystemType programFileSystem(dev_t device, std::string& mountType) {
+  for (const MountEntry& mount : ReadMountInfo("/proc/self/mountinfo")) {
+    if (mount.deviceMajor != major(device) || mount.deviceMinor != minor(device)) continue;
+    mountType = mount.fsType;
+    const std::string format =
+        mount.fsType == "fuseblk" ? deviceFormat(device, mount.source) : std::string();
+    return fileSystemRunByProgram(mount.fsType, mount.source, format);
+  }
+  return fileSystemRunByProgram("", "", "");
+}
+
 std::string errorWords(int error) {
   std::string text = std::strerror(error);
   if (!text.empty()) text[0] = static_cast<char>(std::tolower(text[0]));
@@ -97,10 +134,22 @@ std::string errorWords(int error) {
 void addNotes(SurveyedDrive& out, const struct stat& st) {
   FreeSpaceDrive& drive = out.drive;
   drive.notes.push_back("the names of deleted files, which their folders keep");
-  drive.notes.push_back(
-      "the space the file system keeps back from ordinary files, for the administrator and "
-      "for itself (its journal; on ext4 about 2% of the drive, on XFS a few MiB in each "
-      "allocation group)");
+  // What each kind keeps for itself; the space it keeps back from ordinary
+  // files is reached through the fill's own blocks and counted after the run.
+  const std::string& kind = drive.fileSystem;
+  if (kind == "ext4" || kind == "ext3")
+    drive.notes.push_back(
+        "the file system's journal, which keeps copies of recently changed folders and file "
+        "details");
+  else if (kind == "XFS")
+    drive.notes.push_back(
+        "the blocks XFS keeps for its own records (a few in each allocation group) and its log");
+  else if (kind == "NTFS")
+    drive.notes.push_back(
+        "small deleted files (up to about 700 bytes), which NTFS keeps inside its file table, "
+        "and its log");
+  else
+    drive.notes.push_back("the space the file system keeps for its own records");
   if (onFlash(st.st_dev))
     drive.notes.push_back(
         "this is flash memory: its controller may keep copies of old blocks that no fill "
@@ -124,8 +173,12 @@ SurveyedDrive surveyDrive(const std::string& folder) {
   out.top = topFolderOf(out.folder.get());
   drive.mountPoint = pathOf(out.top.valid() ? out.top.get() : out.folder.get());
   const auto magic = static_cast<unsigned long>(fs.f_type) & 0xffffffffUL;
-  const FileSystemType type = fileSystemOfMagic(magic);
+  FileSystemType type = fileSystemOfMagic(magic);
+  std::string mountType;
+  if (type.byProgram) type = programFileSystem(st.st_dev, mountType);
   drive.fileSystem = type.known ? type.name : hex(magic);
+  if (type.byProgram && type.kind != FileSystemKind::OverwriteReaches && !mountType.empty())
+    drive.fileSystem = mountType;
   out.blockSize = static_cast<long>(vfs.f_bsize);
   const auto unit = static_cast<std::int64_t>(vfs.f_frsize);
   drive.totalBytes = static_cast<std::int64_t>(vfs.f_blocks) * unit;
