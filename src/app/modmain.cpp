@@ -203,7 +203,13 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
   };
   if (cleared(Area::Cookies)) main.cookies.afterRun();
   if (cleared(Area::Cache)) main.cache.GetCacheURLList();
-  if (cleared(Area::History)) main.history.showRemaining();
+  if (cleared(Area::History) && history_) {
+    try {
+      history_->Refresh();
+    } catch (const std::exception&) {
+      // the page keeps what it showed; the report says what happened
+    }
+  }
   return report;
 }
 

@@ -1,7 +1,6 @@
 #include "traces/history_page.h"
 
 #include <algorithm>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -134,7 +133,6 @@ void HistoryPage::cmdClearHistory_Click() {
     forms::HourglassGuard hourglass(host_.form);
     failure = overSources_ ? clearSources() : clearStore();
     host_.sbar.setProgress(0, 0);
-    showRemaining();
     host_.sbar.setPanelText(1, "");
   }
   if (!failure.empty()) tellUser(failure);
@@ -158,26 +156,6 @@ std::string HistoryPage::clearSources() {
   for (const platform::ClearFailure& each : outcome.failures)
     failure += (failure.empty() ? "" : "\n") + (each.reason.empty() ? kNotCleared : each.reason);
   return failure;
-}
-
-void HistoryPage::showRemaining() {
-  keepWhatRemains(overSources_ ? linesOfPlan() : linesOfStore());
-}
-
-// The list stays on screen after a clearing, but only with the lines the
-// stores still hold: a visit that went never shows again, and nothing new
-// is added until the next load.
-void HistoryPage::keepWhatRemains(const std::vector<forms::ListItem>& remaining) {
-  std::set<std::pair<std::string, std::string>> held;
-  auto keyOf = [](const forms::ListItem& line) {
-    return std::make_pair(line.SubItems.empty() ? std::string() : line.SubItems.front(),
-                          line.SubItems.size() < 6 ? std::string() : line.SubItems[5]);
-  };
-  for (const forms::ListItem& line : remaining) held.insert(keyOf(line));
-  std::vector<forms::ListItem> lines;
-  for (const forms::ListItem& line : URLs.Items())
-    if (held.count(keyOf(line)) != 0) lines.push_back(line);
-  if (lines.size() != URLs.Items().size()) URLs.setItems(std::move(lines));
 }
 
 void HistoryPage::showProgress(std::int64_t done, std::int64_t total) {

@@ -29,13 +29,9 @@ class HistoryPage {
   // Refreshes the snapshot and rebuilds the list. A store that cannot be read
   // leaves the list empty without a word: this also runs at start-up.
   void loadURLHistory();
-  // Clears the store; the list keeps the lines the stores still hold until
-  // the next load. A store that refuses (a browser still running) is
-  // explained to the user.
+  // Clears the store; the list keeps its lines until the next load. A store
+  // that refuses (a browser still running) is explained to the user.
   void cmdClearHistory_Click();
-  // After a clearing: takes off the list every line the stores no longer
-  // hold, adding none.
-  void showRemaining();
   // Sorts the list by the clicked column (1-based header position), ascending.
   void URLs_ColumnClick(int columnPosition1);
 
@@ -46,7 +42,6 @@ class HistoryPage {
   // "" when cleared; else what to tell.
   std::string clearStore();
   std::string clearSources();
-  void keepWhatRemains(const std::vector<forms::ListItem>& remaining);
   void showProgress(std::int64_t done, std::int64_t total);
 
   platform::Platform& platform_;
