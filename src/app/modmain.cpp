@@ -1,18 +1,16 @@
 #include "app/modmain.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "app/preferences_notice.h"
 #include "areas/system_areas.h"
 #include "core/clearing.h"
-#include "core/history_area.h"
-#include "core/url_history_source.h"
 #include "identity.h"
 
 namespace app {
 
-Modmain::Modmain(platform::Platform& p, core::Stores s) : platform(p), stores(std::move(s)) {}
+Modmain::Modmain(platform::Platform& p, core::Stores s)
+    : platform(p), stores(std::move(s)), sources_(p, stores) {}
 
 Modmain::~Modmain() = default;
 
@@ -172,71 +170,51 @@ RunReport Modmain::ClearChosenAreas(forms::Label& progress) {
   return clearAreas(chosenAreas(), false, progress);
 }
 
+// The lists the main window shows are the plans of their areas: what the
+// user saw is what goes. The other areas are planned by the run.
 RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
                               forms::Label& progress) {
   frmmain& main = loadMainForm();
-  RunReport report;
-  report.preview = preview;
-  report.started = timeNowText();
-  const bool secure = main.wipe.chkSecureForAll.Value() == 1;
-  for (Area area : kAllAreas) {
-    if (std::find(areas.begin(), areas.end(), area) == areas.end()) continue;
+  const core::ClearChoices choices{main.wipe.chkSecureForAll.Value() == 1,
+                                   main.cache.chkDelCachedPasswords.Value() == 1};
+  const core::CachePlan cache = main.cache.listed();
+  core::GivenPlans given;
+  given.cache = &cache;
+  given.tempFiles = &FileList;
+  main.cookies.giveListed(given);
+  core::RunWatch watch;
+  watch.onArea = [&progress, preview](Area area) {
     progress.setCaption(core::stepText(area, preview));
     progress.Refresh();
-    platform::ClearOutcome outcome;
-    switch (area) {
-      case Area::Cache:
-        if (preview)
-          outcome = main.cache.previewDeletecache();
-        else
-          main.cache.deletecache(&outcome);
-        break;
-      case Area::Cookies:
-        if (preview)
-          outcome = main.cookies.previewDeletecookies();
-        else
-          main.cookies.deletecookies(false, &outcome);
-        break;
-      case Area::History:
-        outcome = clearHistory(preview);
-        break;
-      case Area::Trash:
-        outcome = preview ? areas::PreviewRecycleBin(platform, secure)
-                          : areas::EmptyRecycleBin(platform, secure);
-        break;
-      case Area::Temp:
-        outcome = preview ? areas::PreviewTempFolder(platform, main, FileList)
-                          : areas::ClearTempFolder(platform, main, FileList);
-        break;
+  };
+  // The view repaints the status bar as the progress changes.
+  watch.progress = [&main](Area area, std::int64_t done, std::int64_t total) {
+    if (area == Area::Cache || area == Area::Cookies) main.sbar.setProgress(done, total);
+  };
+  RunReport report;
+  {
+    forms::HourglassGuard hourglass(main);
+    report = clearing().run(areas, preview, choices, given, watch);
+    main.sbar.setProgress(0, 0);
+  }
+  if (preview) return report;
+  const auto cleared = [&areas](Area area) {
+    return std::find(areas.begin(), areas.end(), area) != areas.end();
+  };
+  if (cleared(Area::Cookies)) main.cookies.afterRun();
+  if (cleared(Area::Cache)) main.cache.GetCacheURLList();
+  if (cleared(Area::History) && history_) {
+    try {
+      history_->Refresh();
+    } catch (const std::exception&) {
+      // the page keeps what it showed; the report says what happened
     }
-    report.areas.push_back({area, std::move(outcome)});
   }
   return report;
 }
 
-// Each store is cleared whole or not at all (every browser's database is
-// locked before any is written); bookmarked entries stay by design.
-platform::ClearOutcome Modmain::clearHistory(bool preview) {
-  platform::ClearOutcome outcome;
-  std::optional<core::UrlHistorySource> legacy;
-  if (stores.withSystemStore(stores.history)) {
-    if (history_)
-      legacy.emplace(history_->store());
-    else
-      outcome.fail("the history of visited sites", historyProblem_);
-  }
-  if (!legacy && stores.history.empty()) return outcome;
-  const core::HistoryArea area(
-      core::sourcesWith<core::HistorySource>(legacy ? &*legacy : nullptr, stores.history));
-  const core::HistoryPlan plan = area.plan();
-  outcome.add(preview ? core::HistoryArea::preview(plan) : area.apply(plan));
-  if (!legacy) return outcome;
-  try {
-    history_->Refresh();
-  } catch (const std::exception&) {
-    // the page keeps what it showed; the outcome says what happened
-  }
-  return outcome;
+core::Clearing Modmain::clearing() {
+  return core::Clearing(platform, sources_);
 }
 
 void Modmain::tellRun(RunReport report) {

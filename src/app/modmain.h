@@ -8,6 +8,8 @@
 
 #include "app/frmmain.h"
 #include "app/small_forms.h"
+#include "core/area_sources.h"
+#include "core/clearing.h"
 #include "core/run_report.h"
 #include "core/stores.h"
 #include "erase/file_list.h"
@@ -87,13 +89,15 @@ class Modmain {
  private:
   void fillMainForm(frmmain& main);
   void openHistory();
-  platform::ClearOutcome clearHistory(bool preview);
+  core::Clearing clearing();
   void retire(std::unique_ptr<forms::Form> form);
 
   std::unique_ptr<frmtray> tray_;
   std::unique_ptr<frmSplash> splash_;
   std::unique_ptr<frmmain> main_;
   std::unique_ptr<frmCleanUp> cleanUp_;
+  // The areas' sources every run of the program clears through.
+  core::AreaSources sources_;
   std::unique_ptr<traces::CURLHistory> history_;
   // Windows unloaded inside one of their own handlers live until it returns.
   std::vector<std::unique_ptr<forms::Form>> retired_;

@@ -14,7 +14,8 @@ int runClear(const Options& options, platform::System& system, const core::Store
   const std::vector<core::Area> areas =
       options.chosen ? core::storedAreas(system.settings) : options.areas;
 
-  core::Clearing clearing(system, stores);
+  core::AreaSources sources(system, stores);
+  core::Clearing clearing(system, sources);
   core::RunReport report = clearing.run(areas, options.dryRun, choices, [&](core::Area area) {
     if (showProgress) err << "\r\033[K" << core::stepText(area, options.dryRun) << std::flush;
   });

@@ -1,6 +1,7 @@
 #include "core/history_area.h"
 
 #include <set>
+#include <tuple>
 
 namespace core {
 
@@ -24,8 +25,11 @@ platform::ClearOutcome HistoryArea::preview(const HistoryPlan& plan) {
   platform::ClearOutcome outcome;
   for (const std::string& problem : plan.problems)
     if (!problem.empty()) outcome.fail(kStoreName, problem);
-  outcome.removed = static_cast<std::int64_t>(plan.entries.size());
-  for (const HistoryEntry& entry : plan.entries) outcome.items.push_back(entry.url);
+  for (const HistoryEntry& entry : plan.entries) {
+    if (!entry.stays.empty()) continue;
+    ++outcome.removed;
+    outcome.items.push_back(entry.url);
+  }
   outcome.failures.insert(outcome.failures.end(), plan.unreached.begin(), plan.unreached.end());
   return outcome;
 }
@@ -50,13 +54,15 @@ platform::ClearOutcome HistoryArea::apply(const HistoryPlan& plan, const Progres
     outcome.fail(kStoreName, problems[i].empty() ? "it could not be read" : problems[i]);
     return outcome;  // what is left cannot be told; the failure is
   }
-  std::set<std::pair<std::size_t, std::string>> stayed;
-  for (const HistoryEntry& entry : left.entries) stayed.insert({entry.source, entry.url});
+  // One source may hold the same address for several browsers.
+  std::set<std::tuple<std::size_t, std::string, std::string>> stayed;
+  for (const HistoryEntry& entry : left.entries)
+    stayed.insert({entry.source, entry.browser, entry.url});
   std::int64_t listed = 0;
   for (const HistoryEntry& entry : plan.entries) {
     if (entry.source >= cleared.size() || !cleared[entry.source]) continue;
     ++listed;
-    if (stayed.count({entry.source, entry.url}) != 0) continue;
+    if (stayed.count({entry.source, entry.browser, entry.url}) != 0) continue;
     ++outcome.removed;
     outcome.items.push_back(entry.url);
   }

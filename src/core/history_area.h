@@ -24,6 +24,8 @@ struct HistoryEntry {
   std::uint32_t flags = 0;  // the store's own flag word
   std::string browser;      // the browser and profile; "" when the store does not say
   std::size_t source = 0;
+  // Why a clearing would leave it (its browser runs); "" when it would go.
+  std::string stays = {};
 };
 
 struct HistoryPlan {
@@ -50,8 +52,8 @@ class HistoryArea {
   explicit HistoryArea(std::vector<HistorySource*> sources) : sources_(std::move(sources)) {}
 
   HistoryPlan plan() const;
-  // What applying the plan would do: every address removed, every
-  // unreadable source and unreached part a failure.
+  // What applying the plan would do: every address removed but those that
+  // stay, every unreadable source and unreached part a failure.
   static platform::ClearOutcome preview(const HistoryPlan& plan);
   // Clears every source the plan could read: what went is what the plan
   // listed and the sources no longer hold; what they still hold is kept.

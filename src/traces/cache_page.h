@@ -38,14 +38,14 @@ class CachePage {
   // What deletecache would delete of the listed entries, from the same list
   // and rule, deleting nothing.
   platform::ClearOutcome previewDeletecache() const;
+  // The list as a plan: what the automatic run and the buttons work on.
+  core::CachePlan listed() const;
   void invertsel();
   void cmdDelSelFromCache_Click();
   void cmdDelAllFromCache_Click();
   void cmdinvertcachesel_Click();
 
  private:
-  // The list as a plan: what the automatic run and the buttons work on.
-  core::CachePlan listed() const;
   // deleteCookieEntries, and the overwrite while the secure box is ticked.
   core::CacheOptions options(bool deleteCookieEntries) const;
   // A box naming what was left and why (the browser to close); none when

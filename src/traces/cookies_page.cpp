@@ -1,5 +1,6 @@
 #include "traces/cookies_page.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -134,6 +135,26 @@ void CookiesPage::deletecookies(bool ask, platform::ClearOutcome* outcome) {
         forms::vbOKOnly | forms::vbExclamation, identity::kAppTitle);
   }
   if (outcome) outcome->add(result);
+}
+
+void CookiesPage::giveListed(core::GivenPlans& given) {
+  given.chosenCookies.clear();
+  runItems_ = listedEntries(false, given.chosenCookies);
+  // In the list's order, so that the report reads as the list does.
+  std::reverse(runItems_.begin(), runItems_.end());
+  std::reverse(given.chosenCookies.begin(), given.chosenCookies.end());
+  runGone_.clear();
+  given.cookies = &plan_;
+  given.cookiesGone = &runGone_;
+}
+
+void CookiesPage::afterRun() {
+  showIndexDat_ = false;
+  // Last first, so that removing one does not shift those still to come.
+  for (std::size_t k = std::min(runItems_.size(), runGone_.size()); k-- > 0;)
+    if (runGone_[k]) lstcookies.Remove(runItems_[k]);
+  runItems_.clear();
+  runGone_.clear();
 }
 
 void CookiesPage::cmddelcookies_Click() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/clearing.h"
 #include "core/cookie_area.h"
 #include "core/cookie_folder_source.h"
 #include "core/stores.h"
@@ -55,6 +56,11 @@ class CookiesPage {
   // What deletecookies(false) would delete, from the same list, deleting
   // nothing.
   platform::ClearOutcome previewDeletecookies() const;
+  // Hands every entry the list shows to a run (given receives the listing's
+  // plan, the chosen entries and where their gone flags go); afterRun then
+  // takes the entries that went off the list.
+  void giveListed(core::GivenPlans& given);
+  void afterRun();
   void cmddelcookies_Click();
   void cmdselectallcookies_Click();
   void cmdselectnocookies_Click();
@@ -92,6 +98,9 @@ class CookiesPage {
   bool folderOnly_;  // the shell's cookie folder alone: items are files, not sites
   std::string cookieFolder_;
   core::CookiePlan plan_;  // of the last listing: what the list shows
+  // The list's items handed to the run, and which of them went.
+  std::vector<std::int64_t> runItems_;
+  std::vector<bool> runGone_;
   // The stored entries lstkeptsites shows, item by item, as written.
   std::vector<std::string> keptEntries_;
   // Counts the listings begun; a listing that lets the interface run stops

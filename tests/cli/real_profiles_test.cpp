@@ -102,7 +102,7 @@ TEST_F(RealProfiles, ARunningBrowserIsNamedAndTheRestIsStillCleared) {
                          "tracesweep) is running"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("not cleared: the history of visited sites: Please close Firefox (profile "
+  EXPECT_NE(run.out.find("not cleared: Firefox (profile tracesweep): Please close Firefox (profile "
                          "tracesweep)"),
             std::string::npos)
       << run.out;

@@ -26,20 +26,6 @@ struct Target {
   bool firefox() const { return source.profile.family == browsers::BrowserFamily::Firefox; }
 };
 
-std::string joinNames(const std::vector<std::string>& names) {
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
-    text += names[i];
-  }
-  return text;
-}
-
-std::string closeBrowsersText(const std::vector<std::string>& names) {
-  return "Please close " + joinNames(names) + " and try again. The history of a browser " +
-         "cannot be changed while the browser is open; nothing was changed.";
-}
-
 enum class Opened { Ready, Locked, Unknown, Failed };
 
 // Opens the database, sets the family's connection settings, attaches the
@@ -107,131 +93,106 @@ int changeOne(Target& target, const UrlList* urls, std::string& error) {
   return SQLITE_OK;
 }
 
+// Changes one profile's databases together, in one transaction: a failure
+// before the commit leaves the profile as it was (the transaction rolls back
+// when the connection closes). Every URL goes in one transaction: one commit
+// and one checkpoint. "" when it was changed; else why not, for its failure.
+std::string changeProfile(const HistorySource& source, const ProfileWatch& watch,
+                          const UrlList* urls, const std::function<void()>& step,
+                          platform::ClearOutcome& outcome) {
+  const std::string name = displayName(source.profile);
+  Target target{source, nullptr, {}, {}, 0};
+  std::string error;
+  std::vector<std::string> notAttached;
+  step();
+  switch (openForChange(source, target.db, target.stores, notAttached, error)) {
+    case Opened::Locked:
+      // Locked while its browser does not run: another program holds it
+      // (a second copy of this one clearing it, a sync or backup tool).
+      if (watch.running(source.profile)) return closeBrowserText(name);
+      return "The history of " + name +
+             " is in use by another program (another copy of Tracesweep may be clearing it); "
+             "it was not changed.";
+    case Opened::Unknown:
+      return {};
+    case Opened::Failed:
+      return "The history of " + name + " cannot be changed (" + error + "); it was not changed.";
+    case Opened::Ready:
+      break;
+  }
+  if (!target.firefox()) {
+    std::optional<chromium::UrlSet> bookmarks =
+        chromium::readBookmarkUrls(source.profile.profileDir);
+    if (!bookmarks)
+      return "The bookmarks of " + name +
+             " cannot be read, so its history was left alone; it was not changed.";
+    target.bookmarks = std::move(*bookmarks);
+  }
+  target.listedBefore = countListed(target.db.get(), target.firefox());
+  step();
+  if (changeOne(target, urls, error) != SQLITE_OK)
+    return "The history of " + name + " could not be changed (" + error + "); it was not changed.";
+  if (run(target.db.get(), "COMMIT", error) != SQLITE_OK)
+    return "The history of " + name + " could not be saved (" + error + ").";
+  outcome.removed += target.listedBefore - countListed(target.db.get(), target.firefox());
+  for (const std::string& store : notAttached)
+    outcome.fail(name + ": " + store, "it could not be opened");
+
+  // The deleted rows must not survive in the WAL or in free pages. A failure
+  // here leaves the change made; SQLite folds the WAL in when we close. Then
+  // the files outside the databases that remember the same pages.
+  step();
+  const bool clearing = urls == nullptr;
+  sqlite3* db = target.db.get();
+  std::unordered_set<std::string> kept;
+  if (target.firefox()) {
+    firefox::afterCommit(db, error);
+    kept = keptPlaces(db);
+  } else {
+    chromium::afterCommit(db, clearing, error);
+    if (clearing) compactVisitedSiteStores(db, target.stores);
+    kept.insert(target.bookmarks.begin(), target.bookmarks.end());
+  }
+  target.db.reset();
+  const std::unordered_set<std::string> going =
+      urls ? std::unordered_set<std::string>(urls->begin(), urls->end())
+           : std::unordered_set<std::string>();
+  KeepUrl keep = [&](const std::string& u) {
+    return kept.count(u) > 0 || (urls && going.count(u) == 0);
+  };
+  clearProfileFiles(source.profile, keep, clearing, urls, outcome);
+  return {};
+}
+
 }  // namespace
 
-// A failure anywhere before the commits leaves every profile as it was (the
-// open transactions roll back when their connections close). Every URL goes
-// in one transaction per database: one commit and one checkpoint.
+std::string closeBrowserText(const std::string& name) {
+  return "Please close " + name + " and try again: the history of a browser cannot be changed " +
+         "while the browser is open, so its history was left as it was.";
+}
+
 HistoryChange changeHistories(const ProfileWatch& watch, const UrlList* urls,
                               const StepProgress& progress) {
   HistoryChange result;
   platform::ClearOutcome& outcome = result.outcome;
-  auto step = [&progress](std::int64_t done, std::int64_t total) {
-    if (progress) progress(done, total);
-  };
-  const bool clearing = urls == nullptr;
-  const std::unordered_set<std::string> going =
-      urls ? std::unordered_set<std::string>(urls->begin(), urls->end())
-           : std::unordered_set<std::string>();
   const std::vector<HistorySource> sources = historySources(watch.profiles());
-  std::vector<std::string> busy;
-  for (const HistorySource& source : sources)
-    if (watch.running(source.profile)) busy.push_back(displayName(source.profile));
-  auto refuse = [&result, &busy] {
-    for (const std::string& name : busy) result.outcome.fail(name, name + " is running");
-    result.message = closeBrowsersText(busy);
-    return result;
-  };
-  auto failAll = [&result](const std::string& item, std::string text) {
-    result.outcome.fail(item, text);
-    result.message = std::move(text);
-    return result;
-  };
-  if (!busy.empty()) return refuse();
-
   // Steps: opening each database, changing it, and its other files.
   const auto total = static_cast<std::int64_t>(sources.size() * 3);
   std::int64_t done = 0;
-  std::vector<Target> targets;
-  std::vector<std::string> skipped;
-  std::vector<std::string> heldByOthers, heldNames;
+  auto step = [&progress, &done, total] {
+    if (progress) progress(done, total);
+    ++done;
+  };
   for (const HistorySource& source : sources) {
-    step(done++, total);
-    Target target{source, nullptr, {}, {}, 0};
-    std::string error;
-    std::vector<std::string> notAttached;
-    switch (openForChange(source, target.db, target.stores, notAttached, error)) {
-      case Opened::Locked:
-        // Locked while its browser does not run: another program holds it
-        // (a second copy of this one clearing it, a sync or backup tool).
-        if (watch.running(source.profile)) {
-          busy.push_back(displayName(source.profile));
-        } else {
-          heldByOthers.push_back(source.databasePath);
-          heldNames.push_back(displayName(source.profile));
-        }
-        continue;
-      case Opened::Unknown:
-        continue;
-      case Opened::Failed:
-        return failAll(source.databasePath, "The history of " + displayName(source.profile) +
-                                                " cannot be changed (" + error +
-                                                "); nothing was changed.");
-      case Opened::Ready:
-        break;
-    }
-    for (const std::string& store : notAttached)
-      skipped.push_back(displayName(source.profile) + ": " + store);
-    if (!target.firefox()) {
-      std::optional<chromium::UrlSet> bookmarks =
-          chromium::readBookmarkUrls(source.profile.profileDir);
-      if (!bookmarks)
-        return failAll(platform::pathBelow(source.profile.profileDir, "Bookmarks"),
-                       "The bookmarks of " + displayName(source.profile) +
-                           " cannot be read, so its history was left alone; nothing was "
-                           "changed.");
-      target.bookmarks = std::move(*bookmarks);
-    }
-    target.listedBefore = countListed(target.db.get(), target.firefox());
-    targets.push_back(std::move(target));
+    const std::int64_t first = done;
+    const std::string left = watch.running(source.profile)
+                                 ? closeBrowserText(displayName(source.profile))
+                                 : changeProfile(source, watch, urls, step, outcome);
+    done = first + 3;
+    if (left.empty()) continue;
+    outcome.fail(displayName(source.profile), left);
   }
-  if (!busy.empty()) return refuse();
-  if (!heldByOthers.empty())
-    return failAll(heldByOthers.front(),
-                   "The history of " + heldNames.front() +
-                       " is in use by another program (another copy of Tracesweep may be "
-                       "clearing it); nothing was changed.");
-
-  for (Target& target : targets) {
-    step(done++, total);
-    std::string error;
-    if (changeOne(target, urls, error) != SQLITE_OK)
-      return failAll(target.source.databasePath,
-                     "The history of " + displayName(target.source.profile) +
-                         " could not be changed (" + error + "); nothing was changed.");
-  }
-  for (Target& target : targets) {
-    std::string error;
-    if (run(target.db.get(), "COMMIT", error) != SQLITE_OK)
-      return failAll(target.source.databasePath, "The history of " +
-                                                     displayName(target.source.profile) +
-                                                     " could not be saved (" + error + ").");
-    outcome.removed += target.listedBefore - countListed(target.db.get(), target.firefox());
-  }
-  // The deleted rows must not survive in the WAL or in free pages. A failure
-  // here leaves the change made; SQLite folds the WAL in when we close. Then
-  // the files outside the databases that remember the same pages.
-  for (Target& target : targets) {
-    step(done++, total);
-    std::string error;
-    sqlite3* db = target.db.get();
-    std::unordered_set<std::string> kept;
-    if (target.firefox()) {
-      firefox::afterCommit(db, error);
-      kept = keptPlaces(db);
-    } else {
-      chromium::afterCommit(db, clearing, error);
-      if (clearing) compactVisitedSiteStores(db, target.stores);
-      kept.insert(target.bookmarks.begin(), target.bookmarks.end());
-    }
-    target.db.reset();
-    KeepUrl keep = [&](const std::string& u) {
-      return kept.count(u) > 0 || (urls && going.count(u) == 0);
-    };
-    clearProfileFiles(target.source.profile, keep, clearing, urls, outcome);
-  }
-  step(total, total);
-  for (const std::string& store : skipped) outcome.fail(store, "it could not be opened");
+  if (progress) progress(total, total);
   if (watch.refused)
     for (const platform::ClearFailure& folder : watch.refused())
       outcome.fail(folder.item, folder.reason);

@@ -1,10 +1,11 @@
 // Changing the histories of every browser profile found: clearing them, or
 // deleting some addresses from them.
 //
-// Nothing is written while a profile's browser runs or while any database
-// cannot be locked for writing: then nothing changes anywhere and the
-// message names the browsers to close or the database another program holds.
-// Every database is checked and locked before any is written.
+// Each profile is changed whole or not at all, on its own: its history
+// database and the stores attached beside it are locked and written in one
+// transaction. A profile whose browser runs, or whose database another
+// program holds, keeps its history and is a failure named by its browser
+// and profile; the other profiles are changed.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +32,8 @@ struct ProfileWatch {
 };
 
 struct HistoryChange {
-  // What went (history rows) and every part that could not be changed.
+  // What went (history rows) and every part that could not be changed: a
+  // profile left whole is one failure, its item the browser and profile.
   platform::ClearOutcome outcome;
   // "" when all was done; else what happened, in words for the user.
   std::string message;
@@ -39,6 +41,9 @@ struct HistoryChange {
 };
 
 using StepProgress = std::function<void(std::int64_t done, std::int64_t total)>;
+
+// Why a running browser's profile keeps its history, in words for the user.
+std::string closeBrowserText(const std::string& name);
 
 // urls: the addresses to delete; null clears every history.
 HistoryChange changeHistories(const ProfileWatch& watch, const UrlList* urls,

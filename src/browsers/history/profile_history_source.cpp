@@ -13,11 +13,19 @@ bool ProfileHistorySource::list(core::HistoryPlan& plan, std::size_t self, std::
   }
   for (history::HistorySource& source : history::historySources(watch_.profiles())) {
     source.browserRunning = watch_.running(source.profile);
+    // A running browser's history is listed from a copy and stays: the plan
+    // says so beforehand, as the clearing will.
+    std::string stays;
+    if (source.browserRunning) {
+      stays = history::closeBrowserText(displayName(source.profile));
+      plan.unreached.push_back({displayName(source.profile), stays});
+    }
     std::unique_ptr<history::SourceCursor> cursor = history::SourceCursor::open(source);
     if (!cursor) continue;
     core::HistoryEntry entry;
     while (cursor->next(entry)) {
       entry.source = self;
+      entry.stays = stays;
       plan.entries.push_back(std::move(entry));
       entry = {};
     }
@@ -25,12 +33,12 @@ bool ProfileHistorySource::list(core::HistoryPlan& plan, std::size_t self, std::
   return true;
 }
 
-// The whole message is the one failure, in the words the page shows, so
-// that a run tells exactly what the page would.
+// Each profile left is its own failure, named by its browser and profile,
+// in the words the page shows; what went is told by the area's listing.
 platform::ClearOutcome ProfileHistorySource::clear(const core::Progress& progress) {
-  const history::HistoryChange change = history::changeHistories(watch_, nullptr, progress);
+  history::HistoryChange change = history::changeHistories(watch_, nullptr, progress);
   platform::ClearOutcome outcome;
-  if (!change.ok()) outcome.fail("the history of visited sites", change.message);
+  outcome.failures = std::move(change.outcome.failures);
   return outcome;
 }
 

@@ -1,7 +1,8 @@
 // The histories of every browser profile of the user, as a source of the
 // history area. Listing reads each database where it lies while its browser
 // is closed, and a private copy while the browser runs or holds it locked;
-// clearing changes every profile or none (history_change.h).
+// clearing changes each profile whole or not at all, on its own
+// (history_change.h).
 #pragma once
 
 #include "browsers/history/history_change.h"

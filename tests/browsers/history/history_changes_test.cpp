@@ -1,11 +1,15 @@
 // Deleting one URL and clearing: every other row stays, bookmarks survive,
-// the databases stay sound, and a running or locking browser changes nothing.
+// the databases stay sound, and a running or locking browser leaves its own
+// profile alone.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 
 #include "browsers/history/history_change.h"
+#include "browsers/history/profile_history_source.h"
+#include "core/history_area.h"
+#include "fake_home.h"
 #include "history_fixtures.h"
 #include "temp_dir.h"
 
@@ -195,32 +199,45 @@ TEST_F(HistoryChanges, ChromiumClearKeepsBookmarkedUrlsAndDropsTheDownloads) {
   EXPECT_TRUE(databaseClean(db));
 }
 
-TEST_F(HistoryChanges, ARunningBrowserChangesNothingAnywhereAndIsNamed) {
+// A running browser (its profile's lock held by another process) keeps its
+// history, and the dry run says so beforehand; every other profile is
+// cleared, and a database another program holds is left whole on its own.
+TEST_F(HistoryChanges, EachProfileIsClearedOrLeftOnItsOwnAndTheOnesLeftAreNamed) {
   makeFirefox(FirefoxSchema::Current);
   makeChromium();
-  running.insert(chDir);
-  const HistoryChange change = clear();
-  EXPECT_NE(change.message.find("close Chromium"), std::string::npos) << change.message;
-  EXPECT_EQ(change.outcome.removed, 0);
-  Db ff(ffPath());
-  EXPECT_EQ(ff.count("SELECT count(*) FROM moz_historyvisits"), 3);
-  Db ch(chPath());
-  EXPECT_EQ(ch.count("SELECT count(*) FROM urls"), 3);
-}
+  watch.running = browsers::browserRunning;
+  browsers::ProfileHistorySource source(watch);
+  const core::HistoryArea area({&source});
+  {
+    browsertest::LockHolder firefox(ffDir + "/.parentlock");
+    const platform::ClearOutcome preview = core::HistoryArea::preview(area.plan());
+    ASSERT_EQ(preview.failures.size(), 1u);
+    EXPECT_EQ(preview.failures[0].item, "Firefox (profile default-esr)");
+    EXPECT_NE(preview.failures[0].reason.find("Please close Firefox (profile default-esr)"),
+              std::string::npos);
+    EXPECT_EQ(preview.removed, 3);  // Chromium's visited URLs; Firefox's three stay
 
-TEST_F(HistoryChanges, ALockedDatabaseIsReportedAndNothingChanges) {
-  makeChromium();
-  makeFirefox(FirefoxSchema::Current);
+    const platform::ClearOutcome run = area.apply(area.plan());
+    ASSERT_EQ(run.failures.size(), 1u);
+    EXPECT_EQ(run.failures[0].item, preview.failures[0].item);
+    EXPECT_EQ(run.failures[0].reason, preview.failures[0].reason);
+    EXPECT_EQ(run.removed, 3);
+  }
+  {
+    Db ch(chPath());
+    EXPECT_EQ(ch.count("SELECT count(*) FROM visits"), 0);
+    Db ff(ffPath());
+    EXPECT_EQ(ff.count("SELECT count(*) FROM moz_historyvisits"), 3);
+  }
+
+  // Held by another program while its browser is closed: said so, the rest changes.
   Db browser(ffPath(), true);
   browser.exec("UPDATE moz_places SET frecency = 1");  // takes and keeps the lock
   const HistoryChange change = remove("https://victim.example/");
-  EXPECT_NE(change.message.find("default-esr"), std::string::npos);
-  // Its browser does not run: whoever holds it, closing the browser would not help.
-  EXPECT_NE(change.message.find("in use by another program"), std::string::npos) << change.message;
-  EXPECT_FALSE(clear().ok());
-  Db ch(chPath());
-  EXPECT_EQ(ch.count("SELECT count(*) FROM urls"), 3);
-  EXPECT_EQ(ch.count("SELECT count(*) FROM visits"), 4);
+  ASSERT_EQ(change.outcome.failures.size(), 1u);
+  EXPECT_EQ(change.outcome.failures[0].item, "Firefox (profile default-esr)");
+  EXPECT_NE(change.outcome.failures[0].reason.find("in use by another program"), std::string::npos)
+      << change.message;
   EXPECT_EQ(browser.count("SELECT count(*) FROM moz_historyvisits"), 3);
 }
 
