@@ -36,8 +36,7 @@ struct BrowsersAtHome {
 };
 
 TEST(SameReport, TheAutomaticRunAndTheCommandLineReportTheSameForTheSameStores) {
-  const std::vector<core::Area> areas{core::Area::Cache, core::Area::Cookies,
-                                      core::Area::History};
+  const std::vector<core::Area> areas{core::Area::Cache, core::Area::Cookies, core::Area::History};
   core::RunReport automatic, commandLine;
   {
     BrowsersAtHome at;
