@@ -166,15 +166,12 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
   const auto firefoxBookmarks = column(places(), "SELECT fk FROM moz_bookmarks WHERE type = 1");
   ASSERT_FALSE(firefoxBookmarks.empty());
   const std::string data = homePath() + "/.config/chromium";
-  const std::vector<std::tuple<browsers::BrowserFamily, const char*, std::vector<std::string>>>
-      runs = {{browsers::BrowserFamily::Firefox,
-               "Firefox",
-               {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"}},
-              {browsers::BrowserFamily::Chromium,
-               "Chromium",
-               {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                "--password-store=basic", "--user-data-dir=" + data, "about:blank"}}};
-  for (const auto& [family, name, args] : runs) {
+  const std::string firefoxDir = profile(browsers::BrowserFamily::Firefox).profileDir;
+  const std::string chromiumData = profile(browsers::BrowserFamily::Chromium).userDataDir;
+  // A running browser keeps its history, whole, and is named; the other
+  // browser's goes all the same.
+  auto clearWhileRunning = [&](browsers::BrowserFamily family, const char* name,
+                               const std::vector<std::string>& args) {
     RunningBrowser browser(args);
     ASSERT_TRUE(waitUntilRunning(family)) << name;
     const std::size_t boxes = fakes_.msgbox.shown.size();
@@ -183,23 +180,22 @@ TEST_F(RealHistories, ListClearWithTheBrowsersClosedAndStartThemAgain) {
     EXPECT_NE(fakes_.msgbox.shown.back().text.find(name), std::string::npos)
         << fakes_.msgbox.shown.back().text;
     EXPECT_EQ(fakes_.msgbox.shown.back().caption, identity::kAppTitle);
-    // Listing still works while the browser holds its database.
-    auto urls = listedUrls();
-    EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://alpha.test/"), 2) << name;
-  }
-  // Nothing was lost in either profile.
+  };
+  clearWhileRunning(browsers::BrowserFamily::Firefox, "Firefox",
+                    {"firefox-esr", "--headless", "-P", "tracesweep", "about:blank"});
+  // Listing still works while a browser holds its database; Firefox's visits
+  // are all there, Chromium's are gone from every file.
   auto urls = listedUrls();
-  for (const std::string& site : kSites)
-    EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://" + site + "/"), 2) << site;
-
-  const std::string firefoxDir = profile(browsers::BrowserFamily::Firefox).profileDir;
-  const std::string chromiumData = profile(browsers::BrowserFamily::Chromium).userDataDir;
   for (const std::string& site : kSites) {
+    EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://" + site + "/"), 1) << site;
     ASSERT_FALSE(filesHolding(firefoxDir, "http://" + site).empty()) << site;
-    ASSERT_FALSE(filesHolding(chromiumData, "http://" + site).empty()) << site;
+    EXPECT_EQ(filesHolding(chromiumData, "http://" + site), std::vector<std::string>{}) << site;
   }
   ASSERT_FALSE(
       filesHolding(firefoxDir + "/sessionstore-backups", "http://" + kSites.front()).empty());
+  clearWhileRunning(browsers::BrowserFamily::Chromium, "Chromium",
+                    {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                     "--password-store=basic", "--user-data-dir=" + data, "about:blank"});
 
   page_->cmdClearHistory_Click();
   EXPECT_EQ(fakes_.msgbox.shown.size(), 2u) << fakes_.msgbox.shown.back().text;
