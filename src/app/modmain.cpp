@@ -12,7 +12,7 @@
 
 namespace app {
 
-Modmain::Modmain(platform::Platform& p, core::Stores s) : platform(p), stores(std::move(s)) {}
+Modmain::Modmain(forms::Platform& p, core::Stores s) : platform(p), stores(std::move(s)) {}
 
 Modmain::~Modmain() = default;
 

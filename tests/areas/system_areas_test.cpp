@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/paths.h"
 
 namespace areas {
@@ -38,11 +38,11 @@ class ScriptedShell : public platform::Shell {
 };
 
 struct Fixture {
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   forms::Form window{"frmmain"};
   ScriptedShell shell{window};
   erasure::FileList fileList;
-  platform::Platform platform{platform::withView(
+  forms::Platform platform{forms::withView(
       platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
                        fake.trash, shell, fake.downloader, fake.process},
       fake.msgbox, fake.dialogs, fake.windows, fake.tray)};

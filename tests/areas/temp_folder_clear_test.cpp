@@ -74,7 +74,7 @@ class FileHolder {
 class TempFolderClear : public ::testing::Test {
  protected:
   void clear(platform::FileLayer& files) {
-    platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
+    forms::Platform platform = test_support::withFilesAndShell(fake, files, shell);
     ClearTempFolder(platform, window, fileList);
   }
   void clear() { clear(realFiles); }
@@ -83,7 +83,7 @@ class TempFolderClear : public ::testing::Test {
   fs::path temp = dir.path() / "tmp";
   fs::path outside = dir.path() / "outside";
   fs::path home = dir.path() / "home";
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxFileLayer realFiles;
   platform::linux_os::LinuxShell shell;
   forms::Form window{"frmmain"};

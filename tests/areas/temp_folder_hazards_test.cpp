@@ -84,9 +84,9 @@ TEST(TempFolderHazards, FolderSwappedForALinkAfterListingLeadsNowhere) {
     fs::rename(temp / "planted", temp / "planted.old");
     fs::create_directory_symlink(documents, temp / "planted");
   };
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxShell shell;
-  platform::Platform platform{platform::withView(
+  forms::Platform platform{forms::withView(
       platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash,
                        shell, fake.downloader, fake.process},
       fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
@@ -116,9 +116,9 @@ TEST(TempFolderHazards, DriveMountedInsideTheTemporaryFolderIsLeft) {
   testsupport::EnvGuard home("HOME", (dir.path() / "home").string());
 
   platform::linux_os::LinuxFileLayer files;
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxShell shell;
-  platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
+  forms::Platform platform = test_support::withFilesAndShell(fake, files, shell);
   forms::Form window{"frmmain"};
   erasure::FileList fileList;
   ClearTempFolder(platform, window, fileList);

@@ -61,10 +61,10 @@ TEST(TempFolderSystemKept, TheSystemsEntriesStayAndAreNamedOnceAsKept) {
   fs::create_directories(dir.path() / "root/etc/tmpfiles.d");
   fs::create_symlink("/dev/null", dir.path() / "root/etc/tmpfiles.d/hidden.conf");
 
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxFileLayer files;
   SharedTmpShell shell((dir.path() / "root").string());
-  platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
+  forms::Platform platform = test_support::withFilesAndShell(fake, files, shell);
   forms::Form window{"frmmain"};
   erasure::FileList fileList;
 

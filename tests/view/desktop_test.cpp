@@ -52,8 +52,8 @@ class DesktopTest : public QObject {
     testsupport::TempDir folder;
     ViewEnv env;
     env.fake.process.folder = folder.path().string();
-    platform::Platform bundle = env.platform;
-    platform::Platform withCurl{platform::withView(
+    forms::Platform bundle = env.platform;
+    forms::Platform withCurl{forms::withView(
         platform::System{bundle.files, bundle.registry, bundle.settings, bundle.urlCache,
                          bundle.history, bundle.trash, bundle.shell, downloader, bundle.process},
         bundle.msgbox, bundle.dialogs, bundle.windows, bundle.tray)};
