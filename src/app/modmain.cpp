@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/preferences_notice.h"
+#include "app/temp_folder_wait.h"
 #include "areas/system_areas.h"
 #include "core/clearing.h"
 #include "core/history_area.h"
@@ -205,8 +206,8 @@ RunReport Modmain::clearAreas(const std::vector<Area>& areas, bool preview,
                           : areas::EmptyRecycleBin(platform, secure);
         break;
       case Area::Temp:
-        outcome = preview ? areas::PreviewTempFolder(platform, main, FileList)
-                          : areas::ClearTempFolder(platform, main, FileList);
+        outcome = preview ? PreviewTempFolder(platform, main, FileList)
+                          : ClearTempFolder(platform, main, FileList);
         break;
     }
     report.areas.push_back({area, std::move(outcome)});

@@ -90,9 +90,8 @@ TEST(TempFolderHazards, FolderSwappedForALinkAfterListingLeadsNowhere) {
       platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash,
                        shell, fake.downloader, fake.process},
       fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
-  forms::Form window{"frmmain"};
   erasure::FileList fileList;
-  ClearTempFolder(platform, window, fileList);
+  ClearTempFolder(platform, fileList);
   ASSERT_EQ(fileList.lastIndex(), 1);
   EXPECT_FALSE(files.beforeFirst) << "the swap took place during the wipe";
   EXPECT_EQ(testsupport::readFile(documents / "report.txt"), "my report");
@@ -119,9 +118,8 @@ TEST(TempFolderHazards, DriveMountedInsideTheTemporaryFolderIsLeft) {
   forms::fake::FakePlatform fake;
   platform::linux_os::LinuxShell shell;
   forms::Platform platform = test_support::withFilesAndShell(fake, files, shell);
-  forms::Form window{"frmmain"};
   erasure::FileList fileList;
-  ClearTempFolder(platform, window, fileList);
+  ClearTempFolder(platform, fileList);
   EXPECT_EQ(testsupport::readFile(drive / "photo.jpg"), "holiday");
 }
 

@@ -8,7 +8,7 @@
 
 #include "app/frmmain.h"
 #include "app/modmain.h"
-#include "areas/system_areas.h"
+#include "app/temp_folder_wait.h"
 #include "erase/secure_wipe.h"
 #include "platform/windows/folder_safety.h"
 #include "platform/windows/win32.h"
@@ -123,7 +123,7 @@ TEST(WindowsFileLayer, TempFolderIsClearedButNeverPastAJunctionOrAFileInUse) {
     HeldOpen other(held);
     windows_test::RealWindows real;
     app::Modmain app(real.platform());
-    areas::ClearTempFolder(real.platform(), app.loadMainForm(), app.FileList);
+    app::ClearTempFolder(real.platform(), app.loadMainForm(), app.FileList);
   }
   SetEnvironmentVariableA("TMP", had ? oldTmp : nullptr);
 

@@ -14,10 +14,10 @@
 #include <memory>
 
 #include "app/modmain.h"
+#include "app/update_check.h"
 #include "http_test_server.h"
 #include "platform/linux/net/curl_downloader.h"
 #include "temp_dir.h"
-#include "update/update_check.h"
 #include "view/qt/quit_on_signal.h"
 #include "view_env.h"
 

@@ -1,4 +1,4 @@
-#include "update/update_check.h"
+#include "app/update_check.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

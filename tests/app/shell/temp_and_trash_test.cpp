@@ -1,15 +1,15 @@
 // The temporary folder and recycle bin operations over fake services: what
-// they ask of the platform, and that the wait cursor never stays behind.
-#include "areas/system_areas.h"
-
+// they ask of the platform, and that the window's wait cursor never stays behind.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "app/temp_folder_wait.h"
+#include "areas/system_areas.h"
 #include "forms/fake/fake_platform.h"
 #include "platform/paths.h"
 
-namespace areas {
+namespace app {
 namespace {
 
 using platform::kAttrDirectory;
@@ -98,10 +98,10 @@ TEST(ClearTempFolder, WaitCursorGoesEvenWhenThePlatformFails) {
 
 TEST(EmptyRecycleBin, EmptiesEveryBinOnce) {
   Fixture f;
-  EmptyRecycleBin(f.platform);
+  areas::EmptyRecycleBin(f.platform);
   EXPECT_EQ(f.fake.trash.emptied, 1);
   EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);
 }
 
 }  // namespace
-}  // namespace areas
+}  // namespace app

@@ -1,4 +1,4 @@
-#include "update/update_check.h"
+#include "app/update_check.h"
 
 #include "identity.h"
 #include "platform/paths.h"
