@@ -21,7 +21,7 @@
 
 #include "../tests/browsers/cache/cache_files.h"
 #include "browsers/cache/profile_cache_source.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "traces/cache_page.h"
 
 namespace fs = std::filesystem;
@@ -135,8 +135,8 @@ int main(int argc, char** argv) {
       {(profiles.cache2() / "doomed").string(), true},
       {profiles.cacheData().string(), false}};
 
-  platform::fake::FakePlatform fake;
-  platform::Platform platform = fake.platform();
+  forms::fake::FakePlatform fake;
+  forms::Platform platform = fake.platform();
   browsers::ProfileCacheSource cache(fake.files, profiles.both(),
                                      [](const browsers::BrowserProfile&) { return false; });
   forms::Form frmmain("frmmain");

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "browsers/cookies/profile_cookie_source.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "traces/cookies_page.h"
 
 namespace fs = std::filesystem;
@@ -94,8 +94,8 @@ double median(std::vector<double> v) {
 // ticks "Secure Wipe all other areas" (the database is vacuumed too).
 double throughThePage(const std::string& pristine, const std::string& live, bool secure = false) {
   fs::copy_file(pristine, live, fs::copy_options::overwrite_existing);
-  platform::fake::FakePlatform f;
-  platform::Platform platform{f.platform()};
+  forms::fake::FakePlatform f;
+  forms::Platform platform{f.platform()};
   browsers::ProfileCookieSource cookies;
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};

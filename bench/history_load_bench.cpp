@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "browsers/history/profile_history_source.h"
+#include "forms/fake/fake_platform.h"
 #include "forms/form.h"
-#include "platform/fake/fake_platform.h"
 #include "traces/history_page.h"
 
 extern char** environ;
@@ -160,8 +160,8 @@ int main(int argc, char** argv) {
   profile.profileDir = profileDir;
   browsers::ProfileHistorySource source(
       {[&] { return std::vector{profile}; }, [](const auto&) { return false; }, {}});
-  platform::fake::FakePlatform fakes;
-  platform::Platform bundle = fakes.platform();
+  forms::fake::FakePlatform fakes;
+  forms::Platform bundle = fakes.platform();
   forms::Form form("frmmain");
   forms::StatusBar sbar("sbar", 2);
   traces::HistoryPage page(bundle, forms::PageHost{form, sbar}, nullptr, {&source});

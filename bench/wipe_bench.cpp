@@ -16,15 +16,15 @@
 
 #include "erase/secure_wipe.h"
 #include "erase/wipe_choice.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/linux/files/linux_file_layer.h"
 
 namespace {
 
 struct Bundle {
-  platform::fake::FakePlatform fakes;
+  forms::fake::FakePlatform fakes;
   platform::linux_os::LinuxFileLayer files;
-  platform::Platform platform{platform::withView(
+  forms::Platform platform{forms::withView(
       platform::System{files, fakes.registry, fakes.settings, fakes.urlCache, fakes.history,
                        fakes.trash, fakes.shell, fakes.downloader, fakes.process},
       fakes.msgbox, fakes.dialogs, fakes.windows, fakes.tray)};

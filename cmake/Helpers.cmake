@@ -1,8 +1,13 @@
-# ts_add_folder_library(<name> <folder> [DEPS ...]): a static library of every
-# .cpp directly inside <folder>; a folder without sources gives an interface library.
+# ts_add_folder_library(<name> <folder> [EXCLUDE <file> ...] [DEPS ...]): a
+# static library of every .cpp directly inside <folder> but the excluded ones;
+# a folder without sources gives an interface library.
 function(ts_add_folder_library name folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "EXCLUDE;DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  list(TRANSFORM ARG_EXCLUDE PREPEND ${folder}/)
+  if(ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${ARG_EXCLUDE})
+  endif()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_link_libraries(${name} PUBLIC ts_settings ${ARG_DEPS})

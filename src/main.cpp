@@ -8,7 +8,7 @@
 #include "app/modmain.h"
 #include "browsers/stores/browser_stores.h"
 #include "cli/cli.h"
-#include "platform/platform.h"
+#include "forms/platform.h"
 #include "view/qt/pictures.h"
 #include "view/qt/qt_view.h"
 #include "view/qt/quit_on_signal.h"
@@ -34,8 +34,7 @@ int main(int argc, char** argv) {
   view_qt::QtDialogs dialogs(windows);
   view_qt::QtTray tray(view_qt::programIcon());
   const auto system = platform::openSystemServices();
-  platform::Platform services =
-      platform::withView(system->system(), msgbox, dialogs, windows, tray);
+  forms::Platform services = forms::withView(system->system(), msgbox, dialogs, windows, tray);
 
   browsers::BrowserStores browsers(services.files);
 

@@ -10,7 +10,7 @@
 
 #include "browsers/stores/browser_stores.h"
 #include "cli/cli.h"
-#include "platform/platform.h"
+#include "forms/platform.h"
 #include "platform/windows/parent_console.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
@@ -26,8 +26,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   }
   view_win32::Win32View view(instance);
   const auto system = platform::openSystemServices();
-  platform::Platform services =
-      platform::withView(system->system(), view.msgbox, view.dialogs, view.windows, view.tray);
+  forms::Platform services =
+      forms::withView(system->system(), view.msgbox, view.dialogs, view.windows, view.tray);
   browsers::BrowserStores browsers(services.files);
   return view.run(services, browsers.stores(), system->runLog());
 }

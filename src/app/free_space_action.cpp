@@ -28,7 +28,7 @@ std::string homeFolder() {
 
 }  // namespace
 
-FreeSpaceAction::FreeSpaceAction(platform::Platform& platform, forms::PageHost host,
+FreeSpaceAction::FreeSpaceAction(forms::Platform& platform, forms::PageHost host,
                                  forms::CommandButton& wipeButton)
     : platform_(platform), host_(host), wipeButton_(wipeButton) {
   // Where the system offers no free-space wipe the button does nothing.

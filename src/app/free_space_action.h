@@ -12,14 +12,14 @@
 
 #include "forms/controls.h"
 #include "forms/page_host.h"
-#include "platform/platform.h"
+#include "forms/platform.h"
 
 namespace app {
 
 class FreeSpaceAction {
  public:
   // wipeButton is the page's "&Wipe", which waits while a fill runs.
-  FreeSpaceAction(platform::Platform& platform, forms::PageHost host,
+  FreeSpaceAction(forms::Platform& platform, forms::PageHost host,
                   forms::CommandButton& wipeButton);
   ~FreeSpaceAction();
   FreeSpaceAction(const FreeSpaceAction&) = delete;
@@ -41,7 +41,7 @@ class FreeSpaceAction {
   void finished(const platform::FreeSpaceDrive& drive, const platform::FreeSpaceResult& result,
                 int passes);
 
-  platform::Platform& platform_;
+  forms::Platform& platform_;
   forms::PageHost host_;
   forms::CommandButton& wipeButton_;
   std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();

@@ -6,6 +6,7 @@
 #include "app/about_texts.h"
 #include "app/help_page.h"
 #include "app/modmain.h"
+#include "app/temp_folder_wait.h"
 #include "areas/system_areas.h"
 #include "core/preferences.h"
 #include "core/stored_choices.h"
@@ -124,7 +125,7 @@ void frmmain::chkdeltempfiles_Click() {
   if (chkdeltempfiles.Value() != 1) return;
   sbar.setPanelText(1, "Deleting temp folder contents...");
   sbar.Refresh();
-  tellRun(Area::Temp, areas::ClearTempFolder(app_.platform, *this, app_.FileList));
+  tellRun(Area::Temp, ClearTempFolder(app_.platform, *this, app_.FileList));
   sbar.setPanelText(1, "");
 }
 

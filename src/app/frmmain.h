@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/free_space_action.h"
+#include "app/update_check.h"
 #include "core/run_report.h"
 #include "erase/wipe_page.h"
 #include "forms/controls.h"
@@ -15,7 +16,6 @@
 #include "traces/cache_page.h"
 #include "traces/cookies_page.h"
 #include "traces/history_page.h"
-#include "update/update_check.h"
 
 namespace app {
 

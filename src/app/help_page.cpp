@@ -14,7 +14,7 @@ namespace {
 // share/doc/) and the build tree, which copies the page the same way.
 constexpr const char* kBesideProgram = "../share/doc/tracesweep/help.html";
 
-std::string installedHelp(platform::Platform& platform) {
+std::string installedHelp(forms::Platform& platform) {
   std::string folder = platform.process.programFolder();
   std::string candidates[] = {
       folder.empty() ? std::string()
@@ -46,7 +46,7 @@ std::string fileUrl(std::string_view path) {
   return url;
 }
 
-std::string helpLocation(platform::Platform& platform, std::string_view section,
+std::string helpLocation(forms::Platform& platform, std::string_view section,
                          std::string_view maker) {
   if (identity::makerConfigured(maker)) return identity::helpUrl(maker);
   std::string url = fileUrl(installedHelp(platform));
@@ -54,7 +54,7 @@ std::string helpLocation(platform::Platform& platform, std::string_view section,
   return url;
 }
 
-std::string homeLocation(platform::Platform& platform, std::string_view maker) {
+std::string homeLocation(forms::Platform& platform, std::string_view maker) {
   if (identity::makerConfigured(maker)) return identity::homeUrl(maker);
   return helpLocation(platform, "maker", maker);
 }

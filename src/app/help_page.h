@@ -6,19 +6,18 @@
 #include <string>
 #include <string_view>
 
+#include "forms/platform.h"
 #include "identity.h"
-#include "platform/platform.h"
 
 namespace app {
 
 // The help page: the maker's, or the installed one as a file:// URL (with
 // #section appended when section is given).
-std::string helpLocation(platform::Platform& platform, std::string_view section = {},
+std::string helpLocation(forms::Platform& platform, std::string_view section = {},
                          std::string_view maker = identity::kMakerUrl);
 
 // The home page: the maker's, or the installed help page's part about the maker.
-std::string homeLocation(platform::Platform& platform,
-                         std::string_view maker = identity::kMakerUrl);
+std::string homeLocation(forms::Platform& platform, std::string_view maker = identity::kMakerUrl);
 
 // "/a b/c" -> "file:///a%20b/c".
 std::string fileUrl(std::string_view path);

@@ -9,7 +9,7 @@
 
 namespace app {
 
-Modmain::Modmain(platform::Platform& p, core::Stores s)
+Modmain::Modmain(forms::Platform& p, core::Stores s)
     : platform(p), stores(std::move(s)), sources_(p, stores) {}
 
 Modmain::~Modmain() = default;

@@ -13,8 +13,8 @@
 #include "core/run_report.h"
 #include "core/stores.h"
 #include "erase/file_list.h"
+#include "forms/platform.h"
 #include "identity.h"
-#include "platform/platform.h"
 #include "platform/run_log.h"
 #include "traces/url_history.h"
 
@@ -26,7 +26,7 @@ class Modmain {
  public:
   // stores are where the browsers' traces are; none means the system's own
   // legacy stores alone.
-  explicit Modmain(platform::Platform& platform, core::Stores stores = {});
+  explicit Modmain(forms::Platform& platform, core::Stores stores = {});
   ~Modmain();
   Modmain(const Modmain&) = delete;
   Modmain& operator=(const Modmain&) = delete;
@@ -79,7 +79,7 @@ class Modmain {
   frmCleanUp* cleanUpForm() const { return cleanUp_.get(); }
   bool hasTray() const { return platform.tray.available(); }
 
-  platform::Platform& platform;
+  forms::Platform& platform;
   const core::Stores stores;
   // Scheme and host of the maker's server: the build's own; tests point it elsewhere.
   std::string makerUrl = identity::kMakerUrl;

@@ -15,7 +15,7 @@ bool isStored(platform::SettingsStore& store, const char* key) {
   return store.GetSetting(identity::kAppTitle, core::prefs::kSection, key, absent) != absent;
 }
 
-std::string keptSettings(platform::Platform& platform, frmmain& main) {
+std::string keptSettings(forms::Platform& platform, frmmain& main) {
   std::string list;
   for (auto& [key, box] : main.preferenceBoxes())
     if (isStored(platform.settings, key))
@@ -29,7 +29,7 @@ std::string keptSettings(platform::Platform& platform, frmmain& main) {
 
 }  // namespace
 
-std::string preferencesRepairText(platform::Platform& platform, frmmain& main) {
+std::string preferencesRepairText(forms::Platform& platform, frmmain& main) {
   platform::RegistryRepair repair = platform.registry.loadRepair();
   if (repair.problems.empty()) return "";
   std::string why;
@@ -52,7 +52,7 @@ std::string preferencesRepairText(platform::Platform& platform, frmmain& main) {
   return text;
 }
 
-void tellPreferencesRepair(platform::Platform& platform, frmmain& main) {
+void tellPreferencesRepair(forms::Platform& platform, frmmain& main) {
   std::string text = preferencesRepairText(platform, main);
   if (!text.empty())
     platform.msgbox.show(text, forms::vbOKOnly | forms::vbInformation, identity::kAppTitle);

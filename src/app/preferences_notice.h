@@ -5,16 +5,16 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "forms/platform.h"
 
 namespace app {
 
 class frmmain;
 
 // The box's text; "" when the store was sound. `main` holds the loaded preferences.
-std::string preferencesRepairText(platform::Platform& platform, frmmain& main);
+std::string preferencesRepairText(forms::Platform& platform, frmmain& main);
 
 // Shows the box when there is something to tell.
-void tellPreferencesRepair(platform::Platform& platform, frmmain& main);
+void tellPreferencesRepair(forms::Platform& platform, frmmain& main);
 
 }  // namespace app

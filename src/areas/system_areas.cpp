@@ -88,18 +88,6 @@ platform::ClearOutcome PreviewTempFolder(platform::System& platform, erasure::Fi
   return clearTemp(platform, fileList, true);
 }
 
-platform::ClearOutcome ClearTempFolder(platform::System& platform, forms::Form& mainWindow,
-                                       erasure::FileList& fileList) {
-  forms::HourglassGuard hourglass(mainWindow);
-  return clearTemp(platform, fileList, false);
-}
-
-platform::ClearOutcome PreviewTempFolder(platform::System& platform, forms::Form& mainWindow,
-                                         erasure::FileList& fileList) {
-  forms::HourglassGuard hourglass(mainWindow);
-  return clearTemp(platform, fileList, true);
-}
-
 platform::ClearOutcome EmptyRecycleBin(platform::System& platform, bool overwrite) {
   platform::ClearOutcome outcome;
   std::set<std::string> counted;  // trashed items told as removed, each once

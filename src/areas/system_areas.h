@@ -2,7 +2,6 @@
 #pragma once
 
 #include "erase/file_list.h"
-#include "forms/form.h"
 #include "platform/clear_outcome.h"
 #include "platform/system.h"
 
@@ -16,11 +15,6 @@ platform::ClearOutcome ClearTempFolder(platform::System& platform, erasure::File
 // What ClearTempFolder would remove and leave: the same listing and the same
 // judgement of each file, with nothing written or removed.
 platform::ClearOutcome PreviewTempFolder(platform::System& platform, erasure::FileList& fileList);
-// The same, for a window: its wait cursor shows while they run.
-platform::ClearOutcome ClearTempFolder(platform::System& platform, forms::Form& mainWindow,
-                                       erasure::FileList& fileList);
-platform::ClearOutcome PreviewTempFolder(platform::System& platform, forms::Form& mainWindow,
-                                         erasure::FileList& fileList);
 
 // Empties the recycle bins of every drive, without asking. overwrite first
 // wipes every trashed file with one pass ("Secure Wipe all other areas").

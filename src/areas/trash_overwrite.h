@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/clear_outcome.h"
-#include "platform/platform.h"
+#include "platform/system.h"
 
 namespace areas {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "erase/file_list.h"
-#include "platform/platform.h"
+#include "platform/system.h"
 
 namespace erasure {
 

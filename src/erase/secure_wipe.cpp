@@ -1,8 +1,6 @@
 #include "erase/secure_wipe.h"
 
 #include "erase/overwrite_passes.h"
-#include "forms/message_box.h"
-#include "identity.h"
 
 namespace erasure {
 
@@ -60,13 +58,15 @@ void ForceDelete(platform::System& platform, const std::string& path) {
   }
 }
 
-bool FileExists(platform::Platform& platform, const std::string& path) {
+FileCheck CheckFile(platform::System& platform, const std::string& path) {
+  FileCheck check;
   std::int64_t length = 0;
-  int error = platform.files.fileLength(path, length);
-  if (error == 0) return length > 0;
-  if (error != platform::kErrFileNotFound)
-    platform.msgbox.show(platform.files.errorText(error), forms::vbOKOnly, identity::kAppTitle);
-  return false;
+  const int error = platform.files.fileLength(path, length);
+  if (error == 0)
+    check.hasContent = length > 0;
+  else if (error != platform::kErrFileNotFound)
+    check.problem = platform.files.errorText(error);
+  return check;
 }
 
 }  // namespace erasure

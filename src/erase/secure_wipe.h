@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/system.h"
 
 namespace erasure {
 
@@ -61,9 +61,14 @@ WipeResult WipeFile(platform::System& platform, const std::string& path, int pas
 // Deletes one file, clearing a read-only mark when that is what stops it.
 void ForceDelete(platform::System& platform, const std::string& path);
 
-// True when the file exists and is longer than 0 bytes. A failure other than
-// "not found" shows the system's error text in a message box.
-bool FileExists(platform::Platform& platform, const std::string& path);
+// What a look at a file named for wiping found.
+struct FileCheck {
+  bool hasContent = false;  // it exists and is longer than 0 bytes
+  std::string problem;      // the system's text for a failure other than "not found", else ""
+};
+
+// Looks at a file named for wiping. Nothing is shown: the caller tells the problem.
+FileCheck CheckFile(platform::System& platform, const std::string& path);
 
 struct BatchOptions {
   bool ownedByUserOnly = false;  // skip files of other users (the shared /tmp)

@@ -20,7 +20,7 @@
 #include "erase/file_list.h"
 #include "erase/secure_wipe.h"
 #include "platform/clear_outcome.h"
-#include "platform/platform.h"
+#include "platform/system.h"
 
 namespace erasure {
 

@@ -14,9 +14,18 @@ constexpr const char* kWarning =
     "Warning! this will wipe the specified files and delete them. Once this is done they "
     "cannot be recovered";
 
+// True when the file exists and has content; a failure other than "not
+// found" is told in a box.
+bool fileExists(forms::Platform& platform, const std::string& path) {
+  const FileCheck check = CheckFile(platform, path);
+  if (!check.problem.empty())
+    platform.msgbox.show(check.problem, forms::vbOKOnly, identity::kAppTitle);
+  return check.hasContent;
+}
+
 }  // namespace
 
-WipePage::WipePage(platform::Platform& platform, forms::PageHost host, FileList& fileList)
+WipePage::WipePage(forms::Platform& platform, forms::PageHost host, FileList& fileList)
     : platform_(platform), host_(host), fileList_(fileList) {}
 
 void WipePage::cmdWipe_Click() {
@@ -33,7 +42,7 @@ void WipePage::wipeOut() {
 }
 
 void WipePage::wipeSingleFile(const std::string& path, int passes) {
-  if (!FileExists(platform_, path)) return;
+  if (!fileExists(platform_, path)) return;
   WipeResult result;
   {
     forms::HourglassGuard hourglass(host_.form);

@@ -7,13 +7,13 @@
 #include "erase/file_list.h"
 #include "erase/wipe_choice.h"
 #include "forms/page_host.h"
-#include "platform/platform.h"
+#include "forms/platform.h"
 
 namespace erasure {
 
 class WipePage {
  public:
-  WipePage(platform::Platform& platform, forms::PageHost host, FileList& fileList);
+  WipePage(forms::Platform& platform, forms::PageHost host, FileList& fileList);
 
   forms::Frame Frame6{"Frame6", "Secure Erasing"};
   forms::CheckBox chkSecureForAll{"chkSecureForAll", "Secure Wipe all other areas"};
@@ -42,7 +42,7 @@ class WipePage {
   // folder-safety rule protects.
   bool confirmProtected(const WipeChoice& choice);
 
-  platform::Platform& platform_;
+  forms::Platform& platform_;
   forms::PageHost host_;
   FileList& fileList_;
 };

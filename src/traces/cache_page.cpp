@@ -10,7 +10,7 @@
 
 namespace traces {
 
-CachePage::CachePage(platform::Platform& platform, forms::PageHost host,
+CachePage::CachePage(forms::Platform& platform, forms::PageHost host,
                      const forms::CheckBox* secureForAll, std::vector<core::CacheSource*> sources,
                      bool besideUrlCache)
     : platform_(platform),

@@ -7,8 +7,8 @@
 #include "core/cache_area.h"
 #include "core/url_cache_source.h"
 #include "forms/page_host.h"
+#include "forms/platform.h"
 #include "platform/clear_outcome.h"
-#include "platform/platform.h"
 
 namespace traces {
 
@@ -18,7 +18,7 @@ class CachePage {
   // it is ticked, deleted entries' files are overwritten before removal.
   // sources are where the entries are; none means the system's URL cache,
   // which besideUrlCache lists before them.
-  CachePage(platform::Platform& platform, forms::PageHost host,
+  CachePage(forms::Platform& platform, forms::PageHost host,
             const forms::CheckBox* secureForAll = nullptr,
             std::vector<core::CacheSource*> sources = {}, bool besideUrlCache = false);
 
@@ -52,7 +52,7 @@ class CachePage {
   // everything went.
   void tellFailures(const platform::ClearOutcome& outcome);
 
-  platform::Platform& platform_;
+  forms::Platform& platform_;
   forms::PageHost host_;
   const forms::CheckBox* secureForAll_;
   core::UrlCacheSource legacy_;

@@ -18,7 +18,7 @@ constexpr const char* kShellFoldersKey =
 constexpr const char* kIndexFile = "index.dat";
 }  // namespace
 
-CookiesPage::CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
+CookiesPage::CookiesPage(forms::Platform& platform, forms::PageHost host, bool& showIndexDat,
                          const forms::CheckBox& secureForAll, const core::Stores& stores)
     : platform_(platform),
       host_(host),

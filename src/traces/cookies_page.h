@@ -11,8 +11,8 @@
 #include "core/cookie_folder_source.h"
 #include "core/stores.h"
 #include "forms/page_host.h"
+#include "forms/platform.h"
 #include "platform/clear_outcome.h"
-#include "platform/platform.h"
 
 namespace traces {
 
@@ -25,7 +25,7 @@ class CookiesPage {
   // them. naming names hosts as sites for the keep list, which the
   // preferences hold; keptByBrowsers reads the sites the browsers themselves
   // keep (none: nothing to import).
-  CookiesPage(platform::Platform& platform, forms::PageHost host, bool& showIndexDat,
+  CookiesPage(forms::Platform& platform, forms::PageHost host, bool& showIndexDat,
               const forms::CheckBox& secureForAll, const core::Stores& stores = {});
 
   forms::Frame Frame2{"Frame2", "Cookie Information"};
@@ -87,7 +87,7 @@ class CookiesPage {
   // follow. Whether it was saved.
   bool changeKeepList(const std::function<void(core::KeepList&)>& edit);
 
-  platform::Platform& platform_;
+  forms::Platform& platform_;
   forms::PageHost host_;
   bool& showIndexDat_;
   const forms::CheckBox& secureForAll_;

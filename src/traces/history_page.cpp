@@ -62,7 +62,7 @@ void fitColumns(std::vector<forms::ColumnHeader>& columns,
 
 }  // namespace
 
-HistoryPage::HistoryPage(platform::Platform& platform, forms::PageHost host, CURLHistory* history,
+HistoryPage::HistoryPage(forms::Platform& platform, forms::PageHost host, CURLHistory* history,
                          std::vector<core::HistorySource*> sources, bool besideStore)
     : platform_(platform),
       host_(host),

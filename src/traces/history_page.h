@@ -9,7 +9,7 @@
 #include "core/history_area.h"
 #include "core/url_history_source.h"
 #include "forms/page_host.h"
-#include "platform/platform.h"
+#include "forms/platform.h"
 #include "traces/url_history.h"
 
 namespace traces {
@@ -19,7 +19,7 @@ class HistoryPage {
   // history is the shared instance of the system's store, used when there
   // are no sources, and listed before them when besideStore is set; null
   // when the store could not be created.
-  HistoryPage(platform::Platform& platform, forms::PageHost host, CURLHistory* history,
+  HistoryPage(forms::Platform& platform, forms::PageHost host, CURLHistory* history,
               std::vector<core::HistorySource*> sources = {}, bool besideStore = false);
 
   forms::Frame Frame4{"Frame4", "Visited Sites"};
@@ -44,7 +44,7 @@ class HistoryPage {
   std::string clearSources();
   void showProgress(std::int64_t done, std::int64_t total);
 
-  platform::Platform& platform_;
+  forms::Platform& platform_;
   forms::PageHost host_;
   CURLHistory* history_;
   // The system's store as a source, when it is listed beside the sources.

@@ -8,8 +8,8 @@
 
 namespace traces {
 
-std::string GetRegValue(platform::Platform& platform, platform::HKEY root,
-                        const std::string& subKey, const std::string& name) {
+std::string GetRegValue(forms::Platform& platform, platform::HKEY root, const std::string& subKey,
+                        const std::string& name) {
   platform::HKEY key = 0;
   // The result is not looked at: a key that is missing leaves 0, and the read
   // below reports the failure.
@@ -44,8 +44,7 @@ static std::string readInteger(platform::Registry& registry, platform::HKEY key,
   return std::to_string(static_cast<std::int32_t>(value));
 }
 
-std::string ReadRegValue(platform::Platform& platform, platform::HKEY key,
-                         const std::string& name) {
+std::string ReadRegValue(forms::Platform& platform, platform::HKEY key, const std::string& name) {
   platform::Registry& registry = platform.registry;
   std::uint32_t type = 0;
   std::uint32_t size = 0;

@@ -7,7 +7,7 @@
 
 #include "../erase/pass_counting_layer.h"
 #include "areas/system_areas.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "platform/linux/trash/freedesktop_trash.h"
 #include "temp_dir.h"
@@ -28,8 +28,8 @@ TEST(EmptyRecycleBin, SecureWipeOfOtherAreasOverwritesEveryTrashedFileOnceFirst)
   platform::linux_os::FreedesktopTrash trash(dir.str() + "/no-mountinfo", dir.str() + "/Trash");
   platform::linux_os::LinuxFileLayer real;
   erasetest::PassCountingLayer files(real);
-  platform::fake::FakePlatform fake;
-  platform::Platform platform{platform::withView(
+  forms::fake::FakePlatform fake;
+  forms::Platform platform{forms::withView(
       platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, trash,
                        fake.shell, fake.downloader, fake.process},
       fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
@@ -53,8 +53,8 @@ TEST(EmptyRecycleBin, SecureEmptyingCountsWhatThePreviewNamedAndTellsWhatWasNotO
   platform::linux_os::FreedesktopTrash trash(dir.str() + "/no-mountinfo", dir.str() + "/Trash");
   platform::linux_os::LinuxFileLayer real;
   erasetest::PassCountingLayer files(real);
-  platform::fake::FakePlatform fake;
-  platform::Platform platform{platform::withView(
+  forms::fake::FakePlatform fake;
+  forms::Platform platform{forms::withView(
       platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, trash,
                        fake.shell, fake.downloader, fake.process},
       fake.msgbox, fake.dialogs, fake.windows, fake.tray)};

@@ -74,8 +74,8 @@ class FileHolder {
 class TempFolderClear : public ::testing::Test {
  protected:
   void clear(platform::FileLayer& files) {
-    platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
-    ClearTempFolder(platform, window, fileList);
+    forms::Platform platform = test_support::withFilesAndShell(fake, files, shell);
+    ClearTempFolder(platform, fileList);
   }
   void clear() { clear(realFiles); }
 
@@ -83,10 +83,9 @@ class TempFolderClear : public ::testing::Test {
   fs::path temp = dir.path() / "tmp";
   fs::path outside = dir.path() / "outside";
   fs::path home = dir.path() / "home";
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxFileLayer realFiles;
   platform::linux_os::LinuxShell shell;
-  forms::Form window{"frmmain"};
   erasure::FileList fileList;
   std::optional<EnvGuard> tmpdirEnv, homeEnv;
 
@@ -116,7 +115,6 @@ TEST_F(TempFolderClear, EveryFileAtEveryDepthGoesFoldersStay) {
   EXPECT_TRUE(fs::is_directory(temp / "one" / "two" / "three"));
   EXPECT_TRUE(fs::is_directory(temp / "empty-folder"));
   EXPECT_EQ(fileList.lastIndex(), 6);
-  EXPECT_EQ(window.MousePointer(), forms::vbDefault);
 }
 
 TEST_F(TempFolderClear, LeavesWhatIsNotOnlyTheUsersOwnFile) {

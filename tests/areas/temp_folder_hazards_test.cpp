@@ -84,15 +84,14 @@ TEST(TempFolderHazards, FolderSwappedForALinkAfterListingLeadsNowhere) {
     fs::rename(temp / "planted", temp / "planted.old");
     fs::create_directory_symlink(documents, temp / "planted");
   };
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxShell shell;
-  platform::Platform platform{platform::withView(
+  forms::Platform platform{forms::withView(
       platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, fake.trash,
                        shell, fake.downloader, fake.process},
       fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
-  forms::Form window{"frmmain"};
   erasure::FileList fileList;
-  ClearTempFolder(platform, window, fileList);
+  ClearTempFolder(platform, fileList);
   ASSERT_EQ(fileList.lastIndex(), 1);
   EXPECT_FALSE(files.beforeFirst) << "the swap took place during the wipe";
   EXPECT_EQ(testsupport::readFile(documents / "report.txt"), "my report");
@@ -116,12 +115,11 @@ TEST(TempFolderHazards, DriveMountedInsideTheTemporaryFolderIsLeft) {
   testsupport::EnvGuard home("HOME", (dir.path() / "home").string());
 
   platform::linux_os::LinuxFileLayer files;
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxShell shell;
-  platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
-  forms::Form window{"frmmain"};
+  forms::Platform platform = test_support::withFilesAndShell(fake, files, shell);
   erasure::FileList fileList;
-  ClearTempFolder(platform, window, fileList);
+  ClearTempFolder(platform, fileList);
   EXPECT_EQ(testsupport::readFile(drive / "photo.jpg"), "holiday");
 }
 

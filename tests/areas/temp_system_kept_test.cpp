@@ -61,22 +61,21 @@ TEST(TempFolderSystemKept, TheSystemsEntriesStayAndAreNamedOnceAsKept) {
   fs::create_directories(dir.path() / "root/etc/tmpfiles.d");
   fs::create_symlink("/dev/null", dir.path() / "root/etc/tmpfiles.d/hidden.conf");
 
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxFileLayer files;
   SharedTmpShell shell((dir.path() / "root").string());
-  platform::Platform platform = test_support::withFilesAndShell(fake, files, shell);
-  forms::Form window{"frmmain"};
+  forms::Platform platform = test_support::withFilesAndShell(fake, files, shell);
   erasure::FileList fileList;
 
   const std::string t = fs::canonical(temp).string() + "/";
   const std::vector<std::string> kept = {t + ".X0-lock", t + ".X11-unix", t + "app-5f3e-1",
                                          t + "systemd-private-abc"};
-  platform::ClearOutcome preview = PreviewTempFolder(platform, window, fileList);
+  platform::ClearOutcome preview = PreviewTempFolder(platform, fileList);
   EXPECT_EQ(keptItems(preview), kept);
   EXPECT_EQ(preview.removed, 2);
   EXPECT_EQ(fileList.lastIndex(), 2);  // the page's list holds only what goes
 
-  platform::ClearOutcome run = ClearTempFolder(platform, window, fileList);
+  platform::ClearOutcome run = ClearTempFolder(platform, fileList);
   EXPECT_EQ(keptItems(run), kept);
   EXPECT_EQ(run.removed, 2);
   std::sort(preview.items.begin(), preview.items.end());

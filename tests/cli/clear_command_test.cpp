@@ -15,7 +15,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "platform/linux/system/linux_shell.h"
 #include "platform/linux/trash/freedesktop_trash.h"
@@ -67,7 +67,7 @@ class ClearCommand : public ::testing::Test {
   fs::path outside = dir.path() / "outside";
   testsupport::EnvGuard tmpdirEnv{"TMPDIR", temp.string()};
   testsupport::EnvGuard homeEnv{"HOME", home.string()};
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxFileLayer files;
   platform::linux_os::LinuxShell shell;
   std::unique_ptr<platform::linux_os::FreedesktopTrash> bins;
@@ -91,10 +91,10 @@ class ClearCommand : public ::testing::Test {
 
   // Runs --clear temp,trash --json; returns the exit status and the report.
   int run(bool preview, json& report) {
-    platform::Platform platform{platform::withView(
-        platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history, *bins,
-                         shell, fake.downloader, fake.process},
-        fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
+    forms::Platform platform{
+        forms::withView(platform::System{files, fake.registry, fake.settings, fake.urlCache,
+                                         fake.history, *bins, shell, fake.downloader, fake.process},
+                        fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
     Options options;
     options.command = Command::Clear;
     options.areas = {core::Area::Temp, core::Area::Trash};

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "private_mounts.h"
 #include "temp_dir.h"
@@ -28,7 +28,7 @@ class WipeCommand : public ::testing::Test {
   testsupport::TempDir dir;
   fs::path home = dir.path() / "home";
   testsupport::EnvGuard homeEnv{"HOME", home.string()};
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::linux_os::LinuxFileLayer files;
   std::ostringstream out, err;
 
@@ -41,7 +41,7 @@ class WipeCommand : public ::testing::Test {
   }
 
   int wipe(std::vector<std::string> paths, const fs::path& workingFolder, bool yesReally = false) {
-    platform::Platform real{platform::withView(
+    forms::Platform real{forms::withView(
         platform::System{files, fake.registry, fake.settings, fake.urlCache, fake.history,
                          fake.trash, fake.shell, fake.downloader, fake.process},
         fake.msgbox, fake.dialogs, fake.windows, fake.tray)};

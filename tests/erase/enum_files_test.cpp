@@ -112,11 +112,11 @@ TEST_F(EnumFilesTest, DeepTreesDoNotExhaustTheStackOrDescriptors) {
 }
 
 TEST(EnumFilesListTest, HoldsFarMoreThan32767Files) {
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   auto& entries = fake.files.folders["/big/"];
   for (int i = 0; i < 40000; ++i) entries.push_back({"f" + std::to_string(i), 0});
   erasure::FileList list;
-  platform::Platform bundle = fake.platform();
+  forms::Platform bundle = fake.platform();
   erasure::EnumFiles(bundle, list, "/big");
   ASSERT_EQ(list.lastIndex(), 40000);
   EXPECT_EQ(list[40000], "/big/f39999");

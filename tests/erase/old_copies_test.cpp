@@ -29,7 +29,7 @@ bool isFileSystem(const fs::path& path, long magic) {
   return statfs(path.c_str(), &st) == 0 && st.f_type == magic;
 }
 
-void expectRemovedNotWiped(platform::Platform& platform, const fs::path& folder,
+void expectRemovedNotWiped(forms::Platform& platform, const fs::path& folder,
                            const std::string& fileSystem,
                            WipeOutcome outcome = WipeOutcome::OldCopiesKept,
                            const std::string& words = "this file system keeps old copies") {

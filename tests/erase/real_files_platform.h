@@ -2,15 +2,15 @@
 // wipe real files in a temporary folder.
 #pragma once
 
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/linux/files/linux_file_layer.h"
 
 namespace erasetest {
 
 struct RealFilesPlatform {
-  platform::fake::FakePlatform fakes;
+  forms::fake::FakePlatform fakes;
   platform::linux_os::LinuxFileLayer files;
-  platform::Platform bundle{platform::withView(
+  forms::Platform bundle{forms::withView(
       platform::System{files, fakes.registry, fakes.settings, fakes.urlCache, fakes.history,
                        fakes.trash, fakes.shell, fakes.downloader, fakes.process},
       fakes.msgbox, fakes.dialogs, fakes.windows, fakes.tray)};

@@ -26,7 +26,7 @@ namespace {
 class SecureWipeTest : public ::testing::Test {
  protected:
   erasetest::RealFilesPlatform real;
-  platform::Platform& platform = real.bundle;
+  forms::Platform& platform = real.bundle;
   testsupport::TempDir dir;
 
   // Wipes path and returns what the file held after each pass.
@@ -154,19 +154,20 @@ TEST_F(SecureWipeTest, MissingFileIsReportedAndNothingAppears) {
   EXPECT_TRUE(real.fakes.msgbox.shown.empty());
 }
 
-TEST_F(SecureWipeTest, FileExistsTellsEmptyAbsentAndBrokenPathsApart) {
+TEST_F(SecureWipeTest, CheckFileTellsEmptyAbsentAndBrokenPathsApart) {
   auto empty = dir.write("empty", "");
   auto full = dir.write("full", "x");
-  EXPECT_TRUE(erasure::FileExists(platform, full.string()));
-  EXPECT_FALSE(erasure::FileExists(platform, empty.string()));
-  EXPECT_FALSE(erasure::FileExists(platform, (dir.path() / "absent").string()));
-  EXPECT_TRUE(real.fakes.msgbox.shown.empty());
+  EXPECT_TRUE(erasure::CheckFile(platform, full.string()).hasContent);
+  EXPECT_FALSE(erasure::CheckFile(platform, empty.string()).hasContent);
+  const erasure::FileCheck absent = erasure::CheckFile(platform, (dir.path() / "absent").string());
+  EXPECT_FALSE(absent.hasContent);
+  EXPECT_EQ(absent.problem, "");
 
-  EXPECT_FALSE(erasure::FileExists(platform, (dir.path() / "no-folder" / "f").string()));
-  ASSERT_EQ(real.fakes.msgbox.shown.size(), 1u);
-  EXPECT_EQ(real.fakes.msgbox.shown[0].text, real.files.errorText(platform::kErrPathNotFound));
-  EXPECT_EQ(real.fakes.msgbox.shown[0].style, 0);
-  EXPECT_EQ(real.fakes.msgbox.shown[0].caption, identity::kAppTitle);
+  const erasure::FileCheck broken =
+      erasure::CheckFile(platform, (dir.path() / "no-folder" / "f").string());
+  EXPECT_FALSE(broken.hasContent);
+  EXPECT_EQ(broken.problem, real.files.errorText(platform::kErrPathNotFound));
+  EXPECT_TRUE(real.fakes.msgbox.shown.empty());
 }
 
 TEST_F(SecureWipeTest, ForceDeleteRemovesReadOnlyFiles) {

@@ -116,9 +116,9 @@ TEST_F(WipeChoiceTest, AChosenFolderSwappedAfterItsListingIsNotWiped) {
     fs::rename(dir.path() / "tree2", dir.path() / "tree2.old");
     fs::create_directory_symlink(outside, dir.path() / "tree2");
   };
-  platform::Platform bundle = real.bundle;
-  platform::Platform hooked =
-      platform::withView(bundle, box, bundle.dialogs, bundle.windows, bundle.tray);
+  forms::Platform bundle = real.bundle;
+  forms::Platform hooked =
+      forms::withView(bundle, box, bundle.dialogs, bundle.windows, bundle.tray);
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   erasure::FileList fileList;

@@ -33,7 +33,7 @@ class WipePageTest : public ::testing::Test {
   }
 
   erasetest::RealFilesPlatform real;
-  platform::fake::FakeMessageBox& boxes = real.fakes.msgbox;
+  forms::fake::FakeMessageBox& boxes = real.fakes.msgbox;
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   erasure::FileList fileList;
@@ -100,6 +100,15 @@ TEST_F(WipePageTest, EmptyFileIsNeitherWipedNorReported) {
   page.wipeOut();
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_TRUE(fs::exists(file));
+}
+
+TEST_F(WipePageTest, AFileBehindABrokenPathIsToldInABoxAndNotWiped) {
+  page.txtFileToWipe.setText((dir.path() / "no-folder" / "f").string());
+  page.wipeOut();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, real.files.errorText(platform::kErrPathNotFound));
+  EXPECT_EQ(boxes.shown[0].style, forms::vbOKOnly);
+  EXPECT_EQ(boxes.shown[0].caption, identity::kAppTitle);
 }
 
 TEST_F(WipePageTest, BareNameIsRepeatedWhole) {
@@ -202,7 +211,7 @@ TEST_F(WipePageTest, LinksAreNamedAsLinksAndTheirTargetsLeft) {
 TEST_F(WipePageTest, PassCountFollowsTheShreddingLevel) {
   for (bool quick : {true, false}) {
     erasetest::PassCountingLayer counting(real.files);
-    platform::Platform bundle{platform::withView(
+    forms::Platform bundle{forms::withView(
         platform::System{counting, real.fakes.registry, real.fakes.settings, real.fakes.urlCache,
                          real.fakes.history, real.fakes.trash, real.fakes.shell,
                          real.fakes.downloader, real.fakes.process},

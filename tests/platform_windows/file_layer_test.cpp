@@ -1,6 +1,11 @@
 // The file layer of Windows: the program's error numbers (75 for a read-only
 // file, in use for a sharing violation), the secure overwrite, and the
 // clearing of the temporary folder past a junction and a file held open.
+// clang-format off
+// First: the view's services name the tray's WM_ numbers, which windows.h
+// defines as macros.
+#include "windows_services.h"
+// clang-format on
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,12 +13,11 @@
 
 #include "app/frmmain.h"
 #include "app/modmain.h"
-#include "areas/system_areas.h"
+#include "app/temp_folder_wait.h"
 #include "erase/secure_wipe.h"
 #include "platform/windows/folder_safety.h"
 #include "platform/windows/win32.h"
 #include "test_files.h"
-#include "windows_services.h"
 
 namespace {
 
@@ -123,7 +127,7 @@ TEST(WindowsFileLayer, TempFolderIsClearedButNeverPastAJunctionOrAFileInUse) {
     HeldOpen other(held);
     windows_test::RealWindows real;
     app::Modmain app(real.platform());
-    areas::ClearTempFolder(real.platform(), app.loadMainForm(), app.FileList);
+    app::ClearTempFolder(real.platform(), app.loadMainForm(), app.FileList);
   }
   SetEnvironmentVariableA("TMP", had ? oldTmp : nullptr);
 

@@ -2,6 +2,11 @@
 // lock, the drives that are refused, and a cancelled fill that leaves no file
 // and gives the space back. A whole fill is never run here: the drive is the
 // machine's own.
+// clang-format off
+// First: the view's services name the tray's WM_ numbers, which windows.h
+// defines as macros.
+#include "windows_services.h"
+// clang-format on
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,7 +14,6 @@
 #include "platform/windows/free_space_fill.h"
 #include "platform/windows/win32.h"
 #include "test_files.h"
-#include "windows_services.h"
 
 namespace {
 

@@ -1,4 +1,9 @@
 // The shell, the process and the URL history object of Windows.
+// clang-format off
+// First: the view's services name the tray's WM_ numbers, which windows.h
+// defines as macros.
+#include "windows_services.h"
+// clang-format on
 #include <gtest/gtest.h>
 
 #include "platform/windows/folder_safety.h"
@@ -6,7 +11,6 @@
 #include "platform/windows/windows_process.h"
 #include "platform/windows/windows_url_history.h"
 #include "traces/url_history.h"
-#include "windows_services.h"
 
 namespace {
 

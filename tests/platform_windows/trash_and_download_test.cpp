@@ -1,5 +1,10 @@
 // The recycle bin emptied through SHEmptyRecycleBinA, and downloads through
 // URLDownloadToFileA from a small HTTP server of the test's own.
+// clang-format off
+// First: the view's services name the tray's WM_ numbers, which windows.h
+// defines as macros.
+#include "windows_services.h"
+// clang-format on
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,7 +14,6 @@
 
 #include "platform/windows/win32.h"
 #include "test_files.h"
-#include "windows_services.h"
 
 // After the Windows headers, which leave out the old socket header.
 #include <winsock2.h>

@@ -1,6 +1,11 @@
 // The WinINet URL cache through the program's cache calls: entries made with
 // CommitUrlCacheEntryA are listed with a size probe before every fetch,
 // deleted by "Clear Cache", and a cookie entry is spared.
+// clang-format off
+// First: the view's services name the tray's WM_ numbers, which windows.h
+// defines as macros.
+#include "windows_services.h"
+// clang-format on
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +15,6 @@
 #include "app/frmmain.h"
 #include "app/modmain.h"
 #include "platform/windows/win32.h"
-#include "windows_services.h"
 
 namespace {
 

@@ -4,17 +4,17 @@
 
 #include <string>
 
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/windows/windows_platform.h"
 
 namespace windows_test {
 
 struct RealWindows {
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   platform::windows_os::WindowsSystem services;
-  platform::Platform bundle =
-      platform::withView(services.system(), fake.msgbox, fake.dialogs, fake.windows, fake.tray);
-  platform::Platform& platform() { return bundle; }
+  forms::Platform bundle =
+      forms::withView(services.system(), fake.msgbox, fake.dialogs, fake.windows, fake.tray);
+  forms::Platform& platform() { return bundle; }
 };
 
 // A folder path with its separator, as the ANSI calls take it.

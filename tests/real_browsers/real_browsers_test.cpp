@@ -19,7 +19,7 @@
 #include "browsers/cookies/cookie_store.h"
 #include "browsers/cookies/profile_cookie_source.h"
 #include "browsers/formats/sqlite_copy.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "temp_dir.h"
 #include "traces/cookies_page.h"
 
@@ -128,11 +128,11 @@ class RealBrowsers : public ::testing::Test {
   static inline int made_ = -1;
   std::vector<std::unique_ptr<testsupport::EnvGuard>> env_;
   std::vector<LabelledProfile> profiles_;
-  platform::fake::FakePlatform f;
+  forms::fake::FakePlatform f;
   browsers::ProfileCookieSource cookies;
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
-  platform::Platform platform{f.platform()};
+  forms::Platform platform{f.platform()};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
   traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll,

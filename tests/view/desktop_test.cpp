@@ -14,10 +14,10 @@
 #include <memory>
 
 #include "app/modmain.h"
+#include "app/update_check.h"
 #include "http_test_server.h"
 #include "platform/linux/net/curl_downloader.h"
 #include "temp_dir.h"
-#include "update/update_check.h"
 #include "view/qt/quit_on_signal.h"
 #include "view_env.h"
 
@@ -52,8 +52,8 @@ class DesktopTest : public QObject {
     testsupport::TempDir folder;
     ViewEnv env;
     env.fake.process.folder = folder.path().string();
-    platform::Platform bundle = env.platform;
-    platform::Platform withCurl{platform::withView(
+    forms::Platform bundle = env.platform;
+    forms::Platform withCurl{forms::withView(
         platform::System{bundle.files, bundle.registry, bundle.settings, bundle.urlCache,
                          bundle.history, bundle.trash, bundle.shell, downloader, bundle.process},
         bundle.msgbox, bundle.dialogs, bundle.windows, bundle.tray)};

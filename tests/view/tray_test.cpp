@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/modmain.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "view/qt/qt_tray.h"
 
 class TrayTest : public QObject {
@@ -45,9 +45,9 @@ class TrayTest : public QObject {
   }
 
   void doubleClickOnTheIconShowsTheMainWindowWithoutTheMenu() {
-    platform::fake::FakePlatform fake;
+    forms::fake::FakePlatform fake;
     view_qt::QtTray tray{QIcon()};
-    platform::Platform bundle{platform::withView(
+    forms::Platform bundle{forms::withView(
         platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
                          fake.trash, fake.shell, fake.downloader, fake.process},
         fake.msgbox, fake.dialogs, fake.windows, tray)};

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "view/qt/qt_window_manager.h"
 
 namespace view_test {
@@ -14,9 +14,9 @@ struct ViewEnv {
   explicit ViewEnv(view_qt::QtWindowManager::Options options = {50, 0}) : windows(options) {}
   ~ViewEnv() { windows.unloadAll(); }
 
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   view_qt::QtWindowManager windows;
-  platform::Platform platform{platform::withView(
+  forms::Platform platform{forms::withView(
       platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
                        fake.trash, fake.shell, fake.downloader, fake.process},
       fake.msgbox, fake.dialogs, windows, fake.tray)};

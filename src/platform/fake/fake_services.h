@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/fake/fake_url_cache.h"
-#include "platform/platform.h"
 #include "platform/registry_settings_store.h"
 #include "platform/registry_tree.h"
+#include "platform/system.h"
 
 namespace platform::fake {
 

@@ -1,13 +1,13 @@
-// The Windows API headers, for the Windows services and the Windows view.
-// The service interfaces (and the tray's message numbers) borrow the names of
-// Windows constants (ERROR_SUCCESS, REG_SZ, S_OK, WM_LBUTTONDOWN ...), which
+// The Windows API headers, for the Windows services.
+// The service interfaces borrow the names of
+// Windows constants (ERROR_SUCCESS, REG_SZ, S_OK ...), which
 // the Windows headers define as macros, and of some Windows calls
 // (RegOpenKey, FindFirstUrlCacheEntry ...), which they define as macros for
 // the A and W forms. So the interfaces are read first and the call macros are
 // removed afterwards: the services always name the A form.
 #pragma once
 
-#include "platform/platform.h"  // every service interface, and forms/tray.h (WM_...)
+#include "platform/system.h"  // every service interface
 
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -28,7 +28,7 @@ Win32View::~Win32View() {
   if (comInitialised_) CoUninitialize();
 }
 
-int Win32View::run(platform::Platform& platform, const core::Stores& stores,
+int Win32View::run(forms::Platform& platform, const core::Stores& stores,
                    platform::RunLog* runLog) {
   int result = 0;
   {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/stores.h"
-#include "platform/platform.h"
+#include "forms/platform.h"
 #include "platform/run_log.h"
 #include "view/win32/win32_dialogs.h"
 #include "view/win32/win32_message_box.h"
@@ -22,7 +22,7 @@ class Win32View {
   // Runs the entry point and the message loop over the platform and the
   // areas' stores, the automatic runs logged to runLog (when given);
   // returns the exit code.
-  int run(platform::Platform& platform, const core::Stores& stores,
+  int run(forms::Platform& platform, const core::Stores& stores,
           platform::RunLog* runLog = nullptr);
 
   Win32WindowManager windows;

@@ -7,8 +7,8 @@
 
 #include <atomic>
 
+#include "forms/fake/fake_platform.h"
 #include "forms/message_box.h"
-#include "platform/fake/fake_platform.h"
 
 namespace {
 
@@ -46,8 +46,8 @@ class FreeSpaceActionTest : public ::testing::Test {
     fake.dialogs.nextFolder = "/data/letters";
   }
 
-  platform::fake::FakePlatform fake;
-  platform::Platform bundle = fake.platform();
+  forms::fake::FakePlatform fake;
+  forms::Platform bundle = fake.platform();
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   forms::CommandButton wipeButton{"cmdWipe", "&Wipe"};
@@ -61,7 +61,7 @@ TEST_F(FreeSpaceActionTest, TheWarningNamesTheDriveItsFreeSpaceAndTimeAndCancelW
   action.cmdWipeFreeSpace_Click();
   EXPECT_EQ(opened, "/data/letters");
   ASSERT_EQ(fake.msgbox.shown.size(), 1u);
-  const platform::fake::ShownBox& box = fake.msgbox.shown[0];
+  const forms::fake::ShownBox& box = fake.msgbox.shown[0];
   EXPECT_EQ(box.style, forms::vbOKCancel | forms::vbExclamation | forms::vbDefaultButton2);
   EXPECT_NE(box.text.find("/data (ext4), 10.0 GiB"), std::string::npos) << box.text;
   EXPECT_NE(box.text.find("It will take about 2 min"), std::string::npos) << box.text;

@@ -6,7 +6,7 @@
 
 #include "app/modmain.h"
 #include "browsers/stores/browser_stores.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/linux/registry/hive_registry.h"
 #include "platform/registry_settings_store.h"
 #include "temp_dir.h"
@@ -16,14 +16,14 @@ namespace {
 namespace fs = std::filesystem;
 
 struct ProgramOnDisk {
-  explicit ProgramOnDisk(platform::fake::FakePlatform& fakes)
-      : platform{platform::withView(
+  explicit ProgramOnDisk(forms::fake::FakePlatform& fakes)
+      : platform{forms::withView(
             platform::System{fakes.files, registry, settings, fakes.urlCache, fakes.history,
                              fakes.trash, fakes.shell, fakes.downloader, fakes.process},
             fakes.msgbox, fakes.dialogs, fakes.windows, fakes.tray)} {}
   platform::linux_os::HiveRegistry registry;
   platform::RegistrySettingsStore settings{registry};
-  platform::Platform platform;
+  forms::Platform platform;
   // The Linux program's browser sources (no shell cookie folder on Linux).
   browsers::BrowserStores browsers{platform.files};
   app::Modmain app{platform, browsers.stores()};
@@ -35,7 +35,7 @@ class PreferencesOnDisk : public ::testing::Test {
   testsupport::EnvGuard homeVar{"HOME", home.str()};
   testsupport::EnvGuard config{"XDG_CONFIG_HOME", home.str() + "/.config"};
   testsupport::EnvGuard data{"XDG_DATA_HOME", home.str() + "/.local/share"};
-  platform::fake::FakePlatform fakes;
+  forms::fake::FakePlatform fakes;
 
   fs::path hive() const { return home.path() / ".config/tracesweep/registry.reg"; }
   std::vector<fs::path> autostartFiles() const {

@@ -10,7 +10,7 @@
 #include "cookie_databases.h"
 #include "core/clearing.h"
 #include "fake_home.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ struct BrowsersAtHome {
   }
   browsertest::FakeHome home;
   std::unique_ptr<browsertest::LockHolder> firefox;
-  platform::fake::FakePlatform fakes;
-  platform::Platform platform{fakes.platform()};
+  forms::fake::FakePlatform fakes;
+  forms::Platform platform{fakes.platform()};
   browsers::BrowserStores browsers{platform.files};
 };
 

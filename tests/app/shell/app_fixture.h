@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "app/modmain.h"
+#include "forms/fake/fake_platform.h"
 #include "identity.h"
-#include "platform/fake/fake_platform.h"
 #include "shell_folders.h"
 
 namespace apptest {
 
 // Records every text the splash and the progress window show, in order.
-class RecordingWindows : public platform::fake::FakeWindowManager {
+class RecordingWindows : public forms::fake::FakeWindowManager {
  public:
   void load(forms::Form& form) override {
     if (auto* splash = dynamic_cast<app::frmSplash*>(&form)) watch(splash->lblAction);
@@ -45,10 +45,10 @@ class CountingCache : public platform::fake::FakeUrlCache {
 
 class AppTest : public ::testing::Test {
  protected:
-  platform::fake::FakePlatform fakes;
+  forms::fake::FakePlatform fakes;
   RecordingWindows windows;
   CountingCache cache;
-  platform::Platform platform{platform::withView(
+  forms::Platform platform{forms::withView(
       platform::System{fakes.files, fakes.registry, fakes.settings, cache, fakes.history,
                        fakes.trash, fakes.shell, fakes.downloader, fakes.process},
       fakes.msgbox, fakes.dialogs, windows, fakes.tray)};

@@ -20,8 +20,8 @@
 #include "browsers/formats/sqlite_copy.h"
 #include "browsers/history/profile_history_source.h"
 #include "browsers/profiles/browser_profiles.h"
+#include "forms/fake/fake_platform.h"
 #include "identity.h"
-#include "platform/fake/fake_platform.h"
 #include "temp_dir.h"
 #include "traces/history_page.h"
 
@@ -138,8 +138,8 @@ class RealHistories : public ::testing::Test {
   static inline int made_ = -1;
   std::vector<std::unique_ptr<testsupport::EnvGuard>> env_;
   std::vector<browsers::BrowserProfile> profiles_;
-  platform::fake::FakePlatform fakes_;
-  platform::Platform platform_ = fakes_.platform();
+  forms::fake::FakePlatform fakes_;
+  forms::Platform platform_ = fakes_.platform();
   browsers::ProfileHistorySource source_;
   forms::Form form_{"frmmain"};
   forms::StatusBar sbar_{"sbar", 2};

@@ -5,7 +5,7 @@
 
 #include "../../browsers/cache/cache_files.h"
 #include "browsers/cache/profile_cache_source.h"
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/linux/files/linux_file_layer.h"
 #include "temp_dir.h"
 #include "traces/cache_page.h"
@@ -24,8 +24,8 @@ class CachePageOnDiskTest : public ::testing::Test {
 
   testsupport::TempDir tmp;
   cachefiles::TwoProfiles profiles{tmp.path()};
-  platform::fake::FakePlatform fake;
-  platform::Platform platform = fake.platform();
+  forms::fake::FakePlatform fake;
+  forms::Platform platform = fake.platform();
   browsers::ProfileCacheSource cache{fake.files, profiles.both(),
                                      [](const browsers::BrowserProfile&) { return false; }};
   forms::Form frmmain{"frmmain"};

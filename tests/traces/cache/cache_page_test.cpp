@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_platform.h"
+#include "forms/fake/fake_platform.h"
 
 using platform::NORMAL_CACHE_ENTRY;
 using platform::fake::FakeUrlCache;
@@ -19,8 +19,8 @@ class CachePageTest : public ::testing::Test {
   }
   std::vector<std::string> listed() const { return page.List1.Items(); }
 
-  platform::fake::FakePlatform fake;
-  platform::Platform platform = fake.platform();
+  forms::fake::FakePlatform fake;
+  forms::Platform platform = fake.platform();
   forms::Form frmmain{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   traces::CachePage page{platform, forms::PageHost{frmmain, sbar}};

@@ -9,8 +9,8 @@
 #include "browsers/cookies/profile_cookie_source.h"
 #include "cookie_databases.h"
 #include "fake_home.h"
+#include "forms/fake/fake_platform.h"
 #include "identity.h"
-#include "platform/fake/fake_platform.h"
 #include "traces/cookies_page.h"
 
 namespace {
@@ -41,11 +41,11 @@ class CookiesPageOverBrowsers : public ::testing::Test {
   }
 
   browsertest::FakeHome home;
-  platform::fake::FakePlatform f;
+  forms::fake::FakePlatform f;
   browsers::ProfileCookieSource cookies;
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
-  platform::Platform platform{f.platform()};
+  forms::Platform platform{f.platform()};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
   traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll,

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <set>
 
+#include "forms/fake/fake_platform.h"
 #include "identity.h"
-#include "platform/fake/fake_platform.h"
 #include "shell_folders.h"
 #include "temp_dir.h"
 
@@ -62,7 +62,7 @@ class WatchingBox : public forms::MessageBoxService {
     statusWhileShown.push_back(bar_.PanelText(1));
     return answer;
   }
-  std::vector<platform::fake::ShownBox> shown;
+  std::vector<forms::fake::ShownBox> shown;
   std::vector<std::string> statusWhileShown;
   int answer = forms::vbYes;
 
@@ -103,15 +103,15 @@ class CookiesPageTest : public ::testing::Test {
   bool exists(const std::string& name) { return fs::exists(dir.path() / name); }
 
   testsupport::TempDir dir;
-  platform::fake::FakePlatform f;
+  forms::fake::FakePlatform f;
   FolderLayer files;
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   WatchingBox box{sbar};
-  platform::Platform platform{
-      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
-                                          f.trash, f.shell, f.downloader, f.process},
-                         box, f.dialogs, f.windows, f.tray)};
+  forms::Platform platform{
+      forms::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
+                                       f.trash, f.shell, f.downloader, f.process},
+                      box, f.dialogs, f.windows, f.tray)};
   bool showIndexDat = true;
   forms::CheckBox chkSecureForAll{"chkSecureForAll"};
   traces::CookiesPage page{platform, forms::PageHost{form, sbar}, showIndexDat, chkSecureForAll};
@@ -275,17 +275,17 @@ TEST_F(CookiesPageTest, SecureWipeOfOtherAreasAsksTheCookieStoreToVacuum) {
 // A user's click while the folder is listed may list it anew; the listing
 // that was interrupted must not add its remaining files a second time.
 TEST_F(CookiesPageTest, AListingInterruptedByANewOneAddsNothingTwice) {
-  class ClickingWindows : public platform::fake::FakeWindowManager {
+  class ClickingWindows : public forms::fake::FakeWindowManager {
    public:
     std::function<void()> onFirst;
     void doEvents() override {
       if (auto once = std::exchange(onFirst, nullptr)) once();
     }
   } windows;
-  platform::Platform withClicks{
-      platform::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
-                                          f.trash, f.shell, f.downloader, f.process},
-                         box, f.dialogs, windows, f.tray)};
+  forms::Platform withClicks{
+      forms::withView(platform::System{files, f.registry, f.settings, f.urlCache, f.history,
+                                       f.trash, f.shell, f.downloader, f.process},
+                      box, f.dialogs, windows, f.tray)};
   traces::CookiesPage clicked{withClicks, forms::PageHost{form, sbar}, showIndexDat,
                               chkSecureForAll};
   windows.onFirst = [&] { clicked.loadCookiesList(); };

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 #include <time.h>
 
+#include "forms/fake/fake_platform.h"
 #include "forms/form.h"
 #include "identity.h"
 #include "memory_store.h"
-#include "platform/fake/fake_platform.h"
 #include "temp_dir.h"
 
 namespace {
@@ -36,9 +36,8 @@ class HistoryPageTest : public ::testing::Test {
 
   testsupport::EnvGuard tz{"TZ", "UTC"};
   testsupport::EnvGuard lang{"LC_ALL", "C"};
-  platform::fake::FakePlatform fakes;
-  std::unique_ptr<platform::Platform> bundle =
-      std::make_unique<platform::Platform>(fakes.platform());
+  forms::fake::FakePlatform fakes;
+  std::unique_ptr<forms::Platform> bundle = std::make_unique<forms::Platform>(fakes.platform());
   forms::Form form{"frmmain"};
   forms::StatusBar sbar{"sbar", 2};
   MemoryStoreState state;

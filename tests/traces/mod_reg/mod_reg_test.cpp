@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/fake/fake_platform.h"
 #include "identity.h"
-#include "platform/fake/fake_platform.h"
 
 namespace {
 
@@ -40,12 +40,12 @@ class ModReg : public ::testing::Test {
     return traces::GetRegValue(platform, platform::HKEY_CURRENT_USER, key, name);
   }
 
-  platform::fake::FakePlatform f;
+  forms::fake::FakePlatform f;
   CountingRegistry registry;
-  platform::Platform platform{
-      platform::withView(platform::System{f.files, registry, f.settings, f.urlCache, f.history,
-                                          f.trash, f.shell, f.downloader, f.process},
-                         f.msgbox, f.dialogs, f.windows, f.tray)};
+  forms::Platform platform{
+      forms::withView(platform::System{f.files, registry, f.settings, f.urlCache, f.history,
+                                       f.trash, f.shell, f.downloader, f.process},
+                      f.msgbox, f.dialogs, f.windows, f.tray)};
 };
 
 }  // namespace

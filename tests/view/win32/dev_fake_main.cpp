@@ -149,8 +149,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     history.records.push_back(record);
   }
 
-  Platform bundle{platform::withView(platform::System{files, registry, settings, urlCache, history,
-                                                      trash, shell, downloader, process},
-                                     view.msgbox, view.dialogs, view.windows, view.tray)};
+  Platform bundle{forms::withView(platform::System{files, registry, settings, urlCache, history,
+                                                   trash, shell, downloader, process},
+                                  view.msgbox, view.dialogs, view.windows, view.tray)};
   return view.run(bundle, core::Stores{});
 }

@@ -1,4 +1,4 @@
-#include "update/update_check.h"
+#include "app/update_check.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "forms/fake/fake_platform.h"
 #include "http_test_server.h"
 #include "identity.h"
-#include "platform/fake/fake_platform.h"
 #include "platform/linux/net/curl_downloader.h"
 #include "temp_dir.h"
 
@@ -63,7 +63,7 @@ class CheckForUpdatesTest : public ::testing::Test {
   void publish(const std::string& text) { server.serve(kVersionPath, HttpReply::text(text)); }
 
   // Runs the check and returns the boxes it showed.
-  std::vector<platform::fake::ShownBox> check() {
+  std::vector<forms::fake::ShownBox> check() {
     fake.msgbox.shown.clear();
     UpdateCheck updates(
         platform, window, [this](const std::string& url) { opened.push_back(url); }, kMaker);
@@ -88,8 +88,8 @@ class CheckForUpdatesTest : public ::testing::Test {
   testsupport::HttpTestServer server;
   forms::Form window{"frmmain"};
   ToTestServer downloader{server.url(""), window};
-  platform::fake::FakePlatform fake;
-  platform::Platform platform{platform::withView(
+  forms::fake::FakePlatform fake;
+  forms::Platform platform{forms::withView(
       platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
                        fake.trash, fake.shell, downloader, fake.process},
       fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
@@ -195,8 +195,8 @@ TEST_F(CheckForUpdatesTest, HourglassWhileDownloadingOnly) {
 // a window that has gone is dropped.
 TEST(UpdateCheckInBackground, OneCheckAtATimeAnsweredWhenTheDownloadEnds) {
   testsupport::TempDir dir;
-  platform::fake::FakePlatform fake;
-  platform::Platform platform = fake.platform();
+  forms::fake::FakePlatform fake;
+  forms::Platform platform = fake.platform();
   fake.process.folder = dir.path().string();
   fake.downloader.hold = true;
   fake.downloader.content = "1.1";
@@ -232,8 +232,8 @@ TEST(UpdateCheckInBackground, OneCheckAtATimeAnsweredWhenTheDownloadEnds) {
 // Without a maker's server named at build time nothing is fetched: the check
 // says why instead of reporting a download that could never work.
 TEST(UpdateCheckInBackground, PlaceholderServerIsNotConfigured) {
-  platform::fake::FakePlatform fake;
-  platform::Platform platform = fake.platform();
+  forms::fake::FakePlatform fake;
+  forms::Platform platform = fake.platform();
   forms::Form window{"frmmain"};
   UpdateCheck updates(
       platform, window, [](const std::string&) {}, std::string(identity::kPlaceholderMakerUrl));

@@ -1,15 +1,15 @@
 // The temporary folder and recycle bin operations over fake services: what
-// they ask of the platform, and that the wait cursor never stays behind.
-#include "areas/system_areas.h"
-
+// they ask of the platform, and that the window's wait cursor never stays behind.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "platform/fake/fake_platform.h"
+#include "app/temp_folder_wait.h"
+#include "areas/system_areas.h"
+#include "forms/fake/fake_platform.h"
 #include "platform/paths.h"
 
-namespace areas {
+namespace app {
 namespace {
 
 using platform::kAttrDirectory;
@@ -38,11 +38,11 @@ class ScriptedShell : public platform::Shell {
 };
 
 struct Fixture {
-  platform::fake::FakePlatform fake;
+  forms::fake::FakePlatform fake;
   forms::Form window{"frmmain"};
   ScriptedShell shell{window};
   erasure::FileList fileList;
-  platform::Platform platform{platform::withView(
+  forms::Platform platform{forms::withView(
       platform::System{fake.files, fake.registry, fake.settings, fake.urlCache, fake.history,
                        fake.trash, shell, fake.downloader, fake.process},
       fake.msgbox, fake.dialogs, fake.windows, fake.tray)};
@@ -98,10 +98,10 @@ TEST(ClearTempFolder, WaitCursorGoesEvenWhenThePlatformFails) {
 
 TEST(EmptyRecycleBin, EmptiesEveryBinOnce) {
   Fixture f;
-  EmptyRecycleBin(f.platform);
+  areas::EmptyRecycleBin(f.platform);
   EXPECT_EQ(f.fake.trash.emptied, 1);
   EXPECT_EQ(f.window.MousePointer(), forms::vbDefault);
 }
 
 }  // namespace
-}  // namespace areas
+}  // namespace app

@@ -1,12 +1,11 @@
-// Every service as a fake, bundled: `FakePlatform f; Modmain app(f.platform());`
+// Every system service as a fake, bundled: `FakeSystem f; WipeFile(...)`.
 #pragma once
 
 #include "platform/fake/fake_services.h"
-#include "platform/fake/fake_ui.h"
 
 namespace platform::fake {
 
-struct FakePlatform {
+struct FakeSystem {
   FakeFileLayer files;
   RegistryTree registry;
   RegistrySettingsStore settings{registry};
@@ -16,12 +15,7 @@ struct FakePlatform {
   FakeShell shell;
   FakeDownloader downloader;
   FakeProcess process;
-  FakeMessageBox msgbox;
-  FakeDialogs dialogs;
-  FakeWindowManager windows;
-  FakeTray tray;
 
-  Platform platform() { return withView(system(), msgbox, dialogs, windows, tray); }
   System system() {
     return System{files, registry, settings, urlCache, history, trash, shell, downloader, process};
   }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "forms/form.h"
-#include "platform/platform.h"
+#include "forms/platform.h"
 
 namespace update {
 
@@ -32,7 +32,7 @@ class UpdateCheck {
  public:
   using OpenUrl = std::function<void(const std::string&)>;
   // makerUrl: scheme and host of the maker's server (the build's own by default).
-  UpdateCheck(platform::Platform& platform, forms::Form& window, OpenUrl openUrl,
+  UpdateCheck(forms::Platform& platform, forms::Form& window, OpenUrl openUrl,
               std::string makerUrl);
   // A check still running when the window goes is forgotten: its answer is dropped.
   ~UpdateCheck() = default;
@@ -48,7 +48,7 @@ class UpdateCheck {
   void downloaded(const std::string& localCopy, bool mayTryDataFolder, int status);
   void finish(std::optional<double> published);
 
-  platform::Platform& platform_;
+  forms::Platform& platform_;
   forms::Form& window_;
   OpenUrl openUrl_;
   std::string makerUrl_;

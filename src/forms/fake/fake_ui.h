@@ -11,7 +11,7 @@
 #include "forms/tray.h"
 #include "forms/window_manager.h"
 
-namespace platform::fake {
+namespace forms::fake {
 
 struct ShownBox {
   std::string text;
@@ -19,45 +19,45 @@ struct ShownBox {
   std::string caption;
 };
 
-class FakeMessageBox : public forms::MessageBoxService {
+class FakeMessageBox : public MessageBoxService {
  public:
   int show(const std::string& text, int style, const std::string& caption) override;
   std::vector<ShownBox> shown;
   std::deque<int> answers;  // next answers; when empty: the default button (as Enter)
 };
 
-class FakeDialogs : public forms::DialogService {
+class FakeDialogs : public DialogService {
  public:
-  std::string openFile(const std::string& filter, forms::Form* owner) override;
+  std::string openFile(const std::string& filter, Form* owner) override;
   std::string browseForFolder(const std::string& initialFolder, const std::string& prompt,
-                              forms::Form* owner) override;
+                              Form* owner) override;
   std::string nextFile, nextFolder;
   std::string lastFilter, lastInitialFolder, lastPrompt;
 };
 
-class FakeWindowManager : public forms::WindowManager {
+class FakeWindowManager : public WindowManager {
  public:
-  void load(forms::Form& form) override;
+  void load(Form& form) override;
   // Shows and activates at once: runs Form_Activate.
-  void show(forms::Form& form) override;
-  void unload(forms::Form& form) override;
-  void setTopmost(forms::Form& form) override;
+  void show(Form& form) override;
+  void unload(Form& form) override;
+  void setTopmost(Form& form) override;
   void doEvents() override { ++doEventsCalls; }
   void popupMenu(const std::vector<forms::MenuItem*>& items) override;
   void endProcess() override { ended = true; }
 
-  bool isLoaded(const forms::Form& form) const;
-  bool isVisible(const forms::Form& form) const;
+  bool isLoaded(const Form& form) const;
+  bool isVisible(const Form& form) const;
 
   std::vector<std::string> log;  // "load frmmain", "show frmmain", ...
-  std::vector<const forms::Form*> loaded, visible;
+  std::vector<const Form*> loaded, visible;
   std::vector<std::string> lastMenu;  // captions of the last pop-up menu
   std::string menuChoice;             // caption to choose; "" dismisses the menu
   int doEventsCalls = 0;
   bool ended = false;
 };
 
-class FakeTray : public forms::TrayService {
+class FakeTray : public TrayService {
  public:
   bool available() const override { return isAvailable; }
   bool addIcon(const std::string& tip, std::function<void(int)> onMessage) override;
@@ -84,4 +84,4 @@ class FakeTray : public forms::TrayService {
   std::function<void(int)> handler;
 };
 
-}  // namespace platform::fake
+}  // namespace forms::fake

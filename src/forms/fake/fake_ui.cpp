@@ -1,8 +1,8 @@
-#include "platform/fake/fake_ui.h"
+#include "forms/fake/fake_ui.h"
 
 #include <algorithm>
 
-namespace platform::fake {
+namespace forms::fake {
 
 int FakeMessageBox::show(const std::string& text, int style, const std::string& caption) {
   shown.push_back({text, style, caption});
@@ -81,4 +81,4 @@ bool FakeTray::addIcon(const std::string& tipText, std::function<void(int)> onMe
   return isAvailable;
 }
 
-}  // namespace platform::fake
+}  // namespace forms::fake

@@ -1,4 +1,4 @@
-#include "update/update_check.h"
+#include "app/update_check.h"
 
 #include "identity.h"
 #include "platform/paths.h"
@@ -11,7 +11,7 @@ std::string localCopyIn(std::string folder) {
   return platform::joinPath(folder, "upd.txt");
 }
 
-UpdateCheck::UpdateCheck(platform::Platform& platform, forms::Form& window, OpenUrl openUrl,
+UpdateCheck::UpdateCheck(forms::Platform& platform, forms::Form& window, OpenUrl openUrl,
                          std::string makerUrl)
     : platform_(platform),
       window_(window),
