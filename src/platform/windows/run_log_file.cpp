@@ -6,21 +6,13 @@
 
 #include "platform/paths.h"
 #include "platform/windows/owned_handle.h"
+#include "platform/windows/program_data_folder.h"
 #include "platform/windows/system_text.h"
 #include "platform/windows/win32.h"
 
 namespace platform::windows_os {
 
 namespace {
-
-std::string localAppData() {
-  wchar_t* path = nullptr;
-  std::string folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &path)))
-    folder = fromWide(path);
-  CoTaskMemFree(path);
-  return folder;
-}
 
 // 0, or why the folder could not be made.
 DWORD ensureFolder(const std::string& folder) {
@@ -47,11 +39,8 @@ RunLogFile::RunLogFile(std::string folder, std::int64_t rotateAt)
 
 std::string RunLogFile::path() const {
   std::string folder = folder_;
-  if (folder.empty()) {
-    const std::string local = localAppData();
-    if (local.empty()) return {};
-    folder = joinPath(local, "Tracesweep");
-  }
+  if (folder.empty()) folder = programDataFolder();
+  if (folder.empty()) return {};
   return joinPath(folder, "clear.log");
 }
 

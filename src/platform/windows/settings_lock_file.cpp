@@ -2,27 +2,15 @@
 
 #include "platform/paths.h"
 #include "platform/windows/owned_handle.h"
+#include "platform/windows/program_data_folder.h"
 #include "platform/windows/system_text.h"
 #include "platform/windows/win32.h"
 
 namespace platform::windows_os {
 
-namespace {
-
-std::string programFolder() {
-  wchar_t* path = nullptr;
-  std::string folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &path)))
-    folder = fromWide(path);
-  CoTaskMemFree(path);
-  return folder.empty() ? folder : joinPath(folder, "Tracesweep");
-}
-
-}  // namespace
-
 SettingsSaved SettingsLockFile::exclusively(const std::function<SettingsSaved()>& apply) {
   if (held_) return apply();
-  const std::string folder = folder_.empty() ? programFolder() : folder_;
+  const std::string folder = folder_.empty() ? programDataFolder() : folder_;
   if (folder.empty()) return {"the local application data folder is not known"};
   const int made = SHCreateDirectoryExW(nullptr, toWide(folder).c_str(), nullptr);
   if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
